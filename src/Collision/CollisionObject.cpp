@@ -1,0 +1,198 @@
+#include "Collision/CollisionObject.h"
+
+#include <cfloat>
+#include <vector>
+
+#include "Core/DataBuffer.h"
+#include "Core/FatalError.h"
+#include "Physics/PhysicsMath.h"
+#include "platform/novodex/NxActor.h"
+#include "platform/novodex/NxBoxShape.h"
+
+CCollisionBox::CCollisionBox()
+{
+    D3DXMatrixIdentity(&m_matGeo);
+}
+
+CCollisionBox::CCollisionBox(const CCollisionBox& other)
+    : m_vMin(other.m_vMin), m_vMax(other.m_vMax), m_matGeo(other.m_matGeo)
+{
+    // Box by box: a chain read from a file may be long.
+    CCollisionBox* tail = this;
+    for (const CCollisionBox* box = other.m_pNext.get(); box != nullptr; box = box->m_pNext.get()) {
+        tail->m_pNext = std::make_unique<CCollisionBox>();
+        tail = tail->m_pNext.get();
+        tail->m_vMin = box->m_vMin;
+        tail->m_vMax = box->m_vMax;
+        tail->m_matGeo = box->m_matGeo;
+    }
+}
+
+CCollisionBox& CCollisionBox::operator=(const CCollisionBox& other)
+{
+    if (this != &other) {
+        CCollisionBox copy(other);
+        m_vMin = copy.m_vMin;
+        m_vMax = copy.m_vMax;
+        m_matGeo = copy.m_matGeo;
+        m_pNext = std::move(copy.m_pNext);
+    }
+    return *this;
+}
+
+CCollisionBox::~CCollisionBox()
+{
+    // Unlinked one by one, so that a long chain does not recurse.
+    std::unique_ptr<CCollisionBox> next = std::move(m_pNext);
+    while (next)
+        next = std::move(next->m_pNext);
+}
+
+float CCollisionBox::ComputeTreeRadius(const CCollisionBox* pRoot)
+{
+    if (pRoot == nullptr)
+        return 0.0f;
+    D3DXVECTOR3 low(FLT_MAX, FLT_MAX, FLT_MAX);
+    D3DXVECTOR3 high(-FLT_MAX, -FLT_MAX, -FLT_MAX);
+    for (const CCollisionBox* box = pRoot; box != nullptr; box = box->m_pNext.get()) {
+        for (const D3DXVECTOR3* corner : {&box->m_vMin, &box->m_vMax}) {
+            D3DXVECTOR3 placed;
+            D3DXVec3TransformCoord(&placed, corner, &box->m_matGeo);
+            D3DXVec3Minimize(&low, &low, &placed);
+            D3DXVec3Maximize(&high, &high, &placed);
+        }
+    }
+    const D3DXVECTOR3 diagonal = high - low;
+    return 0.5f * D3DXVec3Length(&diagonal);
+}
+
+void CCollisionBox::GetShapeDesc(const float* pfScale, NxBoxShapeDesc& desc) const
+{
+    const float scale = pfScale != nullptr ? *pfScale : 1.0f;
+    const D3DXVECTOR3 low = m_vMin * scale;
+    const D3DXVECTOR3 high = m_vMax * scale;
+    const D3DXVECTOR3 halfExtents = (high - low) * 0.5f;
+    const D3DXVECTOR3 centre = low + halfExtents;
+
+    D3DXMATRIX geo = m_matGeo;
+    geo._41 *= scale;
+    geo._42 *= scale;
+    geo._43 *= scale;
+    D3DXMATRIX placement;
+    D3DXMatrixTranslation(&placement, centre.x, centre.y, centre.z);
+    D3DXMatrixMultiply(&placement, &placement, &geo);
+
+    desc.dimensions = ToNxVec3(halfExtents);
+    desc.localPose.M = ToNxOrientation(placement);
+    desc.localPose.t = NxVec3(placement._41, placement._42, placement._43);
+}
+
+CCollisionObject::CCollisionObject(const CCollisionObject& other)
+    : m_iKind(other.m_iKind),
+      m_pfScale(other.m_pfScale),
+      m_dwFlags(other.m_dwFlags),
+      m_fRadius(other.m_fRadius),
+      m_fRadiusSq(other.m_fRadiusSq),
+      m_pRoot(other.m_pRoot ? std::make_unique<CCollisionBox>(*other.m_pRoot) : nullptr),
+      m_pMatrix(other.m_pMatrix),
+      m_pDrawMatrix(other.m_pDrawMatrix)
+{
+}
+
+CCollisionObject& CCollisionObject::operator=(const CCollisionObject& other)
+{
+    if (this != &other) {
+        CCollisionObject copy(other);
+        m_iKind = copy.m_iKind;
+        m_pfScale = copy.m_pfScale;
+        m_dwFlags = copy.m_dwFlags;
+        m_fRadius = copy.m_fRadius;
+        m_fRadiusSq = copy.m_fRadiusSq;
+        m_pRoot = std::move(copy.m_pRoot);
+        m_pMatrix = copy.m_pMatrix;
+        m_pDrawMatrix = copy.m_pDrawMatrix;
+    }
+    return *this;
+}
+
+void CCollisionObject::Set(float fRadius, D3DXMATRIX* pMatrix, int32_t iKind, float* pfScale, uint32_t dwFlags,
+                           D3DXMATRIX* pDrawMatrix)
+{
+    m_fRadius = fRadius;
+    m_pMatrix = pMatrix;
+    m_iKind = iKind;
+    m_pfScale = pfScale;
+    m_dwFlags = dwFlags;
+    m_pDrawMatrix = pDrawMatrix != nullptr ? pDrawMatrix : pMatrix;
+}
+
+void CCollisionObject::Load(const std::string& fileName)
+{
+    CDataBuffer reader;
+    if (!reader.Init(fileName, SCRIPT_SEPARATORS))
+        FatalError("Unable to initialize data buffer");
+    if (!reader.Match("Radius"))
+        return;
+    m_fRadius = reader.GetFloat();
+    // Without "Start" there is no box to read into.
+    if (!reader.Match("Start"))
+        return;
+    m_pRoot = std::make_unique<CCollisionBox>();
+    if (reader.Match("EndBox"))
+        return;
+    ReadBoxList(reader, fileName);
+}
+
+// "Next" opens a box after the current one; "EndBox" closes the current box
+// and reading goes on into the box before it; the end of the file closes all.
+void CCollisionObject::ReadBoxList(CDataBuffer& reader, const std::string& fileName)
+{
+    std::vector<CCollisionBox*> open{m_pRoot.get()};
+    while (!open.empty() && !reader.IsEndOfBuffer()) {
+        CCollisionBox* box = open.back();
+        if (reader.Match("BoxMin")) {
+            box->m_vMin = reader.GetVector3();
+        } else if (reader.Match("BoxMax")) {
+            box->m_vMax = reader.GetVector3();
+        } else if (reader.Match("GeoMat")) {
+            box->m_matGeo = reader.GetMatrix();
+        } else if (reader.Match("Next")) {
+            box->m_pNext = std::make_unique<CCollisionBox>();
+            open.push_back(box->m_pNext.get());
+        } else if (reader.Match("EndBox")) {
+            open.pop_back();
+        } else {
+            FatalError("Unknown keyword <%s> in collision file: %s", reader.PeekString().c_str(), fileName.c_str());
+        }
+    }
+}
+
+void CCollisionObject::ComputeRadius()
+{
+    if (!m_pRoot)
+        return;
+    const D3DXVECTOR3 diagonal = m_pRoot->m_vMax - m_pRoot->m_vMin;
+    m_fRadius = 0.5f * D3DXVec3Length(&diagonal);
+    m_fRadiusSq = m_fRadius * m_fRadius;
+}
+
+float CCollisionObject::GetScaledRadius() const
+{
+    return m_pfScale != nullptr ? m_fRadius * *m_pfScale : m_fRadius;
+}
+
+bool CCollisionObject::AddBoxShapes(NxActor* pActor, int32_t iMaterial, const CCollisionBox* pRoot,
+                                    const float* pfScale)
+{
+    if (pRoot == nullptr)
+        return false;
+    if (pActor == nullptr)
+        return true;
+    for (const CCollisionBox* box = pRoot; box != nullptr; box = box->m_pNext.get()) {
+        NxBoxShapeDesc desc;
+        desc.materialIndex = static_cast<NxMaterialIndex>(iMaterial);
+        box->GetShapeDesc(pfScale, desc);
+        pActor->createShape(desc);
+    }
+    return true;
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The collision description of every collidable: a bounding radius and an
+// optional chain of boxes, read from a collision file or taken from a mesh's
+// bounds. The boxes become box shapes on the owner's physics actor.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/d3dx8/D3DX8Math.h"
+
+class CDataBuffer;
+class NxActor;
+class NxBoxShapeDesc;
+
+// One box of a chain; each box owns the rest of the chain after it.
+class CCollisionBox {
+public:
+    CCollisionBox();
+    // Copies the whole chain from `other` on.
+    CCollisionBox(const CCollisionBox& other);
+    CCollisionBox& operator=(const CCollisionBox& other);
+    ~CCollisionBox();
+
+    // Half the diagonal of the bound of every box's corners placed by its
+    // GeoMat; 0 without a root.
+    static float ComputeTreeRadius(const CCollisionBox* pRoot);
+
+    // This box as a box shape: its extents (times the scale when given) and
+    // its pose in the object, with the SDK's column-vector orientation.
+    void GetShapeDesc(const float* pfScale, NxBoxShapeDesc& desc) const;
+
+    std::unique_ptr<CCollisionBox> m_pNext;
+    D3DXVECTOR3 m_vMin;
+    D3DXVECTOR3 m_vMax;
+    // The box's placement in the object (row vectors, translation in the fourth row).
+    D3DXMATRIX m_matGeo;
+};
+
+class CCollisionObject {
+public:
+    CCollisionObject() = default;
+    CCollisionObject(const CCollisionObject& other);
+    CCollisionObject& operator=(const CCollisionObject& other);
+
+    // A null draw matrix draws with the matrix.
+    void Set(float fRadius, D3DXMATRIX* pMatrix, int32_t iKind, float* pfScale, uint32_t dwFlags,
+             D3DXMATRIX* pDrawMatrix);
+    // Reads a collision file into the radius and the box chain; a file that
+    // cannot be read or holds an unknown keyword is a fatal script error.
+    void Load(const std::string& fileName);
+    // Radius and its square from the root box's diagonal.
+    void ComputeRadius();
+    float GetScaledRadius() const;
+
+    // Adds a box shape per box of the chain to the actor; false without a root.
+    static bool AddBoxShapes(NxActor* pActor, int32_t iMaterial, const CCollisionBox* pRoot, const float* pfScale);
+
+    int32_t m_iKind = 0;
+    // The owner's scale factor; null for 1.
+    float* m_pfScale = nullptr;
+    uint32_t m_dwFlags = 0;
+    float m_fRadius = 0.0f;
+    float m_fRadiusSq = 0.0f;
+    std::unique_ptr<CCollisionBox> m_pRoot;
+    // The owner's world matrix, and the one the boxes are drawn with.
+    D3DXMATRIX* m_pMatrix = nullptr;
+    D3DXMATRIX* m_pDrawMatrix = nullptr;
+
+private:
+    void ReadBoxList(CDataBuffer& reader, const std::string& fileName);
+};
+
+// The collision record the game fills once at start-up.
+extern CCollisionObject g_CollisionScratch;

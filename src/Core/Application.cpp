@@ -1,0 +1,243 @@
+#include "Core/Application.h"
+
+#include <cctype>
+
+#include "Core/Game.h"
+#include "Core/Log.h"
+
+HINSTANCE g_hInstance = nullptr;
+HWND g_hWnd = nullptr;
+CWindowGeometry g_WindowGeometry;
+
+const char* const WINDOW_CLASS_NAME = "TrelliformWndClass";
+const char* const WINDOW_TITLE = "Project Kelm";
+const char* const SPLASH_IMAGE = "Assets\\Images\\corvane_splash.bmp";
+
+namespace {
+
+const DWORD WINDOW_STYLE = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// The size the window is created with, before the client area is set.
+const int INITIAL_WIDTH = 512;
+const int INITIAL_HEIGHT = 618;
+const int CLIENT_WIDTH = 640;
+const int CLIENT_HEIGHT = 480;
+const char* const LOG_FILE = "log.txt";
+
+int Width(const RECT& rect)
+{
+    return rect.right - rect.left;
+}
+
+int Height(const RECT& rect)
+{
+    return rect.bottom - rect.top;
+}
+
+// Windowed until the display device exists to say otherwise.
+bool IsFullScreen()
+{
+    return false;
+}
+
+LRESULT OnSysCommand(HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+    switch (wParam) {
+    case SC_KEYMENU:
+    case SC_SCREENSAVE:
+    case SC_MONITORPOWER:
+        return 0;
+    case SC_SIZE:
+    case SC_MOVE:
+    case SC_MAXIMIZE:
+        if (IsFullScreen())
+            return 0;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(hWnd, WM_SYSCOMMAND, wParam, lParam);
+}
+
+LRESULT OnPaint(HWND hWnd)
+{
+    PAINTSTRUCT paint;
+    BeginPaint(hWnd, &paint);
+    EndPaint(hWnd, &paint);
+    return 0;
+}
+
+} // namespace
+
+bool RegisterWindowClass()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = WndProc;
+    windowClass.hInstance = g_hInstance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = WINDOW_CLASS_NAME;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+bool CreateMainWindow()
+{
+    RECT& margins = g_WindowGeometry.m_Margins;
+    margins = {0, 0, 0, 0};
+    if (!AdjustWindowRect(&margins, WINDOW_STYLE, FALSE))
+        return false;
+
+    g_hWnd = CreateWindowExA(0, WINDOW_CLASS_NAME, WINDOW_TITLE, WINDOW_STYLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                             INITIAL_WIDTH, INITIAL_HEIGHT, nullptr, nullptr, g_hInstance, nullptr);
+    if (!g_hWnd)
+        return false;
+    UpdateClientRect();
+    return true;
+}
+
+bool UpdateClientRect()
+{
+    RECT& window = g_WindowGeometry.m_WindowRect;
+    if (!GetWindowRect(g_hWnd, &window))
+        return false;
+    const RECT& margins = g_WindowGeometry.m_Margins;
+    RECT& client = g_WindowGeometry.m_ClientRect;
+    client.left = window.left - margins.left;
+    client.top = window.top - margins.top;
+    client.right = window.right - margins.right;
+    client.bottom = window.bottom - margins.bottom;
+    return true;
+}
+
+bool SetClientSize(int width, int height)
+{
+    RECT& client = g_WindowGeometry.m_ClientRect;
+    client.right = client.left + width;
+    client.bottom = client.top + height;
+
+    const RECT& margins = g_WindowGeometry.m_Margins;
+    RECT& window = g_WindowGeometry.m_WindowRect;
+    window.left = client.left + margins.left;
+    window.top = client.top + margins.top;
+    window.right = client.right + margins.right;
+    window.bottom = client.bottom + margins.bottom;
+    return SetWindowPos(g_hWnd, nullptr, window.left, window.top, Width(window), Height(window), SWP_NOMOVE) !=
+           FALSE;
+}
+
+void CenterWindow(HWND hWnd)
+{
+    RECT window;
+    if (!GetWindowRect(hWnd, &window))
+        return;
+    const int width = Width(window);
+    const int height = Height(window);
+    const int x = (GetSystemMetrics(SM_CXFULLSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYFULLSCREEN) - height) / 2;
+    MoveWindow(hWnd, x, y, width, height, TRUE);
+}
+
+// Drawn with GDI alone: the display device does not exist yet. A missing
+// image leaves the client area black.
+void ShowSplashScreen()
+{
+    HBITMAP image = static_cast<HBITMAP>(
+        LoadImageA(nullptr, SPLASH_IMAGE, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    HDC memoryDC = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = image ? SelectObject(memoryDC, image) : nullptr;
+
+    PAINTSTRUCT paint;
+    HDC windowDC = BeginPaint(g_hWnd, &paint);
+    HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+    RECT client = {0, 0, Width(g_WindowGeometry.m_ClientRect), Height(g_WindowGeometry.m_ClientRect)};
+    FillRect(windowDC, &client, black);
+    SetBkMode(windowDC, TRANSPARENT);
+    if (image)
+        BitBlt(windowDC, 0, 0, CLIENT_WIDTH, CLIENT_HEIGHT, memoryDC, 0, 0, SRCCOPY);
+    SetTextColor(windowDC, RGB(0, 0, 0));
+
+    DeleteObject(black);
+    EndPaint(g_hWnd, &paint);
+    if (image)
+        SelectObject(memoryDC, previous);
+    DeleteDC(memoryDC);
+    if (image)
+        DeleteObject(image);
+}
+
+LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_MOVE:
+        if (IsFullScreen())
+            return 0;
+        UpdateClientRect();
+        break;
+    case WM_PAINT:
+        return OnPaint(hWnd);
+    case WM_ACTIVATEAPP:
+        if (wParam == 1)
+            g_Game.Resume();
+        else
+            g_Game.Pause();
+        return 0;
+    case WM_KEYUP:
+        if (wParam == VK_PAUSE)
+            return 0;
+        break;
+    case WM_SYSKEYUP:
+        return OnSysCommand(hWnd, wParam, lParam);
+    case WM_SYSCHAR:
+        if (std::tolower(static_cast<int>(wParam)) == 's')
+            return 0;
+        break;
+    case WM_SYSCOMMAND:
+        return OnSysCommand(hWnd, wParam, lParam);
+    case WM_MOUSEMOVE:
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+        return 0;
+    case WM_ENTERSIZEMOVE:
+        if (IsFullScreen())
+            return 0;
+        g_Game.Pause();
+        break;
+    case WM_EXITSIZEMOVE:
+        if (IsFullScreen())
+            return 0;
+        g_Game.Resume();
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
+{
+    g_hInstance = hInstance;
+    if (!RegisterWindowClass() || !CreateMainWindow())
+        return 0;
+
+    SetClientSize(CLIENT_WIDTH, CLIENT_HEIGHT);
+    CenterWindow(g_hWnd);
+    ShowWindow(g_hWnd, nCmdShow);
+    ShowSplashScreen();
+    g_Log.Open(LOG_FILE);
+    g_Game.InitGame();
+
+    MSG msg;
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                break;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        g_Game.Frame();
+    }
+    g_Game.ShutdownGame();
+    return 0;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Core/Asset.h"
+#include "Core/DataBuffer.h"
+#include "Core/FatalError.h"
+
+// The single store of every asset the scripts define: one list per class, in
+// the order the assets were filed. The store owns them; the world copies the
+// prototypes it finds here. Lookups are exact and case-sensitive, and a
+// second asset of one class and name is kept but never found.
+class CAssetManager {
+public:
+    struct TypeList {
+        std::string m_Key;
+        std::vector<std::unique_ptr<CAsset>> m_Assets;
+    };
+
+    CAssetManager();
+    ~CAssetManager();
+    CAssetManager(const CAssetManager&) = delete;
+    CAssetManager& operator=(const CAssetManager&) = delete;
+
+    // Takes ownership and files the asset under its class name.
+    void AddAsset(CAsset* asset);
+    TypeList* FindTypeList(const std::string& key);
+    void Clear();
+
+    // The first asset of class T named `name`, or null; a miss with mustExist is fatal.
+    template <class T>
+    void GetAsset(const std::string& name, T*& out, bool mustExist);
+    // As GetAsset, but compares the stored names in upper case: `name` comes
+    // from upper-cased text such as the console's.
+    template <class T>
+    void GetAssetByUpperName(const std::string& name, T*& out, bool mustExist);
+
+    uint32_t GetTypeListCount() const { return m_TypeListCount; }
+
+private:
+    CAsset* Find(const char* className, const std::string& name, bool upperName, bool mustExist);
+
+    std::list<TypeList> m_TypeLists;
+    uint32_t m_TypeListCount = 0;
+    TypeList* m_pLastFound = nullptr;
+};
+
+extern CAssetManager g_AssetManager;
+
+template <class T>
+void CAssetManager::GetAsset(const std::string& name, T*& out, bool mustExist)
+{
+    out = dynamic_cast<T*>(Find(T::CLASS_NAME, name, false, mustExist));
+}
+
+template <class T>
+void CAssetManager::GetAssetByUpperName(const std::string& name, T*& out, bool mustExist)
+{
+    out = dynamic_cast<T*>(Find(T::CLASS_NAME, name, true, mustExist));
+}
+
+// Reads every block of a script into new assets of class T and files them.
+// Any failure is fatal: the game cannot run on half its data.
+template <class T>
+void LoadAssetsFromScript(const char* file)
+{
+    CDataBuffer reader;
+    if (!reader.Init(file, ":,\t "))
+        FatalError("Unable to initialize data buffer");
+
+    while (!reader.IsEndOfBuffer()) {
+        std::unique_ptr<T> asset(new T());
+        if (!asset->Load(reader))
+            FatalError("Unable to intialize object %s from: %s of type %s", asset->m_Name.c_str(), file,
+                       T::CLASS_NAME);
+        g_AssetManager.AddAsset(asset.release());
+    }
+}

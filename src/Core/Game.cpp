@@ -1,0 +1,105 @@
+#include "Core/Game.h"
+
+#include "Collision/CollisionObject.h"
+#include "Core/AssetManager.h"
+#include "Core/Clock.h"
+#include "Physics/Physics.h"
+#include "Sound/Radio.h"
+#include "Sound/SFX3D.h"
+#include "Sound/Sound.h"
+#include "platform/win32/Windows.h"
+
+namespace {
+
+const DWORD PAUSE_SLEEP_MS = 20;
+
+// The shared collision record: one box about the size of a person.
+void SetUpCollisionScratch()
+{
+    g_CollisionScratch.m_pRoot = std::make_unique<CCollisionBox>();
+    g_CollisionScratch.m_pRoot->m_vMin = D3DXVECTOR3(-0.5f, -0.5f, -0.9f);
+    g_CollisionScratch.m_pRoot->m_vMax = D3DXVECTOR3(0.5f, 0.5f, 0.9f);
+    g_CollisionScratch.m_fRadius = 1.0f;
+    g_CollisionScratch.m_fRadiusSq = 1.0f;
+}
+
+} // namespace
+
+int NullState()
+{
+    return 1;
+}
+
+// Nothing is drawn while paused; the sleep keeps an unfocused game from
+// spinning the processor.
+int PausedState()
+{
+    Sleep(PAUSE_SLEEP_MS);
+    return 1;
+}
+
+CGame::CGame()
+{
+    // The bottom of the stack holds the (null) state the game started in.
+    PushState(nullptr);
+}
+
+void CGame::PushState(ScreenState state)
+{
+    m_SavedStates.push_back(m_CurrentState);
+    m_CurrentState = state ? state : NullState;
+}
+
+void CGame::PopState()
+{
+    if (m_SavedStates.empty())
+        return;
+    const ScreenState top = m_SavedStates.back();
+    m_SavedStates.pop_back();
+    // The bottom entry is null: popping down to it must still leave a state to run.
+    m_CurrentState = top ? top : NullState;
+}
+
+void CGame::Pause()
+{
+    PushState(PausedState);
+}
+
+void CGame::Resume()
+{
+    if (m_CurrentState == PausedState)
+        PopState();
+}
+
+void CGame::InitGame()
+{
+    g_Sound.Init();
+    // Without a physics scene the game still runs; every physics call is then a no-op.
+    g_Physics.Init();
+    LoadAssetScripts();
+    g_Clock.Start();
+    g_Radio.LoadStations();
+    SetUpCollisionScratch();
+}
+
+void CGame::ShutdownGame()
+{
+    g_Physics.Shutdown();
+}
+
+// The order matters: a class's blocks may name assets of the classes loaded
+// before it.
+void CGame::LoadAssetScripts()
+{
+    LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
+}
+
+void CGame::Frame()
+{
+    g_FrameTimer.Update();
+    m_CurrentState();
+    // The listener stays at the origin until there is a player to follow.
+    D3DXMATRIX listener;
+    D3DXMatrixIdentity(&listener);
+    g_Sound.Update(listener);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "platform/d3dx8/D3DX8Math.h"
+
+// Reads a whole file into `text`; false (text untouched) when it cannot be
+// opened. Reading stops at a NUL byte within a chunk, as text files have none.
+bool ReadFileToString(const std::string& path, std::string& text);
+
+// Writes the orientation whose forward (third) row is `direction` into the
+// upper-left 3 x 3 block of `out`; the fourth row and column are left alone.
+// The direction is normalised in place. A nearly vertical direction takes its
+// sideways axis from `axis`, or from +x when none is given.
+void BuildMatrixFromDirection(D3DXMATRIX* out, D3DXVECTOR3* direction, const D3DXVECTOR3* axis = nullptr);
+
+// The world-space direction through a screen point (0..1 from the top-left)
+// for a camera with the given world matrix and projection; not normalised.
+void ScreenPointToRay(D3DXVECTOR3* out, const D3DXVECTOR2& point, const D3DXMATRIX& projection,
+                      const D3DXMATRIX& cameraWorld);

@@ -1,0 +1,56 @@
+#pragma once
+// The base of everything with a physics body. The contact report calls
+// OnContact on both objects of a touching pair; each fills a damage record
+// about itself and hands it to the other's TakeDamage.
+
+#include <cstdint>
+#include <vector>
+
+#include "Collision/BoundingBox.h"
+#include "Collision/CollisionObject.h"
+#include "Physics/DamageInfo.h"
+#include "Physics/PhysicsObject.h"
+
+class NxContactPair;
+struct CTireContact;
+
+class CCollidableObject {
+public:
+    enum {
+        KIND_DEFAULT = 0,
+        KIND_LEVEL_OBJECT = 1,
+        KIND_CAR = 2,
+        KIND_WATER = 8,
+        KIND_GAME_ACTOR = 16,
+    };
+
+    CCollidableObject() = default;
+    // A copy has no physics actor and no self link of its own yet.
+    CCollidableObject(const CCollidableObject& other);
+    CCollidableObject& operator=(const CCollidableObject& other);
+    // Releases the object's physics.
+    virtual ~CCollidableObject();
+
+    // `pPair` is null for damage that does not come from a contact.
+    virtual bool TakeDamage(const CDamageInfo& damage, NxContactPair* pPair);
+    // `pOther` is null for a contact with the terrain.
+    virtual bool OnContact(CCollidableObject* pOther, NxContactPair* pPair);
+    // A car's list that the contact report adds its tyre contacts to; null
+    // for everything else.
+    virtual std::vector<CTireContact>* GetTireContacts();
+
+    // Sets the self link and makes its address the user data of the actor
+    // and each of its shapes.
+    void LinkPhysicsActor();
+    // The bodies, then the actor, through the physics manager.
+    void ReleasePhysics();
+
+    // Holds the object's own address once its actor exists; the actor's and
+    // shapes' user data point here.
+    CCollidableObject* m_pSelf = nullptr;
+    CBoundingBox m_BoundingBox;
+    CCollisionObject m_CollisionObject;
+    uint8_t m_u8Kind = KIND_DEFAULT;
+    bool m_bMoveable = true;
+    CPhysicsObject m_PhysicsObject;
+};

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the test configuration (Debug, AddressSanitizer, UndefinedBehaviorSanitizer)
+# into build-test/ and runs every test. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+
+./tools/install-packages.sh
+
+jobs="$(nproc)"
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELM_SANITIZE=ON -DKELM_TESTS=ON
+cmake --build build-test -j "$jobs"
+
+# Headless: GL through Mesa's offscreen EGL, sound through OpenAL's null driver.
+export SDL_VIDEODRIVER=offscreen
+export ALSOFT_DRIVERS=null
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+(cd build-test && ctest --output-on-failure -j "$jobs" --timeout 600)
+
+# The script reader's fuzz target runs for a while when clang is here.
+if command -v clang++ >/dev/null 2>&1; then
+    cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        -DKELM_TESTS=OFF -DKELM_FUZZ=ON
+    cmake --build build-fuzz -j "$jobs" --target fuzz_script_reader
+    mkdir -p build-fuzz/corpus
+    ./build-fuzz/tests/fuzz/fuzz_script_reader -max_total_time=20 -max_len=4096 \
+        build-fuzz/corpus tests/fuzz/seeds
+fi

@@ -1,0 +1,272 @@
+#!/usr/bin/env python3
+"""Writes the generated content into a game directory.
+
+Usage: generate.py GAME_DIR
+
+Each asset has one function that returns the file's bytes; main writes them
+all. The output depends on nothing but this code, and a file whose bytes are
+already right is left untouched, so running it again changes nothing.
+"""
+
+import math
+import os
+import random
+import sys
+
+sys.dont_write_bytecode = True  # keep the source tree clean
+
+from canvas import Canvas  # noqa: E402
+import sound  # noqa: E402
+from sound import SAMPLE_RATE  # noqa: E402
+
+SPLASH_WIDTH = 640
+SPLASH_HEIGHT = 480
+
+
+def corvane_splash():
+    """The start-up splash: a city skyline at dusk under the game's name."""
+    rng = random.Random(1971)
+    image = Canvas(SPLASH_WIDTH, SPLASH_HEIGHT)
+    horizon = 400
+
+    # Sky from night at the top to an orange glow at the horizon.
+    image.vertical_gradient(0, horizon, [
+        (0.0, (14, 12, 40)),
+        (0.45, (70, 34, 92)),
+        (0.8, (196, 84, 86)),
+        (1.0, (250, 160, 80)),
+    ])
+    for _ in range(90):
+        x, y = rng.randrange(SPLASH_WIDTH), rng.randrange(int(horizon * 0.45))
+        image.set_pixel(x, y, (230, 225, 255) if rng.random() < 0.3 else (150, 140, 190))
+
+    # A low sun, banded where it sinks behind the haze.
+    sun_y = 232
+
+    def sun_row(y):
+        if y > sun_y and (y - sun_y) % 10 < 3 + (y - sun_y) // 12:
+            return None
+        return (255, 220 - max(0, y - 190), 120)
+
+    image.disc(470, sun_y, 58, sun_row)
+
+    # Two rows of towers: a hazy far row and a dark near row with lit windows.
+    draw_towers(image, rng, horizon + 20, (62, 34, 72), (90, 190), None)
+    draw_towers(image, rng, SPLASH_HEIGHT, (16, 12, 26), (70, 240), (255, 196, 96))
+    image.fill_rect(0, 452, SPLASH_WIDTH, SPLASH_HEIGHT, (8, 6, 14))
+
+    # A pale band along the top keeps the black loading text readable.
+    image.fill_rect(0, 0, SPLASH_WIDTH, 22, (236, 226, 208))
+    image.fill_rect(0, 22, SPLASH_WIDTH, 24, (120, 70, 110))
+
+    title, scale = "PROJECT KELM", 6
+    left = (SPLASH_WIDTH - Canvas.text_width(title, scale)) // 2
+    image.text(left + 4, 94, title, scale, (40, 16, 48))
+    image.text(left, 90, title, scale, (252, 238, 214))
+    return image.to_bmp24()
+
+
+def draw_towers(image, rng, base, colour, height_range, window_colour):
+    """A row of towers across the image standing on y = base."""
+    x = -rng.randrange(30)
+    while x < image.width:
+        width = rng.randrange(28, 72)
+        top = base - rng.randrange(*height_range)
+        image.fill_rect(x, top, x + width - 2, base, colour)
+        if rng.random() < 0.35:  # a spire
+            middle = x + width // 2
+            image.fill_rect(middle - 1, top - rng.randrange(12, 40), middle + 1, top, colour)
+        if window_colour is not None:
+            draw_windows(image, rng, x, top, width - 2, base, window_colour)
+        x += width
+
+
+def draw_windows(image, rng, left, top, width, base, colour):
+    for wy in range(top + 8, base - 30, 9):
+        for wx in range(left + 5, left + width - 6, 7):
+            if rng.random() < 0.22:
+                image.fill_rect(wx, wy, wx + 3, wy + 4, colour)
+
+
+# --- Sound effects: short mono WAV files. Those that loop hold whole cycles of
+# every tone in them, so that the loop point does not click.
+
+def car_horn():
+    """Two square-ish tones a third apart, held while the horn is."""
+    square = (1.0, 0.0, 0.33, 0.0, 0.2, 0.0, 0.14)
+    horn = [a + b for a, b in zip(sound.sine(400, 0.5, 0.5, square), sound.sine(500, 0.5, 0.5, square))]
+    return sound.wav_bytes(sound.normalise(horn, 0.7))
+
+
+def car_engine():
+    """A low rumble throbbing at 11 Hz; the car plays it faster as the engine speeds up."""
+    body = sound.sine(55, 1.0, 1.0, (1.0, 0.6, 0.45, 0.3, 0.2, 0.1))
+    throb = sound.sine(11, 1.0)
+    engine = [b * (0.75 + 0.25 * t) for b, t in zip(body, throb)]
+    return sound.wav_bytes(sound.normalise(engine, 0.7))
+
+
+def pistol_shot():
+    rng = random.Random(45)
+    crack = sound.decay(sound.low_pass(sound.noise(rng, 0.35), 0.35), 0.25)
+    thump = sound.decay(sound.sine(90, 0.35), 0.12)
+    return sound.wav_bytes(sound.normalise([c + 0.6 * t for c, t in zip(crack, thump)], 0.9))
+
+
+def explosion():
+    rng = random.Random(1812)
+    rumble = sound.decay(sound.low_pass(sound.noise(rng, 1.6), 0.96), 1.4, attack=0.01)
+    boom = sound.decay(sound.sine(48, 1.6, 1.0, (1.0, 0.5)), 0.7)
+    return sound.wav_bytes(sound.normalise([r + 0.5 * b for r, b in zip(rumble, boom)], 0.9))
+
+
+def phone_ring():
+    """Ring, ring, then a pause: one cycle of the phone's loop."""
+    tone = [a + b for a, b in zip(sound.sine(440, 0.4), sound.sine(480, 0.4))]
+    warble = sound.sine(20, 0.4)
+    burst = [t * (0.6 + 0.4 * w) for t, w in zip(tone, warble)]
+    ring = [0.0] * (2 * SAMPLE_RATE)
+    sound.mix_into(ring, burst, 0)
+    sound.mix_into(ring, burst, int(0.6 * SAMPLE_RATE))
+    return sound.wav_bytes(sound.normalise(ring, 0.6))
+
+
+# --- Music: "Kelm FM", 16 bars at 120 beats a minute that loop seamlessly.
+
+BEAT = 0.5
+BAR_BEATS = 4
+LOOP_BARS = 16
+# Two bars on each chord: root for the bass, then the triad for the pad.
+PROGRESSION = [(45, (57, 60, 64)), (41, (53, 57, 60)), (48, (60, 64, 67)), (43, (55, 59, 62))] * 2
+
+
+def midi_frequency(note):
+    return 440.0 * 2.0 ** ((note - 69) / 12.0)
+
+
+def pan_gains(pan):
+    """Equal-power gains (left, right) for a pan from 0 (left) to 1 (right)."""
+    return math.cos(pan * math.pi / 2), math.sin(pan * math.pi / 2)
+
+
+class Track:
+    """Stereo buffers that notes are mixed into; notes run round the loop's end."""
+
+    def __init__(self, seconds):
+        length = int(seconds * SAMPLE_RATE)
+        self.left = [0.0] * length
+        self.right = [0.0] * length
+        self.cache = {}
+
+    def note(self, key, make):
+        if key not in self.cache:
+            self.cache[key] = make()
+        return self.cache[key]
+
+    def add(self, samples, at_seconds, gain, pan=0.5):
+        left, right = pan_gains(pan)
+        start = int(at_seconds * SAMPLE_RATE)
+        sound.mix_into(self.left, samples, start, gain * left, wrap=True)
+        sound.mix_into(self.right, samples, start, gain * right, wrap=True)
+
+
+def kick():
+    samples, phase = [], 0.0
+    for i in range(int(0.2 * SAMPLE_RATE)):
+        t = i / SAMPLE_RATE
+        phase += 2 * math.pi * (45 + 65 * math.exp(-t * 25)) / SAMPLE_RATE
+        samples.append(math.sin(phase))
+    return sound.decay(samples, 0.2)
+
+
+def snare(rng):
+    rattle = sound.decay(sound.noise(rng, 0.15), 0.15)
+    body = sound.decay(sound.sine(180, 0.15), 0.08)
+    return [r + 0.5 * b for r, b in zip(rattle, body)]
+
+
+def hat(rng):
+    hiss = sound.noise(rng, 0.04)
+    return sound.decay([b - a for a, b in zip([0.0] + hiss, hiss)], 0.04)
+
+
+def kelm_fm_loop():
+    rng = random.Random(2003)
+    bar = BEAT * BAR_BEATS
+    track = Track(LOOP_BARS * bar)
+    pad_shape = (1.0, 0.3)
+    bass_shape = (1.0, 0.5, 0.33, 0.25)
+    arp_shape = (1.0, 0.0, 0.11)
+    drums = {"kick": kick(), "snare": snare(rng), "hat": hat(rng)}
+
+    for chord, (root, triad) in enumerate(PROGRESSION):
+        start = chord * 2 * bar
+        for voice, note in enumerate(triad):
+            pad = track.note(("pad", note), lambda: fade(sound.sine(midi_frequency(note), 2 * bar, 1.0, pad_shape)))
+            track.add(pad, start, 0.1, pan=0.25 + 0.25 * voice)
+        for eighth in range(4 * BAR_BEATS):
+            note = root + (12 if eighth % 2 else 0)
+            bass = track.note(("bass", note), lambda: sound.decay(
+                sound.sine(midi_frequency(note), 0.24, 1.0, bass_shape), 0.3))
+            track.add(bass, start + eighth * BEAT / 2, 0.3)
+        # The arpeggio comes in after the first pass through the chords.
+        if chord >= len(PROGRESSION) // 2:
+            for sixteenth in range(8 * BAR_BEATS):
+                note = triad[(0, 1, 2, 1)[sixteenth % 4]] + 12
+                arp = track.note(("arp", note), lambda: sound.decay(
+                    sound.sine(midi_frequency(note), 0.12, 1.0, arp_shape), 0.12))
+                track.add(arp, start + sixteenth * BEAT / 4, 0.12, pan=0.7)
+
+    for beat in range(LOOP_BARS * BAR_BEATS):
+        at = beat * BEAT
+        track.add(drums["kick"] if beat % 2 == 0 else drums["snare"], at, 0.45 if beat % 2 == 0 else 0.25)
+        track.add(drums["hat"], at + BEAT / 2, 0.1, pan=0.35)
+
+    left = sound.normalise(track.left, 0.8)
+    right = sound.normalise(track.right, 0.8)
+    return sound.ogg_vorbis_bytes(sound.interleave(left, right), channels=2, quality=0.4)
+
+
+def fade(samples, attack=0.3, release=0.4):
+    """A slow swell in and out, for held chords."""
+    count = len(samples)
+    rise, fall = int(attack * SAMPLE_RATE), int(release * SAMPLE_RATE)
+    return [s * min(1.0, i / rise, (count - i) / fall) for i, s in enumerate(samples)]
+
+
+ASSETS = {
+    "Assets/Images/corvane_splash.bmp": corvane_splash,
+    "Assets/Sounds/car_horn.wav": car_horn,
+    "Assets/Sounds/car_engine.wav": car_engine,
+    "Assets/Sounds/pistol_shot.wav": pistol_shot,
+    "Assets/Sounds/explosion.wav": explosion,
+    "Assets/Sounds/phone_ring.wav": phone_ring,
+    "Assets/Music/kelm_fm.ogg": kelm_fm_loop,
+}
+
+
+def write_if_changed(path, data):
+    try:
+        with open(path, "rb") as existing:
+            if existing.read() == data:
+                return
+    except FileNotFoundError:
+        pass
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    temporary = path + ".tmp"
+    with open(temporary, "wb") as out:
+        out.write(data)
+    os.replace(temporary, path)
+
+
+def main(argv):
+    if len(argv) != 2:
+        print("usage: generate.py GAME_DIR", file=sys.stderr)
+        return 2
+    for relative, make in ASSETS.items():
+        write_if_changed(os.path.join(argv[1], relative), make())
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
