@@ -3,6 +3,8 @@
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
+#include "Input/InputManager.h"
+#include "Input/LocalController.h"
 #include "Physics/Physics.h"
 #include "Sound/Radio.h"
 #include "Sound/SFX3D.h"
@@ -73,18 +75,22 @@ void CGame::Resume()
 
 void CGame::InitGame()
 {
+    g_InputManager.Init();
     g_Sound.Init();
     // Without a physics scene the game still runs; every physics call is then a no-op.
     g_Physics.Init();
     LoadAssetScripts();
     g_Clock.Start();
     g_Radio.LoadStations();
+    g_LocalController.Start();
     SetUpCollisionScratch();
 }
 
 void CGame::ShutdownGame()
 {
     g_Physics.Shutdown();
+    // Writes the key bindings.
+    g_InputManager.Shutdown();
 }
 
 // The order matters: a class's blocks may name assets of the classes loaded
@@ -96,6 +102,7 @@ void CGame::LoadAssetScripts()
 
 void CGame::Frame()
 {
+    g_InputManager.Update();
     g_FrameTimer.Update();
     m_CurrentState();
     // The listener stays at the origin until there is a player to follow.

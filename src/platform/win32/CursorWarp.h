@@ -3,7 +3,7 @@
 // pointer, and SDL reports that move as mouse motion. That motion is the
 // game's own doing, not the player's, so it must not become mouse movement.
 
-#include <SDL.h>
+#include <SDL2/SDL.h>
 
 namespace CursorWarp {
 

@@ -1,0 +1,42 @@
+#pragma once
+// Test hooks of the Direct3D stand-in. Not part of the Direct3D surface the
+// game uses; only tests call these. Each holds until ResetTestHooks.
+
+#include "platform/d3d8/D3D8Types.h"
+
+namespace D3D8Platform {
+
+// Replaces adapter 0's mode list (GetAdapterModeCount, EnumAdapterModes and
+// the full-screen checks of CreateDevice and Reset) by a copy of `modes`;
+// a count of 0 makes an adapter that lists no modes.
+void SetAdapterModes(const D3DDISPLAYMODE* modes, UINT count);
+
+// Replaces adapter 0's current display mode (GetAdapterDisplayMode and the
+// size of GetFrontBuffer's picture).
+void SetDesktopMode(const D3DDISPLAYMODE& mode);
+
+// Replaces what GetDeviceCaps reports, on the Direct3D object and on every
+// device. Drawing is not limited by it.
+void SetCaps(const D3DCAPS8& caps);
+
+// Makes CreateDevice fail for one device type.
+void RefuseDeviceType(D3DDEVTYPE type);
+
+// Makes every device Reset fail (D3DERR_INVALIDCALL) and leave the device as
+// it was.
+void FailResets();
+
+// Makes SetRenderState(state, value) fail with D3DERR_INVALIDCALL for that one
+// pair; the state keeps its old value.
+void FailRenderState(D3DRENDERSTATETYPE state, DWORD value);
+
+// Devices created from now on keep every state and resource in memory but
+// need no window or OpenGL context and draw nothing: for tests of what the
+// game sets on the device. Clear and Present succeed; GetFrontBuffer gives
+// black.
+void UseStateOnlyDevices();
+
+// Restores the real adapter, capabilities and behaviour.
+void ResetTestHooks();
+
+} // namespace D3D8Platform

@@ -1,0 +1,95 @@
+#pragma once
+// Direct3D's fixed-function pipeline as generated GLSL: a key holds every
+// state that changes the shaders' code (vertex format, lighting, material
+// sources, point sprites, clip planes, alpha test, texture stage operations),
+// and each distinct key gets its own vertex and fragment shader. Values that
+// only change numbers (matrices, colours, reference values) are uniforms.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/d3d8/DeviceState.h"
+#include "platform/d3d8/FvfLayout.h"
+
+// Where a lit colour's material comes from.
+enum ColourSource : uint8_t {
+    kSourceMaterial = 0,
+    kSourceDiffuse = 1,
+    kSourceSpecular = 2,
+};
+
+// Stage operations and arguments as the shaders know them.
+enum StageOp : uint8_t {
+    kOpDisable = 0,
+    kOpSelectArg1,
+    kOpSelectArg2,
+    kOpModulate,
+};
+
+enum StageArg : uint8_t {
+    kArgDiffuse = 0,
+    kArgCurrent,
+    kArgTexture,
+    kArgTextureFactor,
+    kArgSpecular,
+};
+
+struct StageKey {
+    uint8_t colourOp;
+    uint8_t colourArg1;
+    uint8_t colourArg2;
+    uint8_t alphaOp;
+    uint8_t alphaArg1;
+    uint8_t alphaArg2;
+    uint8_t texCoordIndex; // the vertex's coordinate set, or 0xFF for none
+    uint8_t samplesTexture;
+};
+
+// All members are bytes, so two keys compare and hash as memory.
+struct PipelineKey {
+    uint8_t pretransformed;
+    uint8_t hasNormal;
+    uint8_t hasPointSize;
+    uint8_t hasDiffuse;
+    uint8_t hasSpecular;
+    uint8_t texCoordCount;
+    uint8_t lighting;
+    uint8_t lightCount;        // enabled directional lights
+    uint8_t specular;
+    uint8_t localViewer;
+    uint8_t normalizeNormals;
+    uint8_t diffuseSource;
+    uint8_t ambientSource;
+    uint8_t specularSource;
+    uint8_t emissiveSource;
+    uint8_t pointScale;
+    uint8_t pointSprite;
+    uint8_t clipPlanes;        // bit i: plane i
+    uint8_t alphaFunc;         // a D3DCMPFUNC, 0 without alpha testing
+    uint8_t stageCount;        // stages before the first disabled one
+    StageKey stages[kMaxTextureStages];
+
+    bool operator==(const PipelineKey& other) const;
+};
+
+struct PipelineKeyHash {
+    size_t operator()(const PipelineKey& key) const;
+};
+
+// The key of a draw with `layout` under `state`; `points` for point lists,
+// the only primitives that point sizes and sprites change.
+PipelineKey MakePipelineKey(const DeviceState& state, const FvfLayout& layout, bool points);
+
+std::string BuildVertexShader(const PipelineKey& key);
+std::string BuildFragmentShader(const PipelineKey& key);
+
+// Vertex attribute locations, one per FVF component.
+enum AttributeLocation : unsigned {
+    kAttribPosition = 0,
+    kAttribNormal = 1,
+    kAttribPointSize = 2,
+    kAttribDiffuse = 3,
+    kAttribSpecular = 4,
+    kAttribTexCoord0 = 5,
+};

@@ -1,0 +1,7 @@
+#pragma once
+// OpenGL for the Direct3D stand-in: entry points beyond 1.1 come from the
+// prototypes Mesa exports, never looked up by name.
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>

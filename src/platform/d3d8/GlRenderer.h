@@ -1,0 +1,143 @@
+#pragma once
+// The OpenGL side of the device: owns every GL object the device needs for
+// itself (framebuffers, the front-buffer copy, samplers, shaders, streaming
+// buffers, the white texture for unbound stages), makes and deletes the GL
+// objects of resources, and turns the shadow state into GL state at draw time,
+// sending only what the dirty flags name.
+//
+// Conventions kept here: Direct3D's row vectors and clip z in [0, 1]
+// (glClipControl); pictures stored top row first, so a render target's v = 0
+// is its top row as in Direct3D; pixel centres at integer coordinates.
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/d3d8/DeviceState.h"
+#include "platform/d3d8/FixedFunctionProgram.h"
+#include "platform/d3d8/FormatInfo.h"
+#include "platform/d3d8/FvfLayout.h"
+#include "platform/d3d8/GlHeaders.h"
+
+struct SDL_Window;
+
+// One draw, already validated against its buffers.
+struct DrawCall {
+    D3DPRIMITIVETYPE type;
+    GLsizei count;                  // vertices, or indices when indexed
+    const FvfLayout* layout;
+    UINT stride;
+    // Vertices: a buffer object and the first vertex, or user memory.
+    GLuint vertexBuffer = 0;
+    GLint firstVertex = 0;
+    const void* userVertices = nullptr;
+    size_t userVertexBytes = 0;
+    // Indices, when indexed: a buffer object and a byte offset, or user memory.
+    bool indexed = false;
+    GLenum indexType = GL_UNSIGNED_SHORT;
+    GLuint indexBuffer = 0;
+    size_t indexOffset = 0;
+    const void* userIndices = nullptr;
+    size_t userIndexBytes = 0;
+    GLint baseVertex = 0;
+};
+
+class GlRenderer {
+public:
+    GlRenderer();
+    ~GlRenderer();
+
+    GlRenderer(const GlRenderer&) = delete;
+    GlRenderer& operator=(const GlRenderer&) = delete;
+
+    // Textures, depth-stencil buffers and buffer objects of resources.
+    GLuint CreateTexture(const FormatInfo& format, UINT width, UINT height, UINT levels);
+    void DeleteTexture(GLuint texture);
+    void UploadTexture(GLuint texture, int level, const FormatInfo& format, const RECT& rect,
+                       const uint8_t* pixels, UINT pitch);
+    void ReadTexture(GLuint texture, int level, const FormatInfo& format, const RECT& rect, uint8_t* pixels,
+                     UINT pitch) const;
+    GLuint CreateDepthStencil(UINT width, UINT height);
+    void DeleteRenderbuffer(GLuint renderbuffer);
+    GLuint CreateBuffer(UINT size, bool dynamic);
+    void DeleteBuffer(GLuint buffer);
+    // Whole: the data replaces the buffer's storage (a discarding lock).
+    void UploadBuffer(GLuint buffer, UINT offset, UINT size, const void* data, bool whole, bool dynamic);
+
+    // Where draws and clears go: a texture level (the back buffer is a
+    // texture too) and an optional depth-stencil buffer.
+    void SetTargets(GLuint colourTexture, int level, UINT width, UINT height, GLuint depthStencil);
+    void Clear(DeviceState& state, DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
+               DWORD stencil);
+    void Draw(DeviceState& state, const DrawCall& call);
+
+    // Copies the back buffer into the front-buffer copy (stretched to the
+    // client area) and from there into the window, then swaps.
+    void Present(GLuint backBuffer, UINT width, UINT height, SDL_Window* window, int clientWidth,
+                 int clientHeight);
+    // The last presented picture: its size, and a rectangle of it as
+    // A8R8G8B8 rows.
+    int FrontWidth() const { return m_FrontWidth; }
+    int FrontHeight() const { return m_FrontHeight; }
+    void ReadFront(const RECT& rect, uint8_t* pixels, UINT pitch) const;
+
+    // Leaves no program bound, so GDI's pixel drawing between frames runs
+    // through the fixed pipeline.
+    void EndFrame();
+
+private:
+    struct Program;
+    struct Derived;
+
+    void ApplyBlend(const DeviceState& state);
+    void ApplyDepth(const DeviceState& state);
+    void ApplyStencil(const DeviceState& state);
+    void ApplyRaster(const DeviceState& state);
+    void ApplySamplers(const DeviceState& state);
+    void UpdateDerived(const DeviceState& state, uint32_t dirty);
+    Program* SelectProgram(const DeviceState& state, const DrawCall& call);
+    Program* BuildProgram(const PipelineKey& key);
+    void UploadUniforms(Program& program, const DeviceState& state);
+    void BindTextures(const DeviceState& state, const PipelineKey& key);
+    void BindVertices(const DrawCall& call, GLuint buffer);
+    void SetClipDistances(uint8_t mask);
+    void EnsureFront(int width, int height);
+    bool ContextAlive() const;
+
+    GLuint m_VertexArray = 0;
+    GLuint m_DrawFramebuffer = 0;
+    GLuint m_ReadFramebuffer = 0;
+    GLuint m_FrontFramebuffer = 0;
+    GLuint m_FrontTexture = 0;
+    int m_FrontWidth = 0;
+    int m_FrontHeight = 0;
+    GLuint m_WhiteTexture = 0;
+    GLuint m_Samplers[kMaxTextureStages] = {};
+    GLuint m_StreamBuffer = 0;
+    size_t m_StreamCapacity = 0;
+    size_t m_StreamOffset = 0;
+    GLuint m_IndexStreamBuffer = 0;
+    size_t m_IndexStreamCapacity = 0;
+    size_t m_IndexStreamOffset = 0;
+
+    UINT m_TargetWidth = 1;
+    UINT m_TargetHeight = 1;
+
+    std::unordered_map<PipelineKey, std::unique_ptr<Program>, PipelineKeyHash> m_Programs;
+    Program* m_Program = nullptr;       // last selected
+    const FvfLayout* m_ProgramLayout = nullptr;
+    GLuint m_BoundProgram = 0;          // what GL has
+    bool m_LastDrawWasPoints = false;
+    bool m_PointSprite = false;
+
+    std::unique_ptr<Derived> m_Derived;
+
+    GLuint m_BoundTextures[kMaxTextureStages] = {};
+    GLuint m_AttribBuffer = 0;
+    UINT m_AttribStride = 0;
+    const FvfLayout* m_AttribLayout = nullptr;
+    uint32_t m_EnabledAttribs = 0;
+    GLuint m_BoundIndexBuffer = 0;
+    uint8_t m_ClipDistances = 0;
+};
