@@ -10,13 +10,14 @@ jobs="$(nproc)"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELM_SANITIZE=ON -DKELM_TESTS=ON
 cmake --build build-test -j "$jobs"
 
-# The script reader's fuzz target runs for a while when clang is here. Its
-# chatter goes to a log that is shown only when it finds something.
+# The fuzz targets of the script reader and the .X reader run for a while
+# each when clang is here. Their chatter goes to logs that are shown only
+# when they find something.
 if command -v clang++ >/dev/null 2>&1; then
     cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
         -DKELM_TESTS=OFF -DKELM_FUZZ=ON
-    cmake --build build-fuzz -j "$jobs" --target fuzz_script_reader
+    cmake --build build-fuzz -j "$jobs" --target fuzz_script_reader fuzz_xfile
     mkdir -p build-fuzz/corpus
     if ! ./build-fuzz/tests/fuzz/fuzz_script_reader -max_total_time=20 -max_len=4096 \
         build-fuzz/corpus tests/fuzz/seeds > build-fuzz/fuzz.log 2>&1; then
@@ -25,6 +26,14 @@ if command -v clang++ >/dev/null 2>&1; then
         exit 1
     fi
     tail -n 1 build-fuzz/fuzz.log
+    mkdir -p build-fuzz/corpus-xfile
+    if ! ./build-fuzz/tests/fuzz/fuzz_xfile -max_total_time=20 -max_len=4096 \
+        build-fuzz/corpus-xfile tests/fuzz/xfile-seeds > build-fuzz/fuzz-xfile.log 2>&1; then
+        tail -n 60 build-fuzz/fuzz-xfile.log
+        echo "The .X reader's fuzz target failed (build-fuzz/fuzz-xfile.log)." >&2
+        exit 1
+    fi
+    tail -n 1 build-fuzz/fuzz-xfile.log
 fi
 
 # Headless: GL through Mesa's offscreen EGL, sound through OpenAL's null driver.

@@ -1,9 +1,15 @@
 #include "Core/Application.h"
 
 #include <cctype>
+#include <cstdint>
+#include <cstring>
 
 #include "Core/Game.h"
 #include "Core/Log.h"
+#include "Display/Camera.h"
+#include "Display/Display.h"
+#include "Input/InGameMouse.h"
+#include "Input/InputManager.h"
 
 HINSTANCE g_hInstance = nullptr;
 HWND g_hWnd = nullptr;
@@ -19,9 +25,17 @@ const DWORD WINDOW_STYLE = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // The size the window is created with, before the client area is set.
 const int INITIAL_WIDTH = 512;
 const int INITIAL_HEIGHT = 618;
-const int CLIENT_WIDTH = 640;
-const int CLIENT_HEIGHT = 480;
+const uint16_t CLIENT_WIDTH = 640;
+const uint16_t CLIENT_HEIGHT = 480;
 const char* const LOG_FILE = "log.txt";
+const char* const MENU_POINTER = "arrowup";
+
+// Alt+Enter switches between the 640 x 480 window and this full screen.
+const uint16_t TOGGLE_FULL_SCREEN_WIDTH = 1024;
+const uint16_t TOGGLE_FULL_SCREEN_HEIGHT = 768;
+const uint8_t TOGGLE_FULL_SCREEN_BPP = 32;
+const uint8_t TOGGLE_FULL_SCREEN_REFRESH = 70;
+const char* const LOADING_TEXT = "Loading...";
 
 int Width(const RECT& rect)
 {
@@ -33,10 +47,30 @@ int Height(const RECT& rect)
     return rect.bottom - rect.top;
 }
 
-// Windowed until the display device exists to say otherwise.
 bool IsFullScreen()
 {
-    return false;
+    return g_Display.IsFullScreen();
+}
+
+// The user options are left as they are: the toggle is not saved.
+void ToggleDisplayMode()
+{
+    CDisplayMode mode = g_Display.GetCurrentMode();
+    if (mode.FullScreen) {
+        mode.Width = CLIENT_WIDTH;
+        mode.Height = CLIENT_HEIGHT;
+        mode.FullScreen = 0;
+        mode.VSync = 0;
+        mode.RefreshRate = 0;
+    } else {
+        mode.Width = TOGGLE_FULL_SCREEN_WIDTH;
+        mode.Height = TOGGLE_FULL_SCREEN_HEIGHT;
+        mode.FullScreen = 1;
+        mode.VSync = 1;
+        mode.BPP = TOGGLE_FULL_SCREEN_BPP;
+        mode.RefreshRate = TOGGLE_FULL_SCREEN_REFRESH;
+    }
+    g_Display.ChangeDisplayMode(mode);
 }
 
 LRESULT OnSysCommand(HWND hWnd, WPARAM wParam, LPARAM lParam)
@@ -56,6 +90,18 @@ LRESULT OnSysCommand(HWND hWnd, WPARAM wParam, LPARAM lParam)
         break;
     }
     return DefWindowProcA(hWnd, WM_SYSCOMMAND, wParam, lParam);
+}
+
+// The front end looks at the city from a fixed point above it.
+void SetMenuCamera()
+{
+    g_FreeCamera.m_u32Mode = CCamera::MODE_FREE_FLY;
+    g_FreeCamera.m_matWorld = D3DXMATRIX(-0.732098f, 0.0f, 0.663464f, 0.0f,
+                                         -0.102457f, 0.976152f, -0.113056f, 0.0f,
+                                         -0.663464f, -0.154427f, -0.732098f, 0.0f,
+                                         514.331909f, 27.839115f, 310.794739f, 1.0f);
+    g_GameCamera.m_pController = nullptr;
+    g_pActiveCamera = &g_FreeCamera;
 }
 
 LRESULT OnPaint(HWND hWnd)
@@ -154,6 +200,7 @@ void ShowSplashScreen()
     if (image)
         BitBlt(windowDC, 0, 0, CLIENT_WIDTH, CLIENT_HEIGHT, memoryDC, 0, 0, SRCCOPY);
     SetTextColor(windowDC, RGB(0, 0, 0));
+    TextOutA(windowDC, 0, 0, LOADING_TEXT, static_cast<int>(strlen(LOADING_TEXT)));
 
     DeleteObject(black);
     EndPaint(g_hWnd, &paint);
@@ -183,11 +230,19 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         else
             g_Game.Pause();
         return 0;
+    case WM_DISPLAYCHANGE:
+        if (g_Display.IsInitialised() && !IsFullScreen())
+            g_Display.OnDisplayChange(static_cast<uint32_t>(wParam));
+        return 0;
     case WM_KEYUP:
         if (wParam == VK_PAUSE)
             return 0;
         break;
     case WM_SYSKEYUP:
+        if (wParam == VK_RETURN) {
+            ToggleDisplayMode();
+            return 0;
+        }
         return OnSysCommand(hWnd, wParam, lParam);
     case WM_SYSCHAR:
         if (std::tolower(static_cast<int>(wParam)) == 's')
@@ -227,6 +282,11 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     ShowSplashScreen();
     g_Log.Open(LOG_FILE);
     g_Game.InitGame();
+
+    SetMenuCamera();
+    g_Game.PushState(FrontEndState);
+    g_InGameMouse.SetCursor(MENU_POINTER);
+    g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
 
     MSG msg;
     for (;;) {

@@ -3,6 +3,11 @@
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
+#include "Display/Camera.h"
+#include "Display/Display.h"
+#include "Display/RenderStates.h"
+#include "Display/Texture.h"
+#include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
 #include "Physics/Physics.h"
@@ -14,6 +19,10 @@
 namespace {
 
 const DWORD PAUSE_SLEEP_MS = 20;
+// Start-up stops without these: they prove the texture script was read.
+const char* const REQUIRED_TEXTURES[] = {"Test1", "Test2"};
+const char* const DEFAULT_CURSOR = "default";
+const char* const MENU_POINTER = "arrowup";
 
 // The shared collision record: one box about the size of a person.
 void SetUpCollisionScratch()
@@ -37,6 +46,20 @@ int NullState()
 int PausedState()
 {
     Sleep(PAUSE_SLEEP_MS);
+    return 1;
+}
+
+int FrontEndState()
+{
+    g_InGameMouse.Update();
+    g_GameCamera.Update();
+    g_FreeCamera.Update();
+    g_CinemaCamera.Update();
+    g_Display.BeginScene();
+    g_InGameMouse.Draw();
+    CStateBlocks::ApplyFont();
+    g_Display.EndScene();
+    g_Display.Present();
     return 1;
 }
 
@@ -75,19 +98,39 @@ void CGame::Resume()
 
 void CGame::InitGame()
 {
+    g_Display.Create();
+    CStateBlocks::CreateAll();
+    SetupDefaultViewProjection();
+    SetupDefaultLight();
     g_InputManager.Init();
     g_Sound.Init();
     // Without a physics scene the game still runs; every physics call is then a no-op.
     g_Physics.Init();
     LoadAssetScripts();
+    for (const char* name : REQUIRED_TEXTURES) {
+        CTexture* texture = nullptr;
+        g_AssetManager.GetAsset(name, texture, true);
+    }
     g_Clock.Start();
     g_Radio.LoadStations();
+
+    CInGameMouse* cursor = nullptr;
+    g_AssetManager.GetAsset(DEFAULT_CURSOR, cursor, true);
+    g_InGameMouse = *cursor;
+    g_InGameMouse.SetCursor(MENU_POINTER);
+    g_InGameMouse.SetDriver(&g_LocalController);
+    ShowCursor(FALSE);
+    g_InGameMouse.SetWindowsCursorShown(false);
+
     g_LocalController.Start();
     SetUpCollisionScratch();
 }
 
 void CGame::ShutdownGame()
 {
+    // The textures go first: each holds the device.
+    CTexture::ReleaseAllTextures();
+    g_Display.Shutdown();
     g_Physics.Shutdown();
     // Writes the key bindings.
     g_InputManager.Shutdown();
@@ -98,6 +141,8 @@ void CGame::ShutdownGame()
 void CGame::LoadAssetScripts()
 {
     LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
+    LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+    LoadAssetsFromScript<CInGameMouse>("Scripts\\Mouses.txt");
 }
 
 void CGame::Frame()

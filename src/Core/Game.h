@@ -10,6 +10,8 @@ typedef int (*ScreenState)();
 
 int NullState();
 int PausedState();
+// The front end: the menus over the running level.
+int FrontEndState();
 
 // The user options. The first six fields are laid out exactly as the display
 // mode record, and are handed to the display as such.

@@ -6,6 +6,9 @@
 #include "Core/Clock.h"
 #include "Core/Game.h"
 #include "Core/Log.h"
+#include "Display/Camera.h"
+#include "Display/Occ_HOM.h"
+#include "Display/Display.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
@@ -13,7 +16,11 @@
 #include "Sound/Radio.h"
 #include "Sound/Sound.h"
 
+CDisplay g_Display;
 CGame g_Game;
+CCamera g_GameCamera;
+CCamera g_FreeCamera;
+CCamera g_CinemaCamera;
 CClock g_Clock;
 CFrameTimer g_FrameTimer;
 CInputManager g_InputManager;
@@ -26,3 +33,9 @@ CLocalController g_LocalController;
 CPhysics g_Physics;
 CInGameMouse g_InGameMouse;
 CCollisionObject g_CollisionScratch;
+COccHOMViewport g_VisibilityTester;
+
+// Plain statics: the active camera is set at start-up, the culling matrix
+// every frame.
+CCamera* g_pActiveCamera = nullptr;
+D3DXMATRIX g_CullViewProj;

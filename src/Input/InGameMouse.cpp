@@ -4,40 +4,33 @@
 
 #include "Core/Application.h"
 #include "Core/AssetManager.h"
-#include "Core/FatalError.h"
+#include "Display/Display.h"
+#include "Display/Texture.h"
 #include "Input/Controller.h"
 
 namespace {
 
 const char* const KEYWORD_MOUSE = "Mouse";
 const char* const KEYWORD_TEXTURE = "Texture";
-const char* const TEXTURE_CLASS_NAME = "CTexture";
 const float SCREEN_CENTRE = 0.5f;
-// The screen the cursor moves over when no window tells its size.
+// The virtual screen that cursor images are drawn for: one texel is one
+// pixel of a 640 x 480 screen.
+const float VIRTUAL_WIDTH = 640.0f;
+const float VIRTUAL_HEIGHT = 480.0f;
+const float VIRTUAL_PIXEL_WIDTH = 0.0015625f;
+const float VIRTUAL_PIXEL_HEIGHT = 0.0020833334f;
+const D3DCOLOR CURSOR_COLOUR = D3DCOLOR_ARGB(0xff, 0xff, 0xff, 0xff);
+// The screen the cursor moves over before the display has a mode.
 const int DEFAULT_SCREEN_WIDTH = 640;
 const int DEFAULT_SCREEN_HEIGHT = 480;
 
-// The texture asset named `name`; the cursor cannot be without it.
-CAsset* FindTexture(const std::string& name)
-{
-    CAssetManager::TypeList* textures = g_AssetManager.FindTypeList(TEXTURE_CLASS_NAME);
-    if (textures == nullptr)
-        FatalError("No assets of type <%s> are currently stored", TEXTURE_CLASS_NAME);
-    for (const std::unique_ptr<CAsset>& texture : textures->m_Assets) {
-        if (texture->m_Name == name)
-            return texture.get();
-    }
-    FatalError("Unable to find asset \"%s\" of type <%s>", name.c_str(), TEXTURE_CLASS_NAME);
-}
-
-// The display's size in pixels: the main window's client area, which the
-// display mode sizes.
+// The display's size in pixels: its current mode.
 void GetScreenSize(int& width, int& height)
 {
-    RECT client = {0, 0, 0, 0};
-    if (GetClientRect(g_hWnd, &client) && client.right > client.left && client.bottom > client.top) {
-        width = client.right - client.left;
-        height = client.bottom - client.top;
+    const CDisplayMode& mode = g_Display.GetCurrentMode();
+    if (mode.Width > 0 && mode.Height > 0) {
+        width = mode.Width;
+        height = mode.Height;
         return;
     }
     width = DEFAULT_SCREEN_WIDTH;
@@ -88,7 +81,10 @@ bool CInGameMouse::ReadProperty(CDataBuffer& reader)
         return true;
     if (!reader.Match(KEYWORD_TEXTURE))
         return false;
-    m_Textures.push_back(FindTexture(reader.GetString()));
+    // The cursor cannot be without its textures: a missing one is fatal.
+    CTexture* texture = nullptr;
+    g_AssetManager.GetAsset(reader.GetString(), texture, true);
+    m_Textures.push_back(texture);
     return true;
 }
 
@@ -105,7 +101,7 @@ void CInGameMouse::SetVisible(bool visible)
     m_bDraw = visible;
 }
 
-bool CInGameMouse::SetTexture(CAsset* texture, bool fullScreen)
+bool CInGameMouse::SetTexture(CTexture* texture, bool fullScreen)
 {
     m_bFullScreen = fullScreen;
     if (texture == nullptr)
@@ -119,7 +115,7 @@ bool CInGameMouse::SelectTexture(const char* name, bool fullScreen)
     m_bFullScreen = fullScreen;
     if (name == nullptr)
         return false;
-    for (CAsset* texture : m_Textures) {
+    for (CTexture* texture : m_Textures) {
         if (texture->m_Name == name) {
             m_pTexture = texture;
             return true;
@@ -175,4 +171,24 @@ void CInGameMouse::ClampToScreen()
                    static_cast<LONG>(static_cast<float>(height) * m_Position[1])};
     if (ClientToScreen(g_hWnd, &point))
         SetCursorPos(point.x, point.y);
+}
+
+void CInGameMouse::Draw()
+{
+    if (!m_bDraw && m_bFollow)
+        return;
+    if (m_pTexture == nullptr || m_pTexture->GetTexture() == nullptr)
+        return;
+    const float textureWidth = static_cast<float>(m_pTexture->GetWidth());
+    const float textureHeight = static_cast<float>(m_pTexture->GetHeight());
+    if (m_bFullScreen) {
+        m_DrawPosition[0] = 0.0f;
+        m_DrawPosition[1] = 0.0f;
+        const float scale[2] = {VIRTUAL_WIDTH / textureWidth, VIRTUAL_HEIGHT / textureHeight};
+        DrawSprite(m_pTexture->GetTexture(), m_DrawPosition, scale, nullptr, 0.0f, nullptr, CURSOR_COLOUR);
+        return;
+    }
+    m_DrawPosition[0] = m_Position[0] - textureWidth * 0.5f * VIRTUAL_PIXEL_WIDTH;
+    m_DrawPosition[1] = m_Position[1] - textureHeight * 0.5f * VIRTUAL_PIXEL_HEIGHT;
+    DrawSprite(m_pTexture->GetTexture(), m_DrawPosition, nullptr, nullptr, 0.0f, nullptr, CURSOR_COLOUR);
 }

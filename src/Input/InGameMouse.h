@@ -7,6 +7,7 @@
 #include "Core/StdInterface.h"
 
 class CController;
+class CTexture;
 
 // The cursor the game draws itself: a texture at a position given as
 // fractions of the screen, moved by its driver's axis values (the mouse,
@@ -35,12 +36,12 @@ public:
     void SetVisible(bool visible);
     bool IsVisible() const { return m_bDraw; }
     // A null texture keeps the current one and gives false.
-    bool SetTexture(CAsset* texture, bool fullScreen);
+    bool SetTexture(CTexture* texture, bool fullScreen);
     // The first texture of the list named exactly `name`; false when none is.
     bool SelectTexture(const char* name, bool fullScreen);
     bool SetCursor(const char* name);
-    CAsset* GetTexture() const { return m_pTexture; }
-    const std::vector<CAsset*>& GetTextures() const { return m_Textures; }
+    CTexture* GetTexture() const { return m_pTexture; }
+    const std::vector<CTexture*>& GetTextures() const { return m_Textures; }
     bool IsFullScreen() const { return m_bFullScreen; }
 
     void SetDriver(CController* driver) { m_pDriver = driver; }
@@ -57,14 +58,17 @@ public:
     // Hands over to the Windows cursor outside the screen (0 and 1 count as
     // outside) and back inside, and keeps the Windows cursor under this one.
     void ClampToScreen();
+    // Draws the current texture centred on the position at its own size, or
+    // stretched over the whole screen; nothing while hidden and following.
+    void Draw();
 
 private:
     bool m_bFollow;
-    std::vector<CAsset*> m_Textures;
+    std::vector<CTexture*> m_Textures;
     bool m_bDraw;
     float m_Position[2];
     float m_DrawPosition[2];
-    CAsset* m_pTexture;
+    CTexture* m_pTexture;
     bool m_bStarted;
     bool m_bWindowsCursorShown;
     bool m_bFullScreen;

@@ -1,5 +1,6 @@
 #include "Input/LocalController.h"
 
+#include "Display/Camera.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 
@@ -68,12 +69,12 @@ const float* CLocalController::GetAxisValues() const
 // Until the game camera exists there is no follow camera to hand out.
 const D3DXMATRIX* CLocalController::GetCameraMatrix() const
 {
-    return nullptr;
+    return &g_GameCamera.GetViewMatrix();
 }
 
 CCamera* CLocalController::GetCamera() const
 {
-    return nullptr;
+    return &g_GameCamera;
 }
 
 void CLocalController::SetCursorPosition(const float* position)

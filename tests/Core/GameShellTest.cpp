@@ -1,45 +1,148 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "Core/Application.h"
 #include "Core/Clock.h"
 #include "Core/Game.h"
+#include "Display/Display.h"
+#include "Display/DisplayFixture.h"
+#include "platform/d3d8/D3D8Platform.h"
+#include "platform/win32/Win32Platform.h"
 #include "support/TempDir.h"
 
 namespace {
 
 const int FRAMES_BEFORE_CLOSE = 90;
 const int DEACTIVATE_FRAME = 10;
+const int FIRST_SHOT_FRAME = 20;
+const int FULL_SCREEN_FRAME = 30;
+const int WINDOWED_FRAME = 40;
+const int SECOND_SHOT_FRAME = 50;
+const int CURSOR_SIZE = 32;
+const int CHANNEL_TOLERANCE = 2;
 
 std::vector<DWORD> s_FrameTimes;
+std::vector<CDisplayMode> s_Modes;
+bool s_TookOver = false;
 
-// Stands in for the screen states the game will run: counts frames, loses
-// and regains focus once, then closes the window as a player would.
-int ScriptedState()
+// The front end as the game runs it, with a player's actions at fixed
+// frames: losing and regaining focus, two screenshots, Alt+Enter there and
+// back, and closing the window.
+int ScriptedFrontEnd()
 {
     s_FrameTimes.push_back(timeGetTime());
+    FrontEndState();
+    s_Modes.push_back(g_Display.GetCurrentMode());
     const int frame = static_cast<int>(s_FrameTimes.size());
     if (frame == DEACTIVATE_FRAME) {
         PostMessageA(g_hWnd, WM_ACTIVATEAPP, 0, 0);
         PostMessageA(g_hWnd, WM_ACTIVATEAPP, 1, 0);
     }
+    if (frame == FIRST_SHOT_FRAME || frame == SECOND_SHOT_FRAME)
+        g_Display.Screenshot();
+    if (frame == FULL_SCREEN_FRAME || frame == WINDOWED_FRAME)
+        PostMessageA(g_hWnd, WM_SYSKEYUP, VK_RETURN, 0);
     if (frame == FRAMES_BEFORE_CLOSE)
         PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
-    Sleep(1);
     return 1;
 }
 
-TEST(GameShellTest, RunsFramesPausesWithoutFocusAndExitsWhenClosed)
+// The game's clock, read early in every frame; once the front end is up it
+// hands the frames to the script above.
+DWORD TakeOverClock()
+{
+    if (!s_TookOver && g_Game.GetCurrentState() == FrontEndState) {
+        g_Game.PushState(ScriptedFrontEnd);
+        s_TookOver = true;
+    }
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+// An image file's pixels, read on a device of its own after the game is gone.
+std::vector<uint32_t> LoadImage(const std::string& path, UINT& width, UINT& height)
+{
+    D3D8Platform::UseStateOnlyDevices();
+    IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS parameters = {};
+    parameters.Windowed = TRUE;
+    parameters.SwapEffect = D3DSWAPEFFECT_COPY;
+    IDirect3DDevice8* device = nullptr;
+    std::vector<uint32_t> pixels;
+    if (SUCCEEDED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                         D3DCREATE_MIXED_VERTEXPROCESSING, &parameters, &device))) {
+        pixels = ReadImageFile(device, path, width, height);
+        device->Release();
+    }
+    direct3D->Release();
+    D3D8Platform::ResetTestHooks();
+    return pixels;
+}
+
+bool Near(uint32_t a, uint32_t b)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) >
+            CHANNEL_TOLERANCE)
+            return false;
+    }
+    return true;
+}
+
+// The screenshot is the 640 x 480 window, black but for the menu pointer,
+// whose tip is at the middle of the screen.
+void ExpectCursorShot(const std::string& shot, const std::vector<uint32_t>& cursor)
+{
+    UINT width = 0;
+    UINT height = 0;
+    const std::vector<uint32_t> frame = LoadImage(shot, width, height);
+    ASSERT_EQ(640u, width) << shot;
+    ASSERT_EQ(480u, height) << shot;
+    const int left = 320 - CURSOR_SIZE / 2;
+    const int top = 240 - CURSOR_SIZE / 2;
+    int mismatches = 0;
+    int drawn = 0;
+    for (int y = 0; y < CURSOR_SIZE; ++y) {
+        for (int x = 0; x < CURSOR_SIZE; ++x) {
+            const uint32_t texel = cursor[static_cast<size_t>(y) * CURSOR_SIZE + x];
+            const uint32_t expected = (texel >> 24) == 0xFF ? texel : 0;
+            drawn += (texel >> 24) == 0xFF ? 1 : 0;
+            if (!Near(expected, frame[static_cast<size_t>(top + y) * width + left + x]))
+                ++mismatches;
+        }
+    }
+    EXPECT_GT(drawn, 0);
+    EXPECT_EQ(0, mismatches) << shot;
+    EXPECT_EQ(0u, frame[0] & 0xFFFFFF) << "cleared to black";
+    EXPECT_EQ(0u, frame[static_cast<size_t>(height) * width - 1] & 0xFFFFFF);
+}
+
+TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
 {
     TempDir dir;
     std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
     ScopedWorkingDir cwd(dir.Path());
+    // The screen offers the full-screen size of Alt+Enter at these rates.
+    const D3DDISPLAYMODE modes[] = {
+        {640, 480, 60, D3DFMT_X8R8G8B8},
+        {1024, 768, 60, D3DFMT_X8R8G8B8},
+        {1024, 768, 70, D3DFMT_X8R8G8B8},
+        {1024, 768, 75, D3DFMT_X8R8G8B8},
+    };
+    D3D8Platform::SetAdapterModes(modes, 4);
+    Win32Platform::SetClockSource(TakeOverClock);
 
-    g_Game.PushState(ScriptedState);
     char commandLine[] = "";
-    EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL));
+    const int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
+    Win32Platform::SetClockSource(nullptr);
+    D3D8Platform::ResetTestHooks();
+    EXPECT_EQ(0, result);
 
     // The pass that handles the close still runs its frame; the quit it posts
     // ends the loop on the next pass.
@@ -52,11 +155,39 @@ TEST(GameShellTest, RunsFramesPausesWithoutFocusAndExitsWhenClosed)
     // (20 ms asleep) in place of the game's state.
     const DWORD pausedGap = s_FrameTimes[DEACTIVATE_FRAME] - s_FrameTimes[DEACTIVATE_FRAME - 1];
     EXPECT_GE(pausedGap, 20u);
-    EXPECT_EQ(&ScriptedState, g_Game.GetCurrentState());
+    EXPECT_EQ(&ScriptedFrontEnd, g_Game.GetCurrentState());
     EXPECT_GT(g_FrameTimer.GetFrameTime(), 0.0f) << "more than 60 frames ran";
 
+    // Alt+Enter: the 1024 x 768 full screen at 70 Hz with vertical sync, then
+    // the 640 x 480 window again.
+    const CDisplayMode& fullScreen = s_Modes[FULL_SCREEN_FRAME];
+    EXPECT_EQ(1, fullScreen.FullScreen);
+    EXPECT_EQ(1024, fullScreen.Width);
+    EXPECT_EQ(768, fullScreen.Height);
+    EXPECT_EQ(70, fullScreen.RefreshRate);
+    EXPECT_EQ(1, fullScreen.VSync);
+    const CDisplayMode& windowed = s_Modes[WINDOWED_FRAME];
+    EXPECT_EQ(0, windowed.FullScreen);
+    EXPECT_EQ(640, windowed.Width);
+    EXPECT_EQ(480, windowed.Height);
+
+    // Frames were presented, the cursor drawn in them, before and after.
+    UINT cursorWidth = 0;
+    UINT cursorHeight = 0;
+    const std::vector<uint32_t> cursor = LoadImage("Assets\\Images\\arrowup.png", cursorWidth, cursorHeight);
+    ASSERT_EQ(static_cast<UINT>(CURSOR_SIZE), cursorWidth);
+    ExpectCursorShot("shot000.bmp", cursor);
+    ExpectCursorShot("shot001.bmp", cursor);
+
+    EXPECT_EQ(nullptr, g_Display.GetD3DDevice()) << "released at shut-down";
     const std::string log = dir.Read("log.txt");
     EXPECT_EQ(0u, log.find("\n- Logging started ")) << log;
+    EXPECT_EQ(std::string::npos, log.find("Error in")) << log;
+    size_t resets = 0;
+    for (size_t at = log.find("Reset and restore complete"); at != std::string::npos;
+         at = log.find("Reset and restore complete", at + 1))
+        ++resets;
+    EXPECT_EQ(2u, resets) << log;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Core/AssetManager.h"
+#include "Display/Texture.h"
 #include "Input/Controller.h"
 #include "Input/InGameMouse.h"
 #include "support/FatalTrap.h"
@@ -10,14 +11,14 @@
 
 namespace {
 
-// Stands in for the texture assets the cursor script names.
-class CFakeTexture : public CAsset {
-public:
-    static constexpr const char* CLASS_NAME = "CTexture";
-    explicit CFakeTexture(const char* name) { m_Name = name; }
-    const char* GetClassName() const override { return CLASS_NAME; }
-    bool Load(CDataBuffer& /*reader*/) override { return false; }
-};
+// The texture assets the cursor script names, without images: choosing a
+// cursor needs only their names.
+CTexture* NamedTexture(const char* name)
+{
+    CTexture* texture = new CTexture();
+    texture->m_Name = name;
+    return texture;
+}
 
 // A driver whose axis values the test sets.
 class CFakeDriver : public CController {
@@ -43,8 +44,8 @@ class CInGameMouseTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        g_AssetManager.AddAsset(new CFakeTexture("arrowup"));
-        g_AssetManager.AddAsset(new CFakeTexture("arrowtarget"));
+        g_AssetManager.AddAsset(NamedTexture("arrowup"));
+        g_AssetManager.AddAsset(NamedTexture("arrowtarget"));
     }
     void TearDown() override { g_AssetManager.Clear(); }
 
@@ -82,7 +83,7 @@ TEST_F(CInGameMouseTest, TexturesAreChosenByTheirExactNames)
 
     EXPECT_TRUE(mouse.SelectTexture("arrowtarget", true));
     EXPECT_TRUE(mouse.IsFullScreen());
-    CAsset* target = mouse.GetTexture();
+    CTexture* target = mouse.GetTexture();
     EXPECT_FALSE(mouse.SetCursor("ArrowUp"));
     EXPECT_FALSE(mouse.SetCursor("arrow"));
     EXPECT_EQ(target, mouse.GetTexture());

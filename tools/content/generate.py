@@ -16,6 +16,7 @@ import sys
 sys.dont_write_bytecode = True  # keep the source tree clean
 
 from canvas import Canvas  # noqa: E402
+from rgba import RgbaImage  # noqa: E402
 import sound  # noqa: E402
 from sound import SAMPLE_RATE  # noqa: E402
 
@@ -86,6 +87,69 @@ def draw_windows(image, rng, left, top, width, base, colour):
         for wx in range(left + 5, left + width - 6, 7):
             if rng.random() < 0.22:
                 image.fill_rect(wx, wy, wx + 3, wy + 4, colour)
+
+
+# --- Cursors: 32 x 32 PNG files with alpha. The game centres a cursor image
+# on the cursor's position, so each points at (or is centred on) the middle.
+
+CURSOR_SIZE = 32
+CURSOR_HOTSPOT = CURSOR_SIZE // 2
+CURSOR_FILL = (252, 238, 214, 255)
+CURSOR_EDGE = (40, 16, 48, 255)
+TARGET_FILL = (250, 96, 64, 255)
+
+
+def arrow_up():
+    """The menu pointer: an arrow whose tip is the middle of the image."""
+    image = RgbaImage(CURSOR_SIZE, CURSOR_SIZE)
+    shape = [(0, 0), (0, 13), (3, 10), (5, 14), (7, 13), (5, 9), (9, 9)]
+    image.fill_polygon([(CURSOR_HOTSPOT + x, CURSOR_HOTSPOT + y) for x, y in shape], CURSOR_FILL)
+    image.outline(CURSOR_EDGE)
+    return image.to_png()
+
+
+def arrow_target():
+    """The aim marker: a ring with four ticks and a dot, centred on the middle."""
+    image = RgbaImage(CURSOR_SIZE, CURSOR_SIZE)
+    centre = CURSOR_HOTSPOT
+    for y in range(CURSOR_SIZE):
+        for x in range(CURSOR_SIZE):
+            dx, dy = x + 0.5 - centre, y + 0.5 - centre
+            distance = math.hypot(dx, dy)
+            ring = 8.0 <= distance <= 10.0
+            tick = (abs(dx) < 1.0 and 5.0 <= abs(dy) <= 13.0) or (abs(dy) < 1.0 and 5.0 <= abs(dx) <= 13.0)
+            if ring or tick or distance <= 1.5:
+                image.set_pixel(x, y, TARGET_FILL)
+    image.outline(CURSOR_EDGE)
+    return image.to_png()
+
+
+# --- Test textures that start-up requires.
+
+TEST_TEXTURE_SIZE = 64
+TEST_SQUARE = 8
+MAGENTA = (255, 0, 255)
+
+
+def test_checkerboard():
+    """Test1: grey and white squares."""
+    image = Canvas(TEST_TEXTURE_SIZE, TEST_TEXTURE_SIZE)
+    for y in range(0, TEST_TEXTURE_SIZE, TEST_SQUARE):
+        for x in range(0, TEST_TEXTURE_SIZE, TEST_SQUARE):
+            light = (x + y) // TEST_SQUARE % 2 == 0
+            image.fill_rect(x, y, x + TEST_SQUARE, y + TEST_SQUARE, (240, 240, 240) if light else (96, 96, 104))
+    return image.to_bmp24()
+
+
+def test_colour_key():
+    """Test2: four coloured squares on magenta, which its colour key makes transparent."""
+    image = Canvas(TEST_TEXTURE_SIZE, TEST_TEXTURE_SIZE, MAGENTA)
+    half = TEST_TEXTURE_SIZE // 2
+    inset = 4
+    for (x, y), colour in zip([(0, 0), (half, 0), (0, half), (half, half)],
+                              [(220, 40, 40), (40, 200, 60), (40, 80, 220), (240, 220, 60)]):
+        image.fill_rect(x + inset, y + inset, x + half - inset, y + half - inset, colour)
+    return image.to_bmp24()
 
 
 # --- Sound effects: short mono WAV files. Those that loop hold whole cycles of
@@ -236,6 +300,10 @@ def fade(samples, attack=0.3, release=0.4):
 
 ASSETS = {
     "Assets/Images/corvane_splash.bmp": corvane_splash,
+    "Assets/Images/arrowup.png": arrow_up,
+    "Assets/Images/arrowtarget.png": arrow_target,
+    "Assets/Images/test1.bmp": test_checkerboard,
+    "Assets/Images/test2.bmp": test_colour_key,
     "Assets/Sounds/car_horn.wav": car_horn,
     "Assets/Sounds/car_engine.wav": car_engine,
     "Assets/Sounds/pistol_shot.wav": pistol_shot,

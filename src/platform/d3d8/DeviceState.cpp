@@ -392,17 +392,14 @@ void DeviceState::SetVertexShader(DWORD handle)
     if (m_VertexShader == handle)
         return;
     m_VertexShader = handle;
-    m_Dirty |= kDirtyProgram | kDirtyStream;
+    m_Dirty |= kDirtyProgram;
 }
 
 bool DeviceState::SetTexture(DWORD stage, D3DTexture* texture)
 {
     if (stage >= kMaxTextureStages)
         return false;
-    if (m_Textures[stage] != texture) {
-        m_Textures[stage] = texture;
-        m_Dirty |= kDirtyTextures;
-    }
+    m_Textures[stage] = texture;
     return true;
 }
 
@@ -413,20 +410,14 @@ D3DTexture* DeviceState::Texture(DWORD stage) const
 
 void DeviceState::SetStream(D3DVertexBuffer* buffer, UINT stride)
 {
-    if (m_Stream == buffer && m_StreamStride == stride)
-        return;
     m_Stream = buffer;
     m_StreamStride = stride;
-    m_Dirty |= kDirtyStream;
 }
 
 void DeviceState::SetIndices(D3DIndexBuffer* buffer, UINT baseVertex)
 {
-    if (m_Indices == buffer && m_BaseVertex == baseVertex)
-        return;
     m_Indices = buffer;
     m_BaseVertex = baseVertex;
-    m_Dirty |= kDirtyIndices;
 }
 
 void DeviceState::Forget(const void* resource)

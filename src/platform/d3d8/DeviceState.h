@@ -21,7 +21,8 @@ constexpr DWORD kMaxClipPlanes = 6;
 
 enum class TransformSlot { World, View, Projection, Count };
 
-// What OpenGL has to be told again.
+// What OpenGL has to be told again. Bound textures and buffers need no flag:
+// the renderer compares their GL names at each draw.
 enum DirtyFlag : uint32_t {
     kDirtyBlend = 1u << 0,
     kDirtyDepth = 1u << 1,
@@ -36,11 +37,8 @@ enum DirtyFlag : uint32_t {
     kDirtyAlphaRef = 1u << 10,
     kDirtyPointSize = 1u << 11,
     kDirtyClipPlanes = 1u << 12,
-    kDirtyTextures = 1u << 13,
-    kDirtySamplers = 1u << 14,     // see DirtySamplerStages
-    kDirtyStream = 1u << 15,       // vertex buffer, stride or vertex format
-    kDirtyIndices = 1u << 16,
-    kDirtyAll = (1u << 17) - 1,
+    kDirtySamplers = 1u << 13,     // see DirtySamplerStages
+    kDirtyAll = (1u << 14) - 1,
 };
 
 struct LightSlot {

@@ -698,8 +698,6 @@ void GlRenderer::ApplyRaster(const DeviceState& state)
     const DWORD mask = state.RenderState(D3DRS_COLORWRITEENABLE);
     glColorMask((mask & D3DCOLORWRITEENABLE_RED) != 0, (mask & D3DCOLORWRITEENABLE_GREEN) != 0,
                 (mask & D3DCOLORWRITEENABLE_BLUE) != 0, (mask & D3DCOLORWRITEENABLE_ALPHA) != 0);
-    // Depth writes are part of the depth state but glClear may have changed
-    // them; the stencil write mask likewise.
 }
 
 void GlRenderer::ApplySamplers(const DeviceState& state)
@@ -804,7 +802,7 @@ void GlRenderer::UpdateDerived(const DeviceState& state, uint32_t dirty)
     }
 }
 
-void GlRenderer::UploadUniforms(Program& program, const DeviceState& /*state*/)
+void GlRenderer::UploadUniforms(Program& program)
 {
     const Derived& derived = *m_Derived;
     uint64_t* uploaded = program.uploaded;
@@ -1050,7 +1048,7 @@ void GlRenderer::Draw(DeviceState& state, const DrawCall& call)
     state.ClearDirty();
     if (program == nullptr)
         return;
-    UploadUniforms(*program, state);
+    UploadUniforms(*program);
     BindTextures(state, program->key);
 
     const GLenum mode = GlPrimitive(call.type);

@@ -98,7 +98,7 @@ private:
     void UpdateDerived(const DeviceState& state, uint32_t dirty);
     Program* SelectProgram(const DeviceState& state, const DrawCall& call);
     Program* BuildProgram(const PipelineKey& key);
-    void UploadUniforms(Program& program, const DeviceState& state);
+    void UploadUniforms(Program& program);
     void BindTextures(const DeviceState& state, const PipelineKey& key);
     void BindVertices(const DrawCall& call, GLuint buffer);
     void SetClipDistances(uint8_t mask);

@@ -1,26 +1,36 @@
-// GDI as much as the splash screen needs: bitmaps loaded from BMP files,
-// brushes, memory device contexts as blit sources, and the window's device
-// context, which draws on the window's back buffer with OpenGL and presents
-// at EndPaint.
+// GDI as much as the splash screen and the bitmap fonts need: bitmaps loaded
+// from BMP files and DIB sections, brushes, fonts, memory device contexts as
+// blit sources and text targets, and the window's device context, which draws
+// on the window's back buffer with OpenGL and presents at EndPaint.
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
-
-#include <SDL_opengl.h>
 
 #include "platform/d3dx8/BmpImage.h"
 #include "platform/files/Files.h"
+#include "platform/gdi/FontFace.h"
+#include "platform/gdi/PixelCanvas.h"
 #include "platform/win32/GdiObjects.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Window.h"
+#include "platform/win32/WindowCanvas.h"
 
 namespace {
 
-constexpr COLORREF kInvalidColour = 0xFFFFFFFF;
 constexpr size_t kReadChunk = 64 * 1024;
-constexpr int kMaxTextureUnits = 32;
+constexpr int kDotsPerInch = 96;
+constexpr WORD kDibBitsPerPixel = 32;
+constexpr UINT kTextAlignment = TA_TOP | TA_LEFT;
+constexpr UINT kTextOptions = ETO_OPAQUE | ETO_CLIPPED;
+constexpr COLORREF kColourFlagsMask = 0xFF000000;
+// Every context starts with the system font: a bold sans face with a 16-pixel cell.
+constexpr const char* kSystemFaceName = "System";
+constexpr int kSystemFontCellHeight = 16;
 
 HBRUSH__ g_BlackBrush(RGB(0, 0, 0), true);
 HBRUSH__ g_WhiteBrush(RGB(255, 255, 255), true); // selected into new contexts
@@ -28,6 +38,33 @@ HBITMAP__ g_DefaultBitmap(true);                   // ditto, as Win32's 1x1 plac
 
 std::vector<std::unique_ptr<GdiObject>> g_Objects;
 std::vector<std::unique_ptr<HDC__>> g_MemoryDCs;
+std::unique_ptr<HFONT__> g_SystemFont; // opened on first use: finding a face takes a while
+
+HFONT__* SystemFont()
+{
+    if (!g_SystemFont) {
+        FontRequest request;
+        request.faceName = kSystemFaceName;
+        request.height = kSystemFontCellHeight;
+        request.bold = true;
+        g_SystemFont = std::make_unique<HFONT__>(FontFace::Create(request), true);
+    }
+    return g_SystemFont.get();
+}
+
+// Handles are handed out as pointers to the most derived type.
+const void* HandleOf(GdiObject* object)
+{
+    switch (object->kind) {
+    case GdiKind::Bitmap:
+        return static_cast<HBITMAP__*>(object);
+    case GdiKind::Brush:
+        return static_cast<HBRUSH__*>(object);
+    case GdiKind::Font:
+        return static_cast<HFONT__*>(object);
+    }
+    return object;
+}
 
 GdiObject* FindObject(HGDIOBJ handle)
 {
@@ -39,15 +76,20 @@ GdiObject* FindObject(HGDIOBJ handle)
         return &g_WhiteBrush;
     if (handle == static_cast<HBITMAP>(&g_DefaultBitmap))
         return &g_DefaultBitmap;
+    if (g_SystemFont && handle == static_cast<HFONT>(g_SystemFont.get()))
+        return g_SystemFont.get();
     for (const std::unique_ptr<GdiObject>& object : g_Objects) {
-        // Handles are handed out as pointers to the most derived type.
-        const void* objectHandle = object->kind == GdiKind::Bitmap
-                                       ? static_cast<const void*>(static_cast<HBITMAP__*>(object.get()))
-                                       : static_cast<const void*>(static_cast<HBRUSH__*>(object.get()));
-        if (objectHandle == handle)
+        if (HandleOf(object.get()) == handle)
             return object.get();
     }
     return nullptr;
+}
+
+HGDIOBJ Register(std::unique_ptr<GdiObject> object)
+{
+    HGDIOBJ handle = const_cast<void*>(HandleOf(object.get()));
+    g_Objects.push_back(std::move(object));
+    return handle;
 }
 
 HBRUSH__* FindBrush(HBRUSH brush)
@@ -79,10 +121,10 @@ HDC__* FindDC(HDC hdc)
 bool IsSelectedAnywhere(HGDIOBJ handle)
 {
     HWND__* window = Win32Window::Current();
-    if (window != nullptr && window->dc.brush == handle)
+    if (window != nullptr && (window->dc.brush == handle || window->dc.font == handle))
         return true;
     return std::any_of(g_MemoryDCs.begin(), g_MemoryDCs.end(), [handle](const std::unique_ptr<HDC__>& dc) {
-        return dc->bitmap == handle || dc->brush == handle;
+        return dc->bitmap == handle || dc->brush == handle || dc->font == handle;
     });
 }
 
@@ -100,151 +142,6 @@ bool ReadWholeFile(const char* gamePath, std::vector<uint8_t>& bytes)
     return !failed;
 }
 
-// Draws on a window's back buffer through OpenGL. Everything it touches is
-// saved and restored, so whoever else uses the context (Direct3D) finds its
-// state as it left it.
-class WindowCanvas {
-public:
-    explicit WindowCanvas(HWND__& window) : m_Window(window)
-    {
-        if (!Win32Platform::MakeGLCurrent(&window))
-            return;
-        LoadFunctions();
-        if (m_WindowPos == nullptr)
-            return;
-        SDL_GL_GetDrawableSize(window.sdlWindow, &m_Width, &m_Height);
-        SaveAndResetState();
-        m_Ready = true;
-    }
-
-    ~WindowCanvas()
-    {
-        if (!m_Ready)
-            return;
-        RestoreState();
-        m_Window.drawnSincePresent = true;
-    }
-
-    WindowCanvas(const WindowCanvas&) = delete;
-    WindowCanvas& operator=(const WindowCanvas&) = delete;
-
-    bool Ready() const { return m_Ready; }
-
-    // Rectangles are in window pixels, top-left origin.
-    void Fill(RECT rect, COLORREF colour) const
-    {
-        rect.left = std::max<LONG>(rect.left, 0);
-        rect.top = std::max<LONG>(rect.top, 0);
-        rect.right = std::min<LONG>(rect.right, m_Width);
-        rect.bottom = std::min<LONG>(rect.bottom, m_Height);
-        if (rect.right <= rect.left || rect.bottom <= rect.top)
-            return;
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(rect.left, m_Height - rect.bottom, rect.right - rect.left, rect.bottom - rect.top);
-        glClearColor((colour & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
-                     ((colour >> 16) & 0xFF) / 255.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
-
-    // Copies a block of `image` whose top-left is (sourceX, sourceY) to
-    // (x, y), both already clipped to the image and the window.
-    void Draw(const BmpImage& image, int x, int y, int sourceX, int sourceY, int width, int height) const
-    {
-        // GL rows go bottom up: flip the block while copying it out.
-        std::vector<uint32_t> block(static_cast<size_t>(width) * height);
-        for (int row = 0; row < height; ++row) {
-            const uint32_t* source =
-                image.pixels.data() + static_cast<size_t>(sourceY + row) * image.width + sourceX;
-            std::copy(source, source + width, block.data() + static_cast<size_t>(height - 1 - row) * width);
-        }
-        m_WindowPos(x, m_Height - y - height);
-        glDrawPixels(width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, block.data());
-    }
-
-    int Width() const { return m_Width; }
-    int Height() const { return m_Height; }
-
-private:
-    void LoadFunctions()
-    {
-        m_WindowPos = reinterpret_cast<PFNGLWINDOWPOS2IPROC>(SDL_GL_GetProcAddress("glWindowPos2i"));
-        m_BindFramebuffer =
-            reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebuffer"));
-        m_BindBuffer = reinterpret_cast<PFNGLBINDBUFFERPROC>(SDL_GL_GetProcAddress("glBindBuffer"));
-        m_ActiveTexture = reinterpret_cast<PFNGLACTIVETEXTUREPROC>(SDL_GL_GetProcAddress("glActiveTexture"));
-    }
-
-    void SaveAndResetState()
-    {
-        glPushAttrib(GL_ALL_ATTRIB_BITS);
-        glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
-        if (m_BindFramebuffer != nullptr) {
-            glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &m_SavedFramebuffer);
-            m_BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        }
-        if (m_BindBuffer != nullptr) {
-            glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &m_SavedUnpackBuffer);
-            m_BindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
-        }
-        glDrawBuffer(GL_BACK);
-        glDisable(GL_SCISSOR_TEST);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_STENCIL_TEST);
-        glDisable(GL_ALPHA_TEST);
-        glDisable(GL_BLEND);
-        glDisable(GL_FOG);
-        glDisable(GL_COLOR_LOGIC_OP);
-        glDisable(GL_DITHER);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        DisableTexturing();
-        glPixelZoom(1.0f, 1.0f);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-        glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-        glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-        glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
-        glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
-    }
-
-    // Drawn pixels are textured by every enabled unit: switch them all off.
-    void DisableTexturing() const
-    {
-        GLint units = 1;
-        if (m_ActiveTexture != nullptr)
-            glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
-        units = std::min(std::max(units, 1), kMaxTextureUnits);
-        for (GLint unit = 0; unit < units; ++unit) {
-            if (m_ActiveTexture != nullptr)
-                m_ActiveTexture(GL_TEXTURE0 + unit);
-            glDisable(GL_TEXTURE_1D);
-            glDisable(GL_TEXTURE_2D);
-            glDisable(GL_TEXTURE_3D);
-            glDisable(GL_TEXTURE_CUBE_MAP);
-        }
-    }
-
-    void RestoreState()
-    {
-        if (m_BindBuffer != nullptr)
-            m_BindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(m_SavedUnpackBuffer));
-        if (m_BindFramebuffer != nullptr)
-            m_BindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(m_SavedFramebuffer));
-        glPopClientAttrib();
-        glPopAttrib();
-    }
-
-    HWND__& m_Window;
-    bool m_Ready = false;
-    int m_Width = 0;
-    int m_Height = 0;
-    GLint m_SavedFramebuffer = 0;
-    GLint m_SavedUnpackBuffer = 0;
-    PFNGLWINDOWPOS2IPROC m_WindowPos = nullptr;
-    PFNGLBINDFRAMEBUFFERPROC m_BindFramebuffer = nullptr;
-    PFNGLBINDBUFFERPROC m_BindBuffer = nullptr;
-    PFNGLACTIVETEXTUREPROC m_ActiveTexture = nullptr;
-};
-
 // Clips a blit against its source image and its destination window; false
 // when nothing is left to copy.
 bool ClipBlit(const BmpImage& image, int targetWidth, int targetHeight, int& x, int& y, int& sourceX,
@@ -257,6 +154,109 @@ bool ClipBlit(const BmpImage& image, int targetWidth, int targetHeight, int& x, 
     width = std::min({width, static_cast<int>(image.width) - sourceX, targetWidth - x});
     height = std::min({height, static_cast<int>(image.height) - sourceY, targetHeight - y});
     return width > 0 && height > 0;
+}
+
+// A COLORREF with a non-zero high byte names a palette entry rather than a
+// colour. There are no palettes here, and a palette entry out of range is
+// black: the bitmap fonts rely on that, asking for a background of
+// 0xFFFFFFFF so that their glyphs come out white on black.
+COLORREF RgbOf(COLORREF colour)
+{
+    return (colour & kColourFlagsMask) != 0 ? RGB(0, 0, 0) : colour;
+}
+
+// A COLORREF (0x00BBGGRR) as a bitmap pixel (0x00RRGGBB).
+uint32_t PixelOf(COLORREF colour)
+{
+    const COLORREF rgb = RgbOf(colour);
+    return PackArgb(0, rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+int ClampToInt(long long value)
+{
+    return static_cast<int>(std::min<long long>(std::max<long long>(value, INT_MIN), INT_MAX));
+}
+
+PixelRect PixelRectOf(const RECT& rect)
+{
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+RECT RectOf(const PixelRect& rect)
+{
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+// A text call's text and where it goes; its cell's top-left is (x, y).
+struct TextRun {
+    const FontFace& face;
+    const char* text;
+    size_t count;
+    int x;
+    int y;
+    const RECT* clip; // null: clipped to the target only
+};
+
+// The part of the run's cell that lands on a target of `bounds`.
+PixelRect VisibleCell(const TextRun& run, const PixelRect& bounds)
+{
+    const long long right = static_cast<long long>(run.x) + run.face.Width(run.text, run.count);
+    const long long bottom = static_cast<long long>(run.y) + run.face.CellHeight();
+    const PixelRect cell = {run.x, run.y, ClampToInt(right), ClampToInt(bottom)};
+    const PixelRect visible = Intersect(cell, bounds);
+    return run.clip != nullptr ? Intersect(visible, PixelRectOf(*run.clip)) : visible;
+}
+
+TextCoverage RunCoverage(const TextRun& run, const PixelRect& visible)
+{
+    const PixelRect inCell = {visible.left - run.x, visible.top - run.y, visible.right - run.x,
+                              visible.bottom - run.y};
+    return run.face.Rasterise(run.text, run.count, inCell);
+}
+
+bool DrawTextOnWindow(const HDC__& dc, const TextRun& run, const RECT* opaqueRect)
+{
+    WindowCanvas canvas(*dc.window);
+    if (!canvas.Ready())
+        return false;
+    const PixelRect bounds = {0, 0, canvas.Width(), canvas.Height()};
+    if (opaqueRect != nullptr)
+        canvas.Fill(*opaqueRect, RgbOf(dc.backgroundColor));
+    const PixelRect visible = VisibleCell(run, bounds);
+    if (visible.IsEmpty())
+        return true;
+    if (dc.backgroundMode == OPAQUE)
+        canvas.Fill(RectOf(visible), RgbOf(dc.backgroundColor));
+    canvas.Blend(RunCoverage(run, visible), run.x, run.y, RgbOf(dc.textColor));
+    return true;
+}
+
+bool DrawTextInBitmap(const HDC__& dc, const TextRun& run, const RECT* opaqueRect)
+{
+    HBITMAP__* bitmap = FindBitmap(dc.bitmap);
+    if (bitmap == nullptr)
+        return false;
+    BmpImage& image = bitmap->image;
+    if (image.pixels.size() != static_cast<size_t>(image.width) * image.height)
+        return false;
+    PixelCanvas canvas(image.pixels.data(), static_cast<int>(image.width), static_cast<int>(image.height));
+    if (opaqueRect != nullptr)
+        canvas.Fill(PixelRectOf(*opaqueRect), PixelOf(dc.backgroundColor));
+    const PixelRect visible = VisibleCell(run, canvas.Bounds());
+    if (visible.IsEmpty())
+        return true;
+    if (dc.backgroundMode == OPAQUE)
+        canvas.Fill(visible, PixelOf(dc.backgroundColor));
+    canvas.Blend(RunCoverage(run, visible), run.x, run.y, PixelOf(dc.textColor));
+    return true;
+}
+
+bool IsTopDownDib32(const BITMAPINFOHEADER& header)
+{
+    constexpr LONG maxDimension = static_cast<LONG>(kBmpMaxDimension);
+    return header.biSize >= sizeof(BITMAPINFOHEADER) && header.biPlanes == 1 &&
+           header.biBitCount == kDibBitsPerPixel && header.biCompression == BI_RGB && header.biWidth > 0 &&
+           header.biWidth <= maxDimension && header.biHeight < 0 && header.biHeight >= -maxDimension;
 }
 
 } // namespace
@@ -274,9 +274,7 @@ HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UI
     auto bitmap = std::make_unique<HBITMAP__>();
     if (!DecodeBmp(bytes.data(), bytes.size(), bitmap->image))
         return nullptr;
-    HBITMAP handle = bitmap.get();
-    g_Objects.push_back(std::move(bitmap));
-    return handle;
+    return static_cast<HBITMAP>(Register(std::move(bitmap)));
 }
 
 HDC CreateCompatibleDC(HDC hdc)
@@ -313,6 +311,11 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
         dc->brush = static_cast<HBRUSH__*>(found);
         return previous;
     }
+    if (found->kind == GdiKind::Font) {
+        HGDIOBJ previous = dc->font != nullptr ? dc->font : SystemFont();
+        dc->font = static_cast<HFONT__*>(found);
+        return previous;
+    }
     // Bitmaps go into memory contexts only.
     if (dc->window != nullptr)
         return nullptr;
@@ -345,10 +348,7 @@ HGDIOBJ GetStockObject(int object)
 
 HBRUSH CreateSolidBrush(COLORREF color)
 {
-    auto brush = std::make_unique<HBRUSH__>(color & 0x00FFFFFF, false);
-    HBRUSH handle = brush.get();
-    g_Objects.push_back(std::move(brush));
-    return handle;
+    return static_cast<HBRUSH>(Register(std::make_unique<HBRUSH__>(color & 0x00FFFFFF, false)));
 }
 
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush)
@@ -378,7 +378,7 @@ COLORREF SetTextColor(HDC hdc, COLORREF color)
 {
     HDC__* dc = FindDC(hdc);
     if (dc == nullptr)
-        return kInvalidColour;
+        return CLR_INVALID;
     const COLORREF previous = dc->textColor;
     dc->textColor = color;
     return previous;
@@ -400,6 +400,137 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
     if (ClipBlit(bitmap->image, canvas.Width(), canvas.Height(), x, y, sourceX, sourceY, width, height))
         canvas.Draw(bitmap->image, x, y, sourceX, sourceY, width, height);
     return TRUE;
+}
+
+int MulDiv(int number, int numerator, int denominator)
+{
+    if (denominator == 0)
+        return -1;
+    // Rounded to the nearest integer, halves away from zero.
+    const long long product = static_cast<long long>(number) * numerator;
+    const long long divisor = std::llabs(denominator);
+    const long long magnitude = (std::llabs(product) + divisor / 2) / divisor;
+    const long long result = (product < 0) != (denominator < 0) ? -magnitude : magnitude;
+    if (result > INT_MAX || result < INT_MIN)
+        return -1;
+    return static_cast<int>(result);
+}
+
+HBITMAP CreateDIBSection(HDC /*hdc*/, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD offset)
+{
+    if (bits != nullptr)
+        *bits = nullptr;
+    // Only 32-bit top-down sections: their bits are laid out exactly as an
+    // image's pixels, so the section's memory is the bitmap's own.
+    if (info == nullptr || usage != DIB_RGB_COLORS || section != nullptr || offset != 0 ||
+        !IsTopDownDib32(info->bmiHeader))
+        return nullptr;
+    auto bitmap = std::make_unique<HBITMAP__>();
+    bitmap->image.width = static_cast<uint32_t>(info->bmiHeader.biWidth);
+    bitmap->image.height = static_cast<uint32_t>(-info->bmiHeader.biHeight);
+    try {
+        bitmap->image.pixels.assign(static_cast<size_t>(bitmap->image.width) * bitmap->image.height, 0);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    if (bits != nullptr)
+        *bits = bitmap->image.pixels.data();
+    return static_cast<HBITMAP>(Register(std::move(bitmap)));
+}
+
+int SetMapMode(HDC hdc, int mode)
+{
+    // Logical units are pixels, always.
+    if (FindDC(hdc) == nullptr || mode != MM_TEXT)
+        return 0;
+    return MM_TEXT;
+}
+
+int GetDeviceCaps(HDC hdc, int index)
+{
+    if (FindDC(hdc) == nullptr)
+        return 0;
+    if (index == LOGPIXELSX || index == LOGPIXELSY)
+        return kDotsPerInch;
+    return 0;
+}
+
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD /*charSet*/, DWORD /*outPrecision*/,
+                  DWORD /*clipPrecision*/, DWORD quality, DWORD /*pitchAndFamily*/, LPCSTR faceName)
+{
+    // Stretched, rotated, underlined and struck-out text are not drawn here.
+    // The character set, precisions and family only steer the choice of a
+    // face whose name is not installed; fontconfig's substitutions do that.
+    if (width != 0 || escapement != 0 || orientation != 0 || underline != 0 || strikeOut != 0)
+        return nullptr;
+    FontRequest request;
+    request.faceName = faceName != nullptr ? faceName : "";
+    request.height = height;
+    request.bold = weight >= FW_SEMIBOLD;
+    request.italic = italic != 0;
+    request.antialias = quality != NONANTIALIASED_QUALITY;
+    std::unique_ptr<FontFace> face = FontFace::Create(request);
+    if (!face)
+        return nullptr;
+    return static_cast<HFONT>(Register(std::make_unique<HFONT__>(std::move(face), false)));
+}
+
+UINT SetTextAlign(HDC hdc, UINT align)
+{
+    // Text hangs from its top-left corner and never moves a current position.
+    if (FindDC(hdc) == nullptr || align != kTextAlignment)
+        return GDI_ERROR;
+    return kTextAlignment;
+}
+
+COLORREF SetBkColor(HDC hdc, COLORREF color)
+{
+    HDC__* dc = FindDC(hdc);
+    if (dc == nullptr)
+        return CLR_INVALID;
+    const COLORREF previous = dc->backgroundColor;
+    dc->backgroundColor = color;
+    return previous;
+}
+
+BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, SIZE* size)
+{
+    HDC__* dc = FindDC(hdc);
+    if (dc == nullptr || size == nullptr || count < 0 || (text == nullptr && count > 0))
+        return FALSE;
+    HFONT__* font = dc->font != nullptr ? dc->font : SystemFont();
+    if (!font->face)
+        return FALSE;
+    size->cx = font->face->Width(text, static_cast<size_t>(count));
+    size->cy = font->face->CellHeight();
+    return TRUE;
+}
+
+BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count,
+                 const int* dx)
+{
+    // Per-character spacing is not supported: text runs on the font's advances.
+    HDC__* dc = FindDC(hdc);
+    if (dc == nullptr || (options & ~kTextOptions) != 0 || dx != nullptr || (text == nullptr && count > 0))
+        return FALSE;
+    HFONT__* font = dc->font != nullptr ? dc->font : SystemFont();
+    if (!font->face)
+        return FALSE;
+    const RECT* clip = (options & ETO_CLIPPED) != 0 ? rect : nullptr;
+    const RECT* opaqueRect = (options & ETO_OPAQUE) != 0 ? rect : nullptr;
+    const TextRun run = {*font->face, text, count, x, y, clip};
+    const bool drawn = dc->window != nullptr ? DrawTextOnWindow(*dc, run, opaqueRect)
+                                             : DrawTextInBitmap(*dc, run, opaqueRect);
+    return drawn ? TRUE : FALSE;
+}
+
+BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count)
+{
+    if (count < 0)
+        return FALSE;
+    return ExtTextOutA(hdc, x, y, 0, nullptr, text, static_cast<UINT>(count), nullptr);
 }
 
 HDC BeginPaint(HWND hWnd, PAINTSTRUCT* paint)

@@ -1,7 +1,8 @@
 #pragma once
 // The Win32 calls the game makes: window class and window, the message queue
-// and window procedure, GDI for the splash, the message box, the cursor and
-// winmm's millisecond clock. One SDL window stands behind the one HWND.
+// and window procedure, GDI for the splash and for rasterising the bitmap
+// fonts, the message box, the cursor and winmm's millisecond clock. One SDL
+// window stands behind the one HWND.
 
 #include "platform/win32/Win32Types.h"
 
@@ -10,6 +11,7 @@ struct HINSTANCE__;
 struct HDC__;
 struct HBITMAP__;
 struct HBRUSH__;
+struct HFONT__;
 struct HCURSOR__;
 struct HICON__;
 struct HMENU__;
@@ -19,6 +21,7 @@ typedef HINSTANCE HMODULE;
 typedef HDC__* HDC;
 typedef HBITMAP__* HBITMAP;
 typedef HBRUSH__* HBRUSH;
+typedef HFONT__* HFONT;
 typedef HCURSOR__* HCURSOR;
 typedef HICON__* HICON;
 typedef HMENU__* HMENU;
@@ -55,6 +58,37 @@ struct PAINTSTRUCT {
     HDC hdc;
     BOOL fErase;
     RECT rcPaint;
+};
+
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
+
+struct BITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight; // negative: rows from the top
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+};
+
+struct RGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+};
+
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
 };
 
 struct SYSTEMTIME {
@@ -131,6 +165,29 @@ struct SYSTEMTIME {
 #define OPAQUE 2
 #define BLACK_BRUSH 4
 #define RGB(r, g, b) ((COLORREF)(((BYTE)(r)) | (((WORD)((BYTE)(g))) << 8) | (((DWORD)((BYTE)(b))) << 16)))
+#define CLR_INVALID 0xFFFFFFFF
+#define GDI_ERROR 0xFFFFFFFFL
+#define BI_RGB 0
+#define DIB_RGB_COLORS 0
+#define MM_TEXT 1
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
+#define TA_LEFT 0
+#define TA_TOP 0
+#define ETO_OPAQUE 0x0002
+#define ETO_CLIPPED 0x0004
+
+// Fonts.
+#define FW_NORMAL 400
+#define FW_SEMIBOLD 600
+#define FW_BOLD 700
+#define DEFAULT_CHARSET 1
+#define OUT_DEFAULT_PRECIS 0
+#define CLIP_DEFAULT_PRECIS 0
+#define NONANTIALIASED_QUALITY 3
+#define ANTIALIASED_QUALITY 4
+#define DEFAULT_PITCH 0
+#define FF_MODERN 0x30
 
 // Message box.
 #define MB_OK 0x00000000L
@@ -178,7 +235,7 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
 BOOL GetCursorPos(POINT* point);
 BOOL SetCursorPos(int x, int y);
 
-// GDI, as much as the splash screen needs.
+// GDI: bitmaps, brushes and device contexts.
 HDC BeginPaint(HWND hWnd, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* paint);
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT load);
@@ -192,6 +249,27 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush);
 int SetBkMode(HDC hdc, int mode);
 COLORREF SetTextColor(HDC hdc, COLORREF color);
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop);
+int MulDiv(int number, int numerator, int denominator);
+
+// GDI text. Fonts come from the installed faces (a face name resolves to the
+// nearest installed face); the device is 96 dots per inch. Text is drawn in
+// its cell, as wide as GetTextExtentPoint32A reports and a cell high, with
+// its top-left at the given point (TA_TOP | TA_LEFT is the only alignment);
+// ink outside the cell is clipped. DIB sections are 32-bit and top-down. A
+// colour with a non-zero high byte, such as 0xFFFFFFFF, draws black.
+HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD offset);
+int SetMapMode(HDC hdc, int mode);
+int GetDeviceCaps(HDC hdc, int index);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                  DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
+UINT SetTextAlign(HDC hdc, UINT align);
+COLORREF SetBkColor(HDC hdc, COLORREF color);
+BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, SIZE* size);
+BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count,
+                 const int* dx);
+BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count);
 
 // winmm.
 DWORD timeGetTime();

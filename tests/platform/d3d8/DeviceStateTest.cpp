@@ -73,7 +73,7 @@ TEST(D3D8DeviceState, OnlyChangedValuesRaiseTheirDirtyFlag)
         {[](DeviceState& s) { s.SetRenderState(D3DRS_LIGHTING, FALSE); }, kDirtyProgram},
         {[](DeviceState& s) { s.SetRenderState(D3DRS_ALPHAREF, 8); }, kDirtyAlphaRef},
         {[](DeviceState& s) { s.SetStageState(1, D3DTSS_ADDRESSU, D3DTADDRESS_MIRROR); }, kDirtySamplers},
-        {[](DeviceState& s) { s.SetVertexShader(0x112); }, kDirtyProgram | kDirtyStream},
+        {[](DeviceState& s) { s.SetVertexShader(0x112); }, kDirtyProgram},
         {[](DeviceState& s) { s.EnableLight(0, true); }, kDirtyProgram | kDirtyLighting},
     };
     for (const Case& test : cases) {

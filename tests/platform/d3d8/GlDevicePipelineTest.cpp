@@ -17,6 +17,11 @@ uint32_t TopRedBottomGreen(UINT, UINT y)
     return y < 2 ? 0xFFFF0000 : 0xFF00FF00;
 }
 
+uint32_t HalfTransparentBlue(UINT, UINT)
+{
+    return 0x800000FF;
+}
+
 uint32_t FourColumns(UINT x, UINT)
 {
     static const uint32_t kColumns[4] = {0xFF000000, 0xFF550000, 0xFFAA0000, 0xFFFF0000};
@@ -353,6 +358,78 @@ TEST_F(GlD3D8Pipeline, StagesReadTextureFactorMirrorAndAnUnboundTextureAsWhite)
     for (int x = 0; x < 8; ++x)
         EXPECT_EQ(expected[x], Rgb(PixelAt(x, 20))) << x;
     texture->Release();
+}
+
+TEST_F(GlD3D8Pipeline, TwoStagesLikeTheMinimapAndFontTexelsOf16Bits)
+{
+    // Stage 0 takes the mask texture, stage 1 the map's colour with the
+    // product of both alphas; both read coordinate set 0.
+    IDirect3DTexture8* mask = MakeTexture(2, 2, HalfTransparentBlue);
+    IDirect3DTexture8* map = MakeTexture(2, 2, Solid);
+    m_Device->SetTexture(0, mask);
+    m_Device->SetTexture(1, map);
+    m_Device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    m_Device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+    m_Device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+    m_Device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+    m_Device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    m_Device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    m_Device->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+    m_Device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    m_Device->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+    m_Device->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+    m_Device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+    m_Device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    m_Device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    m_Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    m_Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    DrawScreenQuad(0, 0, 8, 8, 0xFFFFFFFF);
+    // 200, 255, 128 at alpha 128 over black.
+    const uint32_t minimap = PixelAt(4, 4);
+    ExpectNear(100, Red(minimap), "red");
+    ExpectNear(128, Green(minimap), "green");
+    ExpectNear(64, Blue(minimap), "blue");
+    m_Device->SetTexture(1, nullptr);
+    m_Device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+
+    // The font's texture: white with a 4-bit alpha, modulated by the
+    // texture factor's alpha.
+    IDirect3DTexture8* font = nullptr;
+    ASSERT_EQ(D3D_OK, m_Device->CreateTexture(2, 2, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &font));
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(D3D_OK, font->LockRect(0, &locked, nullptr, 0));
+    EXPECT_EQ(4, locked.Pitch);
+    for (int i = 0; i < 2; ++i) {
+        uint16_t* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(locked.pBits) + i * locked.Pitch);
+        row[0] = row[1] = 0xFFFF;
+    }
+    font->UnlockRect(0);
+    m_Device->SetTexture(0, font);
+    m_Device->SetRenderState(D3DRS_TEXTUREFACTOR, 0x80FF0000);
+    m_Device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    m_Device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    m_Device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    m_Device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    m_Device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+    m_Device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+    DrawScreenQuad(16, 0, 24, 8, 0xFF00FF00);
+    const uint32_t text = PixelAt(20, 4);
+    ExpectNear(0, Red(text), "red");
+    ExpectNear(128, Green(text), "green");
+    m_Device->SetTexture(0, nullptr);
+    font->Release();
+    mask->Release();
+    map->Release();
+}
+
+TEST_F(GlD3D8Pipeline, LinesFromUserMemoryUnderTheLineBlock)
+{
+    SetCamera();
+    m_Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    const ColourVertex line[2] = {{-4.0f, 0.0f, 4.0f, 0xFF00FFFF}, {4.0f, 0.0f, 4.0f, 0xFF00FFFF}};
+    m_Device->SetVertexShader(kFvfColour);
+    ASSERT_EQ(D3D_OK, m_Device->DrawPrimitiveUP(D3DPT_LINELIST, 1, line, sizeof(ColourVertex)));
+    EXPECT_EQ(64, Count(0x00FFFF));
 }
 
 } // namespace

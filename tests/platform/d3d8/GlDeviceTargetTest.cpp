@@ -298,3 +298,49 @@ TEST_F(GlD3D8Targets, ResetWaitsForDefaultPoolObjectsAndKeepsManagedOnes)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(GlD3D8Targets, FullScreenTakesTheScreenAndItsFrontBufferStartsAtTheCorner)
+{
+    const D3DDISPLAYMODE modes[] = {{1024, 768, 70, D3DFMT_X8R8G8B8}};
+    D3D8Platform::SetAdapterModes(modes, 1);
+    D3D8Platform::SetDesktopMode(modes[0]);
+    D3DPRESENT_PARAMETERS parameters = {};
+    parameters.Windowed = FALSE;
+    parameters.SwapEffect = D3DSWAPEFFECT_COPY;
+    parameters.BackBufferWidth = 1024;
+    parameters.BackBufferHeight = 768;
+    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    parameters.hDeviceWindow = m_Window->Handle();
+    parameters.EnableAutoDepthStencil = TRUE;
+    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
+    parameters.FullScreen_RefreshRateInHz = 70;
+    parameters.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    ASSERT_EQ(D3D_OK, m_Device->Reset(&parameters));
+    RECT client;
+    GetClientRect(m_Window->Handle(), &client);
+    EXPECT_EQ(1024, client.right);
+    EXPECT_EQ(768, client.bottom);
+
+    m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+    ASSERT_EQ(D3D_OK, m_Device->Present(nullptr, nullptr, nullptr, nullptr));
+    IDirect3DSurface8* shot = nullptr;
+    ASSERT_EQ(D3D_OK, m_Device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &shot));
+    ASSERT_EQ(D3D_OK, m_Device->GetFrontBuffer(shot));
+    D3DLOCKED_RECT locked;
+    shot->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+    const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
+    EXPECT_EQ(0xFF00FF00u, reinterpret_cast<const uint32_t*>(bits)[0]);
+    EXPECT_EQ(0xFF00FF00u, reinterpret_cast<const uint32_t*>(bits + 767 * locked.Pitch)[1023]);
+    shot->UnlockRect();
+    shot->Release();
+
+    parameters.Windowed = TRUE;
+    parameters.BackBufferWidth = 64;
+    parameters.BackBufferHeight = 64;
+    parameters.FullScreen_RefreshRateInHz = 0;
+    ASSERT_EQ(D3D_OK, m_Device->Reset(&parameters));
+}
+
+} // namespace

@@ -17,6 +17,10 @@ constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 480;
 constexpr uint32_t kRgbMask = 0x00FFFFFF;
 constexpr uint32_t kBlack = 0;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kRed = 0xFF0000;
+constexpr const char* kLoading = "Loading...";
+constexpr int kLoadingLength = 10;
 
 LRESULT CALLBACK PlainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -66,6 +70,13 @@ std::vector<uint32_t> ReadWindow(int x, int y, int width, int height)
 uint32_t ReadWindowPixel(int x, int y)
 {
     return ReadWindow(x, y, 1, 1)[0];
+}
+
+// Black, white or a grey between: what black text leaves on white.
+bool IsGrey(uint32_t pixel)
+{
+    const uint32_t blue = pixel & 0xFF;
+    return pixel == (blue | (blue << 8) | (blue << 16));
 }
 
 // A 640 x 480 window, a game folder with a bitmap in it, and a paint in
@@ -193,12 +204,14 @@ TEST_F(GlWin32Gdi, DrawingLeavesTheContextStateAlone)
     glEnable(GL_TEXTURE_2D);
     glScissor(1, 2, 3, 4);
     glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+    glBlendFunc(GL_ONE, GL_ONE);
 
     Blit(0, 0, 64, 48);
     HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
     const RECT rect = {0, 0, 8, 8};
     FillRect(m_hdc, &rect, brush);
     DeleteObject(brush);
+    EXPECT_TRUE(TextOutA(m_hdc, 0, 100, kLoading, kLoadingLength));
 
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
@@ -211,6 +224,9 @@ TEST_F(GlWin32Gdi, DrawingLeavesTheContextStateAlone)
     GLfloat clear[4] = {};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_FLOAT_EQ(0.25f, clear[0]);
+    GLint blendSource = 0;
+    glGetIntegerv(GL_BLEND_SRC, &blendSource);
+    EXPECT_EQ(GL_ONE, blendSource);
     EXPECT_EQ(GL_NO_ERROR, static_cast<int>(glGetError()));
     // Texturing and blending were off for the copy itself.
     EXPECT_EQ(At(m_Image, 40, 20) & kRgbMask, ReadWindowPixel(40, 20));
@@ -234,6 +250,61 @@ TEST_F(GlWin32Gdi, ShowsTheShippedSplash)
     EXPECT_EQ(0xECE2D0u, ReadWindowPixel(kClientWidth - 1, 0));
     // The dark street along the bottom.
     EXPECT_EQ(0x08060Eu, ReadWindowPixel(kClientWidth / 2, kClientHeight - 1));
+}
+
+TEST_F(GlWin32Gdi, SplashTextIsBlackInkAtTheTopLeft)
+{
+    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+    ASSERT_NE(0, FillRect(m_hdc, &m_Paint.rcPaint, white));
+    DeleteObject(white);
+    EXPECT_EQ(OPAQUE, SetBkMode(m_hdc, TRANSPARENT));
+    SetTextColor(m_hdc, RGB(0, 0, 0));
+    SIZE cell = {};
+    ASSERT_TRUE(GetTextExtentPoint32A(m_hdc, kLoading, kLoadingLength, &cell));
+    EXPECT_TRUE(TextOutA(m_hdc, 0, 0, kLoading, kLoadingLength));
+
+    const int margin = 8;
+    const int width = cell.cx + margin;
+    const std::vector<uint32_t> pixels = ReadWindow(0, 0, width, cell.cy + margin);
+    int black = 0;
+    int ground = 0;
+    int blackNearTheLeft = 0;
+    for (int y = 0; y < cell.cy + margin; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t pixel = pixels[y * width + x];
+            if (x >= cell.cx || y >= cell.cy) {
+                ASSERT_EQ(kWhite, pixel) << x << "," << y;
+                continue;
+            }
+            ASSERT_TRUE(IsGrey(pixel)) << std::hex << pixel;
+            black += pixel == kBlack ? 1 : 0;
+            ground += pixel == kWhite ? 1 : 0;
+            blackNearTheLeft += pixel == kBlack && x < cell.cy / 4 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(black, 60);
+    EXPECT_GT(blackNearTheLeft, 5); // the L's stem
+    // Transparent: between the strokes the white shows through.
+    EXPECT_GT(ground, cell.cx * cell.cy / 2);
+}
+
+TEST_F(GlWin32Gdi, OpaqueTextFillsItsCell)
+{
+    SetBkColor(m_hdc, RGB(255, 0, 0));
+    SetTextColor(m_hdc, RGB(255, 255, 255));
+    SIZE cell = {};
+    ASSERT_TRUE(GetTextExtentPoint32A(m_hdc, kLoading, kLoadingLength, &cell));
+    EXPECT_TRUE(TextOutA(m_hdc, 100, 200, kLoading, kLoadingLength));
+
+    EXPECT_EQ(kRed, ReadWindowPixel(100, 200));
+    EXPECT_EQ(kRed, ReadWindowPixel(100 + cell.cx - 1, 200 + cell.cy - 1));
+    EXPECT_EQ(kBlack, ReadWindowPixel(99, 200));
+    EXPECT_EQ(kBlack, ReadWindowPixel(100 + cell.cx, 200));
+    EXPECT_EQ(kBlack, ReadWindowPixel(100, 200 + cell.cy));
+    int white = 0;
+    for (uint32_t pixel : ReadWindow(100, 200, cell.cx, cell.cy))
+        white += pixel == kWhite ? 1 : 0;
+    EXPECT_GT(white, 60);
 }
 
 TEST_F(GlWin32Gdi, MissingOrCorruptImagesLoadAsNothing)

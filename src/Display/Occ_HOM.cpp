@@ -1,0 +1,69 @@
+#include "Display/Occ_HOM.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace {
+
+const uint32_t VIRTUAL_SCREEN_SIZE = 1024;
+const float VIRTUAL_SCREEN_EDGE = static_cast<float>(VIRTUAL_SCREEN_SIZE);
+// Smaller boxes are not worth a draw call.
+const float MIN_VISIBLE_AREA = 40.0f;
+const float NEAR_DEPTH = 0.0f;
+const float FAR_DEPTH = 1.0f;
+const int BOX_CORNERS = 8;
+
+struct ScreenBox {
+    D3DXVECTOR3 vMin = D3DXVECTOR3(FLT_MAX, FLT_MAX, FLT_MAX);
+    D3DXVECTOR3 vMax = D3DXVECTOR3(-FLT_MAX, -FLT_MAX, -FLT_MAX);
+
+    void Grow(const D3DXVECTOR3& point)
+    {
+        D3DXVec3Minimize(&vMin, &vMin, &point);
+        D3DXVec3Maximize(&vMax, &vMax, &point);
+    }
+};
+
+D3DXVECTOR3 Corner(const COccBoxRecord& box, int index)
+{
+    const D3DXVECTOR3& lo = *box.pMin;
+    const D3DXVECTOR3& hi = *box.pMax;
+    return D3DXVECTOR3((index & 1) ? hi.x : lo.x, (index & 2) ? hi.y : lo.y, (index & 4) ? hi.z : lo.z);
+}
+
+} // namespace
+
+COccHOMViewport::COccHOMViewport()
+    : X(0), Y(0), Width(VIRTUAL_SCREEN_SIZE), Height(VIRTUAL_SCREEN_SIZE), MinZ(NEAR_DEPTH), MaxZ(FAR_DEPTH)
+{
+}
+
+bool COccHOMViewport::IsCulled(const COccBoxRecord& box, const D3DXMATRIX& viewProjection) const
+{
+    D3DXMATRIX toClip;
+    D3DXMatrixMultiply(&toClip, box.pWorld, &viewProjection);
+
+    ScreenBox screen;
+    for (int i = 0; i < BOX_CORNERS; ++i) {
+        const D3DXVECTOR3 corner = Corner(box, i);
+        D3DXVECTOR4 clip;
+        D3DXVec3Transform(&clip, &corner, &toClip);
+        // Dividing by |w| keeps corners behind the eye on their own side of
+        // the screen, so a box around the eye does not fold over.
+        if (clip.w != 0.0f)
+            clip /= std::fabs(clip.w);
+        screen.Grow(D3DXVECTOR3(X + Width * (clip.x + 1.0f) / 2.0f, Y + Height * (clip.y + 1.0f) / 2.0f, clip.z));
+    }
+
+    const bool onScreen = screen.vMin.x < VIRTUAL_SCREEN_EDGE && screen.vMax.x > 0.0f &&
+                          screen.vMin.y < VIRTUAL_SCREEN_EDGE && screen.vMax.y > 0.0f;
+    const bool withinDepth = screen.vMin.z < FAR_DEPTH && screen.vMax.z > NEAR_DEPTH;
+    const float area = (screen.vMax.x - screen.vMin.x) * (screen.vMax.y - screen.vMin.y);
+    return !(onScreen && withinDepth && area >= MIN_VISIBLE_AREA);
+}
+
+bool IsBoxCulled(const COccBoxRecord& box)
+{
+    return g_VisibilityTester.IsCulled(box, g_CullViewProj);
+}

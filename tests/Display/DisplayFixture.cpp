@@ -1,0 +1,150 @@
+#include "Display/DisplayFixture.h"
+
+#include <cstring>
+#include <memory>
+
+#include "Core/Application.h"
+#include "Core/Log.h"
+#include "platform/d3d8/D3D8Platform.h"
+#include "platform/d3dx8/D3DX8Image.h"
+
+namespace {
+
+const int WINDOW_WIDTH = 640;
+const int WINDOW_HEIGHT = 480;
+
+void DrainMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+struct ReleaseSurface {
+    void operator()(IDirect3DSurface8* surface) const
+    {
+        if (surface != nullptr)
+            surface->Release();
+    }
+};
+
+} // namespace
+
+DisplayFixture::DisplayFixture() : m_Cwd(m_Dir.Path())
+{
+    g_Log.Open("log.txt");
+}
+
+void DisplayFixture::TearDown()
+{
+    g_Display.Shutdown();
+    for (int hook = 0; hook < DEVICE_HOOK_COUNT; ++hook)
+        CDisplay::SetDeviceObjectHook(static_cast<DeviceObjectHook>(hook), nullptr, nullptr);
+    D3D8Platform::ResetTestHooks();
+    g_Log.Shutdown();
+}
+
+void DisplayFixture::CreateDisplay()
+{
+    if (m_StateOnly) {
+        // No window: a handle left by an earlier test in this process is stale.
+        g_hWnd = nullptr;
+        D3D8Platform::UseStateOnlyDevices();
+    }
+    ASSERT_TRUE(g_Display.Create());
+    ASSERT_NE(nullptr, g_Display.GetD3DDevice());
+}
+
+CDisplayMode DisplayFixture::Mode(uint16_t width, uint16_t height, bool fullScreen, bool vsync, uint8_t bpp,
+                                  uint8_t refreshRate)
+{
+    CDisplayMode mode;
+    mode.Width = width;
+    mode.Height = height;
+    mode.FullScreen = fullScreen ? 1 : 0;
+    mode.VSync = vsync ? 1 : 0;
+    mode.BPP = bpp;
+    mode.RefreshRate = refreshRate;
+    return mode;
+}
+
+void GlDisplayFixture::SetUp()
+{
+    // The class outlives a test, so only the first registration succeeds.
+    RegisterWindowClass();
+    ASSERT_TRUE(CreateMainWindow());
+    m_StateOnly = false;
+    SetClientSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+    CenterWindow(g_hWnd);
+    ShowWindow(g_hWnd, SW_SHOWNORMAL);
+    DrainMessages();
+    CreateDisplay();
+}
+
+void GlDisplayFixture::TearDown()
+{
+    DisplayFixture::TearDown();
+    if (g_hWnd != nullptr)
+        DestroyWindow(g_hWnd);
+    g_hWnd = nullptr;
+    DrainMessages();
+}
+
+std::vector<uint32_t> GlDisplayFixture::ReadBackBuffer(UINT& width, UINT& height) const
+{
+    IDirect3DSurface8* target = nullptr;
+    if (FAILED(g_Display.GetD3DDevice()->GetRenderTarget(&target)))
+        return {};
+    std::unique_ptr<IDirect3DSurface8, ReleaseSurface> owned(target);
+    return ReadSurface(target, width, height);
+}
+
+std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface, UINT& width, UINT& height)
+{
+    D3DSURFACE_DESC desc = {};
+    surface->GetDesc(&desc);
+    width = desc.Width;
+    height = desc.Height;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    D3DLOCKED_RECT locked = {};
+    if (FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
+        return {};
+    for (UINT y = 0; y < height; ++y)
+        std::memcpy(&pixels[static_cast<size_t>(y) * width],
+                    static_cast<const uint8_t*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch,
+                    width * sizeof(uint32_t));
+    surface->UnlockRect();
+    return pixels;
+}
+
+std::vector<uint32_t> ReadImageFile(IDirect3DDevice8* device, const std::string& path, UINT& width, UINT& height)
+{
+    D3DXIMAGE_INFO info = {};
+    if (FAILED(D3DXGetImageInfoFromFile(path.c_str(), &info)))
+        return {};
+    IDirect3DSurface8* surface = nullptr;
+    if (FAILED(device->CreateImageSurface(info.Width, info.Height, D3DFMT_A8R8G8B8, &surface)))
+        return {};
+    std::unique_ptr<IDirect3DSurface8, ReleaseSurface> owned(surface);
+    if (FAILED(D3DXLoadSurfaceFromFile(surface, nullptr, nullptr, path.c_str(), nullptr, D3DX_FILTER_NONE, 0,
+                                       nullptr)))
+        return {};
+    return ReadSurface(surface, width, height);
+}
+
+bool WriteBmpFile(IDirect3DDevice8* device, const std::string& path, UINT width, UINT height,
+                  const std::vector<uint32_t>& pixels)
+{
+    IDirect3DSurface8* surface = nullptr;
+    if (FAILED(device->CreateImageSurface(width, height, D3DFMT_A8R8G8B8, &surface)))
+        return false;
+    std::unique_ptr<IDirect3DSurface8, ReleaseSurface> owned(surface);
+    D3DLOCKED_RECT locked = {};
+    if (FAILED(surface->LockRect(&locked, nullptr, 0)))
+        return false;
+    for (UINT y = 0; y < height; ++y)
+        std::memcpy(static_cast<uint8_t*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch,
+                    &pixels[static_cast<size_t>(y) * width], width * sizeof(uint32_t));
+    surface->UnlockRect();
+    return SUCCEEDED(D3DXSaveSurfaceToFile(path.c_str(), D3DXIFF_BMP, surface, nullptr, nullptr));
+}

@@ -1,0 +1,123 @@
+#include "Display/Occ_HOM.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Maps x and y straight onto the 1024 x 1024 virtual screen and leaves z as
+// it is, so that a box's coordinates are its screen box.
+D3DXMATRIX ScreenUnits()
+{
+    D3DXMATRIX scale;
+    D3DXMatrixScaling(&scale, 2.0f / 1024.0f, 2.0f / 1024.0f, 1.0f);
+    D3DXMATRIX shift;
+    D3DXMatrixTranslation(&shift, -1.0f, -1.0f, 0.0f);
+    D3DXMATRIX result;
+    D3DXMatrixMultiply(&result, &scale, &shift);
+    return result;
+}
+
+// An eye at the origin looking along +z with a 90 degree view.
+D3DXMATRIX EyeAtOrigin()
+{
+    D3DXMATRIX projection;
+    D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 2.0f, 1.0f, 0.1f, 100.0f);
+    return projection;
+}
+
+bool Culled(const D3DXVECTOR3& boxMin, const D3DXVECTOR3& boxMax, const D3DXMATRIX& viewProjection,
+            const D3DXMATRIX* pWorld = nullptr)
+{
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    const COccBoxRecord box = {&boxMin, &boxMax, pWorld ? pWorld : &identity};
+    return g_VisibilityTester.IsCulled(box, viewProjection);
+}
+
+TEST(COccHOMViewportTest, TheTesterIsTheWholeVirtualScreen)
+{
+    EXPECT_EQ(0u, g_VisibilityTester.X);
+    EXPECT_EQ(0u, g_VisibilityTester.Y);
+    EXPECT_EQ(1024u, g_VisibilityTester.Width);
+    EXPECT_EQ(1024u, g_VisibilityTester.Height);
+    EXPECT_EQ(0.0f, g_VisibilityTester.MinZ);
+    EXPECT_EQ(1.0f, g_VisibilityTester.MaxZ);
+}
+
+TEST(COccHOMViewportTest, CullsBoxesOffScreenOutsideTheDepthRangeOrTooSmall)
+{
+    struct Case {
+        const char* name;
+        D3DXVECTOR3 boxMin;
+        D3DXVECTOR3 boxMax;
+        bool culled;
+    };
+    const Case cases[] = {
+        {"5 x 7 covers 35", D3DXVECTOR3(0, 0, 0.5f), D3DXVECTOR3(5, 7, 0.5f), true},
+        {"5 x 8 covers 40", D3DXVECTOR3(0, 0, 0.5f), D3DXVECTOR3(5, 8, 0.5f), false},
+        {"mid-screen", D3DXVECTOR3(100, 200, 0.2f), D3DXVECTOR3(300, 400, 0.6f), false},
+        {"flat", D3DXVECTOR3(100, 200, 0.2f), D3DXVECTOR3(100, 400, 0.6f), true},
+        {"left edge at 0", D3DXVECTOR3(-50, 0, 0.5f), D3DXVECTOR3(0, 100, 0.5f), true},
+        {"left edge just inside", D3DXVECTOR3(-50, 0, 0.5f), D3DXVECTOR3(0.5f, 100, 0.5f), false},
+        {"right of the screen", D3DXVECTOR3(1024, 0, 0.5f), D3DXVECTOR3(1100, 100, 0.5f), true},
+        {"right edge just inside", D3DXVECTOR3(1023, 0, 0.5f), D3DXVECTOR3(1100, 100, 0.5f), false},
+        {"below 0 in y", D3DXVECTOR3(0, -100, 0.5f), D3DXVECTOR3(100, 0, 0.5f), true},
+        {"beyond 1024 in y", D3DXVECTOR3(0, 1024, 0.5f), D3DXVECTOR3(100, 1100, 0.5f), true},
+        {"larger than the screen", D3DXVECTOR3(-5000, -5000, 0.5f), D3DXVECTOR3(5000, 5000, 0.5f), false},
+        {"beyond the far plane", D3DXVECTOR3(0, 0, 1.0f), D3DXVECTOR3(100, 100, 2.0f), true},
+        {"in front of the near plane", D3DXVECTOR3(0, 0, -1.0f), D3DXVECTOR3(100, 100, 0.0f), true},
+        {"through both planes", D3DXVECTOR3(0, 0, -1.0f), D3DXVECTOR3(100, 100, 2.0f), false},
+    };
+    const D3DXMATRIX screen = ScreenUnits();
+    for (const Case& c : cases)
+        EXPECT_EQ(c.culled, Culled(c.boxMin, c.boxMax, screen)) << c.name;
+}
+
+TEST(COccHOMViewportTest, TheWorldMatrixPlacesTheBox)
+{
+    const D3DXMATRIX screen = ScreenUnits();
+    D3DXMATRIX offScreen;
+    D3DXMatrixTranslation(&offScreen, 2000.0f, 0.0f, 0.0f);
+    EXPECT_TRUE(Culled(D3DXVECTOR3(0, 0, 0.5f), D3DXVECTOR3(100, 100, 0.5f), screen, &offScreen));
+    D3DXMATRIX grown;
+    D3DXMatrixScaling(&grown, 2.0f, 2.0f, 1.0f);
+    EXPECT_FALSE(Culled(D3DXVECTOR3(0, 0, 0.5f), D3DXVECTOR3(5, 4, 0.5f), screen, &grown)) << "10 x 8 on screen";
+}
+
+TEST(COccHOMViewportTest, BoxesReachingBehindTheEyeKeepTheirSide)
+{
+    struct Case {
+        const char* name;
+        D3DXVECTOR3 boxMin;
+        D3DXVECTOR3 boxMax;
+        bool culled;
+    };
+    const Case cases[] = {
+        {"around the eye", D3DXVECTOR3(-1, -1, -1), D3DXVECTOR3(1, 1, 5), false},
+        {"through the near plane ahead", D3DXVECTOR3(-1, -1, 0.05f), D3DXVECTOR3(1, 1, 3), false},
+        {"beside the eye, out of view", D3DXVECTOR3(5, -1, -2), D3DXVECTOR3(6, 1, 2), true},
+        {"wholly behind the eye", D3DXVECTOR3(-1, -1, -5), D3DXVECTOR3(1, 1, -2), true},
+    };
+    const D3DXMATRIX eye = EyeAtOrigin();
+    for (const Case& c : cases)
+        EXPECT_EQ(c.culled, Culled(c.boxMin, c.boxMax, eye)) << c.name;
+}
+
+TEST(COccHOMViewportTest, IsBoxCulledTestsThroughThePassMatrix)
+{
+    const D3DXMATRIX saved = g_CullViewProj;
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    const D3DXVECTOR3 boxMin(-1, -1, 2), boxMax(1, 1, 3);
+    const COccBoxRecord box = {&boxMin, &boxMax, &identity};
+
+    g_CullViewProj = EyeAtOrigin();
+    EXPECT_FALSE(IsBoxCulled(box));
+    D3DXMATRIX turnedAway;
+    D3DXMatrixRotationY(&turnedAway, D3DX_PI);
+    D3DXMatrixMultiply(&g_CullViewProj, &turnedAway, &g_CullViewProj);
+    EXPECT_TRUE(IsBoxCulled(box));
+    g_CullViewProj = saved;
+}
+
+} // namespace
