@@ -5,9 +5,49 @@
 
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
+#include "Display/Display.h"
+#include "Display/VertexXyzDiffuse.h"
 #include "Physics/PhysicsMath.h"
 #include "platform/novodex/NxActor.h"
 #include "platform/novodex/NxBoxShape.h"
+#include "platform/novodex/NxCapsuleShape.h"
+
+namespace {
+
+const char* const SOURCE = ".\\Collision\\CollisionObject";
+const char* const CALL_SET_WORLD = "g_Display.GetD3DDevice()->SetTransform(D3DTS_WORLD, &matWorld)";
+const char* const CALL_DRAW_TOP =
+    "g_Display.GetD3DDevice()->DrawPrimitiveUP(D3DPT_LINESTRIP, 4, (LPVOID)vTop, sizeof(VERTEX_XYZ_DIFFUSE))";
+const char* const CALL_DRAW_BOTTOM =
+    "g_Display.GetD3DDevice()->DrawPrimitiveUP(D3DPT_LINESTRIP, 4, (LPVOID)vBottom, sizeof(VERTEX_XYZ_DIFFUSE))";
+const char* const CALL_DRAW_SIDES =
+    "g_Display.GetD3DDevice()->DrawPrimitiveUP(D3DPT_LINELIST, 4, (LPVOID)vSides, sizeof(VERTEX_XYZ_DIFFUSE))";
+
+const D3DCOLOR DEBUG_BOX_COLOUR = 0xFFFFFFFF;
+// A face is a closed strip of four segments: five vertices, the first again at the end.
+const UINT FACE_SEGMENTS = 4;
+const size_t FACE_VERTICES = FACE_SEGMENTS + 1;
+const UINT SIDE_EDGES = 4;
+const size_t SIDE_VERTICES = SIDE_EDGES * 2;
+
+// The face of the box at height `z`, corners in order around it.
+void FillFace(const CCollisionBox& box, float z, D3DCOLOR colour, VERTEX_XYZ_DIFFUSE (&face)[FACE_VERTICES])
+{
+    const float xs[FACE_SEGMENTS] = {box.m_vMin.x, box.m_vMax.x, box.m_vMax.x, box.m_vMin.x};
+    const float ys[FACE_SEGMENTS] = {box.m_vMin.y, box.m_vMin.y, box.m_vMax.y, box.m_vMax.y};
+    for (size_t corner = 0; corner < FACE_VERTICES; ++corner) {
+        const size_t around = corner % FACE_SEGMENTS;
+        face[corner] = {xs[around], ys[around], z, colour};
+    }
+}
+
+void DrawLines(IDirect3DDevice8* device, D3DPRIMITIVETYPE type, UINT count, const VERTEX_XYZ_DIFFUSE* vertices,
+               int line, const char* text)
+{
+    CheckD3DResult(device->DrawPrimitiveUP(type, count, vertices, sizeof(VERTEX_XYZ_DIFFUSE)), SOURCE, line, text);
+}
+
+} // namespace
 
 CCollisionBox::CCollisionBox()
 {
@@ -195,4 +235,75 @@ bool CCollisionObject::AddBoxShapes(NxActor* pActor, int32_t iMaterial, const CC
         pActor->createShape(desc);
     }
     return true;
+}
+
+void CCollisionObject::DebugDraw() const
+{
+    for (const CCollisionBox* box = m_pRoot.get(); box != nullptr; box = box->m_pNext.get())
+        DrawBox(*box, DEBUG_BOX_COLOUR, m_pDrawMatrix);
+}
+
+void CCollisionObject::DrawBox(const CCollisionBox& box, D3DCOLOR colour, const D3DXMATRIX* pMatrix)
+{
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    if (device == nullptr)
+        return;
+    D3DXMATRIX matWorld = box.m_matGeo;
+    if (pMatrix != nullptr)
+        D3DXMatrixMultiply(&matWorld, &matWorld, pMatrix);
+    CheckD3DResult(device->SetTransform(D3DTS_WORLD, &matWorld), SOURCE, __LINE__, CALL_SET_WORLD);
+
+    VERTEX_XYZ_DIFFUSE vTop[FACE_VERTICES];
+    VERTEX_XYZ_DIFFUSE vBottom[FACE_VERTICES];
+    FillFace(box, box.m_vMax.z, colour, vTop);
+    FillFace(box, box.m_vMin.z, colour, vBottom);
+    VERTEX_XYZ_DIFFUSE vSides[SIDE_VERTICES];
+    for (size_t edge = 0; edge < SIDE_EDGES; ++edge) {
+        vSides[edge * 2] = vTop[edge];
+        vSides[edge * 2 + 1] = vBottom[edge];
+    }
+    DrawLines(device, D3DPT_LINESTRIP, FACE_SEGMENTS, vTop, __LINE__, CALL_DRAW_TOP);
+    DrawLines(device, D3DPT_LINESTRIP, FACE_SEGMENTS, vBottom, __LINE__, CALL_DRAW_BOTTOM);
+    DrawLines(device, D3DPT_LINELIST, SIDE_EDGES, vSides, __LINE__, CALL_DRAW_SIDES);
+}
+
+bool GetShapeWireBox(const NxShape& shape, CShapeWireBox& wireBox)
+{
+    NxVec3 halfExtents;
+    if (shape.getType() == NX_SHAPE_BOX) {
+        halfExtents = static_cast<const NxBoxShape&>(shape).getDimensions();
+    } else if (shape.getType() == NX_SHAPE_CAPSULE) {
+        // The capsule's bound: its height runs between the centres of the end spheres, along y.
+        const NxCapsuleShape& capsule = static_cast<const NxCapsuleShape&>(shape);
+        const NxReal radius = capsule.getRadius();
+        halfExtents = NxVec3(radius, capsule.getHeight() * 0.5f + radius, radius);
+    } else {
+        return false;
+    }
+    wireBox.m_Box.m_vMax = ToD3DXVector(halfExtents);
+    wireBox.m_Box.m_vMin = -wireBox.m_Box.m_vMax;
+    wireBox.m_matWorld = ToD3DXMatrix(shape.getGlobalPose());
+    return true;
+}
+
+std::vector<CShapeWireBox> GetActorWireBoxes(const NxActor* pActor, bool bBoxShapesOnly)
+{
+    std::vector<CShapeWireBox> wireBoxes;
+    if (pActor == nullptr)
+        return wireBoxes;
+    NxShape* const* shapes = pActor->getShapes();
+    for (NxU32 index = 0; index < pActor->getNbShapes(); ++index) {
+        if (bBoxShapesOnly && shapes[index]->getType() != NX_SHAPE_BOX)
+            continue;
+        CShapeWireBox wireBox;
+        if (GetShapeWireBox(*shapes[index], wireBox))
+            wireBoxes.push_back(wireBox);
+    }
+    return wireBoxes;
+}
+
+void DebugDrawActorShapes(const NxActor* pActor)
+{
+    for (const CShapeWireBox& wireBox : GetActorWireBoxes(pActor, false))
+        CCollisionObject::DrawBox(wireBox.m_Box, DEBUG_BOX_COLOUR, &wireBox.m_matWorld);
 }

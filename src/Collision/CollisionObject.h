@@ -6,12 +6,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/d3d8/D3D8Types.h"
 #include "platform/d3dx8/D3DX8Math.h"
 
 class CDataBuffer;
 class NxActor;
 class NxBoxShapeDesc;
+class NxShape;
 
 // One box of a chain; each box owns the rest of the chain after it.
 class CCollisionBox {
@@ -56,6 +59,14 @@ public:
     // Adds a box shape per box of the chain to the actor; false without a root.
     static bool AddBoxShapes(NxActor* pActor, int32_t iMaterial, const CCollisionBox* pRoot, const float* pfScale);
 
+    // The chain in white with the draw matrix. The caller applies the Line
+    // state block first.
+    void DebugDraw() const;
+    // The box's twelve edges in `colour`, with the world transform set to its
+    // GeoMat (times `pMatrix` when given). A failed device call is logged and
+    // drawing goes on.
+    static void DrawBox(const CCollisionBox& box, D3DCOLOR colour, const D3DXMATRIX* pMatrix);
+
     int32_t m_iKind = 0;
     // The owner's scale factor; null for 1.
     float* m_pfScale = nullptr;
@@ -70,6 +81,23 @@ public:
 private:
     void ReadBoxList(CDataBuffer& reader, const std::string& fileName);
 };
+
+// A physics shape as the developer overlay draws it: a box about the origin
+// from the shape's dimensions, and the shape's global pose to draw it with.
+struct CShapeWireBox {
+    CCollisionBox m_Box;
+    D3DXMATRIX m_matWorld;
+};
+
+// The wire box of a box or capsule shape; false for the kinds that are not
+// drawn as boxes (spheres, triangle meshes).
+bool GetShapeWireBox(const NxShape& shape, CShapeWireBox& wireBox);
+// The wire boxes of the actor's shapes in its shape order: every box and
+// capsule shape, or only the box shapes. Empty for a null actor.
+std::vector<CShapeWireBox> GetActorWireBoxes(const NxActor* pActor, bool bBoxShapesOnly);
+// Every shape of the actor at its global pose, box and capsule shapes as wire
+// boxes in white (developer overlay, flag value 8).
+void DebugDrawActorShapes(const NxActor* pActor);
 
 // The collision record the game fills once at start-up.
 extern CCollisionObject g_CollisionScratch;

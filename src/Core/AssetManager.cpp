@@ -1,6 +1,10 @@
 #include "Core/AssetManager.h"
 
 #include <cctype>
+#include <cmath>
+
+#include "Display/Texture.h"
+#include "platform/d3dx8/D3DX8Mesh.h"
 
 namespace {
 
@@ -11,6 +15,33 @@ std::string ToUpper(std::string text)
             c = static_cast<char>(c - 'a' + 'A');
     }
     return text;
+}
+
+const float EMISSIVE_FLOOR = 0.2f;
+const float EMISSIVE_CEILING = 1.0f;
+const char* const MESH_IMAGE_FOLDER = "Assets\\Images\\";
+
+// Written so that a NaN, which fails every comparison, ends at the floor.
+float ClampEmissive(float value)
+{
+    if (value > EMISSIVE_CEILING)
+        return EMISSIVE_CEILING;
+    if (value >= EMISSIVE_FLOOR)
+        return value;
+    return EMISSIVE_FLOOR;
+}
+
+IDirect3DTexture8* FindOrCreateMeshTexture(const std::string& fileName)
+{
+    CTexture* texture = nullptr;
+    g_AssetManager.GetAsset(fileName, texture, false);
+    if (texture != nullptr)
+        return texture->GetTexture();
+    std::unique_ptr<CTexture> created(new CTexture());
+    created->CreateNamed(fileName, MESH_IMAGE_FOLDER + fileName);
+    IDirect3DTexture8* result = created->GetTexture();
+    g_AssetManager.AddAsset(created.release());
+    return result;
 }
 
 } // namespace
@@ -80,4 +111,24 @@ CAsset* CAssetManager::Find(const char* className, const std::string& name, bool
     if (mustExist)
         FatalError("Unable to find asset \"%s\" of type <%s>", name.c_str(), className);
     return nullptr;
+}
+
+void LoadMaterialTextures(std::vector<D3DMATERIAL8>& materials, std::vector<IDirect3DTexture8*>& textures,
+                          uint32_t count, const D3DXMATERIAL* materialBuffer)
+{
+    materials.assign(count, D3DMATERIAL8());
+    textures.assign(count, nullptr);
+    if (materialBuffer == nullptr)
+        return;
+    for (uint32_t i = 0; i < count; ++i) {
+        const D3DXMATERIAL& source = materialBuffer[i];
+        D3DMATERIAL8& material = materials[i];
+        material = source.MatD3D;
+        material.Emissive.r = ClampEmissive(material.Emissive.r);
+        material.Emissive.g = ClampEmissive(material.Emissive.g);
+        material.Emissive.b = ClampEmissive(material.Emissive.b);
+        material.Emissive.a = ClampEmissive(material.Emissive.a);
+        if (source.pTextureFilename != nullptr && source.pTextureFilename[0] != '\0')
+            textures[i] = FindOrCreateMeshTexture(source.pTextureFilename);
+    }
 }

@@ -9,6 +9,10 @@
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
 
+struct D3DMATERIAL8;
+struct D3DXMATERIAL;
+class IDirect3DTexture8;
+
 // The single store of every asset the scripts define: one list per class, in
 // the order the assets were filed. The store owns them; the world copies the
 // prototypes it finds here. Lookups are exact and case-sensitive, and a
@@ -79,3 +83,12 @@ void LoadAssetsFromScript(const char* file)
         g_AssetManager.AddAsset(asset.release());
     }
 }
+
+// Fills one material and one texture per entry of a loaded mesh's material
+// buffer. Emissive components are kept within [0.2, 1.0] so that no mesh is
+// drawn black. A named texture is looked up among the texture assets by its
+// file name and, when absent, loaded from "Assets\Images\" and filed under
+// that name, so each image is loaded once; one that cannot be read gives a
+// null texture. The textures are observers: the texture assets own them.
+void LoadMaterialTextures(std::vector<D3DMATERIAL8>& materials, std::vector<IDirect3DTexture8*>& textures,
+                          uint32_t count, const D3DXMATERIAL* materialBuffer);

@@ -3,9 +3,11 @@
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
+#include "Display/AnimSequence.h"
 #include "Display/Camera.h"
 #include "Display/Display.h"
 #include "Display/RenderStates.h"
+#include "Display/SkyBox.h"
 #include "Display/Texture.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
@@ -143,6 +145,8 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
     LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
     LoadAssetsFromScript<CInGameMouse>("Scripts\\Mouses.txt");
+    LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
+    LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
 }
 
 void CGame::Frame()

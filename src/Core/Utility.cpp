@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Input/InGameMouse.h"
 #include "platform/files/Files.h"
 
 namespace {
@@ -12,6 +13,7 @@ const size_t READ_CHUNK = 1023;
 // Beyond this the direction is treated as vertical and the world up axis
 // cannot give a sideways axis.
 const float NEARLY_VERTICAL = 0.999f;
+const float CURSOR_REST_POSITION[2] = {0.55f, 0.4f};
 
 long FileLength(std::FILE* file)
 {
@@ -86,4 +88,9 @@ void ScreenPointToRay(D3DXVECTOR3* out, const D3DXVECTOR2& point, const D3DXMATR
     const D3DXVECTOR3 up(cameraWorld._21, cameraWorld._22, cameraWorld._23);
     const D3DXVECTOR3 forward(cameraWorld._31, cameraWorld._32, cameraWorld._33);
     *out = right * sx + up * sy + forward;
+}
+
+void SetMouseCursorPosition(const float* position)
+{
+    g_InGameMouse.SetPosition(position ? position : CURSOR_REST_POSITION);
 }

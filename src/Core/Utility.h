@@ -18,3 +18,7 @@ void BuildMatrixFromDirection(D3DXMATRIX* out, D3DXVECTOR3* direction, const D3D
 // for a camera with the given world matrix and projection; not normalised.
 void ScreenPointToRay(D3DXVECTOR3* out, const D3DXVECTOR2& point, const D3DXMATRIX& projection,
                       const D3DXMATRIX& cameraWorld);
+
+// Places the in-game cursor at `position` (two fractions of the screen), or
+// at its resting point a little right of and above the centre when null.
+void SetMouseCursorPosition(const float* position = nullptr);

@@ -218,7 +218,8 @@ void CText::ResetEffects()
     for (EffectRecord& record : m_Effects)
         record.m_pEffect->Reset();
     m_String = m_StartString;
-    m_pString = TranslateStringPointer(m_pStartString, *this) == &m_StartString ? &m_String : m_pStartString;
+    // A text of its own shows its own copy again; a caller's string stays shown.
+    m_pString = m_pStartString == &m_StartString ? &m_String : m_pStartString;
     m_fX = m_fStartX;
     m_fY = m_fStartY;
     m_pFont = m_pStartFont;

@@ -1,6 +1,5 @@
-// The text master and the two font descriptions every screen uses, defined
-// together so that the text master is constructed before them and destroyed
-// after them.
+// The text master and the two font descriptions that the screens share, in
+// their place among the global objects: the text master first.
 
 #include "Display/Display.h"
 #include "Display/TextMaster.h"

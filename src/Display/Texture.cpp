@@ -177,6 +177,23 @@ bool CTexture::CreateFromFile()
     return true;
 }
 
+bool CTexture::CreateNamed(const std::string& name, const std::string& imageFilename)
+{
+    if (m_bInitialised)
+        return false;
+    Init();
+    m_Name = name;
+    m_ImageFilename = imageFilename;
+    D3DXIMAGE_INFO info = {};
+    if (FAILED(D3DXGetImageInfoFromFile(m_ImageFilename.c_str(), &info)) || info.Height == 0)
+        return false;
+    if (!CreateFromFile())
+        return false;
+    m_bInitialised = true;
+    m_bReady = true;
+    return true;
+}
+
 void CTexture::ReleaseAllTextures()
 {
     CAssetManager::TypeList* textures = g_AssetManager.FindTypeList(CLASS_NAME);

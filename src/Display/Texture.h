@@ -38,6 +38,9 @@ public:
     // Loads the image file into a new texture on g_Display's device; false
     // when no texture can be made of it. An unreadable file is fatal.
     bool CreateFromFile();
+    // A texture no script names: `name`, from `imageFilename`. An image that
+    // cannot be read leaves it without a texture (false), never fatal.
+    bool CreateNamed(const std::string& name, const std::string& imageFilename);
 
     IDirect3DTexture8* GetTexture() const { return m_pTexture; }
     const std::string& GetImageFilename() const { return m_ImageFilename; }

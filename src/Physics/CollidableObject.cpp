@@ -2,6 +2,12 @@
 
 #include "Physics/Physics.h"
 
+namespace {
+
+const D3DCOLOR DEBUG_BOX_COLOUR = 0xFFFFFFFF;
+
+} // namespace
+
 CCollidableObject::CCollidableObject(const CCollidableObject& other)
     : m_BoundingBox(other.m_BoundingBox),
       m_CollisionObject(other.m_CollisionObject),
@@ -52,4 +58,10 @@ void CCollidableObject::ReleasePhysics()
 {
     g_Physics.ReleaseBody(m_bMoveable, &m_PhysicsObject.m_pRigidBody, &m_PhysicsObject.m_pAnimatedBody);
     g_Physics.ReleaseActor(m_bMoveable, &m_PhysicsObject.m_pActor);
+}
+
+void CCollidableObject::DebugDrawBoxShapes() const
+{
+    for (const CShapeWireBox& wireBox : GetActorWireBoxes(m_PhysicsObject.m_pActor, true))
+        CCollisionObject::DrawBox(wireBox.m_Box, DEBUG_BOX_COLOUR, &wireBox.m_matWorld);
 }

@@ -44,6 +44,9 @@ public:
     void LinkPhysicsActor();
     // The bodies, then the actor, through the physics manager.
     void ReleasePhysics();
+    // Each box shape of the actor as a white wire box at its global pose
+    // (developer overlay, flag value 4). The caller applies the Line state block.
+    void DebugDrawBoxShapes() const;
 
     // Holds the object's own address once its actor exists; the actor's and
     // shapes' user data point here.

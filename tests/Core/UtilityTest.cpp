@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Core/Utility.h"
+#include "Input/InGameMouse.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -77,6 +78,18 @@ TEST(ReadFileToStringTest, ReadsWholeFilesAndLeavesTextAloneOnFailure)
     EXPECT_EQ("unchanged", text);
     ASSERT_TRUE(ReadFileToString("scripts\\effect.TXT", text));
     EXPECT_EQ(big + "\r\nend", text);
+}
+
+TEST(SetMouseCursorPositionTest, PlacesTheCursorOrRestsIt)
+{
+    const float corner[2] = {0.1f, 0.9f};
+    SetMouseCursorPosition(corner);
+    EXPECT_EQ(0.1f, g_InGameMouse.GetPosition()[0]);
+    EXPECT_EQ(0.9f, g_InGameMouse.GetPosition()[1]);
+
+    SetMouseCursorPosition();
+    EXPECT_EQ(0.55f, g_InGameMouse.GetPosition()[0]);
+    EXPECT_EQ(0.4f, g_InGameMouse.GetPosition()[1]);
 }
 
 } // namespace

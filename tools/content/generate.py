@@ -152,6 +152,154 @@ def test_colour_key():
     return image.to_bmp24()
 
 
+# --- The sky box "Dusk": six 64 x 64 faces. The side faces share one gradient
+# whose middle row is the horizon, so their edges meet the top and bottom
+# faces in the same colour.
+
+SKY_FACE_SIZE = 64
+SKY_ZENITH = (22, 18, 58)
+SKY_HIGH = (84, 44, 104)
+SKY_HORIZON = (246, 150, 84)
+SKY_GROUND = (30, 20, 34)
+
+
+def sky_side():
+    """A side face: night above, an orange glow at the horizon, dark haze below."""
+    image = Canvas(SKY_FACE_SIZE, SKY_FACE_SIZE)
+    image.vertical_gradient(0, SKY_FACE_SIZE, [
+        (0.0, SKY_ZENITH),
+        (0.3, SKY_HIGH),
+        (0.5, SKY_HORIZON),
+        (0.56, (120, 70, 72)),
+        (1.0, SKY_GROUND),
+    ])
+    return image.to_bmp24()
+
+
+def sky_top():
+    return Canvas(SKY_FACE_SIZE, SKY_FACE_SIZE, SKY_ZENITH).to_bmp24()
+
+
+def sky_bottom():
+    return Canvas(SKY_FACE_SIZE, SKY_FACE_SIZE, SKY_GROUND).to_bmp24()
+
+
+# --- Sprite sheets: frames side by side on magenta, which the texture's colour
+# key makes transparent.
+
+SPARK_FRAME = 32
+SPARK_FRAMES = 4
+
+
+def spark_sheet():
+    """Four frames of a spark that flares up and dies down, left to right."""
+    image = Canvas(SPARK_FRAME * SPARK_FRAMES, SPARK_FRAME, MAGENTA)
+    centre = SPARK_FRAME // 2
+    for frame, radius in enumerate((5, 10, 14, 8)):
+        left = frame * SPARK_FRAME
+        for y in range(SPARK_FRAME):
+            for x in range(SPARK_FRAME):
+                distance = math.hypot(x + 0.5 - centre, y + 0.5 - centre)
+                if distance <= radius:
+                    heat = 1.0 - distance / radius
+                    image.set_pixel(left + x, y, (255, int(140 + 115 * heat), int(40 + 200 * heat * heat)))
+    return image.to_bmp24()
+
+
+# --- Meshes: text .X files. Faces are wound clockwise seen from outside, as
+# the left-handed renderer expects of a front face.
+
+CRATE_TEXTURE_SIZE = 32
+CRATE_BOARD = 6
+CRATE_PLANK = (176, 124, 64)
+CRATE_SEAM = (120, 80, 40)
+CRATE_BOARD_COLOUR = (140, 96, 48)
+CRATE_HALF = 1.0
+
+
+def crate_texture():
+    """The crate's side: planks inside a frame of boards, no dark pixel anywhere."""
+    image = Canvas(CRATE_TEXTURE_SIZE, CRATE_TEXTURE_SIZE, CRATE_PLANK)
+    for y in range(CRATE_BOARD * 2, CRATE_TEXTURE_SIZE - CRATE_BOARD, CRATE_BOARD):
+        image.fill_rect(0, y, CRATE_TEXTURE_SIZE, y + 1, CRATE_SEAM)
+    end = CRATE_TEXTURE_SIZE - CRATE_BOARD
+    image.fill_rect(0, 0, CRATE_TEXTURE_SIZE, CRATE_BOARD, CRATE_BOARD_COLOUR)
+    image.fill_rect(0, end, CRATE_TEXTURE_SIZE, CRATE_TEXTURE_SIZE, CRATE_BOARD_COLOUR)
+    image.fill_rect(0, 0, CRATE_BOARD, CRATE_TEXTURE_SIZE, CRATE_BOARD_COLOUR)
+    image.fill_rect(end, 0, CRATE_TEXTURE_SIZE, CRATE_TEXTURE_SIZE, CRATE_BOARD_COLOUR)
+    return image.to_bmp24()
+
+
+def cross(a, b):
+    return (a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0])
+
+
+def x_number(value):
+    return "%.6f" % value
+
+
+def x_vector(values):
+    return ";".join(x_number(v) for v in values) + ";"
+
+
+def crate_mesh():
+    """A cube from -1 to 1, four corners of its own on each side for normals and
+    texture coordinates, one material with the crate texture."""
+    # Each side: its outward normal and the up of its image seen from outside.
+    sides = [
+        ((0, 0, -1), (0, 1, 0)), ((0, 0, 1), (0, 1, 0)),
+        ((1, 0, 0), (0, 1, 0)), ((-1, 0, 0), (0, 1, 0)),
+        ((0, 1, 0), (0, 0, 1)), ((0, -1, 0), (0, 0, -1)),
+    ]
+    positions, normals, uvs, faces = [], [], [], []
+    for normal, up in sides:
+        forward = tuple(-n for n in normal)
+        right = cross(up, forward)
+        first = len(positions)
+        # Top left, top right, bottom right, bottom left: clockwise from outside.
+        for across, down, uv in ((-1, 1, (0, 0)), (1, 1, (1, 0)), (1, -1, (1, 1)), (-1, -1, (0, 1))):
+            positions.append(tuple(CRATE_HALF * (n + across * r + down * u)
+                                   for n, r, u in zip(normal, right, up)))
+            normals.append(normal)
+            uvs.append(uv)
+        faces.append([first, first + 1, first + 2, first + 3])
+
+    def vectors(items):
+        return ",\n".join("  " + x_vector(item) for item in items) + ";\n"
+
+    def face_list(items):
+        return ",\n".join("  4;" + ",".join(str(i) for i in face) + ";" for face in items) + ";\n"
+
+    lines = [
+        "xof 0302txt 0032\n",
+        "// A wooden crate, two units on a side.\n",
+        "Mesh crate {\n",
+        " %d;\n" % len(positions), vectors(positions),
+        " %d;\n" % len(faces), face_list(faces),
+        " MeshNormals {\n",
+        "  %d;\n" % len(normals), vectors(normals),
+        "  %d;\n" % len(faces), face_list(faces),
+        " }\n",
+        " MeshTextureCoords {\n",
+        "  %d;\n" % len(uvs), vectors(uvs),
+        " }\n",
+        " MeshMaterialList {\n",
+        "  1;\n",
+        "  %d;\n" % len(faces),
+        "  " + ",".join("0" for _ in faces) + ";;\n",
+        "  Material {\n",
+        "   1.000000;1.000000;1.000000;1.000000;;\n",
+        "   8.000000;\n",
+        "   0.200000;0.200000;0.200000;;\n",
+        "   0.000000;0.000000;0.000000;;\n",
+        "   TextureFilename { \"crate.bmp\"; }\n",
+        "  }\n",
+        " }\n",
+        "}\n",
+    ]
+    return "".join(lines).encode("ascii")
+
+
 # --- Sound effects: short mono WAV files. Those that loop hold whole cycles of
 # every tone in them, so that the loop point does not click.
 
@@ -304,6 +452,12 @@ ASSETS = {
     "Assets/Images/arrowtarget.png": arrow_target,
     "Assets/Images/test1.bmp": test_checkerboard,
     "Assets/Images/test2.bmp": test_colour_key,
+    "Assets/Images/Sky/dusk_side.bmp": sky_side,
+    "Assets/Images/Sky/dusk_top.bmp": sky_top,
+    "Assets/Images/Sky/dusk_bottom.bmp": sky_bottom,
+    "Assets/Images/spark_sheet.bmp": spark_sheet,
+    "Assets/Images/crate.bmp": crate_texture,
+    "Assets/Meshes/crate.x": crate_mesh,
     "Assets/Sounds/car_horn.wav": car_horn,
     "Assets/Sounds/car_engine.wav": car_engine,
     "Assets/Sounds/pistol_shot.wav": pistol_shot,

@@ -128,6 +128,13 @@ public:
     // A flexible vertex format code (D3DFVF_*), or a vertex shader handle.
     virtual HRESULT SetVertexShader(DWORD handle) = 0;
     virtual HRESULT GetVertexShader(DWORD* handle) = 0;
+    // A vs.1.1 token stream bound to a declaration (D3DVSD_STREAM(0), one
+    // D3DVSD_REG per element, D3DVSD_END()); the handle goes to SetVertexShader.
+    virtual HRESULT CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle,
+                                       DWORD usage) = 0;
+    virtual HRESULT DeleteVertexShader(DWORD handle) = 0;
+    // Constant registers c0-c95, four floats each.
+    virtual HRESULT SetVertexShaderConstant(DWORD firstRegister, const void* data, DWORD count) = 0;
     virtual HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) = 0;
     virtual HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer8** buffer, UINT* stride) = 0;
     virtual HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) = 0;

@@ -547,3 +547,20 @@ enum D3DPRIMITIVETYPE : DWORD {
 #define D3DFVF_TEX0 0x000
 #define D3DFVF_TEX1 0x100
 #define D3DFVF_TEX2 0x200
+
+// Vertex shader declarations: a stream token, one register token per element
+// of that stream's vertex in memory order, and the end token.
+#define D3DVSD_TOKENTYPESHIFT 29
+#define D3DVSD_TOKEN_STREAM 1
+#define D3DVSD_TOKEN_STREAMDATA 2
+#define D3DVSD_STREAMNUMBERMASK 0xF
+#define D3DVSD_DATATYPESHIFT 16
+#define D3DVSD_DATATYPEMASK 0xF
+#define D3DVSD_VERTEXREGMASK 0x1F
+#define D3DVSDT_FLOAT2 0x01
+#define D3DVSDT_FLOAT3 0x02
+#define D3DVSDT_D3DCOLOR 0x04
+#define D3DVSD_STREAM(stream) ((DWORD)((D3DVSD_TOKEN_STREAM << D3DVSD_TOKENTYPESHIFT) | (stream)))
+#define D3DVSD_REG(reg, type) \
+    ((DWORD)((D3DVSD_TOKEN_STREAMDATA << D3DVSD_TOKENTYPESHIFT) | ((type) << D3DVSD_DATATYPESHIFT) | (reg)))
+#define D3DVSD_END() 0xFFFFFFFF

@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/d3d8/Adapter.h"
@@ -11,6 +13,8 @@
 #include "platform/d3d8/D3DTexture.h"
 #include "platform/d3d8/Direct3D8.h"
 #include "platform/d3d8/GlRenderer.h"
+#include "platform/d3dx8/ArbVertexProgram.h"
+#include "platform/d3dx8/VertexShaderTokens.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -81,6 +85,11 @@ D3DDevice::D3DDevice(Direct3D8& direct3D, D3DDEVTYPE type, HWND window, bool sta
 D3DDevice::~D3DDevice()
 {
     m_StateBlocks.clear();
+    for (const auto& entry : m_VertexShaders) {
+        if (m_Renderer && entry.second->program != 0)
+            m_Renderer->DeleteVertexProgram(entry.second->program);
+    }
+    m_VertexShaders.clear();
     m_RenderTarget = nullptr;
     m_CurrentDepth = nullptr;
     m_BackBuffer.reset();
@@ -570,6 +579,59 @@ HRESULT D3DDevice::SetVertexShader(DWORD handle)
     return D3D_OK;
 }
 
+HRESULT D3DDevice::CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle,
+                                      DWORD /*usage*/)
+{
+    if (handle == nullptr || function == nullptr)
+        return D3DERR_INVALIDCALL;
+    auto shader = std::make_unique<VertexShader>();
+    shader->declaration = DecodeShaderDeclaration(declaration);
+    if (!shader->declaration.valid)
+        return D3DERR_INVALIDCALL;
+    const ArbVertexProgram program =
+        TranslateVertexShaderToArb(function, VertexShaderToken::kMaxTokens, ArbVertexProgramOptions());
+    if (program.text.empty()) {
+        std::fprintf(stderr, "Direct3D stand-in: vertex shader refused: %s\n", program.error.c_str());
+        return D3DERR_INVALIDCALL;
+    }
+    if (m_Renderer) {
+        shader->program = m_Renderer->CreateVertexProgram(program.text);
+        if (shader->program == 0)
+            return D3DERR_INVALIDCALL;
+    }
+    // Handles are odd, which tells them from FVF codes, and never reused, so
+    // a stale handle never draws through a later shader.
+    const DWORD created = m_NextVertexShader;
+    m_NextVertexShader += kVertexShaderHandleStep;
+    m_VertexShaders[created] = std::move(shader);
+    *handle = created;
+    return D3D_OK;
+}
+
+HRESULT D3DDevice::DeleteVertexShader(DWORD handle)
+{
+    auto found = m_VertexShaders.find(handle);
+    if (found == m_VertexShaders.end())
+        return D3DERR_INVALIDCALL;
+    // The handle may stay set (and in state blocks): draws under it then
+    // find no shader and draw nothing.
+    if (m_Renderer && found->second->program != 0)
+        m_Renderer->DeleteVertexProgram(found->second->program);
+    m_VertexShaders.erase(found);
+    return D3D_OK;
+}
+
+HRESULT D3DDevice::SetVertexShaderConstant(DWORD firstRegister, const void* data, DWORD count)
+{
+    if (data == nullptr || firstRegister >= kShaderConstantRegisters ||
+        count > kShaderConstantRegisters - firstRegister)
+        return D3DERR_INVALIDCALL;
+    std::memcpy(m_ShaderConstants[firstRegister], data, count * sizeof(m_ShaderConstants[0]));
+    m_ConstantsDirtyFirst = std::min(m_ConstantsDirtyFirst, firstRegister);
+    m_ConstantsDirtyEnd = std::max(m_ConstantsDirtyEnd, firstRegister + count);
+    return D3D_OK;
+}
+
 HRESULT D3DDevice::GetVertexShader(DWORD* handle)
 {
     if (handle == nullptr)
@@ -632,39 +694,70 @@ const FvfLayout* D3DDevice::CurrentLayout(UINT stride)
     return &layout;
 }
 
+bool D3DDevice::DrawsNothing(UINT primitiveCount) const
+{
+    // Handle 0 is no format and no shader; a deleted or never created shader
+    // handle draws nothing either, as the game expects of a shader that
+    // failed to assemble.
+    const DWORD handle = m_State.VertexShader();
+    if (handle == 0 || primitiveCount == 0)
+        return true;
+    return !IsFvfCode(handle) && m_VertexShaders.find(handle) == m_VertexShaders.end();
+}
+
+UINT D3DDevice::DescribeVertices(UINT stride, DrawCall& call)
+{
+    const DWORD handle = m_State.VertexShader();
+    if (IsFvfCode(handle)) {
+        call.layout = CurrentLayout(stride);
+        return call.layout != nullptr ? call.layout->size : 0;
+    }
+    const VertexShader& shader = *m_VertexShaders.at(handle);
+    if (stride < shader.declaration.size)
+        return 0;
+    call.declaration = &shader.declaration;
+    call.vertexProgram = shader.program;
+    return shader.declaration.size;
+}
+
 HRESULT D3DDevice::Submit(DrawCall& call)
 {
-    if (m_Renderer)
-        m_Renderer->Draw(m_State, call);
+    if (!m_Renderer)
+        return D3D_OK;
+    if (call.declaration != nullptr && m_ConstantsDirtyEnd > m_ConstantsDirtyFirst) {
+        m_Renderer->UploadShaderConstants(m_ConstantsDirtyFirst, m_ConstantsDirtyEnd - m_ConstantsDirtyFirst,
+                                          m_ShaderConstants[m_ConstantsDirtyFirst]);
+        m_ConstantsDirtyFirst = kShaderConstantRegisters;
+        m_ConstantsDirtyEnd = 0;
+    }
+    m_Renderer->Draw(m_State, call);
     return D3D_OK;
 }
 
 HRESULT D3DDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount)
 {
-    // Shader handles draw through the vertex shader stand-in, which is not here.
-    if (!IsFvfCode(m_State.VertexShader()) || primitiveCount == 0)
+    if (DrawsNothing(primitiveCount))
         return D3D_OK;
     const uint64_t count = ElementCount(type, primitiveCount);
     const D3DVertexBuffer* buffer = m_State.StreamBuffer();
     const UINT stride = m_State.StreamStride();
-    const FvfLayout* layout = CurrentLayout(stride);
-    if (count == 0 || buffer == nullptr || layout == nullptr || buffer->Data().IsLocked())
+    DrawCall call;
+    const UINT vertexSize = DescribeVertices(stride, call);
+    if (count == 0 || buffer == nullptr || vertexSize == 0 || buffer->Data().IsLocked())
         return D3DERR_INVALIDCALL;
     const BufferData& data = buffer->Data();
-    if (static_cast<uint64_t>(startVertex) * stride + SpanBytes(count, stride, layout->size) > data.Length())
+    if (static_cast<uint64_t>(startVertex) * stride + SpanBytes(count, stride, vertexSize) > data.Length())
         return D3DERR_INVALIDCALL;
 
-    DrawCall call;
     call.type = type;
     call.count = static_cast<GLsizei>(count);
-    call.layout = layout;
     call.stride = stride;
     if (data.GlBuffer() != 0) {
         call.vertexBuffer = data.GlBuffer();
         call.firstVertex = static_cast<GLint>(startVertex);
     } else {
         call.userVertices = data.Bytes() + static_cast<size_t>(startVertex) * stride;
-        call.userVertexBytes = SpanBytes(count, stride, layout->size);
+        call.userVertexBytes = SpanBytes(count, stride, vertexSize);
     }
     return Submit(call);
 }
@@ -672,14 +765,15 @@ HRESULT D3DDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT p
 HRESULT D3DDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT /*minIndex*/, UINT /*vertexCount*/,
                                         UINT startIndex, UINT primitiveCount)
 {
-    if (!IsFvfCode(m_State.VertexShader()) || primitiveCount == 0)
+    if (DrawsNothing(primitiveCount))
         return D3D_OK;
     const uint64_t count = ElementCount(type, primitiveCount);
     const D3DVertexBuffer* vertices = m_State.StreamBuffer();
     const D3DIndexBuffer* indices = m_State.IndexBuffer();
     const UINT stride = m_State.StreamStride();
-    const FvfLayout* layout = CurrentLayout(stride);
-    if (count == 0 || vertices == nullptr || indices == nullptr || layout == nullptr)
+    DrawCall call;
+    const UINT vertexSize = DescribeVertices(stride, call);
+    if (count == 0 || vertices == nullptr || indices == nullptr || vertexSize == 0)
         return D3DERR_INVALIDCALL;
     if (vertices->Data().IsLocked() || indices->Data().IsLocked())
         return D3DERR_INVALIDCALL;
@@ -690,13 +784,11 @@ HRESULT D3DDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT /*minIndex*/
     const uint64_t lastVertex = static_cast<uint64_t>(baseVertex) +
                                 indices->MaxIndex(startIndex, static_cast<UINT>(count));
     const BufferData& vertexData = vertices->Data();
-    if (lastVertex * stride + layout->size > vertexData.Length())
+    if (lastVertex * stride + vertexSize > vertexData.Length())
         return D3DERR_INVALIDCALL;
 
-    DrawCall call;
     call.type = type;
     call.count = static_cast<GLsizei>(count);
-    call.layout = layout;
     call.stride = stride;
     call.indexed = true;
     const UINT indexSize = indices->IndexSize();
@@ -706,7 +798,7 @@ HRESULT D3DDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT /*minIndex*/
         call.vertexBuffer = vertexData.GlBuffer();
     } else {
         call.userVertices = vertexData.Bytes();
-        call.userVertexBytes = lastVertex * stride + layout->size;
+        call.userVertexBytes = lastVertex * stride + vertexSize;
     }
     const BufferData& indexData = indices->Data();
     if (indexData.GlBuffer() != 0) {
@@ -721,22 +813,21 @@ HRESULT D3DDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT /*minIndex*/
 
 HRESULT D3DDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride)
 {
-    if (!IsFvfCode(m_State.VertexShader()) || primitiveCount == 0)
+    if (DrawsNothing(primitiveCount))
         return D3D_OK;
     const uint64_t count = ElementCount(type, primitiveCount);
-    const FvfLayout* layout = CurrentLayout(stride);
-    if (count == 0 || vertices == nullptr || layout == nullptr)
+    DrawCall call;
+    const UINT vertexSize = DescribeVertices(stride, call);
+    if (count == 0 || vertices == nullptr || vertexSize == 0)
         return D3DERR_INVALIDCALL;
     // As in Direct3D, a draw from user memory leaves no stream bound.
     m_State.SetStream(nullptr, 0);
 
-    DrawCall call;
     call.type = type;
     call.count = static_cast<GLsizei>(count);
-    call.layout = layout;
     call.stride = stride;
     call.userVertices = vertices;
-    call.userVertexBytes = SpanBytes(count, stride, layout->size);
+    call.userVertexBytes = SpanBytes(count, stride, vertexSize);
     return Submit(call);
 }
 
@@ -744,12 +835,13 @@ HRESULT D3DDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, 
                                           UINT primitiveCount, const void* indices, D3DFORMAT indexFormat,
                                           const void* vertices, UINT stride)
 {
-    if (!IsFvfCode(m_State.VertexShader()) || primitiveCount == 0)
+    if (DrawsNothing(primitiveCount))
         return D3D_OK;
     const uint64_t count = ElementCount(type, primitiveCount);
-    const FvfLayout* layout = CurrentLayout(stride);
+    DrawCall call;
+    const UINT vertexSize = DescribeVertices(stride, call);
     const UINT indexSize = IndexSize(indexFormat);
-    if (count == 0 || indices == nullptr || vertices == nullptr || layout == nullptr || indexSize == 0 ||
+    if (count == 0 || indices == nullptr || vertices == nullptr || vertexSize == 0 || indexSize == 0 ||
         vertexCount == 0)
         return D3DERR_INVALIDCALL;
     // Only the vertices from minIndex on, vertexCount of them, are the caller's.
@@ -759,17 +851,15 @@ HRESULT D3DDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, 
     m_State.SetStream(nullptr, 0);
     m_State.SetIndices(nullptr, 0);
 
-    DrawCall call;
     call.type = type;
     call.count = static_cast<GLsizei>(count);
-    call.layout = layout;
     call.stride = stride;
     call.indexed = true;
     call.indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
     call.userIndices = indices;
     call.userIndexBytes = count * indexSize;
     call.userVertices = static_cast<const uint8_t*>(vertices) + static_cast<size_t>(minIndex) * stride;
-    call.userVertexBytes = SpanBytes(range.highest - minIndex + 1, stride, layout->size);
+    call.userVertexBytes = SpanBytes(range.highest - minIndex + 1, stride, vertexSize);
     call.baseVertex = -static_cast<GLint>(minIndex);
     return Submit(call);
 }

@@ -5,9 +5,10 @@
 // D3D8Platform::UseStateOnlyDevices has no renderer: it keeps state and
 // resources and draws nothing.
 //
-// Vertex shader handles (odd values given to SetVertexShader) belong to the
-// vertex shader stand-in, which is not here yet: such a handle is stored and
-// captured like an FVF code, and draws under it do nothing.
+// Vertex shader handles are odd values (FVF codes are even): each names a
+// declaration and an ARB vertex program made from the shader's tokens. The
+// 96 constant registers are device state shared by every shader. Draws
+// under handle 0 or under a handle with no shader behind it do nothing.
 
 #include <map>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "platform/d3d8/D3D8.h"
 #include "platform/d3d8/DeviceState.h"
 #include "platform/d3d8/FvfLayout.h"
+#include "platform/d3d8/ShaderDeclaration.h"
 #include "platform/d3d8/StateBlock.h"
 
 class Direct3D8;
@@ -76,6 +78,10 @@ public:
     HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override;
     HRESULT SetVertexShader(DWORD handle) override;
     HRESULT GetVertexShader(DWORD* handle) override;
+    HRESULT CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle,
+                               DWORD usage) override;
+    HRESULT DeleteVertexShader(DWORD handle) override;
+    HRESULT SetVertexShaderConstant(DWORD firstRegister, const void* data, DWORD count) override;
     HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override;
     HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer8** buffer, UINT* stride) override;
     HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) override;
@@ -98,6 +104,15 @@ public:
     const DeviceState& State() const { return m_State; }
 
 private:
+    struct VertexShader {
+        ShaderDeclaration declaration;
+        unsigned program = 0; // the ARB program; 0 on a device without a renderer
+    };
+
+    static constexpr DWORD kShaderConstantRegisters = 96;
+    static constexpr DWORD kFirstVertexShaderHandle = 1;
+    static constexpr DWORD kVertexShaderHandleStep = 2;
+
     D3DDevice(Direct3D8& direct3D, D3DDEVTYPE type, HWND window, bool stateOnly);
     ~D3DDevice() override;
 
@@ -105,6 +120,10 @@ private:
     void ApplyPresentation(const D3DPRESENT_PARAMETERS& parameters);
     void BindTargets();
     const FvfLayout* CurrentLayout(UINT stride);
+    bool DrawsNothing(UINT primitiveCount) const;
+    // Fills the call's vertex format for the current FVF code or shader; the
+    // size of one vertex, or 0 when `stride` cannot hold one.
+    UINT DescribeVertices(UINT stride, DrawCall& call);
     HRESULT Submit(DrawCall& call);
 
     ULONG m_References = 1;
@@ -125,4 +144,10 @@ private:
     DWORD m_NextStateBlock = 1;
     std::unordered_map<DWORD, FvfLayout> m_Layouts;
     int m_DefaultPoolResources = 0;
+    std::map<DWORD, std::unique_ptr<VertexShader>> m_VertexShaders;
+    DWORD m_NextVertexShader = kFirstVertexShaderHandle;
+    float m_ShaderConstants[kShaderConstantRegisters][4] = {};
+    // The registers set since the renderer last received them: [first, end).
+    DWORD m_ConstantsDirtyFirst = 0;
+    DWORD m_ConstantsDirtyEnd = kShaderConstantRegisters;
 };

@@ -303,6 +303,30 @@ PipelineKey MakePipelineKey(const DeviceState& state, const FvfLayout& layout, b
     return key;
 }
 
+PipelineKey MakeShaderPipelineKey(const DeviceState& state, bool points)
+{
+    // Every output a shader can write is there for the stages to read.
+    FvfLayout outputs;
+    outputs.valid = true;
+    outputs.hasDiffuse = true;
+    outputs.hasSpecular = true;
+    outputs.texCoordCount = kMaxTexCoordSets;
+    const PipelineKey full = MakePipelineKey(state, outputs, points);
+    // Only what the pixel stages read, so that vertex states make no new keys.
+    PipelineKey key;
+    std::memset(&key, 0, sizeof(key));
+    key.hasDiffuse = full.hasDiffuse;
+    key.hasSpecular = full.hasSpecular;
+    key.texCoordCount = full.texCoordCount;
+    key.specular = full.specular;
+    key.pointSprite = full.pointSprite;
+    key.alphaFunc = full.alphaFunc;
+    key.stageCount = full.stageCount;
+    std::memcpy(key.stages, full.stages, sizeof(key.stages));
+    key.shaderInputs = 1;
+    return key;
+}
+
 std::string BuildVertexShader(const PipelineKey& key)
 {
     std::string text = "#version 330\n";
@@ -378,13 +402,35 @@ std::string BuildVertexShader(const PipelineKey& key)
     return text;
 }
 
-std::string BuildFragmentShader(const PipelineKey& key)
+namespace {
+
+// The fragment inputs: the generated vertex shader's outputs, or the
+// ARB vertex program's under the same names.
+std::string FragmentInputs(const PipelineKey& key)
 {
+    if (key.shaderInputs) {
+        std::string text = "#version 330 compatibility\n"
+                           "#define v_Diffuse gl_Color\n"
+                           "#define v_Specular gl_SecondaryColor\n";
+        for (int set = 0; set < key.texCoordCount; ++set) {
+            const std::string index = std::to_string(set);
+            text += "#define v_TexCoord" + index + " gl_TexCoord[" + index + "].xy\n";
+        }
+        return text;
+    }
     std::string text = "#version 330\n"
                        "in vec4 v_Diffuse;\n"
                        "in vec4 v_Specular;\n";
     for (int set = 0; set < key.texCoordCount; ++set)
         text += "in vec2 v_TexCoord" + std::to_string(set) + ";\n";
+    return text;
+}
+
+} // namespace
+
+std::string BuildFragmentShader(const PipelineKey& key)
+{
+    std::string text = FragmentInputs(key);
     for (int stage = 0; stage < key.stageCount; ++stage) {
         if (key.stages[stage].samplesTexture)
             text += "uniform sampler2D u_Texture" + std::to_string(stage) + ";\n";

@@ -4,6 +4,12 @@
 // sources, point sprites, clip planes, alpha test, texture stage operations),
 // and each distinct key gets its own vertex and fragment shader. Values that
 // only change numbers (matrices, colours, reference values) are uniforms.
+//
+// Under a vertex shader (an ARB vertex program) only the fragment shader is
+// generated: a program without a vertex shader leaves vertices to the
+// enabled ARB program, and the fragment shader reads what that program
+// writes through the compatibility inputs (gl_Color, gl_TexCoord[n]). So both
+// paths share one pixel pipeline.
 
 #include <cstddef>
 #include <cstdint>
@@ -68,6 +74,7 @@ struct PipelineKey {
     uint8_t clipPlanes;        // bit i: plane i
     uint8_t alphaFunc;         // a D3DCMPFUNC, 0 without alpha testing
     uint8_t stageCount;        // stages before the first disabled one
+    uint8_t shaderInputs;      // a vertex shader feeds the pixel stages
     StageKey stages[kMaxTextureStages];
 
     bool operator==(const PipelineKey& other) const;
@@ -80,6 +87,10 @@ struct PipelineKeyHash {
 // The key of a draw with `layout` under `state`; `points` for point lists,
 // the only primitives that point sizes and sprites change.
 PipelineKey MakePipelineKey(const DeviceState& state, const FvfLayout& layout, bool points);
+
+// The key of a draw through a vertex shader: only the pixel stages, fed by
+// the shader's oD0, oD1 and oT0-oT7.
+PipelineKey MakeShaderPipelineKey(const DeviceState& state, bool points);
 
 std::string BuildVertexShader(const PipelineKey& key);
 std::string BuildFragmentShader(const PipelineKey& key);

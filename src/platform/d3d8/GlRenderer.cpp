@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/d3d8/D3DTexture.h"
+#include "platform/d3dx8/ArbVertexProgram.h"
 
 namespace {
 
@@ -356,6 +357,13 @@ GlRenderer::GlRenderer() : m_Derived(std::make_unique<Derived>())
     for (uint64_t& version : m_Derived->versions)
         version = 1;
 
+    m_Arb.genPrograms = reinterpret_cast<PFNGLGENPROGRAMSARBPROC>(SDL_GL_GetProcAddress("glGenProgramsARB"));
+    m_Arb.deletePrograms = reinterpret_cast<PFNGLDELETEPROGRAMSARBPROC>(SDL_GL_GetProcAddress("glDeleteProgramsARB"));
+    m_Arb.bindProgram = reinterpret_cast<PFNGLBINDPROGRAMARBPROC>(SDL_GL_GetProcAddress("glBindProgramARB"));
+    m_Arb.programString = reinterpret_cast<PFNGLPROGRAMSTRINGARBPROC>(SDL_GL_GetProcAddress("glProgramStringARB"));
+    m_Arb.envParameter =
+        reinterpret_cast<PFNGLPROGRAMENVPARAMETER4FVARBPROC>(SDL_GL_GetProcAddress("glProgramEnvParameter4fvARB"));
+
     glCreateVertexArrays(1, &m_VertexArray);
     glBindVertexArray(m_VertexArray);
     glCreateFramebuffers(1, &m_DrawFramebuffer);
@@ -613,6 +621,7 @@ void GlRenderer::EndFrame()
 {
     glUseProgram(0);
     m_BoundProgram = 0;
+    UseVertexProgram(0);
 }
 
 // ---------------------------------------------------------------------------
@@ -864,11 +873,14 @@ GlRenderer::Program* GlRenderer::BuildProgram(const PipelineKey& key)
 {
     auto program = std::make_unique<Program>();
     program->key = key;
-    const GLuint vertexShader = CompileShader(GL_VERTEX_SHADER, BuildVertexShader(key));
+    // Under a vertex shader the ARB program does the vertices.
+    const bool ownVertices = !key.shaderInputs;
+    const GLuint vertexShader = ownVertices ? CompileShader(GL_VERTEX_SHADER, BuildVertexShader(key)) : 0;
     const GLuint fragmentShader = CompileShader(GL_FRAGMENT_SHADER, BuildFragmentShader(key));
-    if (vertexShader != 0 && fragmentShader != 0) {
+    if ((vertexShader != 0 || !ownVertices) && fragmentShader != 0) {
         const GLuint id = glCreateProgram();
-        glAttachShader(id, vertexShader);
+        if (vertexShader != 0)
+            glAttachShader(id, vertexShader);
         glAttachShader(id, fragmentShader);
         glLinkProgram(id);
         GLint linked = GL_FALSE;
@@ -932,21 +944,103 @@ GlRenderer::Program* GlRenderer::SelectProgram(const DeviceState& state, const D
         m_LastDrawWasPoints = points;
         m_ProgramLayout = call.layout;
     }
-    if (m_Program->program == 0)
-        return nullptr;
-    if (m_BoundProgram != m_Program->program) {
-        glUseProgram(m_Program->program);
-        m_BoundProgram = m_Program->program;
+    UseVertexProgram(0);
+    return UseProgram(m_Program);
+}
+
+GlRenderer::Program* GlRenderer::SelectShaderProgram(const DeviceState& state, const DrawCall& call)
+{
+    const PipelineKey key = MakeShaderPipelineKey(state, call.type == D3DPT_POINTLIST);
+    auto found = m_Programs.find(key);
+    Program* program = found != m_Programs.end() ? found->second.get() : BuildProgram(key);
+    // The next fixed-function draw looks its key up again.
+    m_Program = nullptr;
+    m_ProgramLayout = nullptr;
+    UseVertexProgram(call.vertexProgram);
+    const float viewport[2] = {1.0f / static_cast<float>(m_TargetWidth), 1.0f / static_cast<float>(m_TargetHeight)};
+    if (viewport[0] != m_ProgramViewport[0] || viewport[1] != m_ProgramViewport[1]) {
+        const float parameter[4] = {viewport[0], viewport[1], 0.0f, 0.0f};
+        m_Arb.envParameter(GL_VERTEX_PROGRAM_ARB, kArbViewportRegister, parameter);
+        m_ProgramViewport[0] = viewport[0];
+        m_ProgramViewport[1] = viewport[1];
     }
-    if (m_PointSprite != (m_Program->key.pointSprite != 0)) {
-        m_PointSprite = m_Program->key.pointSprite != 0;
+    return UseProgram(program);
+}
+
+GlRenderer::Program* GlRenderer::UseProgram(Program* program)
+{
+    if (program->program == 0)
+        return nullptr;
+    if (m_BoundProgram != program->program) {
+        glUseProgram(program->program);
+        m_BoundProgram = program->program;
+    }
+    if (m_PointSprite != (program->key.pointSprite != 0)) {
+        m_PointSprite = program->key.pointSprite != 0;
         if (m_PointSprite)
             glEnable(GL_POINT_SPRITE);
         else
             glDisable(GL_POINT_SPRITE);
     }
-    SetClipDistances(m_Program->key.clipPlanes);
-    return m_Program;
+    SetClipDistances(program->key.clipPlanes);
+    return program;
+}
+
+void GlRenderer::UseVertexProgram(GLuint program)
+{
+    if (program == m_VertexProgram)
+        return;
+    if (program == 0) {
+        glDisable(GL_VERTEX_PROGRAM_ARB);
+    } else {
+        if (m_VertexProgram == 0)
+            glEnable(GL_VERTEX_PROGRAM_ARB);
+        m_Arb.bindProgram(GL_VERTEX_PROGRAM_ARB, program);
+    }
+    m_VertexProgram = program;
+}
+
+bool GlRenderer::ArbEntryPoints::Loaded() const
+{
+    return genPrograms && deletePrograms && bindProgram && programString && envParameter;
+}
+
+GLuint GlRenderer::CreateVertexProgram(const std::string& text)
+{
+    if (!m_Arb.Loaded()) {
+        std::fprintf(stderr, "Direct3D stand-in: no ARB_vertex_program for vertex shaders\n");
+        return 0;
+    }
+    GLuint program = 0;
+    m_Arb.genPrograms(1, &program);
+    m_Arb.bindProgram(GL_VERTEX_PROGRAM_ARB, program);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    m_Arb.programString(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB, static_cast<GLsizei>(text.size()),
+                       text.c_str());
+    const bool loaded = glGetError() == GL_NO_ERROR;
+    m_Arb.bindProgram(GL_VERTEX_PROGRAM_ARB, m_VertexProgram);
+    if (loaded)
+        return program;
+    std::fprintf(stderr, "Direct3D stand-in: vertex program refused: %s\n",
+                 reinterpret_cast<const char*>(glGetString(GL_PROGRAM_ERROR_STRING_ARB)));
+    m_Arb.deletePrograms(1, &program);
+    return 0;
+}
+
+void GlRenderer::DeleteVertexProgram(GLuint program)
+{
+    if (program == m_VertexProgram)
+        UseVertexProgram(0);
+    if (ContextAlive())
+        m_Arb.deletePrograms(1, &program);
+}
+
+void GlRenderer::UploadShaderConstants(DWORD first, DWORD count, const float* values)
+{
+    constexpr int kFloatsPerRegister = 4;
+    for (DWORD i = 0; i < count; ++i)
+        m_Arb.envParameter(GL_VERTEX_PROGRAM_ARB, first + i, values + i * kFloatsPerRegister);
 }
 
 void GlRenderer::SetClipDistances(uint8_t mask)
@@ -984,7 +1078,8 @@ void GlRenderer::BindTextures(const DeviceState& state, const PipelineKey& key)
 
 void GlRenderer::BindVertices(const DrawCall& call, GLuint buffer)
 {
-    if (m_AttribBuffer == buffer && m_AttribStride == call.stride && m_AttribLayout == call.layout)
+    if (m_AttribBuffer == buffer && m_AttribStride == call.stride && m_AttribLayout == call.layout &&
+        m_AttribDeclaration == nullptr)
         return;
     const FvfLayout& layout = *call.layout;
     const GLsizei stride = static_cast<GLsizei>(call.stride);
@@ -1015,8 +1110,49 @@ void GlRenderer::BindVertices(const DrawCall& call, GLuint buffer)
                               offset(layout.texCoordOffset + set * 2 * sizeof(float)));
         enabled |= 1u << (kAttribTexCoord0 + set);
     }
+    EnableAttribs(enabled);
+    m_AttribBuffer = buffer;
+    m_AttribStride = call.stride;
+    m_AttribLayout = call.layout;
+    m_AttribDeclaration = nullptr;
+}
+
+// Each element feeds the generic attribute of its input register, which the
+// ARB program reads as vertex.attrib[n].
+void GlRenderer::BindShaderVertices(const DrawCall& call, GLuint buffer)
+{
+    if (m_AttribBuffer == buffer && m_AttribStride == call.stride && m_AttribDeclaration == call.declaration)
+        return;
+    const GLsizei stride = static_cast<GLsizei>(call.stride);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    uint32_t enabled = 0;
+    for (const ShaderInputElement& element : call.declaration->elements) {
+        const void* offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(element.offset));
+        switch (element.type) {
+        case D3DVSDT_FLOAT2:
+            glVertexAttribPointer(element.inputRegister, 2, GL_FLOAT, GL_FALSE, stride, offset);
+            break;
+        case D3DVSDT_FLOAT3:
+            glVertexAttribPointer(element.inputRegister, 3, GL_FLOAT, GL_FALSE, stride, offset);
+            break;
+        default:
+            // B, G, R, A in memory arrive as (R, G, B, A) in [0, 1].
+            glVertexAttribPointer(element.inputRegister, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, offset);
+            break;
+        }
+        enabled |= 1u << element.inputRegister;
+    }
+    EnableAttribs(enabled);
+    m_AttribBuffer = buffer;
+    m_AttribStride = call.stride;
+    m_AttribLayout = nullptr;
+    m_AttribDeclaration = call.declaration;
+}
+
+void GlRenderer::EnableAttribs(uint32_t enabled)
+{
     const uint32_t changed = enabled ^ m_EnabledAttribs;
-    for (unsigned location = 0; location < kAttribTexCoord0 + kMaxTexCoordSets; ++location) {
+    for (unsigned location = 0; location < kShaderInputRegisters; ++location) {
         if ((changed & (1u << location)) == 0)
             continue;
         if (enabled & (1u << location))
@@ -1025,9 +1161,6 @@ void GlRenderer::BindVertices(const DrawCall& call, GLuint buffer)
             glDisableVertexAttribArray(location);
     }
     m_EnabledAttribs = enabled;
-    m_AttribBuffer = buffer;
-    m_AttribStride = call.stride;
-    m_AttribLayout = call.layout;
 }
 
 void GlRenderer::Draw(DeviceState& state, const DrawCall& call)
@@ -1044,7 +1177,7 @@ void GlRenderer::Draw(DeviceState& state, const DrawCall& call)
     if (dirty & kDirtySamplers)
         ApplySamplers(state);
     UpdateDerived(state, dirty);
-    Program* program = SelectProgram(state, call);
+    Program* program = call.declaration != nullptr ? SelectShaderProgram(state, call) : SelectProgram(state, call);
     state.ClearDirty();
     if (program == nullptr)
         return;
@@ -1062,7 +1195,10 @@ void GlRenderer::Draw(DeviceState& state, const DrawCall& call)
         first = static_cast<GLint>(offset / call.stride);
         baseVertex += first;
     }
-    BindVertices(call, vertexBuffer);
+    if (call.declaration != nullptr)
+        BindShaderVertices(call, vertexBuffer);
+    else
+        BindVertices(call, vertexBuffer);
     if (!call.indexed) {
         glDrawArrays(mode, first, call.count);
         return;

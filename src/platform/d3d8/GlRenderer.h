@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "platform/d3d8/FormatInfo.h"
 #include "platform/d3d8/FvfLayout.h"
 #include "platform/d3d8/GlHeaders.h"
+#include "platform/d3d8/ShaderDeclaration.h"
 
 struct SDL_Window;
 
@@ -26,7 +28,11 @@ struct SDL_Window;
 struct DrawCall {
     D3DPRIMITIVETYPE type;
     GLsizei count;                  // vertices, or indices when indexed
-    const FvfLayout* layout;
+    // The vertex format: an FVF layout, or a shader's declaration and its
+    // ARB vertex program.
+    const FvfLayout* layout = nullptr;
+    const ShaderDeclaration* declaration = nullptr;
+    GLuint vertexProgram = 0;
     UINT stride;
     // Vertices: a buffer object and the first vertex, or user memory.
     GLuint vertexBuffer = 0;
@@ -65,6 +71,12 @@ public:
     // Whole: the data replaces the buffer's storage (a discarding lock).
     void UploadBuffer(GLuint buffer, UINT offset, UINT size, const void* data, bool whole, bool dynamic);
 
+    // ARB vertex programs of vertex shaders; 0 when the text does not load.
+    GLuint CreateVertexProgram(const std::string& text);
+    void DeleteVertexProgram(GLuint program);
+    // Constant registers [first, first + count) into program.env, four floats each.
+    void UploadShaderConstants(DWORD first, DWORD count, const float* values);
+
     // Where draws and clears go: a texture level (the back buffer is a
     // texture too) and an optional depth-stencil buffer.
     void SetTargets(GLuint colourTexture, int level, UINT width, UINT height, GLuint depthStencil);
@@ -89,6 +101,16 @@ public:
 private:
     struct Program;
     struct Derived;
+    // ARB_vertex_program's calls: an extension's, which the GL library does
+    // not export, so they are looked up once.
+    struct ArbEntryPoints {
+        PFNGLGENPROGRAMSARBPROC genPrograms = nullptr;
+        PFNGLDELETEPROGRAMSARBPROC deletePrograms = nullptr;
+        PFNGLBINDPROGRAMARBPROC bindProgram = nullptr;
+        PFNGLPROGRAMSTRINGARBPROC programString = nullptr;
+        PFNGLPROGRAMENVPARAMETER4FVARBPROC envParameter = nullptr;
+        bool Loaded() const;
+    };
 
     void ApplyBlend(const DeviceState& state);
     void ApplyDepth(const DeviceState& state);
@@ -97,10 +119,15 @@ private:
     void ApplySamplers(const DeviceState& state);
     void UpdateDerived(const DeviceState& state, uint32_t dirty);
     Program* SelectProgram(const DeviceState& state, const DrawCall& call);
+    Program* SelectShaderProgram(const DeviceState& state, const DrawCall& call);
+    Program* UseProgram(Program* program);
+    void UseVertexProgram(GLuint program);
     Program* BuildProgram(const PipelineKey& key);
     void UploadUniforms(Program& program);
     void BindTextures(const DeviceState& state, const PipelineKey& key);
     void BindVertices(const DrawCall& call, GLuint buffer);
+    void BindShaderVertices(const DrawCall& call, GLuint buffer);
+    void EnableAttribs(uint32_t enabled);
     void SetClipDistances(uint8_t mask);
     void EnsureFront(int width, int height);
     bool ContextAlive() const;
@@ -132,11 +159,15 @@ private:
     bool m_PointSprite = false;
 
     std::unique_ptr<Derived> m_Derived;
+    ArbEntryPoints m_Arb;
 
     GLuint m_BoundTextures[kMaxTextureStages] = {};
     GLuint m_AttribBuffer = 0;
     UINT m_AttribStride = 0;
     const FvfLayout* m_AttribLayout = nullptr;
+    const ShaderDeclaration* m_AttribDeclaration = nullptr;
+    GLuint m_VertexProgram = 0;         // the bound ARB program; 0 when disabled
+    float m_ProgramViewport[2] = {};    // what program.env holds of the target size
     uint32_t m_EnabledAttribs = 0;
     GLuint m_BoundIndexBuffer = 0;
     uint8_t m_ClipDistances = 0;

@@ -93,10 +93,15 @@ public:
     static HRESULT Create(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, IDirect3DDevice8* device,
                           ID3DXMesh** mesh)
     {
+        return CreateWithLayout(numFaces, numVertices, options, fvf, DecodeFvf(fvf), device, mesh);
+    }
+
+    static HRESULT CreateWithLayout(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf,
+                                    const FvfLayout& layout, IDirect3DDevice8* device, ID3DXMesh** mesh)
+    {
         if (mesh == nullptr)
             return D3DERR_INVALIDCALL;
         *mesh = nullptr;
-        const FvfLayout layout = DecodeFvf(fvf);
         if (device == nullptr || numFaces == 0 || numVertices == 0 || !layout.valid)
             return D3DERR_INVALIDCALL;
         if (numVertices > kLargest16BitVertexCount)
@@ -178,6 +183,7 @@ private:
     HRESULT ReorderVertices(const std::vector<DWORD>& vertexOrder);
     HRESULT ConvertVerticesInto(D3DXMeshObject& target);
     HRESULT RenumberAdjacency(const DWORD* adjacencyIn, const std::vector<DWORD>& faceOrder, DWORD* adjacencyOut);
+    HRESULT ApplyOrder(const MeshOrder& order, const std::vector<DWORD>& indices, DWORD flags);
     HRESULT DrawFaces(DWORD firstFace, DWORD faceCount, DWORD firstVertex, DWORD vertexCount);
 
     ULONG m_References = 1;
@@ -476,6 +482,31 @@ HRESULT D3DXMeshObject::RenumberAdjacency(const DWORD* adjacencyIn, const std::v
     return D3D_OK;
 }
 
+// Faces, attributes and vertices in the new order; the attribute table
+// when the faces were sorted.
+HRESULT D3DXMeshObject::ApplyOrder(const MeshOrder& order, const std::vector<DWORD>& indices, DWORD flags)
+{
+    const std::vector<DWORD> newVertexOf = InvertOrder(order.vertexOrder, m_NumVertices);
+    std::vector<DWORD> newIndices(indices.size());
+    std::vector<DWORD> newAttributes(m_NumFaces);
+    for (size_t face = 0; face < order.faceOrder.size(); ++face) {
+        const DWORD old = order.faceOrder[face];
+        newAttributes[face] = m_Attributes[old];
+        for (DWORD corner = 0; corner < kCornersPerFace; ++corner)
+            newIndices[face * kCornersPerFace + corner] = newVertexOf[indices[old * kCornersPerFace + corner]];
+    }
+    HRESULT result = ReorderVertices(order.vertexOrder);
+    if (SUCCEEDED(result))
+        result = WriteIndices(newIndices);
+    if (FAILED(result))
+        return result;
+    m_Attributes = newAttributes;
+    m_AttributeTable.clear();
+    if (SortsByAttribute(flags))
+        m_AttributeTable = BuildAttributeTable(newIndices, m_Attributes);
+    return D3D_OK;
+}
+
 HRESULT D3DXMeshObject::OptimizeInplace(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut,
                                         DWORD* faceRemap, LPD3DXBUFFER* vertexRemap)
 {
@@ -498,37 +529,20 @@ HRESULT D3DXMeshObject::OptimizeInplace(DWORD flags, const DWORD* adjacencyIn, D
         result = D3DXCreateBuffer(static_cast<DWORD>(order.vertexOrder.size() * sizeof(DWORD)), &remapBuffer);
         if (FAILED(result))
             return result;
+        std::memcpy(remapBuffer->GetBufferPointer(), order.vertexOrder.data(), remapBuffer->GetBufferSize());
     }
-
-    const std::vector<DWORD> newVertexOf = InvertOrder(order.vertexOrder, m_NumVertices);
-    std::vector<DWORD> newIndices(indices.size());
-    std::vector<DWORD> newAttributes(m_NumFaces);
-    for (size_t face = 0; face < order.faceOrder.size(); ++face) {
-        const DWORD old = order.faceOrder[face];
-        newAttributes[face] = m_Attributes[old];
-        for (DWORD corner = 0; corner < kCornersPerFace; ++corner)
-            newIndices[face * kCornersPerFace + corner] = newVertexOf[indices[old * kCornersPerFace + corner]];
-    }
-    result = ReorderVertices(order.vertexOrder);
-    if (SUCCEEDED(result))
-        result = WriteIndices(newIndices);
+    result = ApplyOrder(order, indices, flags);
     if (FAILED(result)) {
         if (remapBuffer != nullptr)
             remapBuffer->Release();
         return result;
     }
-    m_Attributes = newAttributes;
-    if (SortsByAttribute(flags))
-        m_AttributeTable = BuildAttributeTable(newIndices, m_Attributes);
-
     if (adjacencyOut != nullptr && adjacencyIn == nullptr)
         GenerateAdjacency(0.0f, adjacencyOut);
     if (faceRemap != nullptr)
         std::copy(order.faceOrder.begin(), order.faceOrder.end(), faceRemap);
-    if (remapBuffer != nullptr) {
-        std::memcpy(remapBuffer->GetBufferPointer(), order.vertexOrder.data(), remapBuffer->GetBufferSize());
+    if (vertexRemap != nullptr)
         *vertexRemap = remapBuffer;
-    }
     return D3D_OK;
 }
 
@@ -574,4 +588,13 @@ HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWOR
                           ID3DXMesh** mesh)
 {
     return D3DXMeshObject::Create(numFaces, numVertices, options, fvf, device, mesh);
+}
+
+HRESULT D3DXCreateMeshFVFStride(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, DWORD vertexSize,
+                                IDirect3DDevice8* device, ID3DXMesh** mesh)
+{
+    FvfLayout positionsOnly;
+    positionsOnly.valid = vertexSize >= kPositionSize;
+    positionsOnly.size = vertexSize;
+    return D3DXMeshObject::CreateWithLayout(numFaces, numVertices, options, fvf, positionsOnly, device, mesh);
 }

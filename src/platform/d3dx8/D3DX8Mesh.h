@@ -122,6 +122,13 @@ typedef ID3DXMesh* LPD3DXMESH;
 HRESULT D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, IDirect3DDevice8* device,
                           ID3DXMesh** mesh);
 
+// Ours: a mesh of a vertex the device's FVF decoding does not know (the
+// blended vertex a vertex shader reads): `vertexSize` bytes a vertex, the
+// position's three floats first. Only the position is understood, so a clone
+// of it keeps positions alone; `fvf` is what GetFVF reports.
+HRESULT D3DXCreateMeshFVFStride(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, DWORD vertexSize,
+                                IDirect3DDevice8* device, ID3DXMesh** mesh);
+
 // Loads every Mesh of a text .X file (a game path) into one mesh: each is
 // placed by its frames' FrameTransformMatrix products from the root down,
 // polygons become fans of triangles, corners equal in position, normal and

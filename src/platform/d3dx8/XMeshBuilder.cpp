@@ -94,6 +94,77 @@ bool ReadMaterials(const XFileObject& list, std::vector<XMeshMaterial>& material
     return materials.size() == wanted;
 }
 
+// The reader guarantees these; a mesh that breaks them is refused, not read.
+bool CheckParts(const MeshParts& parts)
+{
+    if (parts.mesh == nullptr)
+        return false;
+    const size_t faces = parts.mesh->faces.size();
+    if (parts.normals != nullptr && parts.normals->faceNormals.size() != faces)
+        return false;
+    if (parts.texCoords != nullptr && parts.texCoords->textureCoords.size() != parts.mesh->vertices.size())
+        return false;
+    return true;
+}
+
+// Face f takes faceIndexes[min(f, nFaceIndexes - 1)]; a mesh without
+// materials puts every face on its one default material (number 0).
+bool FaceMaterial(const MeshParts& parts, size_t materialCount, size_t face, DWORD& material)
+{
+    material = 0;
+    if (materialCount == 0)
+        return true;
+    const std::vector<DWORD>& faceIndexes = parts.materialList->As<XFileMeshMaterialList>()->faceIndexes;
+    if (faceIndexes.empty())
+        return false;
+    material = faceIndexes[std::min(face, faceIndexes.size() - 1)];
+    return material < materialCount;
+}
+
+// How a mesh's frames place it; the identity leaves the file's numbers be.
+struct Placement {
+    explicit Placement(const D3DXMATRIX& matrix)
+        : moves(D3DXMatrixIsIdentity(&matrix) == FALSE), transform(matrix), normalMatrix(NormalMatrix(matrix))
+    {
+    }
+
+    bool moves;
+    D3DXMATRIX transform;
+    D3DXMATRIX normalMatrix;
+};
+
+bool ReadPolygon(const MeshParts& parts, const Placement& placement, size_t face,
+                 std::vector<XMeshVertex>& polygon)
+{
+    const XFileMeshFace& corners = parts.mesh->faces[face];
+    const XFileMeshFace* normalIndices = parts.normals != nullptr ? &parts.normals->faceNormals[face] : nullptr;
+    if (normalIndices != nullptr && normalIndices->size() != corners.size())
+        return false;
+    polygon.assign(corners.size(), XMeshVertex());
+    for (size_t c = 0; c < corners.size(); ++c) {
+        const DWORD index = corners[c];
+        if (index >= parts.mesh->vertices.size())
+            return false;
+        const XFileVector& position = parts.mesh->vertices[index];
+        XMeshVertex& corner = polygon[c];
+        corner.fileVertex = index;
+        corner.position = placement.moves ? PlacePoint(position, placement.transform)
+                                          : D3DXVECTOR3(position.x, position.y, position.z);
+        if (normalIndices != nullptr) {
+            if ((*normalIndices)[c] >= parts.normals->normals.size())
+                return false;
+            const XFileVector& normal = parts.normals->normals[(*normalIndices)[c]];
+            corner.normal = placement.moves ? PlaceNormal(normal, placement.normalMatrix)
+                                            : D3DXVECTOR3(normal.x, normal.y, normal.z);
+        }
+        if (parts.texCoords != nullptr) {
+            corner.u = parts.texCoords->textureCoords[index].u;
+            corner.v = parts.texCoords->textureCoords[index].v;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 DWORD XMeshBuilder::Fvf() const
@@ -130,6 +201,8 @@ DWORD XMeshBuilder::AddVertex(const XMeshVertex& vertex)
     std::memcpy(&key[sizeof(float) * 3], &vertex.normal, sizeof(float) * 3);
     std::memcpy(&key[sizeof(float) * 6], &vertex.u, sizeof(float));
     std::memcpy(&key[sizeof(float) * 7], &vertex.v, sizeof(float));
+    if (m_KeepsFileVerticesApart)
+        key.append(reinterpret_cast<const char*>(&vertex.fileVertex), sizeof(vertex.fileVertex));
     const auto inserted = m_VertexNumbers.emplace(std::move(key), static_cast<DWORD>(m_Vertices.size()));
     if (inserted.second)
         m_Vertices.push_back(vertex);
@@ -153,75 +226,31 @@ DWORD XMeshBuilder::DefaultMaterial()
 bool XMeshBuilder::AddMesh(const XFileObject& object, const D3DXMATRIX& transform)
 {
     const MeshParts parts = FindParts(object);
-    if (parts.mesh == nullptr)
-        return false;
-    const XFileMesh& mesh = *parts.mesh;
-    const std::vector<XFileVector>& positions = mesh.vertices;
-
-    // Everything is checked before anything is added.
     std::vector<XMeshMaterial> materials;
-    if (parts.materialList != nullptr && !ReadMaterials(*parts.materialList, materials))
-        return false;
-    const std::vector<DWORD>* faceMaterials = nullptr;
-    if (!materials.empty())
-        faceMaterials = &parts.materialList->As<XFileMeshMaterialList>()->faceIndexes;
-    if (faceMaterials != nullptr && faceMaterials->empty() && !mesh.faces.empty())
-        return false;
-    if (parts.normals != nullptr && parts.normals->faceNormals.size() != mesh.faces.size())
-        return false;
-    if (parts.texCoords != nullptr && parts.texCoords->textureCoords.size() != positions.size())
+    if (!CheckParts(parts) || (parts.materialList != nullptr && !ReadMaterials(*parts.materialList, materials)))
         return false;
 
+    // Everything is read and checked before anything is added.
+    const Placement placement(transform);
     std::vector<XMeshVertex> corners;
-    std::vector<DWORD> triangleAttributes;
-    const bool placed = D3DXMatrixIsIdentity(&transform) == FALSE;
-    const D3DXMATRIX normalMatrix = NormalMatrix(transform);
-    for (size_t f = 0; f < mesh.faces.size(); ++f) {
-        const XFileMeshFace& face = mesh.faces[f];
+    std::vector<DWORD> triangleMaterials;
+    std::vector<XMeshVertex> polygon;
+    for (size_t face = 0; face < parts.mesh->faces.size(); ++face) {
         DWORD material = 0;
-        if (faceMaterials != nullptr) {
-            material = (*faceMaterials)[std::min(f, faceMaterials->size() - 1)];
-            if (material >= materials.size())
-                return false;
-        }
-        const XFileMeshFace* faceNormals = parts.normals != nullptr ? &parts.normals->faceNormals[f] : nullptr;
-        if (faceNormals != nullptr && faceNormals->size() != face.size())
+        if (!FaceMaterial(parts, materials.size(), face, material) || !ReadPolygon(parts, placement, face, polygon))
             return false;
-        std::vector<XMeshVertex> polygon;
-        for (size_t c = 0; c < face.size(); ++c) {
-            const DWORD index = face[c];
-            if (index >= positions.size())
-                return false;
-            XMeshVertex corner = {};
-            corner.position = placed ? PlacePoint(positions[index], transform)
-                                     : D3DXVECTOR3(positions[index].x, positions[index].y, positions[index].z);
-            if (faceNormals != nullptr) {
-                const DWORD normalIndex = (*faceNormals)[c];
-                if (normalIndex >= parts.normals->normals.size())
-                    return false;
-                const XFileVector& normal = parts.normals->normals[normalIndex];
-                corner.normal = placed ? PlaceNormal(normal, normalMatrix) : D3DXVECTOR3(normal.x, normal.y, normal.z);
-            }
-            if (parts.texCoords != nullptr) {
-                corner.u = parts.texCoords->textureCoords[index].u;
-                corner.v = parts.texCoords->textureCoords[index].v;
-            }
-            polygon.push_back(corner);
-        }
         // A fan from the first corner keeps the polygon's winding.
         for (size_t c = 1; c + 1 < polygon.size(); ++c) {
-            corners.push_back(polygon[0]);
-            corners.push_back(polygon[c]);
-            corners.push_back(polygon[c + 1]);
-            triangleAttributes.push_back(material);
+            corners.insert(corners.end(), {polygon[0], polygon[c], polygon[c + 1]});
+            triangleMaterials.push_back(material);
         }
     }
-
-    if (triangleAttributes.empty() && materials.empty())
+    if (triangleMaterials.empty() && materials.empty())
         return true;
+
     const DWORD firstMaterial = materials.empty() ? DefaultMaterial() : static_cast<DWORD>(m_Materials.size());
     m_Materials.insert(m_Materials.end(), materials.begin(), materials.end());
-    for (DWORD material : triangleAttributes)
+    for (DWORD material : triangleMaterials)
         m_Attributes.push_back(firstMaterial + material);
     for (const XMeshVertex& corner : corners)
         m_Indices.push_back(AddVertex(corner));

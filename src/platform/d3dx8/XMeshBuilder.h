@@ -18,6 +18,8 @@ struct XMeshVertex {
     D3DXVECTOR3 normal;
     float u;
     float v;
+    // The corner's vertex in its Mesh object's own list.
+    DWORD fileVertex;
 };
 
 struct XMeshMaterial {
@@ -31,6 +33,9 @@ public:
     // Adds one Mesh data object. False (and nothing added) when its data
     // breaks a guarantee of the reader.
     bool AddMesh(const XFileObject& mesh, const D3DXMATRIX& transform);
+    // Before AddMesh: corners of different file vertices stay apart even when
+    // equal, so per-file-vertex data (skin weights) maps onto the output.
+    void KeepFileVerticesApart() { m_KeepsFileVerticesApart = true; }
 
     DWORD Fvf() const;
     const std::vector<XMeshVertex>& Vertices() const { return m_Vertices; }
@@ -56,5 +61,6 @@ private:
     bool m_HasNormals = false;
     bool m_HasTexCoords = false;
     bool m_HasDefaultMaterial = false;
+    bool m_KeepsFileVerticesApart = false;
     DWORD m_DefaultMaterial = 0;
 };

@@ -192,6 +192,26 @@ TEST_F(D3DXLoadMesh, FramesPlaceVerticesAndNormalsByTheirProductFromTheRootDown)
     }
 }
 
+TEST_F(D3DXLoadMesh, NormalsStayAtRightAnglesToASurfaceAStretchingFrameTilts)
+{
+    // The plane x + y = 1 stretched 2 in y becomes 2x + y = 2: its normal
+    // turns from (1, 1, 0) towards x, not towards y.
+    XTextMesh slope;
+    slope.name = "Slope";
+    slope.positions = {{1, 0, 0}, {0, 1, 0}, {0, 1, 1}};
+    slope.faces = {{0, 1, 2}};
+    slope.normals = {{0.70710678f, 0.70710678f, 0}};
+    slope.faceNormals = {{0, 0, 0}};
+    D3DXMATRIX stretch;
+    D3DXMatrixScaling(&stretch, 1, 2, 1);
+    ASSERT_EQ(D3D_OK, Load(FrameText("Stretch", stretch, MeshText(slope))));
+
+    const std::vector<MeshCorner> corners = MeshCorners(m_Mesh);
+    ASSERT_EQ(3u, corners.size());
+    ExpectNear(D3DXVECTOR3(0, 2, 0), corners[1].position);
+    ExpectNear(D3DXVECTOR3(0.89442719f, 0.44721360f, 0), corners[0].normal);
+}
+
 TEST_F(D3DXLoadMesh, MeshesMergeWithTheirMaterialsAppendedInFileOrder)
 {
     XTextMesh first = Triangle("First", D3DXVECTOR3(0, 0, 0));
@@ -239,9 +259,10 @@ TEST_F(D3DXLoadMesh, BrokenOrEmptyFilesFailAndGiveNothing)
         {"vertex index out of range", XFileText(triangleHead + "1;\n3;0,1,5;;\n}\n")},
         {"too few vertices for the count", XFileText("Mesh T {\n3;\n0;0;0;,1;0;0;;\n1;\n3;0,1,2;;\n}\n")},
         {"material index out of range",
-         XFileText(triangleHead + "1;\n3;0,1,2;;\nMeshMaterialList { 1; 1; 3;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; } }\n}\n")},
+         XFileText(triangleHead + "1;\n3;0,1,2;;\n" +
+                   "MeshMaterialList { 1; 1; 3;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; } }\n}\n")},
         {"frames only", XFileText("Frame A {\n}\n")},
-        {"mesh without faces", XFileText(triangleHead + "0;\n;\n}\n")},
+        {"mesh without faces", XFileText(triangleHead + "0;;\n}\n")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,0 +1,210 @@
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Core/AssetManager.h"
+#include "Display/Display.h"
+#include "Display/DisplayFixture.h"
+#include "Display/DisplayMesh.h"
+#include "Display/Texture.h"
+#include "platform/d3dx8/XMeshText.h"
+#include "support/FatalTrap.h"
+
+namespace {
+
+const char* const MESH_FILE = "Assets/Meshes/cube.x";
+
+// The shared cube with its first material's texture an image that exists.
+XTextMesh TexturedCube()
+{
+    XTextMesh cube = CubeMesh();
+    cube.materials[0].texture = "wood.bmp";
+    return cube;
+}
+
+D3DXMATRIX Translation(float x, float y, float z)
+{
+    D3DXMATRIX matrix;
+    D3DXMatrixTranslation(&matrix, x, y, z);
+    return matrix;
+}
+
+class CDisplayMeshTest : public DisplayFixture {
+protected:
+    void SetUp() override
+    {
+        CreateDisplay();
+        m_Dir.Write(MESH_FILE, XFileText(MeshText(TexturedCube())));
+        m_Dir.Write("Assets/Images/readme.txt", "");
+        const std::vector<uint32_t> pixels(4, 0xFF8040C0u);
+        ASSERT_TRUE(WriteBmpFile(g_Display.GetD3DDevice(), "Assets/Images/wood.bmp", 2, 2, pixels));
+    }
+    void TearDown() override
+    {
+        CTexture::ReleaseAllTextures();
+        g_AssetManager.Clear();
+        DisplayFixture::TearDown();
+    }
+
+    void LoadScripts(const std::string& meshes, const std::string& objects)
+    {
+        m_Dir.Write("Scripts/Meshes.txt", meshes);
+        m_Dir.Write("Scripts/DisplayObject3D.txt", objects);
+        LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+        LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+    }
+};
+
+TEST_F(CDisplayMeshTest, ScriptsLoadAMeshAndObjectsOnIt)
+{
+    LoadScripts("Mesh Cube\nSrc Assets\\Meshes\\cube.x\n",
+                "DisplayObject3D Plain\nMesh Cube\n\n"
+                "DisplayObject3D Placed\nMesh Cube\nScale 2.5\nOrientation 1 0 0 0 0 1 0 0 0 0 1 0 4 5 6 1\n");
+
+    CDisplayMesh* mesh = nullptr;
+    g_AssetManager.GetAsset("Cube", mesh, true);
+    EXPECT_TRUE(mesh->IsInitialised());
+    EXPECT_TRUE(mesh->IsReady());
+    ASSERT_NE(nullptr, mesh->GetD3DXMesh());
+    EXPECT_EQ(DWORD(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1), mesh->GetD3DXMesh()->GetFVF());
+    ASSERT_EQ(2u, mesh->GetNumMaterials());
+    EXPECT_NE(nullptr, mesh->GetTexture(0));
+    EXPECT_EQ(nullptr, mesh->GetTexture(1));
+    EXPECT_FLOAT_EQ(1.0f, mesh->GetMaterial(0).Diffuse.r);
+
+    CDisplayObject3D* plain = nullptr;
+    CDisplayObject3D* placed = nullptr;
+    g_AssetManager.GetAsset("Plain", plain, true);
+    g_AssetManager.GetAsset("Placed", placed, true);
+    EXPECT_TRUE(plain->IsInitialised());
+    EXPECT_EQ(mesh, plain->GetMesh());
+    EXPECT_FLOAT_EQ(1.0f, plain->GetScale());
+    EXPECT_TRUE(plain->GetLocalMatrix() == Translation(0, 0, 0));
+    // The first material is copied for SetColour, but not used until it is turned on.
+    EXPECT_EQ(0, std::memcmp(&mesh->GetMaterial(0), &plain->GetOverrideMaterial(), sizeof(D3DMATERIAL8)));
+    EXPECT_FALSE(plain->UsesOverrideMaterial());
+    EXPECT_FLOAT_EQ(2.5f, placed->GetScale());
+    EXPECT_TRUE(placed->GetLocalMatrix() == Translation(4, 5, 6));
+
+    // A copy shares the mesh.
+    const CDisplayObject3D copy = *placed;
+    EXPECT_EQ(mesh, copy.GetMesh());
+    EXPECT_EQ("Placed", copy.GetName());
+}
+
+TEST_F(CDisplayMeshTest, BrokenBlocksStopTheLoaders)
+{
+    EXPECT_FATAL(LoadScripts("Mesh Ghost\nSrc Assets\\Meshes\\none.x\n", ""),
+                 "Unable to intialize object Ghost from: Scripts\\Meshes.txt of type CDisplayMesh");
+    EXPECT_NE(std::string::npos, Log().find("Error in .\\Display\\DisplayMesh.cpp"));
+    g_AssetManager.Clear();
+
+    EXPECT_FATAL(LoadScripts("Mesh NoSource\n", ""),
+                 "Unable to intialize object NoSource from: Scripts\\Meshes.txt of type CDisplayMesh");
+    g_AssetManager.Clear();
+
+    EXPECT_FATAL(LoadScripts("Mesh Cube\nSrc Assets\\Meshes\\cube.x\n", "DisplayObject3D Lost\nMesh Nope\n"),
+                 "Unable to find asset \"Nope\" of type <CDisplayMesh>");
+    g_AssetManager.Clear();
+
+    EXPECT_FATAL(LoadScripts("Mesh Cube\nSrc Assets\\Meshes\\cube.x\n", "DisplayObject3D Bare\nScale 2\n"),
+                 "Unable to intialize object Bare from: Scripts\\DisplayObject3D.txt of type CDisplayObject3D");
+}
+
+TEST_F(CDisplayMeshTest, TheWorldMatrixIsLocalTimesParentThenScaled)
+{
+    const D3DXMATRIX local = Translation(1, 0, 0);
+    const D3DXMATRIX parent = Translation(0, 10, 0);
+    D3DXMATRIX doubled;
+    D3DXMatrixScaling(&doubled, 2, 2, 2);
+    const struct {
+        const char* name;
+        const D3DXMATRIX* parent;
+        float scale;
+        D3DXMATRIX expected;
+    } cases[] = {
+        {"no parent", nullptr, 1.0f, local},
+        {"parent", &parent, 1.0f, local * parent},
+        {"parent, scale 2", &parent, 2.0f, doubled * (local * parent)},
+        {"no parent, scale 2", nullptr, 2.0f, doubled * local},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        CDisplayObject3D object;
+        object.SetLocalMatrix(local);
+        object.SetParentMatrix(entry.parent);
+        object.SetScale(entry.scale);
+        object.UpdateWorldMatrix();
+        EXPECT_TRUE(object.GetWorldMatrix() == entry.expected);
+    }
+}
+
+TEST_F(CDisplayMeshTest, DrawingCapsAlphasAndHonoursOverrides)
+{
+    CDisplayObject3D object;
+    ASSERT_TRUE(object.LoadMesh("Assets\\Meshes\\cube.x"));
+    CDisplayMesh* mesh = object.GetMesh();
+    ASSERT_NE(nullptr, mesh->GetD3DXMesh());
+    mesh->SetAlpha(0.5f);
+
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    D3DMATERIAL8 paint = {};
+    paint.Diffuse = {0.1f, 0.2f, 0.3f, 1.0f};
+    paint.Ambient = {0.1f, 0.2f, 0.3f, 0.3f};
+    object.SetMaterial(&paint, true);
+    IDirect3DTexture8* wood = mesh->GetTexture(0);
+    object.SetTextureOverride(wood);
+    object.Render();
+
+    D3DMATERIAL8 used = {};
+    device->GetMaterial(&used);
+    EXPECT_FLOAT_EQ(0.5f, used.Diffuse.a);
+    EXPECT_FLOAT_EQ(0.3f, used.Ambient.a);
+    EXPECT_FLOAT_EQ(0.2f, used.Diffuse.g);
+    IDirect3DBaseTexture8* bound = nullptr;
+    device->GetTexture(0, &bound);
+    EXPECT_EQ(wood, bound);
+    if (bound != nullptr)
+        bound->Release();
+
+    // Each subset's own material, capped the same way: the last drawn is the green one.
+    object.SetMaterial(nullptr, false);
+    object.SetTextureOverride(nullptr);
+    object.Render();
+    device->GetMaterial(&used);
+    EXPECT_FLOAT_EQ(mesh->GetMaterial(1).Diffuse.g, used.Diffuse.g);
+    EXPECT_FLOAT_EQ(0.5f, used.Diffuse.a);
+}
+
+TEST_F(CDisplayMeshTest, AMeshFileThatFailsLeavesAnObjectThatDrawsNothing)
+{
+    CDisplayObject3D object;
+    EXPECT_TRUE(object.LoadMesh("Assets\\Meshes\\none.x"));
+    ASSERT_NE(nullptr, object.GetMesh());
+    EXPECT_EQ(nullptr, object.GetMesh()->GetD3DXMesh());
+    object.UpdateWorldMatrix();
+    object.Render();
+
+    std::unique_ptr<CDisplayMesh::Box> box;
+    CDisplayMesh::ComputeMeshBox(box, object.GetMesh()->GetD3DXMesh());
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(box->m_Min == D3DXVECTOR3(0, 0, 0));
+    EXPECT_TRUE(box->m_Max == D3DXVECTOR3(0, 0, 0));
+
+    CDisplayMesh cube;
+    ASSERT_TRUE(cube.LoadFile(MESH_FILE));
+    CDisplayMesh::ComputeMeshBox(box, cube.GetD3DXMesh());
+    EXPECT_TRUE(box->m_Min == D3DXVECTOR3(-1, -1, -1));
+    EXPECT_TRUE(box->m_Max == D3DXVECTOR3(1, 1, 1));
+
+    D3DXVECTOR3 grown(0, 5, -2);
+    CDisplayMesh::BoxGrowMax(grown, D3DXVECTOR3(1, 2, -3));
+    EXPECT_TRUE(grown == D3DXVECTOR3(1, 5, -2));
+    CDisplayMesh::BoxGrowMin(grown, D3DXVECTOR3(0, 7, -9));
+    EXPECT_TRUE(grown == D3DXVECTOR3(0, 5, -9));
+}
+
+} // namespace

@@ -1,0 +1,146 @@
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Core/AssetManager.h"
+#include "Display/Display.h"
+#include "Display/DisplayFixture.h"
+#include "Display/RenderStates.h"
+#include "Display/SkyBox.h"
+#include "Display/Texture.h"
+
+namespace {
+
+const UINT FACE_SIDE = 16;
+const D3DCOLOR CLEAR_COLOUR = 0xFF000000;
+
+// Six faces in six colours; the top-left quarter of each image is the
+// colour at half strength, which shows how the image lies on the face.
+const struct FaceLook {
+    const char* keyword;
+    D3DCOLOR colour;
+    D3DXVECTOR3 look;
+    D3DXVECTOR3 up;
+} FACES[] = {
+    {"Front", 0xFFF04020, D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(0, 1, 0)},
+    {"Back", 0xFF20F040, D3DXVECTOR3(0, 0, -1), D3DXVECTOR3(0, 1, 0)},
+    {"Right", 0xFF2040F0, D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0)},
+    {"Left", 0xFFF0F020, D3DXVECTOR3(-1, 0, 0), D3DXVECTOR3(0, 1, 0)},
+    {"Top", 0xFF20F0F0, D3DXVECTOR3(0, 1, 0), D3DXVECTOR3(0, 0, 1)},
+    {"Bottom", 0xFFF020F0, D3DXVECTOR3(0, -1, 0), D3DXVECTOR3(1, 0, 0)},
+};
+
+D3DCOLOR HalfStrength(D3DCOLOR colour)
+{
+    return 0xFF000000u | ((colour >> 1) & 0x007F7F7Fu);
+}
+
+bool Near(D3DCOLOR a, D3DCOLOR b)
+{
+    const int tolerance = 3;
+    for (int shift = 0; shift < 24; shift += 8) {
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
+            return false;
+    }
+    return true;
+}
+
+class GlSkyBoxTest : public GlDisplayFixture {
+protected:
+    void SetUp() override
+    {
+        GlDisplayFixture::SetUp();
+        IDirect3DDevice8* device = g_Display.GetD3DDevice();
+        std::string textures;
+        std::string sky = "Skybox Six\nAsset_Type Level\n";
+        for (const FaceLook& face : FACES) {
+            std::vector<uint32_t> pixels(FACE_SIDE * FACE_SIDE, face.colour);
+            for (UINT y = 0; y < FACE_SIDE / 2; ++y)
+                for (UINT x = 0; x < FACE_SIDE / 2; ++x)
+                    pixels[y * FACE_SIDE + x] = HalfStrength(face.colour);
+            const std::string file = std::string(face.keyword) + ".bmp";
+            ASSERT_TRUE(WriteBmpFile(device, file, FACE_SIDE, FACE_SIDE, pixels));
+            textures += std::string("Texture Sky") + face.keyword + "\nImageFilename " + file + "\n";
+            sky += std::string(face.keyword) + " Sky" + face.keyword + "\n";
+        }
+        m_Dir.Write("Scripts/Textures.txt", textures);
+        m_Dir.Write("Scripts/Skybox.txt", sky);
+        LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+        LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
+        g_AssetManager.GetAsset("Six", m_pSky, true);
+        if (g_u32StateBlockSkyBox_Pixel == 0) {
+            ASSERT_TRUE(CStateBlocks::CreateAll());
+        }
+    }
+    void TearDown() override
+    {
+        CTexture::ReleaseAllTextures();
+        g_AssetManager.Clear();
+        GlDisplayFixture::TearDown();
+    }
+
+    // Draws the sky alone as seen from `eye` along `look` through a 90 degree lens.
+    std::vector<uint32_t> DrawSky(const D3DXVECTOR3& eye, const FaceLook& face, UINT& width, UINT& height)
+    {
+        IDirect3DDevice8* device = g_Display.GetD3DDevice();
+        D3DXMATRIX projection;
+        D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 2, 640.0f / 480.0f, 0.1f, 100.0f);
+        device->SetTransform(D3DTS_PROJECTION, &projection);
+        D3DXMATRIX view;
+        const D3DXVECTOR3 at = eye + face.look;
+        D3DXMatrixLookAtLH(&view, &eye, &at, &face.up);
+
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_COLOUR, 1.0f, 0);
+        device->BeginScene();
+        CStateBlocks::ApplySkyBox();
+        m_pSky->Render(view);
+        device->EndScene();
+        return ReadBackBuffer(width, height);
+    }
+
+    CSkyBox* m_pSky = nullptr;
+};
+
+TEST_F(GlSkyBoxTest, EachDirectionShowsItsFaceUpright)
+{
+    for (const FaceLook& face : FACES) {
+        SCOPED_TRACE(face.keyword);
+        UINT width = 0;
+        UINT height = 0;
+        const std::vector<uint32_t> pixels = DrawSky(D3DXVECTOR3(0, 0, 0), face, width, height);
+        ASSERT_EQ(static_cast<size_t>(width) * height, pixels.size());
+        ASSERT_GT(pixels.size(), 0u);
+
+        int uncovered = 0;
+        for (uint32_t pixel : pixels)
+            uncovered += (pixel & 0x00FFFFFFu) == (CLEAR_COLOUR & 0x00FFFFFFu) ? 1 : 0;
+        EXPECT_EQ(0, uncovered) << "the sky fills the screen";
+
+        const auto at = [&](float fx, float fy) {
+            return pixels[static_cast<size_t>(fy * height) * width + static_cast<size_t>(fx * width)];
+        };
+        // The middle of the screen is the corner of the marked quarter: look just below it.
+        EXPECT_PRED2(Near, face.colour, at(0.5f, 0.6f));
+        EXPECT_PRED2(Near, face.colour, at(0.25f, 0.25f));
+        EXPECT_PRED2(Near, face.colour, at(0.25f, 0.75f));
+        EXPECT_PRED2(Near, face.colour, at(0.75f, 0.75f));
+        // Seen from inside, each image is mirrored: its top-left corner is at the top right.
+        EXPECT_PRED2(Near, HalfStrength(face.colour), at(0.75f, 0.25f));
+    }
+}
+
+TEST_F(GlSkyBoxTest, TheSkyDoesNotMoveWithTheCamera)
+{
+    for (const FaceLook& face : {FACES[0], FACES[4]}) {
+        SCOPED_TRACE(face.keyword);
+        UINT width = 0;
+        UINT height = 0;
+        const std::vector<uint32_t> atOrigin = DrawSky(D3DXVECTOR3(0, 0, 0), face, width, height);
+        const std::vector<uint32_t> farAway = DrawSky(D3DXVECTOR3(300.0f, -40.0f, 77.0f), face, width, height);
+        EXPECT_TRUE(atOrigin == farAway);
+    }
+}
+
+} // namespace
