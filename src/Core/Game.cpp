@@ -8,6 +8,7 @@
 #include "Display/Display.h"
 #include "Display/RenderStates.h"
 #include "Display/SkyBox.h"
+#include "Display/TextMaster.h"
 #include "Display/Texture.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
@@ -60,6 +61,7 @@ int FrontEndState()
     g_Display.BeginScene();
     g_InGameMouse.Draw();
     CStateBlocks::ApplyFont();
+    g_TextMaster.DrawAll();
     g_Display.EndScene();
     g_Display.Present();
     return 1;
@@ -101,6 +103,7 @@ void CGame::Resume()
 void CGame::InitGame()
 {
     g_Display.Create();
+    RegisterTextMasterDeviceHooks();
     CStateBlocks::CreateAll();
     SetupDefaultViewProjection();
     SetupDefaultLight();
@@ -114,6 +117,7 @@ void CGame::InitGame()
         g_AssetManager.GetAsset(name, texture, true);
     }
     g_Clock.Start();
+    g_TextMaster.Enable();
     g_Radio.LoadStations();
 
     CInGameMouse* cursor = nullptr;

@@ -8,6 +8,7 @@
 #include "Core/Log.h"
 #include "Display/Camera.h"
 #include "Display/Occ_HOM.h"
+#include "Display/TextMaster.h"
 #include "Display/Display.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
@@ -23,6 +24,9 @@ CCamera g_FreeCamera;
 CCamera g_CinemaCamera;
 CClock g_Clock;
 CFrameTimer g_FrameTimer;
+CTextMaster g_TextMaster;
+CFontDesc g_FontVerdana13("Verdana", false, false, true, 13, 0.5f);
+CFontDesc g_FontVerdana8("Verdana", false, false, true, 8, 0.5f);
 CInputManager g_InputManager;
 CAssetManager g_AssetManager;
 CSound g_Sound;

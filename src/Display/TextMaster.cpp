@@ -181,3 +181,22 @@ bool CTextMaster::IsPrepared(const CFont2D* font, const std::string& text) const
 {
     return m_Prepared.find(PreparedKey(font, text)) != m_Prepared.end();
 }
+
+namespace {
+
+void InvalidateTextMasterFonts()
+{
+    g_TextMaster.Invalidate();
+}
+
+void RestoreTextMasterFonts()
+{
+    g_TextMaster.Restore();
+}
+
+} // namespace
+
+void RegisterTextMasterDeviceHooks()
+{
+    CDisplay::SetDeviceObjectHook(DEVICE_HOOK_FONTS, InvalidateTextMasterFonts, RestoreTextMasterFonts);
+}

@@ -1,7 +1,10 @@
 #include "Sound/Radio.h"
 
+#include "Core/Clock.h"
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
+#include "Display/TextMaster.h"
+#include "Input/InputManager.h"
 #include "Sound/Sound.h"
 
 namespace {
@@ -13,6 +16,7 @@ const char* const KEYWORD_INTERNET_STREAM = "InternetStream";
 const unsigned int NETWORK_STREAM_MODE = FSOUND_NONBLOCKING | FSOUND_NORMAL;
 const D3DXCOLOR NAME_COLOR(1.0f, 0.0f, 0.0f, 1.0f);
 const float COLOR_BYTE = 255.0f;
+const int32_t ALL_CHARACTERS = -1;
 
 DWORD ToColorByte(float value)
 {
@@ -160,6 +164,18 @@ void CRadio::Update(const CRadioControls& released, uint32_t frameMilliseconds)
     m_NameTimer += frameMilliseconds;
     if (m_NameTimer > NAME_FADE_START_MILLISECONDS)
         m_NameColor.a = 1.0f - static_cast<float>(m_NameTimer - NAME_FADE_START_MILLISECONDS) * NAME_FADE_PER_MILLISECOND;
+    if (IsNameShown())
+        g_TextMaster.TextOut(GetStationName().c_str(), NAME_X, NAME_Y, GetNameColor(), &g_FontVerdana13,
+                             ALL_CHARACTERS, false);
+}
+
+void CRadio::Update()
+{
+    CRadioControls released;
+    released.m_bPower = g_InputManager.WasReleased(g_InputManager.FindAction("Radio_Power", CInputManager::BUTTON_ACTION));
+    released.m_bNext = g_InputManager.WasReleased(g_InputManager.FindAction("Radio_Next", CInputManager::BUTTON_ACTION));
+    released.m_bPrev = g_InputManager.WasReleased(g_InputManager.FindAction("Radio_Prev", CInputManager::BUTTON_ACTION));
+    Update(released, g_FrameTimer.GetMeanDelta());
 }
 
 const std::string& CRadio::GetStationName() const

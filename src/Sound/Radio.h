@@ -61,6 +61,8 @@ public:
     void PlayStation();
     // Once per frame while the player drives.
     void Update(const CRadioControls& released, uint32_t frameMilliseconds);
+    // The same, with the radio actions released this frame and the frame time.
+    void Update();
 
     bool IsOn() const { return m_bOn; }
     int GetCurrentStation() const { return m_CurrentStation; }
