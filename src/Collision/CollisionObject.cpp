@@ -8,6 +8,7 @@
 #include "Display/Display.h"
 #include "Display/VertexXyzDiffuse.h"
 #include "Physics/PhysicsMath.h"
+#include "platform/d3dx8/D3DX8Mesh.h"
 #include "platform/novodex/NxActor.h"
 #include "platform/novodex/NxBoxShape.h"
 #include "platform/novodex/NxCapsuleShape.h"
@@ -214,6 +215,25 @@ void CCollisionObject::ComputeRadius()
     const D3DXVECTOR3 diagonal = m_pRoot->m_vMax - m_pRoot->m_vMin;
     m_fRadius = 0.5f * D3DXVec3Length(&diagonal);
     m_fRadiusSq = m_fRadius * m_fRadius;
+}
+
+bool CCollisionObject::BuildFromMesh(ID3DXMesh* pMesh)
+{
+    if (!pMesh)
+        return false;
+    if (!m_pRoot)
+        m_pRoot = std::make_unique<CCollisionBox>();
+
+    BYTE* pVertices = nullptr;
+    if (FAILED(pMesh->LockVertexBuffer(D3DLOCK_READONLY, &pVertices)))
+        return false;
+    const HRESULT hr = D3DXComputeBoundingBox(pVertices, pMesh->GetNumVertices(), pMesh->GetFVF(),
+                                              &m_pRoot->m_vMin, &m_pRoot->m_vMax);
+    pMesh->UnlockVertexBuffer();
+    if (FAILED(hr))
+        return false;
+    ComputeRadius();
+    return true;
 }
 
 float CCollisionObject::GetScaledRadius() const

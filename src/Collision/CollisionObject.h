@@ -12,6 +12,7 @@
 #include "platform/d3dx8/D3DX8Math.h"
 
 class CDataBuffer;
+class ID3DXMesh;
 class NxActor;
 class NxBoxShapeDesc;
 class NxShape;
@@ -54,6 +55,10 @@ public:
     void Load(const std::string& fileName);
     // Radius and its square from the root box's diagonal.
     void ComputeRadius();
+    // The root box (created when missing) becomes the bound of the mesh's
+    // vertices, in the mesh's own coordinates; the radius follows. False
+    // when the mesh cannot be read.
+    bool BuildFromMesh(ID3DXMesh* pMesh);
     float GetScaledRadius() const;
 
     // Adds a box shape per box of the chain to the actor; false without a root.

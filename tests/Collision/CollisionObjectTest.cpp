@@ -1,10 +1,14 @@
 #include "Collision/CollisionObject.h"
 
+#include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/d3dx8/D3DX8Mesh.h"
+#include "platform/d3dx8/D3DXTestDevice.h"
 #include "platform/novodex/NxBoxShape.h"
 #include "support/FatalTrap.h"
 #include "support/TempDir.h"
@@ -180,4 +184,28 @@ TEST(CollisionObject, CopiesOwnTheirChainAndSetBindsTheMatrices)
     EXPECT_FLOAT_EQ(2.0f, copy.m_fRadius);
     EXPECT_EQ(2, copy.m_iKind);
     EXPECT_FALSE(CCollisionObject::AddBoxShapes(nullptr, 0, nullptr, nullptr));
+}
+
+TEST(CollisionObject, BuildFromMeshBoundsTheVerticesAndCreatesTheRoot)
+{
+    D3DXTestDevice device;
+    ASSERT_TRUE(device.CreateStateOnly());
+    ID3DXMesh* mesh = nullptr;
+    ASSERT_EQ(D3D_OK, D3DXCreateMeshFVF(1, 3, D3DXMESH_MANAGED, D3DFVF_XYZ, device.Get(), &mesh));
+    BYTE* data = nullptr;
+    ASSERT_EQ(D3D_OK, mesh->LockVertexBuffer(0, &data));
+    const float corners[9] = {-1.0f, 0.0f, 2.0f, 3.0f, -2.0f, 0.0f, 1.0f, 2.0f, -4.0f};
+    std::memcpy(data, corners, sizeof(corners));
+    mesh->UnlockVertexBuffer();
+
+    CCollisionObject object;
+    EXPECT_FALSE(object.BuildFromMesh(nullptr));
+    ASSERT_TRUE(object.BuildFromMesh(mesh));
+    ASSERT_NE(nullptr, object.m_pRoot);
+    EXPECT_EQ(D3DXVECTOR3(-1.0f, -2.0f, -4.0f), object.m_pRoot->m_vMin);
+    EXPECT_EQ(D3DXVECTOR3(3.0f, 2.0f, 2.0f), object.m_pRoot->m_vMax);
+    EXPECT_FLOAT_EQ(0.5f * std::sqrt(16.0f + 16.0f + 36.0f), object.m_fRadius);
+    EXPECT_FLOAT_EQ(object.m_fRadius * object.m_fRadius, object.m_fRadiusSq);
+    EXPECT_EQ(nullptr, object.m_pRoot->m_pNext);
+    mesh->Release();
 }
