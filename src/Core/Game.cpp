@@ -5,6 +5,7 @@
 #include "Core/Clock.h"
 #include "Display/AnimSequence.h"
 #include "Display/Camera.h"
+#include "Display/DisplayMesh.h"
 #include "Display/Display.h"
 #include "Display/RenderStates.h"
 #include "Display/SkyBox.h"
@@ -150,6 +151,8 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
     LoadAssetsFromScript<CInGameMouse>("Scripts\\Mouses.txt");
     LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
+    LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+    LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
 }
 

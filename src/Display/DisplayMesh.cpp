@@ -114,11 +114,10 @@ bool CDisplayMesh::ReadProperty(CDataBuffer& reader)
     return false;
 }
 
+// Mesh blocks carry no "Asset_Type": the file is all they need.
 bool CDisplayMesh::Validate()
 {
-    if (m_FileName.empty())
-        return false;
-    return CAsset::Validate();
+    return !m_FileName.empty();
 }
 
 bool CDisplayMesh::LoadFile(const std::string& fileName)
@@ -300,11 +299,10 @@ bool CDisplayObject3D::ReadProperty(CDataBuffer& reader)
     return false;
 }
 
+// As for meshes, no "Asset_Type": the mesh is all an object needs.
 bool CDisplayObject3D::Validate()
 {
-    if (m_pMesh == nullptr)
-        return false;
-    return CAsset::Validate();
+    return m_pMesh != nullptr;
 }
 
 bool CDisplayObject3D::LoadMesh(const std::string& fileName)
