@@ -5,6 +5,7 @@
 #include "Core/Clock.h"
 #include "Display/AnimSequence.h"
 #include "Display/Camera.h"
+#include "Display/ComplexObject.h"
 #include "Display/DisplayMesh.h"
 #include "Display/Display.h"
 #include "Display/RenderStates.h"
@@ -23,6 +24,7 @@
 namespace {
 
 const DWORD PAUSE_SLEEP_MS = 20;
+const char* const DEBUG_SPHERE = "Sphere";
 // Start-up stops without these: they prove the texture script was read.
 const char* const REQUIRED_TEXTURES[] = {"Test1", "Test2"};
 const char* const DEFAULT_CURSOR = "default";
@@ -130,6 +132,11 @@ void CGame::InitGame()
     g_InGameMouse.SetWindowsCursorShown(false);
 
     g_LocalController.Start();
+
+    CComplexObject* sphere = nullptr;
+    g_AssetManager.GetAsset(DEBUG_SPHERE, sphere, true);
+    g_Sphere = *sphere;
+    g_Sphere.BindWorldMatrix();
     SetUpCollisionScratch();
 }
 
@@ -154,6 +161,8 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
     LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
+    LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
+    ResolveComplexObjectSubGroups();
 }
 
 void CGame::Frame()

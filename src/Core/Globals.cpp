@@ -7,7 +7,9 @@
 #include "Core/Game.h"
 #include "Core/Log.h"
 #include "Display/Camera.h"
+#include "Display/ComplexObject.h"
 #include "Display/Occ_HOM.h"
+#include "Display/RenderQueue.h"
 #include "Display/TextMaster.h"
 #include "Display/Display.h"
 #include "Input/InGameMouse.h"
@@ -27,6 +29,7 @@ CFrameTimer g_FrameTimer;
 CTextMaster g_TextMaster;
 CFontDesc g_FontVerdana13("Verdana", false, false, true, 13, 0.5f);
 CFontDesc g_FontVerdana8("Verdana", false, false, true, 8, 0.5f);
+CRenderQueue g_RenderQueue;
 CInputManager g_InputManager;
 CAssetManager g_AssetManager;
 CSound g_Sound;
@@ -37,6 +40,7 @@ CLocalController g_LocalController;
 CPhysics g_Physics;
 CInGameMouse g_InGameMouse;
 CCollisionObject g_CollisionScratch;
+CComplexObject g_Sphere;
 COccHOMViewport g_VisibilityTester;
 
 // Plain statics: the active camera is set at start-up, the culling matrix

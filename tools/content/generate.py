@@ -300,6 +300,77 @@ def crate_mesh():
     return "".join(lines).encode("ascii")
 
 
+SPHERE_RADIUS = 1.0
+SPHERE_SLICES = 16
+SPHERE_STACKS = 8
+
+
+def sphere_number(value):
+    # Rounded first, so that no corner reads "-0.000000".
+    return x_number(round(value, 6) + 0.0)
+
+
+def sphere_mesh():
+    """The start-up marker: a sphere of latitude rings, triangles at the poles and
+    quads between, clockwise from outside; one untextured material."""
+    positions, normals, uvs, faces = [], [], [], []
+    for stack in range(SPHERE_STACKS + 1):
+        phi = math.pi * stack / SPHERE_STACKS
+        for slice_ in range(SPHERE_SLICES + 1):
+            theta = 2.0 * math.pi * slice_ / SPHERE_SLICES
+            normal = (math.sin(phi) * math.cos(theta), math.cos(phi), math.sin(phi) * math.sin(theta))
+            positions.append(tuple(SPHERE_RADIUS * n for n in normal))
+            normals.append(normal)
+            uvs.append((slice_ / SPHERE_SLICES, stack / SPHERE_STACKS))
+
+    def corner(stack, slice_):
+        return stack * (SPHERE_SLICES + 1) + slice_
+
+    for stack in range(SPHERE_STACKS):
+        for slice_ in range(SPHERE_SLICES):
+            quad = [corner(stack, slice_), corner(stack, slice_ + 1),
+                    corner(stack + 1, slice_ + 1), corner(stack + 1, slice_)]
+            if stack == 0:
+                quad = quad[1:]
+            elif stack == SPHERE_STACKS - 1:
+                quad = quad[:3]
+            faces.append(quad)
+
+    def vectors(items):
+        return ",\n".join("  " + ";".join(sphere_number(v) for v in item) + ";" for item in items) + ";\n"
+
+    def face_list(items):
+        return ",\n".join("  %d;" % len(face) + ",".join(str(i) for i in face) + ";" for face in items) + ";\n"
+
+    lines = [
+        "xof 0302txt 0032\n",
+        "// A sphere of radius one, centred on the origin.\n",
+        "Mesh sphere {\n",
+        " %d;\n" % len(positions), vectors(positions),
+        " %d;\n" % len(faces), face_list(faces),
+        " MeshNormals {\n",
+        "  %d;\n" % len(normals), vectors(normals),
+        "  %d;\n" % len(faces), face_list(faces),
+        " }\n",
+        " MeshTextureCoords {\n",
+        "  %d;\n" % len(uvs), vectors(uvs),
+        " }\n",
+        " MeshMaterialList {\n",
+        "  1;\n",
+        "  %d;\n" % len(faces),
+        "  " + ",".join("0" for _ in faces) + ";;\n",
+        "  Material {\n",
+        "   1.000000;0.800000;0.200000;1.000000;;\n",
+        "   8.000000;\n",
+        "   0.200000;0.200000;0.200000;;\n",
+        "   0.000000;0.000000;0.000000;;\n",
+        "  }\n",
+        " }\n",
+        "}\n",
+    ]
+    return "".join(lines).encode("ascii")
+
+
 # --- Sound effects: short mono WAV files. Those that loop hold whole cycles of
 # every tone in them, so that the loop point does not click.
 
@@ -458,6 +529,7 @@ ASSETS = {
     "Assets/Images/spark_sheet.bmp": spark_sheet,
     "Assets/Images/crate.bmp": crate_texture,
     "Assets/Meshes/crate.x": crate_mesh,
+    "Assets/Meshes/sphere.x": sphere_mesh,
     "Assets/Sounds/car_horn.wav": car_horn,
     "Assets/Sounds/car_engine.wav": car_engine,
     "Assets/Sounds/pistol_shot.wav": pistol_shot,

@@ -1,0 +1,271 @@
+#include "Display/RenderQueue.h"
+
+#include <functional>
+
+#include "Display/AnimSequence.h"
+#include "Display/Camera.h"
+#include "Display/Display.h"
+#include "Display/DisplayMesh.h"
+#include "Effects/Effect.h"
+#include "Effects/ParticleSystem.h"
+#include "platform/d3dx8/D3DX8Mesh.h"
+
+
+namespace {
+
+// Transparent order is from the game camera even when another camera looks:
+// the reflection and free views then keep the main view's order.
+float DistanceSqFromGameCamera(const D3DXMATRIX& world)
+{
+    const D3DXVECTOR3& eye = g_GameCamera.GetPosition();
+    const float dx = world._41 - eye.x;
+    const float dy = world._42 - eye.y;
+    const float dz = world._43 - eye.z;
+    return dx * dx + dy * dy + dz * dz;
+}
+
+// Meshes without a material still draw, in plain white.
+D3DMATERIAL8 DefaultMaterial()
+{
+    D3DMATERIAL8 material = {};
+    material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    material.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    return material;
+}
+
+// The buffers of the mesh a batch has bound, held until the mesh changes.
+class CHeldBuffers {
+public:
+    ~CHeldBuffers() { Release(); }
+
+    void Release()
+    {
+        if (m_pVertices != nullptr)
+            m_pVertices->Release();
+        if (m_pIndices != nullptr)
+            m_pIndices->Release();
+        m_pVertices = nullptr;
+        m_pIndices = nullptr;
+    }
+    // False leaves nothing held.
+    bool Fetch(ID3DXMesh& mesh)
+    {
+        Release();
+        if (FAILED(mesh.GetVertexBuffer(&m_pVertices)) || FAILED(mesh.GetIndexBuffer(&m_pIndices))) {
+            Release();
+            return false;
+        }
+        return m_pVertices != nullptr && m_pIndices != nullptr;
+    }
+    IDirect3DVertexBuffer8* Vertices() const { return m_pVertices; }
+    IDirect3DIndexBuffer8* Indices() const { return m_pIndices; }
+
+private:
+    IDirect3DVertexBuffer8* m_pVertices = nullptr;
+    IDirect3DIndexBuffer8* m_pIndices = nullptr;
+};
+
+} // namespace
+
+CRenderQueue::CRenderQueue()
+{
+    m_OpaqueBatch.m_u32FVF = BATCH_FVF;
+    m_CarBatch.m_u32FVF = BATCH_FVF;
+}
+
+void CRenderQueue::Clear()
+{
+    m_Snapshots.clear();
+    m_Transparent.clear();
+    m_OpaqueBatch.m_Objects.clear();
+    m_CarBatch.m_Objects.clear();
+    m_Particles1.clear();
+    m_Particles1Black.clear();
+    m_Particles2.clear();
+    m_Particles2Black.clear();
+    m_Sprites.clear();
+}
+
+void CRenderQueue::AddToBatch(CMeshBatch& batch, CDisplayObject3D* object)
+{
+    if (object == nullptr)
+        return;
+    const std::less<const CDisplayMesh*> lower;
+    const CDisplayMesh* mesh = object->GetMesh();
+    auto it = batch.m_Objects.begin();
+    while (it != batch.m_Objects.end() && lower((*it)->GetMesh(), mesh))
+        ++it;
+    batch.m_Objects.insert(it, object);
+}
+
+void CRenderQueue::AddOpaque(CDisplayObject3D* object)
+{
+    AddToBatch(m_OpaqueBatch, object);
+}
+
+void CRenderQueue::AddOpaqueCar(CDisplayObject3D* object)
+{
+    AddToBatch(m_CarBatch, object);
+}
+
+void CRenderQueue::AddTransparent(CDisplayObject3D* object)
+{
+    if (object == nullptr)
+        return;
+    const float key = DistanceSqFromGameCamera(object->GetWorldMatrix());
+    auto it = m_Transparent.begin();
+    while (it != m_Transparent.end() && !(DistanceSqFromGameCamera((*it)->GetWorldMatrix()) < key))
+        ++it;
+    m_Transparent.insert(it, object);
+}
+
+void CRenderQueue::AddTransparentSnapshot(CDisplayObject3D* object)
+{
+    if (object == nullptr)
+        return;
+    const float key = DistanceSqFromGameCamera(object->GetWorldMatrix());
+    // An entry's key is its object's matrix now, not the one it stored.
+    auto it = m_Snapshots.begin();
+    while (it != m_Snapshots.end() && !(DistanceSqFromGameCamera(it->m_pObject->GetWorldMatrix()) < key))
+        ++it;
+    m_Snapshots.insert(it, SnapshotEntry{object->GetWorldMatrix(), object});
+}
+
+void CRenderQueue::AddEffect(CEffect& effect)
+{
+    for (CParticleEmitter& system : effect.m_ParticleSystems) {
+        if (system.m_pEmitFrameMatrix != nullptr)
+            (system.m_u8Dark != 0 ? m_Particles2Black : m_Particles2).push_back(&system);
+        else if (system.m_pRenderFrameMatrix != nullptr)
+            (system.m_u8Dark != 0 ? m_Particles1Black : m_Particles1).push_back(&system);
+    }
+    if (effect.m_u8ParticlesOnly != 0)
+        return;
+    for (C3DSprite& sprite : effect.m_Sprites)
+        m_Sprites.push_back(&sprite);
+    // Effect meshes are few: they skip the sort by mesh.
+    for (CEffectMesh& mesh : effect.m_Meshes)
+        m_OpaqueBatch.m_Objects.push_back(&mesh.m_DisplayObject);
+}
+
+void CRenderQueue::DrawOpaque()
+{
+    DrawBatch(m_OpaqueBatch);
+}
+
+void CRenderQueue::DrawOpaqueCars()
+{
+    DrawBatch(m_CarBatch);
+}
+
+void CRenderQueue::DrawBatch(const CMeshBatch& batch)
+{
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    if (device == nullptr)
+        return;
+    device->SetVertexShader(batch.m_u32FVF);
+
+    CHeldBuffers held;
+    const CDisplayMesh* boundMesh = nullptr;
+    bool haveBuffers = false;
+    for (const CDisplayObject3D* object : batch.m_Objects) {
+        const CDisplayMesh* mesh = object->GetMesh();
+        // A mesh that did not load draws nothing.
+        if (mesh == nullptr || mesh->GetD3DXMesh() == nullptr)
+            continue;
+        if (mesh != boundMesh) {
+            boundMesh = mesh;
+            haveBuffers = held.Fetch(*mesh->GetD3DXMesh());
+            if (haveBuffers)
+                BindMeshBuffers(*device, held.Vertices(), held.Indices());
+        }
+        if (haveBuffers)
+            DrawBatchObject(*device, *object);
+    }
+}
+
+void CRenderQueue::BindMeshBuffers(IDirect3DDevice8& device, IDirect3DVertexBuffer8* vertices,
+                                   IDirect3DIndexBuffer8* indices)
+{
+    device.SetStreamSource(0, vertices, BATCH_VERTEX_STRIDE);
+    device.SetIndices(indices, 0);
+}
+
+void CRenderQueue::DrawBatchObject(IDirect3DDevice8& device, const CDisplayObject3D& object)
+{
+    const CDisplayMesh& mesh = *object.GetMesh();
+    const bool hasMaterial = mesh.GetNumMaterials() > 0;
+
+    IDirect3DTexture8* texture = object.GetTextureOverride();
+    if (texture == nullptr && hasMaterial)
+        texture = mesh.GetTexture(0);
+    device.SetTexture(0, texture);
+
+    const D3DMATERIAL8 fallback = DefaultMaterial();
+    const D3DMATERIAL8& material = object.UsesOverrideMaterial() ? object.GetOverrideMaterial()
+                                   : hasMaterial                 ? mesh.GetMaterial(0)
+                                                                 : fallback;
+    device.SetMaterial(&material);
+    device.SetTransform(D3DTS_WORLD, &object.GetWorldMatrix());
+
+    ID3DXMesh* d3dxMesh = mesh.GetD3DXMesh();
+    device.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, d3dxMesh->GetNumVertices(), 0, d3dxMesh->GetNumFaces());
+}
+
+void CRenderQueue::RenderObject(const CDisplayObject3D& object)
+{
+    object.Render();
+}
+
+void CRenderQueue::RenderParticleSystem(const CParticleEmitter& system)
+{
+    system.Render();
+}
+
+void CRenderQueue::DrawSprite(const C3DSprite& sprite)
+{
+    sprite.Draw();
+}
+
+void CRenderQueue::DrawParticleList(const std::list<CParticleEmitter*>& systems)
+{
+    for (const CParticleEmitter* system : systems)
+        RenderParticleSystem(*system);
+}
+
+void CRenderQueue::DrawParticles1()
+{
+    DrawParticleList(m_Particles1);
+}
+
+void CRenderQueue::DrawParticles1Black()
+{
+    DrawParticleList(m_Particles1Black);
+}
+
+void CRenderQueue::DrawParticles2()
+{
+    DrawParticleList(m_Particles2);
+}
+
+void CRenderQueue::DrawParticles2Black()
+{
+    DrawParticleList(m_Particles2Black);
+}
+
+void CRenderQueue::DrawSprites()
+{
+    for (const C3DSprite* sprite : m_Sprites)
+        DrawSprite(*sprite);
+}
+
+void CRenderQueue::DrawTransparent()
+{
+    for (const CDisplayObject3D* object : m_Transparent)
+        RenderObject(*object);
+    for (const SnapshotEntry& entry : m_Snapshots) {
+        entry.m_pObject->SetWorldMatrix(entry.m_matWorld);
+        RenderObject(*entry.m_pObject);
+        entry.m_pObject->UpdateWorldMatrix();
+    }
+}
