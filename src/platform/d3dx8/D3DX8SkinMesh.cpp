@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3dx8/XMeshBuilder.h"
+#include "platform/d3dx8/XMeshWriter.h"
 
 namespace {
 
@@ -14,13 +14,6 @@ constexpr DWORD kCornersPerFace = 3;
 constexpr size_t kWrittenWeights = 3;
 constexpr size_t kBlendedInfluences = 4;
 constexpr DWORD kBitsPerByte = 8;
-
-struct ComRelease {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-
-typedef std::unique_ptr<ID3DXMesh, ComRelease> MeshPointer;
-typedef std::unique_ptr<ID3DXBuffer, ComRelease> BufferPointer;
 
 struct BoneInfluence {
     DWORD bone;
@@ -48,71 +41,6 @@ void ClearOutputs(std::initializer_list<LPD3DXBUFFER*> buffers)
         if (buffer != nullptr)
             *buffer = nullptr;
     }
-}
-
-HRESULT WriteIndices(ID3DXMesh& mesh, const std::vector<DWORD>& source)
-{
-    IDirect3DIndexBuffer8* indexBuffer = nullptr;
-    HRESULT result = mesh.GetIndexBuffer(&indexBuffer);
-    if (FAILED(result))
-        return result;
-    D3DINDEXBUFFER_DESC description = {};
-    indexBuffer->GetDesc(&description);
-    indexBuffer->Release();
-    const bool longIndices = description.Format == D3DFMT_INDEX32;
-    BYTE* indices = nullptr;
-    result = mesh.LockIndexBuffer(0, &indices);
-    if (FAILED(result))
-        return result;
-    for (size_t i = 0; i < source.size(); ++i) {
-        if (longIndices) {
-            std::memcpy(indices + i * sizeof(DWORD), &source[i], sizeof(DWORD));
-        } else {
-            const WORD shortIndex = static_cast<WORD>(source[i]);
-            std::memcpy(indices + i * sizeof(WORD), &shortIndex, sizeof(WORD));
-        }
-    }
-    return mesh.UnlockIndexBuffer();
-}
-
-HRESULT WriteFaces(ID3DXMesh& mesh, const XMeshBuilder& builder)
-{
-    HRESULT result = WriteIndices(mesh, builder.Indices());
-    if (FAILED(result))
-        return result;
-    DWORD* attributes = nullptr;
-    result = mesh.LockAttributeBuffer(0, &attributes);
-    if (FAILED(result))
-        return result;
-    std::memcpy(attributes, builder.Attributes().data(), builder.Attributes().size() * sizeof(DWORD));
-    return mesh.UnlockAttributeBuffer();
-}
-
-// The array first, then the texture names it points at, in one buffer.
-HRESULT MakeMaterialBuffer(const std::vector<XMeshMaterial>& materials, LPD3DXBUFFER* buffer)
-{
-    size_t size = materials.size() * sizeof(D3DXMATERIAL);
-    for (const XMeshMaterial& material : materials) {
-        if (material.hasTexture)
-            size += material.textureFilename.size() + 1;
-    }
-    const HRESULT result = D3DXCreateBuffer(static_cast<DWORD>(size), buffer);
-    if (FAILED(result))
-        return result;
-    BYTE* bytes = static_cast<BYTE*>((*buffer)->GetBufferPointer());
-    D3DXMATERIAL* array = reinterpret_cast<D3DXMATERIAL*>(bytes);
-    char* names = reinterpret_cast<char*>(bytes + materials.size() * sizeof(D3DXMATERIAL));
-    for (size_t i = 0; i < materials.size(); ++i) {
-        array[i].MatD3D = materials[i].material;
-        array[i].pTextureFilename = nullptr;
-        if (!materials[i].hasTexture)
-            continue;
-        const std::string& name = materials[i].textureFilename;
-        std::memcpy(names, name.c_str(), name.size() + 1);
-        array[i].pTextureFilename = names;
-        names += name.size() + 1;
-    }
-    return D3D_OK;
 }
 
 HRESULT MakeBoneNameBuffer(const std::vector<SkinBone>& bones, LPD3DXBUFFER* buffer)
@@ -143,19 +71,6 @@ HRESULT MakeBoneOffsetBuffer(const std::vector<SkinBone>& bones, LPD3DXBUFFER* b
     for (size_t i = 0; i < bones.size(); ++i)
         offsets[i] = bones[i].offset;
     return D3D_OK;
-}
-
-HRESULT MakeAdjacencyBuffer(ID3DXMesh& mesh, LPD3DXBUFFER* buffer)
-{
-    HRESULT result = D3DXCreateBuffer(mesh.GetNumFaces() * kCornersPerFace * sizeof(DWORD), buffer);
-    if (FAILED(result))
-        return result;
-    result = mesh.GenerateAdjacency(0.0f, static_cast<DWORD*>((*buffer)->GetBufferPointer()));
-    if (FAILED(result)) {
-        (*buffer)->Release();
-        *buffer = nullptr;
-    }
-    return result;
 }
 
 // A weight list that does not fit the mesh is refused, not clamped.
@@ -224,7 +139,7 @@ HRESULT MakeOriginalMesh(const XMeshBuilder& builder, DWORD options, IDirect3DDe
         return result;
     builder.WriteVertices(vertices);
     mesh->UnlockVertexBuffer();
-    return WriteFaces(*mesh, builder);
+    return WriteMeshFaces(*mesh, builder);
 }
 
 // The four largest, scaled to sum to 1; none (or no weight) is bone 0 alone.
@@ -358,7 +273,7 @@ HRESULT D3DXSkinMeshObject::FillBlended(ID3DXMesh& blended) const
         std::memcpy(data + i * sizeof(D3DXBlendedVertex), &vertex, sizeof(vertex));
     }
     blended.UnlockVertexBuffer();
-    return WriteFaces(blended, m_Source.builder);
+    return WriteMeshFaces(blended, m_Source.builder);
 }
 
 HRESULT D3DXSkinMeshObject::ConvertToIndexedBlendedMesh(DWORD options, const DWORD* adjacencyIn, DWORD paletteSize,
