@@ -11,6 +11,7 @@
 #include "Display/RenderStates.h"
 #include "Display/SkyBox.h"
 #include "Display/TextMaster.h"
+#include "Display/VertexShaders.h"
 #include "Display/Texture.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
@@ -138,6 +139,8 @@ void CGame::InitGame()
     g_Sphere = *sphere;
     g_Sphere.BindWorldMatrix();
     SetUpCollisionScratch();
+    g_VertexShaders.SetFiles();
+    g_VertexShaders.CreateAll();
 }
 
 void CGame::ShutdownGame()

@@ -11,6 +11,7 @@
 #include "Display/Occ_HOM.h"
 #include "Display/RenderQueue.h"
 #include "Display/TextMaster.h"
+#include "Display/VertexShaders.h"
 #include "Display/Display.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
@@ -40,6 +41,7 @@ CLocalController g_LocalController;
 CPhysics g_Physics;
 CInGameMouse g_InGameMouse;
 CCollisionObject g_CollisionScratch;
+CVertexShaders g_VertexShaders;
 CComplexObject g_Sphere;
 COccHOMViewport g_VisibilityTester;
 
