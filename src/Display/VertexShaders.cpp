@@ -4,7 +4,6 @@
 #include "Display/Display.h"
 #include "platform/d3dx8/D3DX8Shader.h"
 
-
 namespace {
 
 const char* const SOURCE = ".\\Display\\VertexShaders";
