@@ -40,6 +40,16 @@ bool CAsset::ReadProperty(CDataBuffer& reader)
                reader.PeekString().c_str());
 }
 
+bool CAsset::ReadBlock(CDataBuffer& reader, const char* keyword)
+{
+    if (!reader.Match(keyword))
+        return false;
+    m_Name = reader.GetString();
+    while (!reader.IsEndOfBuffer() && ReadProperty(reader)) {
+    }
+    return Validate();
+}
+
 bool CAsset::Validate()
 {
     return !m_Name.empty() && m_AssetType != ASSET_TYPE_NULL;

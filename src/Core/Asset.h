@@ -36,6 +36,10 @@ public:
     virtual const char* GetClassName() const = 0;
 
     const std::string& GetName() const { return m_Name; }
+
+    // The common block: its keyword, the name, then properties until one is
+    // declined (that token starts the next block), then Validate.
+    bool ReadBlock(CDataBuffer& reader, const char* keyword);
     int GetAssetType() const { return m_AssetType; }
 
     std::string m_Name;

@@ -47,12 +47,7 @@ bool C3DAnimSequence::Load(CDataBuffer& reader)
 {
     if (m_bInitialised)
         return false;
-    if (!reader.Match(KEYWORD_SEQUENCE))
-        return false;
-    m_Name = reader.GetString();
-    while (!reader.IsEndOfBuffer() && ReadProperty(reader)) {
-    }
-    if (!Validate())
+    if (!ReadBlock(reader, KEYWORD_SEQUENCE))
         return false;
     m_bInitialised = true;
     m_bReady = true;

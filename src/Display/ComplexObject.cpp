@@ -89,12 +89,7 @@ bool CComplexObject::Load(CDataBuffer& reader)
 {
     if (m_bInitialised)
         return false;
-    if (!reader.Match(KEYWORD_COMPLEX_OBJECT))
-        return false;
-    m_Name = reader.GetString();
-    while (!reader.IsEndOfBuffer() && ReadProperty(reader)) {
-    }
-    if (!Validate())
+    if (!ReadBlock(reader, KEYWORD_COMPLEX_OBJECT))
         return false;
     m_bInitialised = LinkParts();
     m_bReady = m_bInitialised;

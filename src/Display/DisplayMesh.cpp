@@ -90,12 +90,7 @@ bool CDisplayMesh::Load(CDataBuffer& reader)
     if (m_bInitialised)
         return false;
     Init();
-    if (!reader.Match(KEYWORD_MESH))
-        return false;
-    m_Name = reader.GetString();
-    while (!reader.IsEndOfBuffer() && ReadProperty(reader)) {
-    }
-    if (!Validate())
+    if (!ReadBlock(reader, KEYWORD_MESH))
         return false;
     const bool loaded = LoadX();
     m_bInitialised = loaded;
@@ -266,12 +261,7 @@ bool CDisplayObject3D::Load(CDataBuffer& reader)
     if (m_bInitialised)
         return false;
     Init();
-    if (!reader.Match(KEYWORD_DISPLAY_OBJECT))
-        return false;
-    m_Name = reader.GetString();
-    while (!reader.IsEndOfBuffer() && ReadProperty(reader)) {
-    }
-    if (!Validate())
+    if (!ReadBlock(reader, KEYWORD_DISPLAY_OBJECT))
         return false;
     m_bInitialised = true;
     m_bReady = true;

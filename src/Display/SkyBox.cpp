@@ -59,12 +59,7 @@ bool CSkyBox::Load(CDataBuffer& reader)
 {
     if (m_bInitialised)
         return false;
-    if (!reader.Match(KEYWORD_SKYBOX))
-        return false;
-    m_Name = reader.GetString();
-    while (!reader.IsEndOfBuffer() && ReadProperty(reader)) {
-    }
-    if (!Validate())
+    if (!ReadBlock(reader, KEYWORD_SKYBOX))
         return false;
     const bool resolved = ResolveTextures();
     m_bInitialised = resolved;

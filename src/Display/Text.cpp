@@ -73,12 +73,7 @@ const std::string* CText::TranslateStringPointer(const std::string* pointer, con
 
 bool CText::Load(CDataBuffer& reader)
 {
-    if (!reader.Match(BLOCK_TEXT))
-        return false;
-    m_Name = reader.GetString();
-    while (!reader.IsEndOfBuffer() && ReadProperty(reader)) {
-    }
-    return Validate();
+    return ReadBlock(reader, BLOCK_TEXT);
 }
 
 bool CText::ReadProperty(CDataBuffer& reader)

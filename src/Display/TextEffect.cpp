@@ -41,16 +41,6 @@ D3DCOLOR ReadTextColour(CDataBuffer& reader)
     return colour;
 }
 
-bool CTextEffect::LoadBlock(CDataBuffer& reader, const char* keyword)
-{
-    if (!reader.Match(keyword))
-        return false;
-    m_Name = reader.GetString();
-    while (!reader.IsEndOfBuffer() && ReadProperty(reader)) {
-    }
-    return Validate();
-}
-
 bool CTimedTextEffect::ReadProperty(CDataBuffer& reader)
 {
     if (reader.Match(KEYWORD_DELAY)) {
@@ -101,7 +91,7 @@ bool CTimedTextEffect::GetProgress(float& progress) const
 
 bool CTextEffectFade::Load(CDataBuffer& reader)
 {
-    return LoadBlock(reader, BLOCK_FADE);
+    return ReadBlock(reader, BLOCK_FADE);
 }
 
 bool CTextEffectFade::ReadProperty(CDataBuffer& reader)
@@ -154,7 +144,7 @@ std::unique_ptr<CTextEffect> CTextEffectFade::Clone() const
 
 bool CTextEffectScroll::Load(CDataBuffer& reader)
 {
-    return LoadBlock(reader, BLOCK_SCROLL);
+    return ReadBlock(reader, BLOCK_SCROLL);
 }
 
 bool CTextEffectScroll::ReadProperty(CDataBuffer& reader)

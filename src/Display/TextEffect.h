@@ -32,9 +32,6 @@ public:
     // A new copy with every field; null when it cannot be copied.
     virtual std::unique_ptr<CTextEffect> Clone() const = 0;
 
-protected:
-    // The block keyword, the name, then properties until one is declined.
-    bool LoadBlock(CDataBuffer& reader, const char* keyword);
 };
 
 // The timing both effects share: elapsed seconds of frame time, counted up

@@ -92,12 +92,7 @@ bool CTexture::Load(CDataBuffer& reader)
     if (m_bInitialised)
         return false;
     Init();
-    if (!reader.Match(KEYWORD_TEXTURE))
-        return false;
-    m_Name = reader.GetString();
-    while (!reader.IsEndOfBuffer() && ReadProperty(reader)) {
-    }
-    if (!Validate() || !CreateFromFile())
+    if (!ReadBlock(reader, KEYWORD_TEXTURE) || !CreateFromFile())
         return false;
     m_bInitialised = true;
     m_bReady = true;

@@ -63,12 +63,7 @@ bool CInGameMouse::Init()
 
 bool CInGameMouse::Load(CDataBuffer& reader)
 {
-    if (m_bInitialised || !reader.Match(KEYWORD_MOUSE))
-        return false;
-    m_Name = reader.GetString();
-    while (!reader.IsEndOfBuffer() && ReadProperty(reader)) {
-    }
-    if (!Validate())
+    if (m_bInitialised || !ReadBlock(reader, KEYWORD_MOUSE))
         return false;
     m_bInitialised = true;
     m_bReady = true;
