@@ -6,6 +6,7 @@
 #include "Core/Application.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
+#include "Core/SafeRelease.h"
 #include "Display/RenderStates.h"
 #include "platform/d3dx8/D3DX8Image.h"
 #include "platform/d3dx8/D3DX8Texture.h"
@@ -64,15 +65,6 @@ HookSteps s_Hooks[DEVICE_HOOK_COUNT];
 bool Logged(HRESULT result, int line, const char* text)
 {
     return CheckD3DResult(result, SOURCE, line, text);
-}
-
-template <class T>
-void ReleaseAndClear(T*& object)
-{
-    if (object == nullptr)
-        return;
-    object->Release();
-    object = nullptr;
 }
 
 // Bits per pixel of a display format; 0 for formats no display mode uses.

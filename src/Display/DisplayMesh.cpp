@@ -2,6 +2,7 @@
 
 #include "Core/AssetManager.h"
 #include "Core/DataBuffer.h"
+#include "Core/SafeRelease.h"
 #include "Display/Display.h"
 
 namespace {
@@ -24,15 +25,6 @@ const char* const CALL_CLONE =
     "pTempMesh->CloneMeshFVF( D3DXMESH_MANAGED, D3DFVF_XYZ|D3DFVF_NORMAL|D3DFVF_TEX1, pD3DDevice, &m_pD3DXMesh )";
 const char* const CALL_ADJACENCY = "m_pD3DXMesh->GenerateAdjacency( 0.0f, pu32Adj )";
 const char* const CALL_OPTIMIZE = "m_pD3DXMesh->OptimizeInplace( D3DXMESHOPT_VERTEXCACHE, pu32Adj, NULL, NULL, NULL )";
-
-template <class T>
-void ReleaseAndClear(T*& object)
-{
-    if (object == nullptr)
-        return;
-    object->Release();
-    object = nullptr;
-}
 
 void CapAlpha(float& alpha, float ceiling)
 {

@@ -174,6 +174,17 @@ TEST_F(CameraTest, StartsStillWithIdentityMatricesAndNoTurnUnderway)
     EXPECT_EQ(GetPhysicsObstacleProbe(), CCamera().m_pObstacleProbe);
 }
 
+// The global cameras are built before main, whatever order the files' own
+// constants are set in; no test moves their chase, look or aim settings.
+TEST_F(CameraTest, TheGlobalCamerasStartWithTheSameSettingsAsAnyOther)
+{
+    for (const CCamera* camera : {&g_GameCamera, &g_FreeCamera, &g_CinemaCamera}) {
+        EXPECT_EQ(D3DXVECTOR3(0.0f, 0.0f, -4.0f), camera->m_vChaseOffset);
+        EXPECT_EQ(D3DXVECTOR3(0.0f, 2.0f, 0.0f), camera->m_vLookOffset);
+        EXPECT_EQ(D3DXVECTOR2(0.5f, 0.5f), camera->m_vAimPoint);
+    }
+}
+
 TEST_F(CameraTest, EveryUpdateCopiesThePositionAndInvertsTheWorldMatrix)
 {
     D3DXMatrixRotationYawPitchRoll(&m_Camera.m_matWorld, 0.7f, -0.3f, 0.1f);

@@ -207,4 +207,67 @@ TEST_F(CDisplayMeshTest, AMeshFileThatFailsLeavesAnObjectThatDrawsNothing)
     EXPECT_TRUE(grown == D3DXVECTOR3(0, 5, -9));
 }
 
+// The AI pool's marker asks for the pyramid by this name.
+TEST_F(CDisplayMeshTest, TheShippedPyramidStandsOnTheOriginFacingOut)
+{
+    CDisplayObject3D marker;
+    {
+        ScopedWorkingDir inGame(KELM_GAME_DIR);
+        ASSERT_TRUE(marker.LoadMesh("Assets\\Meshes\\Pyramid.X"));
+        LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+        LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+    }
+    CDisplayObject3D* scripted = nullptr;
+    g_AssetManager.GetAsset("Pyramid", scripted, true);
+    ASSERT_NE(nullptr, scripted->GetMesh()->GetD3DXMesh());
+
+    const CDisplayMesh* mesh = marker.GetMesh();
+    ID3DXMesh* d3dxMesh = mesh->GetD3DXMesh();
+    ASSERT_NE(nullptr, d3dxMesh);
+    const DWORD sideAndBaseTriangles = 4 + 2;
+    ASSERT_EQ(sideAndBaseTriangles, d3dxMesh->GetNumFaces());
+    ASSERT_EQ(1u, mesh->GetNumMaterials());
+    EXPECT_EQ(nullptr, mesh->GetTexture(0));
+    const D3DCOLORVALUE white = {1.0f, 1.0f, 1.0f, 1.0f};
+    EXPECT_EQ(0, memcmp(&white, &mesh->GetMaterial(0).Diffuse, sizeof(white)));
+
+    std::unique_ptr<CDisplayMesh::Box> box;
+    CDisplayMesh::ComputeMeshBox(box, d3dxMesh);
+    EXPECT_TRUE(box->m_Min == D3DXVECTOR3(-0.5f, 0.0f, -0.5f));
+    EXPECT_TRUE(box->m_Max == D3DXVECTOR3(0.5f, 1.0f, 0.5f));
+
+    // Every triangle is clockwise seen from outside, as the renderer culls,
+    // and its corners' normals are its own outward normal.
+    struct Vertex {
+        D3DXVECTOR3 position;
+        D3DXVECTOR3 normal;
+        float u, v;
+    };
+    ASSERT_EQ(sizeof(Vertex), d3dxMesh->GetNumBytesPerVertex());
+    BYTE* vertexData = nullptr;
+    BYTE* indexData = nullptr;
+    ASSERT_EQ(D3D_OK, d3dxMesh->LockVertexBuffer(D3DLOCK_READONLY, &vertexData));
+    ASSERT_EQ(D3D_OK, d3dxMesh->LockIndexBuffer(D3DLOCK_READONLY, &indexData));
+    const auto* vertices = reinterpret_cast<const Vertex*>(vertexData);
+    const auto* indices = reinterpret_cast<const WORD*>(indexData);
+    const D3DXVECTOR3 inside(0.0f, 0.25f, 0.0f);
+    for (DWORD face = 0; face < d3dxMesh->GetNumFaces(); ++face) {
+        SCOPED_TRACE(face);
+        const Vertex& a = vertices[indices[face * 3]];
+        const Vertex& b = vertices[indices[face * 3 + 1]];
+        const Vertex& c = vertices[indices[face * 3 + 2]];
+        D3DXVECTOR3 facing;
+        const D3DXVECTOR3 ab = b.position - a.position;
+        const D3DXVECTOR3 ac = c.position - a.position;
+        D3DXVec3Cross(&facing, &ab, &ac);
+        D3DXVec3Normalize(&facing, &facing);
+        const D3DXVECTOR3 outward = a.position - inside;
+        EXPECT_GT(D3DXVec3Dot(&facing, &outward), 0.0f);
+        for (const Vertex* corner : {&a, &b, &c})
+            EXPECT_NEAR(1.0f, D3DXVec3Dot(&facing, &corner->normal), 1e-5f);
+    }
+    d3dxMesh->UnlockIndexBuffer();
+    d3dxMesh->UnlockVertexBuffer();
+}
+
 } // namespace

@@ -20,21 +20,33 @@ const D3DCOLOR CLEAR_COLOUR = 0xFF000000;
 // colour at half strength, which shows how the image lies on the face.
 const struct FaceLook {
     const char* keyword;
+    CSkyBox::Face face;
     D3DCOLOR colour;
     D3DXVECTOR3 look;
     D3DXVECTOR3 up;
 } FACES[] = {
-    {"Front", 0xFFF04020, D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(0, 1, 0)},
-    {"Back", 0xFF20F040, D3DXVECTOR3(0, 0, -1), D3DXVECTOR3(0, 1, 0)},
-    {"Right", 0xFF2040F0, D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0)},
-    {"Left", 0xFFF0F020, D3DXVECTOR3(-1, 0, 0), D3DXVECTOR3(0, 1, 0)},
-    {"Top", 0xFF20F0F0, D3DXVECTOR3(0, 1, 0), D3DXVECTOR3(0, 0, 1)},
-    {"Bottom", 0xFFF020F0, D3DXVECTOR3(0, -1, 0), D3DXVECTOR3(1, 0, 0)},
+    {"Front", CSkyBox::FACE_FRONT, 0xFFF04020, D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(0, 1, 0)},
+    {"Back", CSkyBox::FACE_BACK, 0xFF20F040, D3DXVECTOR3(0, 0, -1), D3DXVECTOR3(0, 1, 0)},
+    {"Right", CSkyBox::FACE_RIGHT, 0xFF2040F0, D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0)},
+    {"Left", CSkyBox::FACE_LEFT, 0xFFF0F020, D3DXVECTOR3(-1, 0, 0), D3DXVECTOR3(0, 1, 0)},
+    {"Top", CSkyBox::FACE_TOP, 0xFF20F0F0, D3DXVECTOR3(0, 1, 0), D3DXVECTOR3(0, 0, 1)},
+    {"Bottom", CSkyBox::FACE_BOTTOM, 0xFFF020F0, D3DXVECTOR3(0, -1, 0), D3DXVECTOR3(1, 0, 0)},
 };
 
 D3DCOLOR HalfStrength(D3DCOLOR colour)
 {
     return 0xFF000000u | ((colour >> 1) & 0x007F7F7Fu);
+}
+
+// The top level of a face texture, 0xAARRGGBB, top row first.
+std::vector<uint32_t> FaceImage(IDirect3DTexture8* texture, UINT& width, UINT& height)
+{
+    IDirect3DSurface8* surface = nullptr;
+    if (texture == nullptr || FAILED(texture->GetSurfaceLevel(0, &surface)))
+        return {};
+    std::vector<uint32_t> pixels = ReadSurface(surface, width, height);
+    surface->Release();
+    return pixels;
 }
 
 bool Near(D3DCOLOR a, D3DCOLOR b)
@@ -81,8 +93,9 @@ protected:
         GlDisplayFixture::TearDown();
     }
 
-    // Draws the sky alone as seen from `eye` along `look` through a 90 degree lens.
-    std::vector<uint32_t> DrawSky(const D3DXVECTOR3& eye, const FaceLook& face, UINT& width, UINT& height)
+    // Draws `sky` alone as seen from `eye` along `look` through a 90 degree lens.
+    std::vector<uint32_t> DrawSky(const CSkyBox& sky, const D3DXVECTOR3& eye, const FaceLook& face, UINT& width,
+                                  UINT& height)
     {
         IDirect3DDevice8* device = g_Display.GetD3DDevice();
         D3DXMATRIX projection;
@@ -95,7 +108,7 @@ protected:
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_COLOUR, 1.0f, 0);
         device->BeginScene();
         CStateBlocks::ApplySkyBox();
-        m_pSky->Render(view);
+        sky.Render(view);
         device->EndScene();
         return ReadBackBuffer(width, height);
     }
@@ -109,7 +122,7 @@ TEST_F(GlSkyBoxTest, EachDirectionShowsItsFaceUpright)
         SCOPED_TRACE(face.keyword);
         UINT width = 0;
         UINT height = 0;
-        const std::vector<uint32_t> pixels = DrawSky(D3DXVECTOR3(0, 0, 0), face, width, height);
+        const std::vector<uint32_t> pixels = DrawSky(*m_pSky, D3DXVECTOR3(0, 0, 0), face, width, height);
         ASSERT_EQ(static_cast<size_t>(width) * height, pixels.size());
         ASSERT_GT(pixels.size(), 0u);
 
@@ -137,9 +150,54 @@ TEST_F(GlSkyBoxTest, TheSkyDoesNotMoveWithTheCamera)
         SCOPED_TRACE(face.keyword);
         UINT width = 0;
         UINT height = 0;
-        const std::vector<uint32_t> atOrigin = DrawSky(D3DXVECTOR3(0, 0, 0), face, width, height);
-        const std::vector<uint32_t> farAway = DrawSky(D3DXVECTOR3(300.0f, -40.0f, 77.0f), face, width, height);
+        const std::vector<uint32_t> atOrigin = DrawSky(*m_pSky, D3DXVECTOR3(0, 0, 0), face, width, height);
+        const std::vector<uint32_t> farAway =
+            DrawSky(*m_pSky, D3DXVECTOR3(300.0f, -40.0f, 77.0f), face, width, height);
         EXPECT_TRUE(atOrigin == farAway);
+    }
+}
+
+// The shipped "Compass" sky: looking each way, the screen shows that face's
+// own colour with the mark of its image's top edge along the top of the screen.
+TEST_F(GlSkyBoxTest, TheShippedCompassShowsEachFaceWithItsMarkUp)
+{
+    {
+        ScopedWorkingDir inGame(KELM_GAME_DIR);
+        LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+        LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
+    }
+    CSkyBox* compass = nullptr;
+    g_AssetManager.GetAsset("Compass", compass, true);
+    ASSERT_NE(nullptr, compass);
+
+    std::vector<D3DCOLOR> grounds;
+    for (const FaceLook& face : FACES) {
+        SCOPED_TRACE(face.keyword);
+        UINT imageWidth = 0;
+        UINT imageHeight = 0;
+        const std::vector<uint32_t> image = FaceImage(compass->GetFaceTexture(face.face), imageWidth, imageHeight);
+        ASSERT_FALSE(image.empty());
+        const D3DCOLOR ground = image[(imageHeight * 3 / 4) * imageWidth + imageWidth / 2];
+        const D3DCOLOR mark = image[imageWidth / 2];
+        ASSERT_FALSE(Near(ground, mark));
+
+        UINT width = 0;
+        UINT height = 0;
+        const std::vector<uint32_t> pixels = DrawSky(*compass, D3DXVECTOR3(0, 0, 0), face, width, height);
+        ASSERT_EQ(static_cast<size_t>(width) * height, pixels.size());
+        ASSERT_GT(pixels.size(), 0u);
+        const auto at = [&](float fx, float fy) {
+            return pixels[static_cast<size_t>(fy * height) * width + static_cast<size_t>(fx * width)];
+        };
+        EXPECT_PRED2(Near, ground, at(0.5f, 0.75f));
+        EXPECT_PRED2(Near, mark, at(0.5f, 0.02f));
+        EXPECT_PRED2(Near, ground, at(0.5f, 0.98f));
+        grounds.push_back(ground);
+    }
+    // Each face in a colour of its own: no two directions look alike.
+    for (size_t a = 0; a < grounds.size(); ++a) {
+        for (size_t b = a + 1; b < grounds.size(); ++b)
+            EXPECT_FALSE(Near(grounds[a], grounds[b])) << FACES[a].keyword << " and " << FACES[b].keyword;
     }
 }
 

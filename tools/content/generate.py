@@ -12,6 +12,7 @@ import math
 import os
 import random
 import sys
+from functools import partial
 
 sys.dont_write_bytecode = True  # keep the source tree clean
 
@@ -184,6 +185,38 @@ def sky_bottom():
     return Canvas(SKY_FACE_SIZE, SKY_FACE_SIZE, SKY_GROUND).to_bmp24()
 
 
+# --- The sky box "Compass", for checking how images lie on the sky cube: each
+# face one plain colour with a white bar along the image's top edge and an
+# arrow pointing at it. Seen from inside, a side face shows its arrow at the
+# top of the screen; the top face's arrow points to the front, the bottom
+# face's to the right.
+
+COMPASS_FRONT = (208, 48, 40)
+COMPASS_BACK = (48, 168, 72)
+COMPASS_LEFT = (232, 200, 48)
+COMPASS_RIGHT = (40, 88, 208)
+COMPASS_TOP = (64, 192, 224)
+COMPASS_BOTTOM = (144, 64, 176)
+COMPASS_MARK = (255, 255, 255)
+COMPASS_BAR = 4
+COMPASS_ARROW_TIP = 8
+COMPASS_ARROW_HEAD = 10
+COMPASS_ARROW_TAIL = 30
+COMPASS_ARROW_SHAFT = 3
+
+
+def compass_face(colour):
+    image = Canvas(SKY_FACE_SIZE, SKY_FACE_SIZE, colour)
+    image.fill_rect(0, 0, SKY_FACE_SIZE, COMPASS_BAR, COMPASS_MARK)
+    middle = SKY_FACE_SIZE // 2
+    for row in range(COMPASS_ARROW_HEAD):
+        y = COMPASS_ARROW_TIP + row
+        image.fill_rect(middle - row - 1, y, middle + row + 1, y + 1, COMPASS_MARK)
+    image.fill_rect(middle - COMPASS_ARROW_SHAFT, COMPASS_ARROW_TIP + COMPASS_ARROW_HEAD,
+                    middle + COMPASS_ARROW_SHAFT, COMPASS_ARROW_TAIL, COMPASS_MARK)
+    return image.to_bmp24()
+
+
 # --- Sprite sheets: frames side by side on magenta, which the texture's colour
 # key makes transparent.
 
@@ -235,11 +268,62 @@ def cross(a, b):
 
 
 def x_number(value):
-    return "%.6f" % value
+    # Rounded first, so that no value reads "-0.000000".
+    return "%.6f" % (round(value, 6) + 0.0)
 
 
 def x_vector(values):
     return ";".join(x_number(v) for v in values) + ";"
+
+
+def unit_vector(v):
+    length = math.sqrt(sum(c * c for c in v))
+    return tuple(c / length for c in v)
+
+
+def x_mesh(name, comment, positions, normals, uvs, faces, diffuse, texture=None):
+    """A text .X file of one mesh with one material. Each face is a list of
+    corner indices, which its normals share; the material has the colour
+    `diffuse` (RGBA) and, when `texture` names one, that image."""
+
+    def vectors(items):
+        return ",\n".join("  " + x_vector(item) for item in items) + ";\n"
+
+    def face_list(items):
+        return ",\n".join("  %d;" % len(face) + ",".join(str(i) for i in face) + ";" for face in items) + ";\n"
+
+    texture_lines = ["   TextureFilename { \"%s\"; }\n" % texture] if texture else []
+    lines = [
+        "xof 0302txt 0032\n",
+        "// %s\n" % comment,
+        "Mesh %s {\n" % name,
+        " %d;\n" % len(positions), vectors(positions),
+        " %d;\n" % len(faces), face_list(faces),
+        " MeshNormals {\n",
+        "  %d;\n" % len(normals), vectors(normals),
+        "  %d;\n" % len(faces), face_list(faces),
+        " }\n",
+        " MeshTextureCoords {\n",
+        "  %d;\n" % len(uvs), vectors(uvs),
+        " }\n",
+        " MeshMaterialList {\n",
+        "  1;\n",
+        "  %d;\n" % len(faces),
+        "  " + ",".join("0" for _ in faces) + ";;\n",
+        "  Material {\n",
+        "   %s;\n" % x_vector(diffuse),
+        "   8.000000;\n",
+        "   0.200000;0.200000;0.200000;;\n",
+        "   0.000000;0.000000;0.000000;;\n",
+    ] + texture_lines + [
+        "  }\n",
+        " }\n",
+        "}\n",
+    ]
+    return "".join(lines).encode("ascii")
+
+
+WHITE = (1.0, 1.0, 1.0, 1.0)
 
 
 def crate_mesh():
@@ -263,51 +347,14 @@ def crate_mesh():
             normals.append(normal)
             uvs.append(uv)
         faces.append([first, first + 1, first + 2, first + 3])
-
-    def vectors(items):
-        return ",\n".join("  " + x_vector(item) for item in items) + ";\n"
-
-    def face_list(items):
-        return ",\n".join("  4;" + ",".join(str(i) for i in face) + ";" for face in items) + ";\n"
-
-    lines = [
-        "xof 0302txt 0032\n",
-        "// A wooden crate, two units on a side.\n",
-        "Mesh crate {\n",
-        " %d;\n" % len(positions), vectors(positions),
-        " %d;\n" % len(faces), face_list(faces),
-        " MeshNormals {\n",
-        "  %d;\n" % len(normals), vectors(normals),
-        "  %d;\n" % len(faces), face_list(faces),
-        " }\n",
-        " MeshTextureCoords {\n",
-        "  %d;\n" % len(uvs), vectors(uvs),
-        " }\n",
-        " MeshMaterialList {\n",
-        "  1;\n",
-        "  %d;\n" % len(faces),
-        "  " + ",".join("0" for _ in faces) + ";;\n",
-        "  Material {\n",
-        "   1.000000;1.000000;1.000000;1.000000;;\n",
-        "   8.000000;\n",
-        "   0.200000;0.200000;0.200000;;\n",
-        "   0.000000;0.000000;0.000000;;\n",
-        "   TextureFilename { \"crate.bmp\"; }\n",
-        "  }\n",
-        " }\n",
-        "}\n",
-    ]
-    return "".join(lines).encode("ascii")
+    return x_mesh("crate", "A wooden crate, two units on a side.", positions, normals, uvs, faces,
+                  WHITE, "crate.bmp")
 
 
 SPHERE_RADIUS = 1.0
 SPHERE_SLICES = 16
 SPHERE_STACKS = 8
-
-
-def sphere_number(value):
-    # Rounded first, so that no corner reads "-0.000000".
-    return x_number(round(value, 6) + 0.0)
+SPHERE_COLOUR = (1.0, 0.8, 0.2, 1.0)
 
 
 def sphere_mesh():
@@ -335,40 +382,45 @@ def sphere_mesh():
             elif stack == SPHERE_STACKS - 1:
                 quad = quad[:3]
             faces.append(quad)
+    return x_mesh("sphere", "A sphere of radius one, centred on the origin.", positions, normals, uvs, faces,
+                  SPHERE_COLOUR)
 
-    def vectors(items):
-        return ",\n".join("  " + ";".join(sphere_number(v) for v in item) + ";" for item in items) + ";\n"
 
-    def face_list(items):
-        return ",\n".join("  %d;" % len(face) + ",".join(str(i) for i in face) + ";" for face in items) + ";\n"
+PYRAMID_HALF_BASE = 0.5
+PYRAMID_HEIGHT = 1.0
 
-    lines = [
-        "xof 0302txt 0032\n",
-        "// A sphere of radius one, centred on the origin.\n",
-        "Mesh sphere {\n",
-        " %d;\n" % len(positions), vectors(positions),
-        " %d;\n" % len(faces), face_list(faces),
-        " MeshNormals {\n",
-        "  %d;\n" % len(normals), vectors(normals),
-        "  %d;\n" % len(faces), face_list(faces),
-        " }\n",
-        " MeshTextureCoords {\n",
-        "  %d;\n" % len(uvs), vectors(uvs),
-        " }\n",
-        " MeshMaterialList {\n",
-        "  1;\n",
-        "  %d;\n" % len(faces),
-        "  " + ",".join("0" for _ in faces) + ";;\n",
-        "  Material {\n",
-        "   1.000000;0.800000;0.200000;1.000000;;\n",
-        "   8.000000;\n",
-        "   0.200000;0.200000;0.200000;;\n",
-        "   0.000000;0.000000;0.000000;;\n",
-        "  }\n",
-        " }\n",
-        "}\n",
-    ]
-    return "".join(lines).encode("ascii")
+
+def pyramid_mesh():
+    """A square pyramid: a 1 x 1 base centred on the origin at y = 0 and the apex
+    at y = 1. Each face has corners of its own, so that its normal is flat;
+    one plain white material without texture."""
+    h = PYRAMID_HALF_BASE
+    apex = (0.0, PYRAMID_HEIGHT, 0.0)
+    up = (0.0, 1.0, 0.0)
+    corners, uvs = [], []
+    # The sides: apex, then the base's right and left corners seen from
+    # outside, which is clockwise; the image stands on the base edge.
+    for outward in ((0, 0, -1), (1, 0, 0), (0, 0, 1), (-1, 0, 0)):
+        right = cross(up, tuple(-c for c in outward))
+        base_right = tuple(h * (o + r) for o, r in zip(outward, right))
+        base_left = tuple(h * (o - r) for o, r in zip(outward, right))
+        corners.append([apex, base_right, base_left])
+        uvs += [(0.5, 0.0), (1.0, 1.0), (0.0, 1.0)]
+    # The base, clockwise seen from below.
+    corners.append([(-h, 0.0, -h), (h, 0.0, -h), (h, 0.0, h), (-h, 0.0, h)])
+    uvs += [(0.0, 0.0), (1.0, 0.0), (1.0, 1.0), (0.0, 1.0)]
+
+    positions, normals, faces = [], [], []
+    for face in corners:
+        # Clockwise corners seen from outside: the first two edges' cross product points out.
+        edge1 = tuple(b - a for a, b in zip(face[0], face[1]))
+        edge2 = tuple(c - a for a, c in zip(face[0], face[2]))
+        normal = unit_vector(cross(edge1, edge2))
+        faces.append(list(range(len(positions), len(positions) + len(face))))
+        positions += face
+        normals += [normal] * len(face)
+    return x_mesh("pyramid", "A square pyramid, one unit across and one high, standing on the origin.",
+                  positions, normals, uvs, faces, WHITE)
 
 
 # --- Sound effects: short mono WAV files. Those that loop hold whole cycles of
@@ -526,10 +578,17 @@ ASSETS = {
     "Assets/Images/Sky/dusk_side.bmp": sky_side,
     "Assets/Images/Sky/dusk_top.bmp": sky_top,
     "Assets/Images/Sky/dusk_bottom.bmp": sky_bottom,
+    "Assets/Images/Sky/compass_front.bmp": partial(compass_face, COMPASS_FRONT),
+    "Assets/Images/Sky/compass_back.bmp": partial(compass_face, COMPASS_BACK),
+    "Assets/Images/Sky/compass_left.bmp": partial(compass_face, COMPASS_LEFT),
+    "Assets/Images/Sky/compass_right.bmp": partial(compass_face, COMPASS_RIGHT),
+    "Assets/Images/Sky/compass_top.bmp": partial(compass_face, COMPASS_TOP),
+    "Assets/Images/Sky/compass_bottom.bmp": partial(compass_face, COMPASS_BOTTOM),
     "Assets/Images/spark_sheet.bmp": spark_sheet,
     "Assets/Images/crate.bmp": crate_texture,
     "Assets/Meshes/crate.x": crate_mesh,
     "Assets/Meshes/sphere.x": sphere_mesh,
+    "Assets/Meshes/pyramid.x": pyramid_mesh,
     "Assets/Sounds/car_horn.wav": car_horn,
     "Assets/Sounds/car_engine.wav": car_engine,
     "Assets/Sounds/pistol_shot.wav": pistol_shot,

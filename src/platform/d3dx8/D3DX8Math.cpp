@@ -145,7 +145,6 @@ D3DXQUATERNION Hamilton(const D3DXQUATERNION& p, const D3DXQUATERNION& q)
 // --- D3DXVECTOR2 ---
 
 D3DXVECTOR2::D3DXVECTOR2(const FLOAT* xy) : x(xy[0]), y(xy[1]) {}
-D3DXVECTOR2::D3DXVECTOR2(FLOAT x_, FLOAT y_) : x(x_), y(y_) {}
 D3DXVECTOR2::operator FLOAT*() { return &x; }
 D3DXVECTOR2::operator const FLOAT*() const { return &x; }
 
@@ -170,7 +169,6 @@ bool D3DXVECTOR2::operator!=(const D3DXVECTOR2& v) const { return !(*this == v);
 D3DXVECTOR3::D3DXVECTOR3() : D3DVECTOR{0.0f, 0.0f, 0.0f} {}
 D3DXVECTOR3::D3DXVECTOR3(const FLOAT* xyz) : D3DVECTOR{xyz[0], xyz[1], xyz[2]} {}
 D3DXVECTOR3::D3DXVECTOR3(const D3DVECTOR& v) : D3DVECTOR(v) {}
-D3DXVECTOR3::D3DXVECTOR3(FLOAT x_, FLOAT y_, FLOAT z_) : D3DVECTOR{x_, y_, z_} {}
 D3DXVECTOR3::operator FLOAT*() { return &x; }
 D3DXVECTOR3::operator const FLOAT*() const { return &x; }
 
@@ -391,7 +389,6 @@ D3DXCOLOR::D3DXCOLOR(DWORD argb)
 }
 D3DXCOLOR::D3DXCOLOR(const FLOAT* rgba) : r(rgba[0]), g(rgba[1]), b(rgba[2]), a(rgba[3]) {}
 D3DXCOLOR::D3DXCOLOR(const D3DCOLORVALUE& c) : r(c.r), g(c.g), b(c.b), a(c.a) {}
-D3DXCOLOR::D3DXCOLOR(FLOAT r_, FLOAT g_, FLOAT b_, FLOAT a_) : r(r_), g(g_), b(b_), a(a_) {}
 
 D3DXCOLOR::operator DWORD() const
 {

@@ -10,13 +10,15 @@
 #define D3DXToRadian(degree) ((degree) * (D3DX_PI / 180.0f))
 #define D3DXToDegree(radian) ((radian) * (180.0f / D3DX_PI))
 
+// The component constructors are constexpr so that constants of these types
+// are set before any constructor runs: globals in other files copy them.
 struct D3DXVECTOR2 {
     FLOAT x = 0.0f;
     FLOAT y = 0.0f;
 
     D3DXVECTOR2() = default;
     explicit D3DXVECTOR2(const FLOAT* xy);
-    D3DXVECTOR2(FLOAT x, FLOAT y);
+    constexpr D3DXVECTOR2(FLOAT x_, FLOAT y_) : x(x_), y(y_) {}
 
     operator FLOAT*();
     operator const FLOAT*() const;
@@ -42,7 +44,7 @@ struct D3DXVECTOR3 : public D3DVECTOR {
     D3DXVECTOR3();
     explicit D3DXVECTOR3(const FLOAT* xyz);
     D3DXVECTOR3(const D3DVECTOR& v);
-    D3DXVECTOR3(FLOAT x, FLOAT y, FLOAT z);
+    constexpr D3DXVECTOR3(FLOAT x_, FLOAT y_, FLOAT z_) : D3DVECTOR{x_, y_, z_} {}
 
     operator FLOAT*();
     operator const FLOAT*() const;
@@ -196,7 +198,7 @@ struct D3DXCOLOR {
     D3DXCOLOR(DWORD argb);
     explicit D3DXCOLOR(const FLOAT* rgba);
     D3DXCOLOR(const D3DCOLORVALUE& c);
-    D3DXCOLOR(FLOAT r, FLOAT g, FLOAT b, FLOAT a);
+    constexpr D3DXCOLOR(FLOAT r_, FLOAT g_, FLOAT b_, FLOAT a_) : r(r_), g(g_), b(b_), a(a_) {}
 
     // Packs to 0xAARRGGBB, clamping each component to 0..1.
     operator DWORD() const;
