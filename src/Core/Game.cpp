@@ -4,6 +4,7 @@
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Display/AnimSequence.h"
+#include "Display/AnimatedObject.h"
 #include "Display/Camera.h"
 #include "Display/ComplexObject.h"
 #include "Display/DisplayMesh.h"
@@ -166,6 +167,9 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
     LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
     ResolveComplexObjectSubGroups();
+    LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
+    LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
+    LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
 }
 
 void CGame::Frame()

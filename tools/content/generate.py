@@ -18,6 +18,7 @@ sys.dont_write_bytecode = True  # keep the source tree clean
 
 from canvas import Canvas  # noqa: E402
 from rgba import RgbaImage  # noqa: E402
+import character  # noqa: E402
 import sound  # noqa: E402
 from sound import SAMPLE_RATE  # noqa: E402
 
@@ -596,6 +597,7 @@ ASSETS = {
     "Assets/Sounds/phone_ring.wav": phone_ring,
     "Assets/Music/kelm_fm.ogg": kelm_fm_loop,
 }
+ASSETS.update(character.ASSETS)
 
 
 def write_if_changed(path, data):

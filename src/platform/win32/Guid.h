@@ -20,3 +20,13 @@ inline bool IsEqualGUID(REFGUID a, REFGUID b)
 {
     return std::memcmp(&a, &b, sizeof(GUID)) == 0;
 }
+
+inline bool operator==(REFGUID a, REFGUID b)
+{
+    return IsEqualGUID(a, b);
+}
+
+inline bool operator!=(REFGUID a, REFGUID b)
+{
+    return !IsEqualGUID(a, b);
+}
