@@ -1,13 +1,11 @@
 #include "Input/DeviceJoystick.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 const char BUTTON_PREFIX = 'J';
-const size_t MAX_BUTTON_DIGITS = 4;
 
 // Two per axis, the positive one first.
 const char* const DIRECTION_NAMES[DeviceJoystick::DIRECTION_COUNT] = {
@@ -28,23 +26,6 @@ const DWORD QUARTER_TURN = 9000;
 const DWORD HALF_QUARTER_TURN = 4500;
 const DWORD FULL_TURN = 36000;
 const WORD POV_CENTRED = 0xFFFF;
-
-int ParseButtonNumber(const char* digits)
-{
-    const size_t length = std::strlen(digits);
-    if (length == 0 || length > MAX_BUTTON_DIGITS)
-        return -1;
-    for (size_t i = 0; i < length; ++i) {
-        if (digits[i] < '0' || digits[i] > '9')
-            return -1;
-    }
-    return std::atoi(digits);
-}
-
-void WriteName(char* out, const char* name)
-{
-    std::snprintf(out, DeviceObject::NAME_SIZE, "%s", name);
-}
 
 // X, Y, Z, the three rotations and the two sliders.
 const LONG& AxisOf(const DIJOYSTATE2& state, int axis)
@@ -239,34 +220,20 @@ void DeviceJoystick::GetAxisBindingName(const LONG* binding, char* name) const
 
 BYTE* DeviceJoystick::NameToButtonBinding(const char* name)
 {
-    if (name == nullptr)
-        return nullptr;
-    for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
-        if (std::strcmp(name, DIRECTION_NAMES[direction]) == 0)
-            return &m_Directions[direction];
-    }
-    for (int hat = 0; hat < HAT_COUNT; ++hat) {
-        if (std::strcmp(name, HAT_NAMES[hat]) == 0)
-            return &m_Hats[hat];
-    }
-    if (name[0] != BUTTON_PREFIX)
-        return nullptr;
-    // A number read from a file must name one of the 128 buttons.
-    const int button = ParseButtonNumber(name + 1);
-    if (button < 0 || button >= BUTTON_COUNT)
-        return nullptr;
-    return &m_State.rgbButtons[button];
+    const int direction = FindName(name, DIRECTION_NAMES, DIRECTION_COUNT);
+    if (direction >= 0)
+        return &m_Directions[direction];
+    const int hat = FindName(name, HAT_NAMES, HAT_COUNT);
+    if (hat >= 0)
+        return &m_Hats[hat];
+    const int button = ParseNumberedButton(name, BUTTON_PREFIX, BUTTON_COUNT);
+    return button >= 0 ? &m_State.rgbButtons[button] : nullptr;
 }
 
 LONG* DeviceJoystick::NameToAxisBinding(const char* name)
 {
-    if (name == nullptr)
-        return nullptr;
-    for (int axis = 0; axis < AXIS_COUNT; ++axis) {
-        if (std::strcmp(name, AXIS_NAMES[axis]) == 0)
-            return Axis(axis);
-    }
-    return nullptr;
+    const int axis = FindName(name, AXIS_NAMES, AXIS_COUNT);
+    return axis >= 0 ? Axis(axis) : nullptr;
 }
 
 void DeviceJoystick::SetProductName(const char* name)

@@ -1,7 +1,6 @@
 #include "Input/DeviceKeyboard.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -138,11 +137,6 @@ bool IsTypingKeyName(const std::string& name)
     }
     const size_t prefix = std::strlen(KEYPAD_DIGIT_PREFIX);
     return name.size() == prefix + 1 && name.compare(0, prefix, KEYPAD_DIGIT_PREFIX) == 0;
-}
-
-void WriteName(char* out, const std::string& name)
-{
-    std::snprintf(out, DeviceObject::NAME_SIZE, "%s", name.c_str());
 }
 
 } // namespace

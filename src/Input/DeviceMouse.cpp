@@ -1,7 +1,6 @@
 #include "Input/DeviceMouse.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -10,7 +9,6 @@ namespace {
 const char* const BUTTON_NAMES[] = {"L-MOUSE", "R-MOUSE", "M-WHEEL"};
 const int NAMED_BUTTONS = 3;
 const char BUTTON_PREFIX = 'M';
-const size_t MAX_BUTTON_DIGITS = 4;
 
 const char* const DIRECTION_NAMES[DeviceMouse::DIRECTION_COUNT] = {
     "M-X AXIS RIGHT", "M-X AXIS LEFT", "M-Y AXIS DOWN", "M-Y AXIS UP", "M-WHEEL UP", "M-WHEEL DOWN",
@@ -29,19 +27,6 @@ enum {
 };
 enum { BUTTON_LEFT = 0, BUTTON_RIGHT = 1 };
 enum { AXIS_X = 0, AXIS_Y = 1, AXIS_WHEEL = 2 };
-
-// A button number written in decimal, 1 to 4 digits; -1 otherwise.
-int ParseButtonNumber(const char* digits)
-{
-    const size_t length = std::strlen(digits);
-    if (length == 0 || length > MAX_BUTTON_DIGITS)
-        return -1;
-    for (size_t i = 0; i < length; ++i) {
-        if (digits[i] < '0' || digits[i] > '9')
-            return -1;
-    }
-    return std::atoi(digits);
-}
 
 BYTE DirectionByte(bool on)
 {
@@ -137,7 +122,7 @@ LONG* DeviceMouse::FindMovedAxis(char* name)
     for (int axis = 0; axis < AXIS_COUNT; ++axis) {
         LONG* value = Axis(axis);
         if (*value >= MOVED_THRESHOLD || *value <= -MOVED_THRESHOLD) {
-            std::snprintf(name, NAME_SIZE, "%s", AXIS_NAMES[axis]);
+            WriteName(name, AXIS_NAMES[axis]);
             return value;
         }
     }
@@ -157,18 +142,18 @@ void DeviceMouse::GetButtonBindingName(const BYTE* binding, char* name) const
     if (index < 0)
         return;
     if (index < NAMED_BUTTONS)
-        std::snprintf(name, NAME_SIZE, "%s", BUTTON_NAMES[index]);
+        WriteName(name, BUTTON_NAMES[index]);
     else if (index < BUTTON_COUNT)
         std::snprintf(name, NAME_SIZE, "%c%d", BUTTON_PREFIX, index);
     else
-        std::snprintf(name, NAME_SIZE, "%s", DIRECTION_NAMES[index - BUTTON_COUNT]);
+        WriteName(name, DIRECTION_NAMES[index - BUTTON_COUNT]);
 }
 
 void DeviceMouse::GetAxisBindingName(const LONG* binding, char* name) const
 {
     for (int axis = 0; axis < AXIS_COUNT; ++axis) {
         if (binding == Axis(axis)) {
-            std::snprintf(name, NAME_SIZE, "%s", AXIS_NAMES[axis]);
+            WriteName(name, AXIS_NAMES[axis]);
             return;
         }
     }
@@ -176,34 +161,20 @@ void DeviceMouse::GetAxisBindingName(const LONG* binding, char* name) const
 
 BYTE* DeviceMouse::NameToButtonBinding(const char* name)
 {
-    if (name == nullptr)
-        return nullptr;
-    for (int button = 0; button < NAMED_BUTTONS; ++button) {
-        if (std::strcmp(name, BUTTON_NAMES[button]) == 0)
-            return &m_State.rgbButtons[button];
-    }
-    for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
-        if (std::strcmp(name, DIRECTION_NAMES[direction]) == 0)
-            return &m_Directions[direction];
-    }
-    if (name[0] != BUTTON_PREFIX)
-        return nullptr;
-    // A number read from a file must name one of the 8 buttons.
-    const int button = ParseButtonNumber(name + 1);
-    if (button < 0 || button >= BUTTON_COUNT)
-        return nullptr;
-    return &m_State.rgbButtons[button];
+    const int named = FindName(name, BUTTON_NAMES, NAMED_BUTTONS);
+    if (named >= 0)
+        return &m_State.rgbButtons[named];
+    const int direction = FindName(name, DIRECTION_NAMES, DIRECTION_COUNT);
+    if (direction >= 0)
+        return &m_Directions[direction];
+    const int button = ParseNumberedButton(name, BUTTON_PREFIX, BUTTON_COUNT);
+    return button >= 0 ? &m_State.rgbButtons[button] : nullptr;
 }
 
 LONG* DeviceMouse::NameToAxisBinding(const char* name)
 {
-    if (name == nullptr)
-        return nullptr;
-    for (int axis = 0; axis < AXIS_COUNT; ++axis) {
-        if (std::strcmp(name, AXIS_NAMES[axis]) == 0)
-            return Axis(axis);
-    }
-    return nullptr;
+    const int axis = FindName(name, AXIS_NAMES, AXIS_COUNT);
+    return axis >= 0 ? Axis(axis) : nullptr;
 }
 
 LONG* DeviceMouse::Axis(int axis)

@@ -1,5 +1,15 @@
 #include "Input/DeviceObject.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const size_t MAX_BUTTON_DIGITS = 4;
+
+} // namespace
+
 DeviceObject::~DeviceObject()
 {
     DeviceObject::Release();
@@ -94,4 +104,36 @@ HRESULT DeviceObject::ReadDeviceState(DWORD size, void* data)
     if (m_pDevice == nullptr)
         return DIERR_NOTINITIALIZED;
     return m_pDevice->GetDeviceState(size, data);
+}
+
+int DeviceObject::FindName(const char* name, const char* const* names, int count)
+{
+    if (name == nullptr)
+        return -1;
+    for (int i = 0; i < count; ++i) {
+        if (std::strcmp(name, names[i]) == 0)
+            return i;
+    }
+    return -1;
+}
+
+int DeviceObject::ParseNumberedButton(const char* name, char prefix, int count)
+{
+    if (name == nullptr || name[0] != prefix)
+        return -1;
+    const char* digits = name + 1;
+    const size_t length = std::strlen(digits);
+    if (length == 0 || length > MAX_BUTTON_DIGITS)
+        return -1;
+    for (size_t i = 0; i < length; ++i) {
+        if (digits[i] < '0' || digits[i] > '9')
+            return -1;
+    }
+    const int button = std::atoi(digits);
+    return button < count ? button : -1;
+}
+
+void DeviceObject::WriteName(char* out, const char* text)
+{
+    std::snprintf(out, NAME_SIZE, "%s", text);
 }

@@ -56,5 +56,14 @@ protected:
     // Copies the device's state into `data`; the buffer is left as it was on failure.
     HRESULT ReadDeviceState(DWORD size, void* data);
 
+    // The index of `name` among `count` names; -1 when it is none of them.
+    static int FindName(const char* name, const char* const* names, int count);
+    // The button of a name such as "M5": `prefix` and 1 to 4 decimal digits
+    // naming one of `count` buttons; -1 for anything else, since the names
+    // come from a file.
+    static int ParseNumberedButton(const char* name, char prefix, int count);
+    // Writes `text` into a NAME_SIZE name buffer.
+    static void WriteName(char* out, const char* text);
+
     IDirectInputDevice8A* m_pDevice = nullptr;
 };

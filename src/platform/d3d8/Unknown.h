@@ -15,3 +15,24 @@ public:
 protected:
     virtual ~IUnknown() = default;
 };
+
+// The plain count most objects keep: one reference at creation, and the
+// object deletes itself when the last is released.
+template <class Interface>
+class RefCounted : public Interface {
+public:
+    ULONG AddRef() override { return ++m_References; }
+    ULONG Release() override
+    {
+        const ULONG left = --m_References;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+protected:
+    ~RefCounted() override = default;
+
+private:
+    ULONG m_References = 1;
+};

@@ -8,19 +8,9 @@
 
 namespace {
 
-class D3DXBuffer : public ID3DXBuffer {
+class D3DXBuffer : public RefCounted<ID3DXBuffer> {
 public:
     explicit D3DXBuffer(DWORD size) : m_Bytes(size, 0) {}
-
-    ULONG AddRef() override { return ++m_References; }
-
-    ULONG Release() override
-    {
-        const ULONG remaining = --m_References;
-        if (remaining == 0)
-            delete this;
-        return remaining;
-    }
 
     // Never null, even for an empty buffer, so callers may always read it.
     LPVOID GetBufferPointer() override { return m_Bytes.empty() ? &m_Empty : m_Bytes.data(); }
@@ -29,7 +19,6 @@ public:
 private:
     std::vector<uint8_t> m_Bytes;
     uint8_t m_Empty = 0;
-    ULONG m_References = 1;
 };
 
 } // namespace

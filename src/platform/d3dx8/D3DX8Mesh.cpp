@@ -88,7 +88,7 @@ void ConvertVertex(const uint8_t* from, const FvfLayout& source, uint8_t* to, co
     CopyPart(to, target.texCoordOffset, from, source.texCoordOffset, sets * kTexCoordSetSize);
 }
 
-class D3DXMeshObject final : public ID3DXMesh {
+class D3DXMeshObject final : public RefCounted<ID3DXMesh> {
 public:
     static HRESULT Create(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf, IDirect3DDevice8* device,
                           ID3DXMesh** mesh)
@@ -120,15 +120,6 @@ public:
     }
 
     // IUnknown
-    ULONG AddRef() override { return ++m_References; }
-
-    ULONG Release() override
-    {
-        const ULONG remaining = --m_References;
-        if (remaining == 0)
-            delete this;
-        return remaining;
-    }
 
     // ID3DXMesh
     HRESULT DrawSubset(DWORD attribId) override;
@@ -186,7 +177,6 @@ private:
     HRESULT ApplyOrder(const MeshOrder& order, const std::vector<DWORD>& indices, DWORD flags);
     HRESULT DrawFaces(DWORD firstFace, DWORD faceCount, DWORD firstVertex, DWORD vertexCount);
 
-    ULONG m_References = 1;
     IDirect3DDevice8* m_Device;
     DWORD m_Options;
     DWORD m_Fvf;

@@ -213,22 +213,12 @@ HRESULT MakeBoneCombinations(const std::vector<DWORD>& attributes, DWORD vertexC
     return D3D_OK;
 }
 
-class D3DXSkinMeshObject final : public ID3DXSkinMesh {
+class D3DXSkinMeshObject final : public RefCounted<ID3DXSkinMesh> {
 public:
     D3DXSkinMeshObject(IDirect3DDevice8* device, DWORD options, SkinSource source, MeshPointer original)
         : m_Device(device), m_Options(options), m_Source(std::move(source)), m_Original(std::move(original))
     {
         m_Device->AddRef();
-    }
-
-    ULONG AddRef() override { return ++m_References; }
-
-    ULONG Release() override
-    {
-        const ULONG remaining = --m_References;
-        if (remaining == 0)
-            delete this;
-        return remaining;
     }
 
     DWORD GetNumFaces() override { return m_Original->GetNumFaces(); }
@@ -254,7 +244,6 @@ private:
 
     HRESULT FillBlended(ID3DXMesh& blended) const;
 
-    ULONG m_References = 1;
     IDirect3DDevice8* m_Device;
     DWORD m_Options;
     SkinSource m_Source;

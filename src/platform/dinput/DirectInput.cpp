@@ -78,21 +78,11 @@ DIDEVICEINSTANCEA JoystickInstance(int index)
     return instance;
 }
 
-class DirectInput8 : public IDirectInput8A {
+class DirectInput8 : public RefCounted<IDirectInput8A> {
 public:
     DirectInput8() { InputEvents::Start(); }
     DirectInput8(const DirectInput8&) = delete;
     DirectInput8& operator=(const DirectInput8&) = delete;
-
-    ULONG AddRef() override { return ++m_RefCount; }
-
-    ULONG Release() override
-    {
-        if (--m_RefCount > 0)
-            return m_RefCount;
-        delete this;
-        return 0;
-    }
 
     HRESULT CreateDevice(REFGUID instance, IDirectInputDevice8A** device, LPUNKNOWN outer) override
     {
@@ -149,8 +139,6 @@ public:
 
 private:
     ~DirectInput8() override { InputEvents::Stop(); }
-
-    ULONG m_RefCount = 1;
 };
 
 } // namespace

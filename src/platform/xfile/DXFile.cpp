@@ -86,21 +86,11 @@ HRESULT CopyName(const std::string& name, LPSTR buffer, DWORD* size)
     return DXFILE_OK;
 }
 
-class FileData final : public IDirectXFileData {
+class FileData final : public RefCounted<IDirectXFileData> {
 public:
     FileData(SharedDocument document, const XFileObject& object)
         : m_Document(std::move(document)), m_Object(object)
     {
-    }
-
-    ULONG AddRef() override { return ++m_References; }
-
-    ULONG Release() override
-    {
-        const ULONG left = --m_References;
-        if (left == 0)
-            delete this;
-        return left;
     }
 
     HRESULT QueryInterface(REFIID interfaceId, void** object) override
@@ -148,24 +138,13 @@ private:
     SharedDocument m_Document;
     const XFileObject& m_Object;
     size_t m_NextChild = 0;
-    ULONG m_References = 1;
 };
 
-class FileDataReference final : public IDirectXFileDataReference {
+class FileDataReference final : public RefCounted<IDirectXFileDataReference> {
 public:
     FileDataReference(SharedDocument document, const XFileObject& reference)
         : m_Document(std::move(document)), m_Reference(reference)
     {
-    }
-
-    ULONG AddRef() override { return ++m_References; }
-
-    ULONG Release() override
-    {
-        const ULONG left = --m_References;
-        if (left == 0)
-            delete this;
-        return left;
     }
 
     HRESULT QueryInterface(REFIID interfaceId, void** object) override
@@ -198,7 +177,6 @@ private:
 
     SharedDocument m_Document;
     const XFileObject& m_Reference;
-    ULONG m_References = 1;
 };
 
 HRESULT FileData::GetNextObject(IDirectXFileObject** child)
@@ -216,19 +194,9 @@ HRESULT FileData::GetNextObject(IDirectXFileObject** child)
     return DXFILE_OK;
 }
 
-class FileEnumObject final : public IDirectXFileEnumObject {
+class FileEnumObject final : public RefCounted<IDirectXFileEnumObject> {
 public:
     explicit FileEnumObject(SharedDocument document) : m_Document(std::move(document)) {}
-
-    ULONG AddRef() override { return ++m_References; }
-
-    ULONG Release() override
-    {
-        const ULONG left = --m_References;
-        if (left == 0)
-            delete this;
-        return left;
-    }
 
     HRESULT GetNextDataObject(IDirectXFileData** data) override
     {
@@ -246,21 +214,10 @@ private:
 
     SharedDocument m_Document;
     size_t m_Next = 0;
-    ULONG m_References = 1;
 };
 
-class DirectXFile final : public IDirectXFile {
+class DirectXFile final : public RefCounted<IDirectXFile> {
 public:
-    ULONG AddRef() override { return ++m_References; }
-
-    ULONG Release() override
-    {
-        const ULONG left = --m_References;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
     HRESULT CreateEnumObject(LPVOID source, DXFILELOADOPTIONS options,
                              IDirectXFileEnumObject** enumObject) override
     {
@@ -291,8 +248,6 @@ public:
 
 private:
     ~DirectXFile() override = default;
-
-    ULONG m_References = 1;
 };
 
 } // namespace
