@@ -10,6 +10,7 @@
 #include "Input/DeviceJoystick.h"
 #include "Input/InputManager.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/SdlEvents.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -21,32 +22,6 @@ LRESULT CALLBACK QuitOnDestroy(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     }
     return DefWindowProcA(hWnd, message, wParam, lParam);
-}
-
-void PushKey(SDL_Scancode scancode, bool down)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.keysym.scancode = scancode;
-    SDL_PushEvent(&event);
-}
-
-void PushMotion(int xrel, int yrel)
-{
-    SDL_Event event = {};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.xrel = xrel;
-    event.motion.yrel = yrel;
-    event.motion.timestamp = SDL_GetTicks();
-    SDL_PushEvent(&event);
-}
-
-void PushButton(Uint8 button, bool down)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.button = button;
-    SDL_PushEvent(&event);
 }
 
 class GlInputManagerTest : public ::testing::Test {

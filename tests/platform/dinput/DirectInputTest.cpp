@@ -8,6 +8,7 @@
 #include "platform/dinput/DInput.h"
 #include "platform/dinput/JoystickDevice.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/SdlEvents.h"
 
 namespace {
 
@@ -17,52 +18,6 @@ const BYTE DOWN = 0x80;
 LRESULT CALLBACK TestWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcA(hWnd, message, wParam, lParam);
-}
-
-void PushKey(SDL_Scancode scancode, bool down)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.scancode = scancode;
-    SDL_PushEvent(&event);
-}
-
-void PushMotion(int xrel, int yrel)
-{
-    SDL_Event event = {};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.xrel = xrel;
-    event.motion.yrel = yrel;
-    event.motion.timestamp = SDL_GetTicks();
-    SDL_PushEvent(&event);
-}
-
-void PushButton(Uint8 button, bool down)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.button = button;
-    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    SDL_PushEvent(&event);
-}
-
-void PushWheel(int notches, bool flipped)
-{
-    SDL_Event event = {};
-    event.type = SDL_MOUSEWHEEL;
-    event.wheel.y = notches;
-    event.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
-    SDL_PushEvent(&event);
-}
-
-void PushWindowEvent(Uint32 windowId, SDL_WindowEventID id)
-{
-    SDL_Event event = {};
-    event.type = SDL_WINDOWEVENT;
-    event.window.windowID = windowId;
-    event.window.event = id;
-    SDL_PushEvent(&event);
 }
 
 // DirectInput over the game's one window, the way the input manager sets it up.

@@ -1,0 +1,12 @@
+#pragma once
+// Input as the player makes it: SDL events pushed into the queue that the
+// DirectInput stand-in reads.
+
+#include <SDL2/SDL.h>
+
+void PushKey(SDL_Scancode scancode, bool down);
+void PushMotion(int xrel, int yrel);
+void PushButton(Uint8 button, bool down);
+// `notches` up; `flipped` as a device with natural scrolling reports it.
+void PushWheel(int notches, bool flipped);
+void PushWindowEvent(Uint32 windowId, SDL_WindowEventID id);
