@@ -1,4 +1,4 @@
-#include "Core/Application.h"
+#include "App/Application.h"
 
 int main()
 {

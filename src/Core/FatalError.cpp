@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Core/Application.h"
+#include "Core/Window.h"
 #include "Core/Log.h"
 
 namespace {

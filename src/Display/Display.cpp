@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "Core/Application.h"
+#include "Core/Window.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
 #include "Core/SafeRelease.h"

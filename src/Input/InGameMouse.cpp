@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "Core/Application.h"
+#include "Core/Window.h"
 #include "Core/AssetManager.h"
 #include "Display/Display.h"
 #include "Display/Texture.h"

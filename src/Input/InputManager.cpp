@@ -3,7 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "Core/Application.h"
+#include "Core/Window.h"
 #include "Input/DeviceJoystick.h"
 #include "Input/DeviceKeyboard.h"
 #include "Input/DeviceMouse.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "Core/Application.h"
+#include "App/Application.h"
 #include "Core/Log.h"
 #include "platform/d3d8/D3D8Platform.h"
 #include "platform/d3dx8/D3DX8Image.h"

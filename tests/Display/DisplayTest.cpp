@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Core/Application.h"
+#include "App/Application.h"
 #include "Display/Display.h"
 #include "Display/DisplayFixture.h"
 #include "Display/RenderStates.h"

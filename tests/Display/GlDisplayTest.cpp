@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Core/Application.h"
+#include "App/Application.h"
 #include "Display/Display.h"
 #include "Display/DisplayFixture.h"
 #include "platform/d3d8/D3D8Platform.h"

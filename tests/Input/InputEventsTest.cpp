@@ -6,7 +6,7 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
-#include "Core/Application.h"
+#include "App/Application.h"
 #include "Input/DeviceJoystick.h"
 #include "Input/InputManager.h"
 #include "platform/win32/Win32Platform.h"

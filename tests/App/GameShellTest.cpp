@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "Core/Application.h"
+#include "App/Application.h"
 #include "Core/Clock.h"
-#include "Core/Game.h"
+#include "App/Game.h"
 #include "Display/Display.h"
 #include "Display/DisplayFixture.h"
 #include "platform/d3d8/D3D8Platform.h"

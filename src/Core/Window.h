@@ -2,6 +2,9 @@
 
 #include "platform/win32/Windows.h"
 
+// The game's one window, which the display, the input devices and the fatal
+// error box all address. The shell creates it; everything else only uses it.
+
 // The window's geometry in screen coordinates. The margins are what the
 // window's decorations add around the client area: left and top negative,
 // right and bottom positive.
@@ -14,17 +17,23 @@ struct CWindowGeometry {
 extern HINSTANCE g_hInstance;
 extern HWND g_hWnd;
 extern CWindowGeometry g_WindowGeometry;
-
-extern const char* const WINDOW_CLASS_NAME;
-extern const char* const WINDOW_TITLE;
 extern const char* const SPLASH_IMAGE;
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
-LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-bool RegisterWindowClass();
-bool CreateMainWindow();
+// The client rectangle from the window rectangle and the margins.
 bool UpdateClientRect();
+// Resizes the window so that its client area is width x height.
 bool SetClientSize(int width, int height);
 void CenterWindow(HWND hWnd);
+// Paints the splash image and "Loading..." with GDI alone, before and
+// between display devices.
 void ShowSplashScreen();
+
+inline int RectWidth(const RECT& rect)
+{
+    return rect.right - rect.left;
+}
+
+inline int RectHeight(const RECT& rect)
+{
+    return rect.bottom - rect.top;
+}

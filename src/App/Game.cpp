@@ -1,4 +1,4 @@
-#include "Core/Game.h"
+#include "App/Game.h"
 
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"

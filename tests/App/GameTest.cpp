@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Core/Application.h"
-#include "Core/Game.h"
+#include "App/Application.h"
+#include "App/Game.h"
 
 namespace {
 
