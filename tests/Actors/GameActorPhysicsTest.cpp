@@ -1,12 +1,13 @@
 // The actor's three-box body in a real scene over flat ground.
 
-#include <cmath>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "Actors/GameActor.h"
 #include "Core/Clock.h"
+#include "Core/DataBuffer.h"
 #include "Physics/Physics.h"
 #include "Physics/PhysicsMath.h"
 #include "platform/novodex/NxPhysics.h"
@@ -178,6 +179,18 @@ TEST_F(PhysicsGameActor, TheBodyTakesTheObjectMatrixAsItsPose)
     const NxVec3 forward = Body()->getGlobalOrientation() * NxVec3(0, 0, 1);
     EXPECT_NEAR(yawed._31, forward.x, 1e-5f);
     EXPECT_NEAR(yawed._33, forward.z, 1e-5f);
+
+    // A script's "Orientation" moves a body that exists.
+    const std::string turnedBack = "Orientation -1 0 0 0  0 1 0 0  0 0 -1 0  2 0 6 1\n";
+    CDataBuffer reader;
+    reader.SetSeparators(SCRIPT_SEPARATORS);
+    reader.Tokenise(turnedBack.data(), turnedBack.size());
+    ASSERT_TRUE(m_Actor.ReadProperty(reader));
+    const NxVec3 moved = Body()->getGlobalPosition();
+    EXPECT_NEAR(2.0f, moved.x, 1e-5f);
+    EXPECT_NEAR(0.0f, moved.y, 1e-5f);
+    EXPECT_NEAR(6.0f, moved.z, 1e-5f);
+    EXPECT_NEAR(-1.0f, (Body()->getGlobalOrientation() * NxVec3(0, 0, 1)).z, 1e-5f);
 }
 
 TEST(PhysicsGameActorWithoutScene, HasNoBodyAndNoWantedLevel)
