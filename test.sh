@@ -7,8 +7,11 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 ./tools/install-packages.sh
 
 jobs="$(nproc)"
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELM_SANITIZE=ON -DKELM_TESTS=ON
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELM_SANITIZE=ON -DKELM_TESTS=ON -DKELM_WERROR=ON
 cmake --build build-test -j "$jobs"
+# The game as ./play.sh builds it: the optimiser finds warnings of its own.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELM_TESTS=OFF -DKELM_WERROR=ON
+cmake --build build -j "$jobs" --target kelm
 
 # The fuzz targets of the script reader and the .X reader run for a while
 # each when clang is here. Their chatter goes to logs that are shown only

@@ -4,6 +4,7 @@
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
+#include "Core/Log.h"
 #include "Display/AnimSequence.h"
 #include "Display/AnimatedObject.h"
 #include "Display/Camera.h"
@@ -33,6 +34,7 @@ const char* const PLAYER_PROTOTYPE = "Lizard";
 const char* const REQUIRED_TEXTURES[] = {"Test1", "Test2"};
 const char* const DEFAULT_CURSOR = "default";
 const char* const MENU_POINTER = "arrowup";
+const char* const INPUT_FAILED = "Unable to start the keyboard and the mouse; the game runs without input";
 
 // The shared collision record: one box about the size of a person.
 void SetUpCollisionScratch()
@@ -114,7 +116,9 @@ void CGame::InitGame()
     CStateBlocks::CreateAll();
     SetupDefaultViewProjection();
     SetupDefaultLight();
-    g_InputManager.Init();
+    // The game runs on without input; the player's key bindings are kept.
+    if (!g_InputManager.Init())
+        g_Log.Write(INPUT_FAILED);
     g_Sound.Init();
     // Without a physics scene the game still runs; every physics call is then a no-op.
     g_Physics.Init();

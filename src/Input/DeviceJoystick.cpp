@@ -115,7 +115,12 @@ BOOL CALLBACK DeviceJoystick::SetAxisRange(const DIDEVICEOBJECTINSTANCEA* object
 
 HRESULT DeviceJoystick::Poll()
 {
-    DeviceObject::Poll();
+    // A pad pulled out while a button was held must not hold it for good.
+    const HRESULT polled = DeviceObject::Poll();
+    if (polled == DIERR_UNPLUGGED) {
+        ClearState();
+        return polled;
+    }
     DIJOYSTATE2 raw;
     const HRESULT result = ReadDeviceState(sizeof(raw), &raw);
     if (FAILED(result))
@@ -188,6 +193,11 @@ LONG* DeviceJoystick::FindMovedAxis(char* name)
 void DeviceJoystick::PollAndClear()
 {
     Poll();
+    ClearState();
+}
+
+void DeviceJoystick::ClearState()
+{
     for (int axis = 0; axis < AXIS_COUNT; ++axis)
         *Axis(axis) = 0;
     std::memset(m_State.rgbButtons, 0, sizeof(m_State.rgbButtons));

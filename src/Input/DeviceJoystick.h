@@ -51,6 +51,8 @@ private:
     LONG* Axis(int axis);
     const LONG* Axis(int axis) const;
     void ApplyHat(DWORD pov);
+    // Axes at rest, nothing pressed, the hat centred.
+    void ClearState();
     // Buttons, directions and hats as one list of bindable bytes.
     BYTE* ButtonByte(int index);
     int ButtonByteIndex(const BYTE* binding) const;

@@ -36,7 +36,9 @@ HRESULT DeviceObject::Poll()
     const HRESULT result = m_pDevice->Poll();
     if (SUCCEEDED(result))
         return result;
-    m_pDevice->Acquire();
+    const HRESULT acquired = m_pDevice->Acquire();
+    if (acquired == DIERR_UNPLUGGED)
+        return acquired;
     return m_pDevice->Poll();
 }
 

@@ -25,7 +25,8 @@ public:
     // Unacquires and releases the device interface, if any.
     virtual void Release();
     // The device's Poll; a failure (a lost device) is answered by Acquire and
-    // a second Poll, whose result is returned.
+    // a second Poll, whose result is returned. DIERR_UNPLUGGED when the
+    // device has gone for good.
     virtual HRESULT Poll();
     // action 0..76 of the input manager; null when this device offers none.
     virtual BYTE* GetDefaultButtonBinding(int action);

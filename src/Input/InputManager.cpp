@@ -127,7 +127,10 @@ BOOL CALLBACK CInputManager::EnumJoysticksCallback(const DIDEVICEINSTANCEA* inst
 
 void CInputManager::Shutdown()
 {
-    SaveBindings();
+    // Without the keyboard and the mouse every binding is null: saving them
+    // would wipe the player's file.
+    if (HasKeyboardAndMouse())
+        SaveBindings();
     ReleaseDevices();
 }
 
@@ -365,6 +368,11 @@ const char* CInputManager::RebindAxis(int axis)
     });
     m_AxisBindings[axis] = moved ? found : previous;
     return m_TypedText;
+}
+
+bool CInputManager::HasKeyboardAndMouse() const
+{
+    return m_Devices[KEYBOARD_SLOT] != nullptr && m_Devices[MOUSE_SLOT] != nullptr;
 }
 
 bool CInputManager::HasAnyDevice() const

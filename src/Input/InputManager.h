@@ -68,7 +68,8 @@ public:
     // "controls.cfg". False when DirectInput, the keyboard or the mouse
     // cannot be had; a joystick that fails is skipped.
     bool Init();
-    // Writes the key-binding file and releases every device.
+    // Writes the key-binding file (only over a keyboard and a mouse, so a
+    // failed Init leaves the file as it was) and releases every device.
     void Shutdown();
     // The working state Init starts from: the action names, the play
     // context, text entry off and the key-binding file name.
@@ -165,6 +166,7 @@ private:
     BYTE* DefaultButtonBinding(int action) const;
     LONG* DefaultAxisBinding(int axis) const;
     bool HasAnyDevice() const;
+    bool HasKeyboardAndMouse() const;
     // The rebinding wait: pumps the window's messages, updates and asks
     // `found`, until it answers true, or false when the window closes first.
     bool WaitForInput(const std::function<bool()>& found);

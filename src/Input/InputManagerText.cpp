@@ -115,15 +115,14 @@ void CInputManager::TranslateTypedKey(const char* keyName)
     } else if ((m_TextEntryFlags & TEXT_KEYPAD_DIGITS) != 0 && name.compare(0, 2, KEYPAD_PREFIX) == 0) {
         if (name.size() > KEYPAD_DIGIT_INDEX)
             text = name.substr(KEYPAD_DIGIT_INDEX, 1);
+    } else if (name.size() != 1) {
+        // A named key ("SPACE", "NUMPAD 5") types only through its own flag above.
+        return;
     } else if (name[0] >= 'A' && name[0] <= 'Z') {
-        // Only a letter has a case; longer names ("SPACE") are taken as they are.
-        if ((m_TextEntryFlags & TEXT_LETTERS) != 0) {
+        if ((m_TextEntryFlags & TEXT_LETTERS) != 0)
+            text = m_bShift ? name : std::string(1, static_cast<char>(name[0] - 'A' + 'a'));
+        else if ((m_TextEntryFlags & TEXT_CAPITALS) != 0)
             text = name;
-            if (name.size() == 1 && !m_bShift)
-                text[0] = static_cast<char>(name[0] - 'A' + 'a');
-        } else if ((m_TextEntryFlags & TEXT_CAPITALS) != 0) {
-            text = name;
-        }
     } else if ((m_TextEntryFlags & TEXT_CHARACTERS) != 0) {
         text = std::string(1, m_bShift ? Shifted(name[0]) : name[0]);
     }

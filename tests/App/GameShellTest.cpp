@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -86,6 +91,28 @@ std::vector<uint32_t> LoadImage(const std::string& path, UINT& width, UINT& heig
     direct3D->Release();
     D3D8Platform::ResetTestHooks();
     return pixels;
+}
+
+// Runs the game binary in `dir` as a player would start it and returns its
+// exit code; what it writes to standard error goes to `errorFile`.
+int RunGame(const std::string& dir, const std::string& errorFile)
+{
+    ScopedWorkingDir cwd(dir);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    char binary[] = KELM_GAME_BINARY;
+    char* argv[] = {binary, nullptr};
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, binary, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return -1;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 bool Near(uint32_t a, uint32_t b)
@@ -194,6 +221,23 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
          at = log.find("Reset and restore complete", at + 1))
         ++resets;
     EXPECT_EQ(2u, resets) << log;
+}
+
+TEST(GameShellTest, AFatalScriptErrorAtStartUpExitsWithItsMessageAndMinusOne)
+{
+    TempDir dir;
+    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
+    std::ofstream(dir.Path() + "/Scripts/Meshes.txt", std::ios::app) << "\nNo_Such_Keyword 1\n";
+    const std::string message = "Unable to intialize object  from: Scripts\\Meshes.txt of type CDisplayMesh";
+
+    const int exitCode = RunGame(dir.Path(), dir.Path() + "/stderr.txt");
+
+    EXPECT_EQ(255, exitCode) << "-1 as the shell sees it";
+    const std::string errors = dir.Read("stderr.txt");
+    EXPECT_NE(std::string::npos, errors.find(message)) << errors;
+    EXPECT_EQ(std::string::npos, errors.find("Sanitizer")) << errors;
+    EXPECT_EQ(std::string::npos, errors.find("runtime error")) << errors;
+    EXPECT_NE(std::string::npos, dir.Read("log.txt").find(message));
 }
 
 } // namespace

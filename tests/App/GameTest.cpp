@@ -1,7 +1,11 @@
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "App/Application.h"
 #include "App/Game.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace {
 
@@ -69,21 +73,39 @@ TEST_F(WndProcTest, DraggingTheWindowPausesUntilTheDragEnds)
     EXPECT_EQ(&OtherState, g_Game.GetCurrentState());
 }
 
-TEST_F(WndProcTest, SwallowedMessagesReturnZero)
+std::vector<std::pair<UINT, WPARAM>> s_PassedOn;
+
+void RecordPassedOn(UINT message, WPARAM wParam)
+{
+    s_PassedOn.emplace_back(message, wParam);
+}
+
+TEST_F(WndProcTest, SwallowedMessagesNeverReachTheDefaultProcedure)
 {
     struct Case {
         UINT message;
         WPARAM wParam;
+        bool swallowed;
     };
     const Case cases[] = {
-        {WM_SYSCOMMAND, SC_KEYMENU}, {WM_SYSCOMMAND, SC_SCREENSAVE}, {WM_SYSCOMMAND, SC_MONITORPOWER},
-        {WM_KEYUP, VK_PAUSE},        {WM_SYSCHAR, 's'},              {WM_SYSCHAR, 'S'},
-        {WM_MOUSEMOVE, 0},           {WM_ENTERMENULOOP, 0},          {WM_EXITMENULOOP, 0},
+        {WM_SYSCOMMAND, SC_KEYMENU, true}, {WM_SYSCOMMAND, SC_SCREENSAVE, true},
+        {WM_SYSCOMMAND, SC_MONITORPOWER, true}, {WM_KEYUP, VK_PAUSE, true},
+        {WM_SYSCHAR, 's', true},           {WM_SYSCHAR, 'S', true},
+        {WM_MOUSEMOVE, 0, true},           {WM_ENTERMENULOOP, 0, true},
+        {WM_EXITMENULOOP, 0, true},        {WM_SYSCOMMAND, SC_MOVE, false},
+        {WM_KEYUP, VK_RETURN, false},      {WM_SYSCHAR, 'x', false},
     };
+    Win32Platform::SetDefaultProcObserver(RecordPassedOn);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(::testing::Message() << c.message << " " << c.wParam);
+        s_PassedOn.clear();
         EXPECT_EQ(0, Send(c.message, c.wParam));
+        std::vector<std::pair<UINT, WPARAM>> expected;
+        if (!c.swallowed)
+            expected.emplace_back(c.message, c.wParam);
+        EXPECT_EQ(expected, s_PassedOn);
     }
+    Win32Platform::SetDefaultProcObserver(nullptr);
     EXPECT_EQ(&OtherState, g_Game.GetCurrentState());
 }
 

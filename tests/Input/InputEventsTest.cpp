@@ -2,6 +2,7 @@
 // window, driven by SDL events as the player's keyboard and mouse make them.
 
 #include <string>
+#include <vector>
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -53,6 +54,21 @@ protected:
         }
     }
 
+    // Starts the input again with a virtual joystick plugged in, which takes
+    // the slot that its SDL index gives it.
+    void RestartWithAVirtualJoystick()
+    {
+        g_InputManager.Shutdown();
+        ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_JOYSTICK));
+        m_JoystickIndex = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 16, 1);
+        ASSERT_GE(m_JoystickIndex, 0) << SDL_GetError();
+        ASSERT_TRUE(g_InputManager.Init());
+        m_JoystickSlot = CInputManager::FIRST_JOYSTICK_SLOT + m_JoystickIndex;
+        m_pJoystick = dynamic_cast<DeviceJoystick*>(g_InputManager.GetDevice(m_JoystickSlot));
+        ASSERT_NE(nullptr, m_pJoystick);
+        m_JoystickId = SDL_JoystickGetDeviceInstanceID(m_JoystickIndex);
+    }
+
     std::string BindingName(int action) const
     {
         std::string name;
@@ -62,6 +78,10 @@ protected:
 
     TempDir m_Folder;
     ScopedWorkingDir m_InFolder{m_Folder.Path()};
+    int m_JoystickIndex = -1;
+    int m_JoystickSlot = -1;
+    SDL_JoystickID m_JoystickId = -1;
+    DeviceJoystick* m_pJoystick = nullptr;
 };
 
 TEST_F(GlInputManagerTest, KeysAndTheMouseReachTheActions)
@@ -118,29 +138,14 @@ TEST_F(GlInputManagerTest, RebindingWaitsForAPressAndAWindowCloseEndsTheWait)
 
 TEST_F(GlInputManagerTest, AnAttachedJoystickTakesTheNextSlotWithItsAxesInTenths)
 {
-    g_InputManager.Shutdown();
-    ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_JOYSTICK));
-    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 16, 1);
-    ASSERT_GE(index, 0) << SDL_GetError();
-    ASSERT_TRUE(g_InputManager.Init());
-    const int slot = CInputManager::FIRST_JOYSTICK_SLOT + index;
-    DeviceJoystick* joystick = dynamic_cast<DeviceJoystick*>(g_InputManager.GetDevice(slot));
-    ASSERT_NE(nullptr, joystick);
+    ASSERT_NO_FATAL_FAILURE(RestartWithAVirtualJoystick());
+    DeviceJoystick* joystick = m_pJoystick;
     EXPECT_TRUE(joystick->HasDevice());
-    EXPECT_EQ(std::string(SDL_JoystickNameForIndex(index)).substr(0, DeviceJoystick::PRODUCT_NAME_LENGTH),
+    EXPECT_EQ(std::string(SDL_JoystickNameForIndex(m_JoystickIndex)).substr(0, DeviceJoystick::PRODUCT_NAME_LENGTH),
               joystick->GetProductName());
 
-    SDL_Event axis = {};
-    axis.type = SDL_JOYAXISMOTION;
-    axis.jaxis.which = SDL_JoystickGetDeviceInstanceID(index);
-    axis.jaxis.axis = 0;
-    axis.jaxis.value = -32768;
-    SDL_PushEvent(&axis);
-    SDL_Event hat = {};
-    hat.type = SDL_JOYHATMOTION;
-    hat.jhat.which = axis.jaxis.which;
-    hat.jhat.value = SDL_HAT_LEFT;
-    SDL_PushEvent(&hat);
+    PushJoystickAxis(m_JoystickId, 0, -32768);
+    PushJoystickHat(m_JoystickId, SDL_HAT_LEFT);
     g_InputManager.Update();
 
     EXPECT_EQ(-10, *joystick->NameToAxisBinding("J_XAXIS"));
@@ -151,11 +156,39 @@ TEST_F(GlInputManagerTest, AnAttachedJoystickTakesTheNextSlotWithItsAxesInTenths
     g_InputManager.SetButtonBinding(0, joystick->NameToButtonBinding("J_POV_L"));
     const std::string product = joystick->GetProductName();
     g_InputManager.Shutdown();
-    const std::string digit = std::to_string(slot);
+    const std::string digit = std::to_string(m_JoystickSlot);
     const std::string text = m_Folder.Read("controls.cfg");
     EXPECT_EQ(0u, text.find("Version 1.0\r\nQuit\r\nJ_POV_L" + digit + "\r\n"));
     EXPECT_NE(std::string::npos, text.find("\r\n" + digit + " " + product + "\r\n"));
-    SDL_JoystickDetachVirtual(index);
+    SDL_JoystickDetachVirtual(m_JoystickIndex);
+}
+
+TEST_F(GlInputManagerTest, APulledJoystickLetsGoOfWhatItHeld)
+{
+    ASSERT_NO_FATAL_FAILURE(RestartWithAVirtualJoystick());
+    DeviceJoystick* joystick = m_pJoystick;
+    const int gas = 14;
+    g_InputManager.SetButtonBinding(gas, joystick->NameToButtonBinding("J3"));
+
+    PushJoystickButton(m_JoystickId, 3, true);
+    PushJoystickAxis(m_JoystickId, 0, -32768);
+    PushJoystickHat(m_JoystickId, SDL_HAT_LEFT);
+    g_InputManager.Update();
+    g_InputManager.Update();
+    ASSERT_EQ(CInputManager::STATE_HELD, g_InputManager.GetActionStates()[gas]);
+
+    SDL_JoystickDetachVirtual(m_JoystickIndex);
+    std::vector<int> states;
+    for (int update = 0; update < 3; ++update) {
+        g_InputManager.Update();
+        states.push_back(g_InputManager.GetActionStates()[gas]);
+    }
+    EXPECT_EQ((std::vector<int>{CInputManager::STATE_HELD, CInputManager::STATE_RELEASED, CInputManager::STATE_IDLE}),
+              states);
+    EXPECT_EQ(0, *joystick->NameToAxisBinding("J_XAXIS"));
+    EXPECT_EQ(0, *joystick->NameToButtonBinding("J_XAXIS_L"));
+    EXPECT_EQ(0, *joystick->NameToButtonBinding("J_POV_L"));
+    EXPECT_TRUE(FAILED(joystick->Poll())) << "and it is reported lost";
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Core/Window.h"
 #include "Input/DeviceJoystick.h"
 #include "Input/DeviceKeyboard.h"
 #include "Input/DeviceMouse.h"
@@ -211,6 +212,18 @@ TEST_F(KeyBindingFileTest, AMissingFileGivesTheDefaultsAndIsWrittenAtShutdown)
 
     controls.manager.Shutdown();
     EXPECT_EQ(0u, m_Folder.Read("controls.cfg").find("Version 1.0\r\nQuit\r\nESCAPE\r\n"));
+}
+
+TEST_F(KeyBindingFileTest, AFailedInputStartLeavesThePlayersFileAsItWas)
+{
+    const std::string file = Pairs({{"Quit", "Q"}}, "\r\n");
+    m_Folder.Write("controls.cfg", file);
+    // Without a window the keyboard and the mouse cannot be had.
+    g_hWnd = nullptr;
+    CInputManager manager;
+    ASSERT_FALSE(manager.Init());
+    manager.Shutdown();
+    EXPECT_EQ(file, m_Folder.Read("controls.cfg"));
 }
 
 } // namespace

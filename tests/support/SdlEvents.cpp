@@ -45,3 +45,32 @@ void PushWindowEvent(Uint32 windowId, SDL_WindowEventID id)
     event.window.event = id;
     SDL_PushEvent(&event);
 }
+
+void PushJoystickAxis(SDL_JoystickID joystick, Uint8 axis, Sint16 value)
+{
+    SDL_Event event = {};
+    event.type = SDL_JOYAXISMOTION;
+    event.jaxis.which = joystick;
+    event.jaxis.axis = axis;
+    event.jaxis.value = value;
+    SDL_PushEvent(&event);
+}
+
+void PushJoystickButton(SDL_JoystickID joystick, Uint8 button, bool down)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+    event.jbutton.which = joystick;
+    event.jbutton.button = button;
+    event.jbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&event);
+}
+
+void PushJoystickHat(SDL_JoystickID joystick, Uint8 value)
+{
+    SDL_Event event = {};
+    event.type = SDL_JOYHATMOTION;
+    event.jhat.which = joystick;
+    event.jhat.value = value;
+    SDL_PushEvent(&event);
+}

@@ -10,3 +10,7 @@ void PushButton(Uint8 button, bool down);
 // `notches` up; `flipped` as a device with natural scrolling reports it.
 void PushWheel(int notches, bool flipped);
 void PushWindowEvent(Uint32 windowId, SDL_WindowEventID id);
+// For the joystick with SDL's instance id `joystick`.
+void PushJoystickAxis(SDL_JoystickID joystick, Uint8 axis, Sint16 value);
+void PushJoystickButton(SDL_JoystickID joystick, Uint8 button, bool down);
+void PushJoystickHat(SDL_JoystickID joystick, Uint8 value);

@@ -110,7 +110,7 @@ HRESULT InputDevice::Acquire()
     if (m_bAcquired)
         return DI_NOEFFECT;
     if (!CanAcquire())
-        return DIERR_INPUTLOST;
+        return DIERR_UNPLUGGED;
     if (m_bForeground && !InputEvents::HasFocus(m_WindowId))
         return DIERR_OTHERAPPHASPRIO;
     m_bAcquired = true;

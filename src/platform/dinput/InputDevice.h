@@ -38,6 +38,7 @@ protected:
 
     // A polled device answers Poll with DI_OK, the others with DI_NOEFFECT.
     virtual HRESULT PollResult() const { return DI_NOEFFECT; }
+    // False once the device is gone for good: Acquire answers DIERR_UNPLUGGED.
     virtual bool CanAcquire() const { return true; }
     virtual void OnAcquired() {}
     // The window lost the focus: keys and buttons held are let go.

@@ -16,8 +16,16 @@ struct FocusEvent {
 
 int g_StartCount = 0;
 bool g_JoysticksStarted = false;
-std::vector<InputEvents::Listener*> g_Listeners;
 FocusEvent g_LastFocusEvent;
+
+// Devices are released by the destructors of static objects too (a fatal
+// error exits with the input manager still holding its devices), in an order
+// no file can choose: the list is never destroyed, so it outlives them all.
+std::vector<InputEvents::Listener*>& Listeners()
+{
+    static std::vector<InputEvents::Listener*>* const listeners = new std::vector<InputEvents::Listener*>();
+    return *listeners;
+}
 
 bool DriverHasFocus()
 {
@@ -52,7 +60,7 @@ int SDLCALL WatchEvent(void* /*userData*/, SDL_Event* event)
     if (IsWarpEcho(*event))
         return 0;
     // A listener may not add or remove listeners from here, so a copy is not needed.
-    for (InputEvents::Listener* listener : g_Listeners)
+    for (InputEvents::Listener* listener : Listeners())
         listener->OnEvent(*event);
     return 0;
 }
@@ -83,13 +91,15 @@ void Stop()
 
 void AddListener(Listener* listener)
 {
-    if (listener != nullptr && std::find(g_Listeners.begin(), g_Listeners.end(), listener) == g_Listeners.end())
-        g_Listeners.push_back(listener);
+    std::vector<Listener*>& listeners = Listeners();
+    if (listener != nullptr && std::find(listeners.begin(), listeners.end(), listener) == listeners.end())
+        listeners.push_back(listener);
 }
 
 void RemoveListener(Listener* listener)
 {
-    g_Listeners.erase(std::remove(g_Listeners.begin(), g_Listeners.end(), listener), g_Listeners.end());
+    std::vector<Listener*>& listeners = Listeners();
+    listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
 }
 
 bool HasFocus(Uint32 windowId)

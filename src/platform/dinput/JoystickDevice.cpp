@@ -211,6 +211,7 @@ void JoystickDevice::ReadFromSDL()
         m_Axes[axis] = SDL_JoystickGetAxis(m_pJoystick, axis);
     for (int button = 0; button < m_ButtonCount; ++button)
         m_Buttons[button] = SDL_JoystickGetButton(m_pJoystick, button) != 0 ? DOWN : 0;
-    for (int pov = 0; pov < m_PovCount; ++pov)
-        m_Hats[pov] = SDL_JoystickGetHat(m_pJoystick, pov);
+    // Over every slot, so that the bound the compiler sees is the array's.
+    for (int pov = 0; pov < MAX_POVS; ++pov)
+        m_Hats[pov] = pov < m_PovCount ? SDL_JoystickGetHat(m_pJoystick, pov) : SDL_HAT_CENTERED;
 }

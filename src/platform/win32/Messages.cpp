@@ -8,11 +8,13 @@
 #include <deque>
 
 #include "platform/win32/MessageQueue.h"
+#include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Window.h"
 
 namespace {
 
 std::deque<MSG> g_Queue;
+void (*g_DefaultProcObserver)(UINT message, WPARAM wParam) = nullptr;
 
 void PostDestroy(HWND__* window)
 {
@@ -155,8 +157,15 @@ LRESULT DispatchMessageA(const MSG* msg)
     return result;
 }
 
-LRESULT DefWindowProcA(HWND hWnd, UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/)
+void Win32Platform::SetDefaultProcObserver(void (*observer)(UINT message, WPARAM wParam))
 {
+    g_DefaultProcObserver = observer;
+}
+
+LRESULT DefWindowProcA(HWND hWnd, UINT message, WPARAM wParam, LPARAM /*lParam*/)
+{
+    if (g_DefaultProcObserver != nullptr)
+        g_DefaultProcObserver(message, wParam);
     if (message == WM_CLOSE)
         DestroyWindow(hWnd);
     return 0;

@@ -23,5 +23,8 @@ bool HasDisplay();
 // local time replaces the system's date and time; null restores the real one.
 void SetClockSource(DWORD (*source)());
 void SetFixedLocalTime(const SYSTEMTIME* time);
+// Called with every message that reaches DefWindowProcA, so a test can tell
+// a message the window procedure handled from one it passed on; null stops it.
+void SetDefaultProcObserver(void (*observer)(UINT message, WPARAM wParam));
 
 } // namespace Win32Platform

@@ -222,29 +222,11 @@ TEST_F(GlDirectInputTest, JoystickScalesAxesAndReportsButtonsAndHats)
     ASSERT_EQ(DI_OK, joystick->Acquire());
     EXPECT_EQ(DI_OK, joystick->Poll());
 
-    const struct {
-        Uint8 axis;
-        Sint16 value;
-    } axes[] = {{0, 32767}, {1, -32768}, {3, 16384}};
-    for (const auto& axis : axes) {
-        SDL_Event event = {};
-        event.type = SDL_JOYAXISMOTION;
-        event.jaxis.which = instanceId;
-        event.jaxis.axis = axis.axis;
-        event.jaxis.value = axis.value;
-        SDL_PushEvent(&event);
-    }
-    SDL_Event button = {};
-    button.type = SDL_JOYBUTTONDOWN;
-    button.jbutton.which = instanceId;
-    button.jbutton.button = 3;
-    button.jbutton.state = SDL_PRESSED;
-    SDL_PushEvent(&button);
-    SDL_Event hat = {};
-    hat.type = SDL_JOYHATMOTION;
-    hat.jhat.which = instanceId;
-    hat.jhat.value = SDL_HAT_RIGHTUP;
-    SDL_PushEvent(&hat);
+    PushJoystickAxis(instanceId, 0, 32767);
+    PushJoystickAxis(instanceId, 1, -32768);
+    PushJoystickAxis(instanceId, 3, 16384);
+    PushJoystickButton(instanceId, 3, true);
+    PushJoystickHat(instanceId, SDL_HAT_RIGHTUP);
 
     DIJOYSTATE2 state = {};
     ASSERT_EQ(DI_OK, joystick->GetDeviceState(sizeof(state), &state));
@@ -259,7 +241,7 @@ TEST_F(GlDirectInputTest, JoystickScalesAxesAndReportsButtonsAndHats)
 
     SDL_JoystickDetachVirtual(index);
     EXPECT_EQ(DIERR_INPUTLOST, joystick->GetDeviceState(sizeof(state), &state)) << "unplugged";
-    EXPECT_TRUE(FAILED(joystick->Acquire()));
+    EXPECT_EQ(DIERR_UNPLUGGED, joystick->Acquire());
 }
 
 TEST(DirectInputJoystickTest, HatsAreHundredthsOfADegreeClockwiseFromUp)

@@ -72,13 +72,6 @@ uint32_t ReadWindowPixel(int x, int y)
     return ReadWindow(x, y, 1, 1)[0];
 }
 
-// Black, white or a grey between: what black text leaves on white.
-bool IsGrey(uint32_t pixel)
-{
-    const uint32_t blue = pixel & 0xFF;
-    return pixel == (blue | (blue << 8) | (blue << 16));
-}
-
 // A 640 x 480 window, a game folder with a bitmap in it, and a paint in
 // progress, as in the splash screen.
 class GlWin32Gdi : public ::testing::Test {
@@ -230,62 +223,6 @@ TEST_F(GlWin32Gdi, DrawingLeavesTheContextStateAlone)
     EXPECT_EQ(GL_NO_ERROR, static_cast<int>(glGetError()));
     // Texturing and blending were off for the copy itself.
     EXPECT_EQ(At(m_Image, 40, 20) & kRgbMask, ReadWindowPixel(40, 20));
-}
-
-TEST_F(GlWin32Gdi, ShowsTheShippedSplash)
-{
-    ScopedWorkingDir gameDir(KELM_GAME_DIR);
-    HBITMAP splash = static_cast<HBITMAP>(
-        LoadImageA(nullptr, "Assets\\Images\\corvane_splash.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    ASSERT_NE(nullptr, splash);
-    HDC memory = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(memory, splash);
-    EXPECT_TRUE(BitBlt(m_hdc, 0, 0, kClientWidth, kClientHeight, memory, 0, 0, SRCCOPY));
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    DeleteObject(splash);
-
-    // The pale band along the top, where the loading text goes.
-    EXPECT_EQ(0xECE2D0u, ReadWindowPixel(5, 5));
-    EXPECT_EQ(0xECE2D0u, ReadWindowPixel(kClientWidth - 1, 0));
-    // The dark street along the bottom.
-    EXPECT_EQ(0x08060Eu, ReadWindowPixel(kClientWidth / 2, kClientHeight - 1));
-}
-
-TEST_F(GlWin32Gdi, SplashTextIsBlackInkAtTheTopLeft)
-{
-    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-    ASSERT_NE(0, FillRect(m_hdc, &m_Paint.rcPaint, white));
-    DeleteObject(white);
-    EXPECT_EQ(OPAQUE, SetBkMode(m_hdc, TRANSPARENT));
-    SetTextColor(m_hdc, RGB(0, 0, 0));
-    SIZE cell = {};
-    ASSERT_TRUE(GetTextExtentPoint32A(m_hdc, kLoading, kLoadingLength, &cell));
-    EXPECT_TRUE(TextOutA(m_hdc, 0, 0, kLoading, kLoadingLength));
-
-    const int margin = 8;
-    const int width = cell.cx + margin;
-    const std::vector<uint32_t> pixels = ReadWindow(0, 0, width, cell.cy + margin);
-    int black = 0;
-    int ground = 0;
-    int blackNearTheLeft = 0;
-    for (int y = 0; y < cell.cy + margin; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const uint32_t pixel = pixels[y * width + x];
-            if (x >= cell.cx || y >= cell.cy) {
-                ASSERT_EQ(kWhite, pixel) << x << "," << y;
-                continue;
-            }
-            ASSERT_TRUE(IsGrey(pixel)) << std::hex << pixel;
-            black += pixel == kBlack ? 1 : 0;
-            ground += pixel == kWhite ? 1 : 0;
-            blackNearTheLeft += pixel == kBlack && x < cell.cy / 4 ? 1 : 0;
-        }
-    }
-    EXPECT_GT(black, 60);
-    EXPECT_GT(blackNearTheLeft, 5); // the L's stem
-    // Transparent: between the strokes the white shows through.
-    EXPECT_GT(ground, cell.cx * cell.cy / 2);
 }
 
 TEST_F(GlWin32Gdi, OpaqueTextFillsItsCell)
