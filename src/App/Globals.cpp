@@ -16,6 +16,7 @@
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
+#include "Level/WaterGrid.h"
 #include "Physics/Physics.h"
 #include "Sound/Radio.h"
 #include "Sound/Sound.h"
@@ -43,6 +44,7 @@ CInGameMouse g_InGameMouse;
 CCollisionObject g_CollisionScratch;
 CVertexShaders g_VertexShaders;
 CComplexObject g_Sphere;
+CWaterGrid g_WaterGrid;
 COccHOMViewport g_VisibilityTester;
 
 // Plain statics: the active camera is set at start-up, the culling matrix
