@@ -159,6 +159,22 @@ TEST_F(CTerrainTest, AMeshListOfTwoByTwoCellsFillsItsSamplesFromTheMeshes)
     EXPECT_NE(std::string::npos, Log().find("Terrain cell mesh failed to load: Assets\\Meshes\\Cells\\cell_1_1.x"));
 }
 
+TEST_F(CTerrainTest, VerticesOutsideTheGridAreSkippedAndLoggedOncePerMesh)
+{
+    // The second cell's mesh lies five cells further on: none of it fits.
+    m_Dir.Write("Assets/Meshes/Cells/cell_0_0.x", CellMeshText(0, 0, Bumpy));
+    m_Dir.Write("Assets/Meshes/Cells/far.x", CellMeshText(5, 0, Bumpy));
+    m_Dir.Write("Scripts/Levels/List.txt", "2 1 Cells\\cell_0_0.x Cells\\far.x\n");
+    LoadTerrain("MeshList Scripts\\Levels\\List.txt\n");
+    ASSERT_EQ(65, m_pTerrain->GetSamplesPerRow());
+    EXPECT_FLOAT_EQ(Bumpy(32, 10), m_pTerrain->GetHeights()[10 * 65 + 32]);
+    EXPECT_FLOAT_EQ(CTerrain::UNSET_HEIGHT, m_pTerrain->GetHeights()[10 * 65 + 40]);
+    const std::string line = "Terrain cell mesh has vertices outside the terrain: Assets\\Meshes\\Cells\\far.x";
+    const std::string log = Log();
+    ASSERT_NE(std::string::npos, log.find(line));
+    EXPECT_EQ(std::string::npos, log.find(line, log.find(line) + 1));
+}
+
 TEST_F(CTerrainTest, CellsOfPositions)
 {
     WriteMeshList(2, 2, Bumpy);
