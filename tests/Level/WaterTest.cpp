@@ -17,6 +17,7 @@
 #include "platform/d3dx8/XMeshText.h"
 #include "platform/novodex/NxPhysics.h"
 #include "support/FatalTrap.h"
+#include "support/SteadyFrames.h"
 
 namespace {
 
@@ -33,14 +34,6 @@ public:
     }
     std::vector<CDamageInfo> m_Received;
 };
-
-// The frame timer at a steady `milliseconds` a frame.
-void SteadyFrames(uint32_t milliseconds)
-{
-    g_FrameTimer = CFrameTimer();
-    for (uint32_t frame = 1; frame <= CFrameTimer::WINDOW_FRAMES + 1; ++frame)
-        g_FrameTimer.Update(frame * milliseconds);
-}
 
 class WaterFixture : public DisplayFixture {
 protected:
@@ -123,7 +116,7 @@ protected:
     {
         WaterFixture::SetUp();
         ASSERT_TRUE(g_Physics.Init());
-        SteadyFrames(16);
+        SetSteadyFrameTime(16);
     }
     void TearDown() override
     {
@@ -222,7 +215,7 @@ TEST_F(CWaterGridTest, TheGridSpansTheScreenAndTheTexture)
 
 TEST_F(CWaterGridTest, TheRippleCycleKicksEasesAndStartsAgain)
 {
-    SteadyFrames(125);
+    SetSteadyFrameTime(125);
     ASSERT_FLOAT_EQ(0.125f, g_FrameTimer.GetFrameTime());
     g_RandomTable.Fill(1234);
     CRandomTable draws = g_RandomTable;

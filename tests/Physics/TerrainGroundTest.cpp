@@ -8,6 +8,7 @@
 #include "Core/Clock.h"
 #include "Physics/Physics.h"
 #include "platform/novodex/NxPhysics.h"
+#include "support/SteadyFrames.h"
 
 namespace {
 
@@ -24,9 +25,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(g_Physics.Init());
-        g_FrameTimer = CFrameTimer();
-        for (uint32_t frame = 1; frame <= CFrameTimer::WINDOW_FRAMES; ++frame)
-            g_FrameTimer.Update(frame * FRAME_MILLISECONDS);
+        SetSteadyFrameTime(FRAME_MILLISECONDS);
         const std::vector<float> heights(SAMPLES * SAMPLES, GROUND);
         ASSERT_TRUE(g_Physics.CreateTerrainActor(SAMPLES, SAMPLES, SPACING, ORIGIN, heights.data(), heights.size()));
     }
