@@ -19,6 +19,9 @@
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
+#include "Level/Terrain.h"
+#include "Level/WaterGrid.h"
+#include "Level/WaterPlane.h"
 #include "Physics/Physics.h"
 #include "Sound/Radio.h"
 #include "Sound/SFX3D.h"
@@ -156,6 +159,7 @@ void CGame::InitGame()
     SetUpCollisionScratch();
     g_VertexShaders.SetFiles();
     g_VertexShaders.CreateAll();
+    g_WaterGrid.Build();
 }
 
 void CGame::ShutdownGame()
@@ -179,7 +183,9 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CInGameMouse>("Scripts\\Mouses.txt");
     LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
     LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+    LoadAssetsFromScript<CWaterPlane>("Scripts\\WaterPlanes.txt");
     LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+    LoadAssetsFromScript<CTerrain>("Scripts\\Terrains.txt");
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
     LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
     ResolveComplexObjectSubGroups();

@@ -18,6 +18,7 @@
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
+#include "Level/WaterGrid.h"
 #include "Physics/Physics.h"
 #include "Sound/Radio.h"
 #include "Sound/Sound.h"
@@ -47,6 +48,7 @@ CCollisionObject g_CollisionScratch;
 CVertexShaders g_VertexShaders;
 CComplexObject g_Sphere;
 CCrimeManager g_CrimeFile;
+CWaterGrid g_WaterGrid;
 COccHOMViewport g_VisibilityTester;
 
 // Plain statics: the active camera is set at start-up, the culling matrix

@@ -38,6 +38,9 @@ public:
     // A car's list that the contact report adds its tyre contacts to; null
     // for everything else.
     virtual std::vector<CTireContact>* GetTireContacts();
+    // Draws the object where a terrain cell holds it; most objects are drawn
+    // by the level's render queue instead and do nothing here.
+    virtual void Render() {}
 
     // Sets the self link and makes its address the user data of the actor
     // and each of its shapes.

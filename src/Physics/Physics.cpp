@@ -25,6 +25,10 @@ const NxU32 MAX_TIRE_PATCHES = 10;
 const NxU32 MAX_TIRE_PATCH_POINTS = 10;
 
 enum { FLOATS_PER_VERTEX = 3, INDICES_PER_TRIANGLE = 3, TRIANGLES_PER_QUAD = 2 };
+// The ground is solid from its surface down this far: what sinks in is
+// pushed back up rather than falling out of the world.
+const float TERRAIN_VERTICAL_EXTENT = -1000.0f;
+const float TERRAIN_CONVEX_EDGE_THRESHOLD = 0.001f;
 
 ContactReport g_ContactReport;
 
@@ -243,6 +247,9 @@ bool CPhysics::CreateTerrainActor(uint32_t samplesPerRow, uint32_t rows, float s
     mesh.triangleStrideBytes = INDICES_PER_TRIANGLE * sizeof(uint32_t);
     mesh.points = vertices.data();
     mesh.triangles = indices.data();
+    mesh.heightFieldVerticalAxis = NX_Y;
+    mesh.heightFieldVerticalExtent = TERRAIN_VERTICAL_EXTENT;
+    mesh.convexEdgeThreshold = TERRAIN_CONVEX_EDGE_THRESHOLD;
     NxTriangleMesh* cooked = m_pSDK->createTriangleMesh(mesh);
     if (cooked == nullptr)
         return false;

@@ -20,6 +20,7 @@ from canvas import Canvas  # noqa: E402
 from rgba import RgbaImage  # noqa: E402
 import character  # noqa: E402
 import sound  # noqa: E402
+import terrain  # noqa: E402
 from sound import SAMPLE_RATE  # noqa: E402
 
 SPLASH_WIDTH = 640
@@ -598,6 +599,7 @@ ASSETS = {
     "Assets/Music/kelm_fm.ogg": kelm_fm_loop,
 }
 ASSETS.update(character.ASSETS)
+ASSETS.update(terrain.ASSETS)
 
 
 def write_if_changed(path, data):

@@ -13,6 +13,7 @@
 #include "platform/novodex/NxCapsuleShape.h"
 #include "platform/novodex/NxSphereShape.h"
 #include "platform/novodex/NxTriangleMesh.h"
+#include "platform/novodex/NxHeightFieldGround.h"
 #include "platform/novodex/NxTriangleMeshShape.h"
 
 namespace {
@@ -138,6 +139,8 @@ NxTriangleMeshShape::NxTriangleMeshShape(NxActor& actor, const NxTriangleMeshSha
     : NxShape(actor, desc, MakeMeshShape(*desc.meshData)), m_Mesh(*desc.meshData)
 {
     m_Mesh.addReference();
+    if (m_Mesh.isHeightField())
+        m_pGround = std::make_unique<NxHeightFieldGround>(*this);
 }
 
 NxTriangleMeshShape::~NxTriangleMeshShape()

@@ -78,6 +78,10 @@ std::unique_ptr<NxTriangleMesh> NxTriangleMesh::cook(const NxTriangleMeshDesc& d
         }
     }
 
+    if (std::isfinite(desc.heightFieldVerticalExtent)) {
+        mesh->m_HeightFieldAxis = desc.heightFieldVerticalAxis;
+        mesh->m_HeightFieldExtent = desc.heightFieldVerticalExtent;
+    }
     mesh->m_pVertexArray = std::make_unique<btTriangleIndexVertexArray>(
         static_cast<int>(desc.numTriangles), mesh->m_Indices.data(), INDICES_PER_TRIANGLE * sizeof(int),
         static_cast<int>(desc.numVertices), mesh->m_Vertices.data(), FLOATS_PER_VERTEX * sizeof(float));

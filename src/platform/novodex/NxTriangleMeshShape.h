@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/novodex/NxShape.h"
 
+class NxHeightFieldGround;
 class NxTriangleMesh;
 
 // Triangle meshes collide as static geometry: give them to static actors.
@@ -22,4 +25,6 @@ public:
 
 private:
     NxTriangleMesh& m_Mesh;
+    // The solid below a height field's surface; null for other meshes.
+    std::unique_ptr<NxHeightFieldGround> m_pGround;
 };

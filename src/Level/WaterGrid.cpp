@@ -1,0 +1,132 @@
+#include "Level/WaterGrid.h"
+
+#include "Core/Clock.h"
+#include "Display/Display.h"
+#include "platform/d3dx8/D3DX8Math.h"
+
+namespace {
+
+const float CYCLE_SECONDS = 1.0f;
+const float EASING_START = 0.5f;
+// The easing half moves a vertex the whole way in 1 / EASING_RATE seconds.
+const float EASING_RATE = 2.0f;
+const float KICK_RANGE = 0.1f;
+const float JITTER_RANGE = 0.012f;
+const float RANDOM_SCALE = 1.0f / float(CRandomTable::MAX_VALUE);
+
+// A random offset from -range / 2 to range / 2.
+float RandomOffset(float range)
+{
+    return g_RandomTable.Next() * RANDOM_SCALE * range - range * 0.5f;
+}
+
+// The grid's rest coordinates run from 0 to 1 over its 63 steps, so that it
+// covers the screen and the reflection to their edges.
+float RestCoordinate(uint32_t index, uint32_t count)
+{
+    return float(index) / float(count - 1);
+}
+
+} // namespace
+
+void CWaterGrid::Build()
+{
+    m_fPhaseTime = 0.0f;
+    m_u32Columns = COLUMNS;
+    m_u32Rows = ROWS;
+    m_u32TriangleCount = TRIANGLE_COUNT;
+    m_u32IndexCount = INDEX_COUNT;
+    m_u32VertexCount = VERTEX_COUNT;
+    m_bEasing = false;
+
+    m_Vertices.resize(VERTEX_COUNT);
+    for (uint32_t r = 0; r < ROWS; ++r) {
+        for (uint32_t c = 0; c < COLUMNS; ++c) {
+            const float u = RestCoordinate(c, COLUMNS);
+            const float v = RestCoordinate(r, ROWS);
+            m_Vertices[r * COLUMNS + c] = {2.0f * u - 1.0f, 1.0f - 2.0f * v, 0.0f, DIFFUSE, u, v};
+        }
+    }
+    m_Indices.clear();
+    m_Indices.reserve(INDEX_COUNT);
+    for (uint16_t r = 0; r + 1 < ROWS; ++r) {
+        for (uint16_t c = 0; c + 1 < COLUMNS; ++c) {
+            const uint16_t a = static_cast<uint16_t>(r * COLUMNS + c);
+            m_Indices.insert(m_Indices.end(), {a, uint16_t(a + 1), uint16_t(a + COLUMNS + 1)});
+            m_Indices.insert(m_Indices.end(), {a, uint16_t(a + COLUMNS + 1), uint16_t(a + COLUMNS)});
+        }
+    }
+    m_RippleTargets.assign(VERTEX_COUNT, RippleTarget{0.0f, 0.0f});
+}
+
+void CWaterGrid::UpdateRipples()
+{
+    if (m_Vertices.empty())
+        return;
+    const float frameTime = g_FrameTimer.GetFrameTime();
+    m_fPhaseTime += frameTime;
+    if (m_fPhaseTime >= CYCLE_SECONDS) {
+        m_fPhaseTime = 0.0f;
+        return;
+    }
+    if (m_fPhaseTime >= EASING_START) {
+        Ease(frameTime);
+        return;
+    }
+    Kick(frameTime);
+}
+
+void CWaterGrid::Ease(float frameTime)
+{
+    if (!m_bEasing) {
+        for (uint32_t k = 0; k < VERTEX_COUNT; ++k) {
+            const Vertex& vertex = m_Vertices[k];
+            RippleTarget& target = m_RippleTargets[k];
+            target.du = RestCoordinate(k % COLUMNS, COLUMNS) + RandomOffset(JITTER_RANGE) - vertex.u;
+            target.dv = RestCoordinate(k / COLUMNS, ROWS) + RandomOffset(JITTER_RANGE) - vertex.v;
+        }
+    }
+    for (uint32_t k = 0; k < VERTEX_COUNT; ++k) {
+        m_Vertices[k].u += EASING_RATE * frameTime * m_RippleTargets[k].du;
+        m_Vertices[k].v += EASING_RATE * frameTime * m_RippleTargets[k].dv;
+    }
+    m_bEasing = true;
+}
+
+// One frame of drift, then straight on to the easing half.
+void CWaterGrid::Kick(float frameTime)
+{
+    for (Vertex& vertex : m_Vertices) {
+        vertex.u += frameTime * RandomOffset(KICK_RANGE);
+        vertex.v += frameTime * RandomOffset(KICK_RANGE);
+    }
+    m_bEasing = false;
+    m_fPhaseTime = EASING_START;
+}
+
+void CWaterGrid::Render() const
+{
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    if (device == nullptr || m_Vertices.empty())
+        return;
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    D3DXMATRIX view;
+    D3DXMATRIX projection;
+    device->GetTransform(D3DTS_VIEW, &view);
+    device->GetTransform(D3DTS_PROJECTION, &projection);
+    D3DXMATRIX screen;
+    D3DXMatrixOrthoOffCenterLH(&screen, -1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 1.0f);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetTransform(D3DTS_VIEW, &identity);
+    device->SetTransform(D3DTS_PROJECTION, &screen);
+
+    device->SetTexture(0, g_RenderReflection);
+    device->SetVertexShader(FVF);
+    device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, m_u32VertexCount, m_u32TriangleCount, m_Indices.data(),
+                                   D3DFMT_INDEX16, m_Vertices.data(), sizeof(Vertex));
+
+    device->SetTransform(D3DTS_VIEW, &view);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+}
