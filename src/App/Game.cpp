@@ -17,6 +17,10 @@
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
+#include "Level/GameTimer.h"
+#include "Level/Node.h"
+#include "Level/Sidewalk.h"
+#include "Level/TrafficLights.h"
 #include "Physics/Physics.h"
 #include "Sound/Radio.h"
 #include "Sound/SFX3D.h"
@@ -30,6 +34,7 @@ const char* const DEBUG_SPHERE = "Sphere";
 // Start-up stops without these: they prove the texture script was read.
 const char* const REQUIRED_TEXTURES[] = {"Test1", "Test2"};
 const char* const DEFAULT_CURSOR = "default";
+const char* const MAIN_GAME_TIMER = "MainGameTimer";
 const char* const MENU_POINTER = "arrowup";
 
 // The shared collision record: one box about the size of a person.
@@ -125,6 +130,9 @@ void CGame::InitGame()
     g_TextMaster.Enable();
     g_Radio.LoadStations();
 
+    CGameTimer* gameTimer = nullptr;
+    g_AssetManager.GetAsset(MAIN_GAME_TIMER, gameTimer, true);
+    g_GameTimer = *gameTimer;
     CInGameMouse* cursor = nullptr;
     g_AssetManager.GetAsset(DEFAULT_CURSOR, cursor, true);
     g_InGameMouse = *cursor;
@@ -134,6 +142,9 @@ void CGame::InitGame()
     g_InGameMouse.SetWindowsCursorShown(false);
 
     g_LocalController.Start();
+    g_RoadNodes.Init();
+    g_SidewalkNodes.Init();
+    g_TrafficLights.Init();
 
     CComplexObject* sphere = nullptr;
     g_AssetManager.GetAsset(DEBUG_SPHERE, sphere, true);
@@ -170,6 +181,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
     LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
     LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
+    LoadAssetsFromScript<CGameTimer>("Scripts\\GameTimer.txt");
 }
 
 void CGame::Frame()
