@@ -19,7 +19,11 @@
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
+#include "Level/GameTimer.h"
+#include "Level/Node.h"
+#include "Level/Sidewalk.h"
 #include "Level/Terrain.h"
+#include "Level/TrafficLights.h"
 #include "Level/WaterGrid.h"
 #include "Level/WaterPlane.h"
 #include "Physics/Physics.h"
@@ -36,6 +40,7 @@ const char* const PLAYER_PROTOTYPE = "Lizard";
 // Start-up stops without these: they prove the texture script was read.
 const char* const REQUIRED_TEXTURES[] = {"Test1", "Test2"};
 const char* const DEFAULT_CURSOR = "default";
+const char* const MAIN_GAME_TIMER = "MainGameTimer";
 const char* const MENU_POINTER = "arrowup";
 const char* const INPUT_FAILED = "Unable to start the keyboard and the mouse; the game runs without input";
 
@@ -138,6 +143,9 @@ void CGame::InitGame()
     g_AssetManager.GetAsset(PLAYER_PROTOTYPE, player, true);
     g_Player = *player;
 
+    CGameTimer* gameTimer = nullptr;
+    g_AssetManager.GetAsset(MAIN_GAME_TIMER, gameTimer, true);
+    g_GameTimer = *gameTimer;
     CInGameMouse* cursor = nullptr;
     g_AssetManager.GetAsset(DEFAULT_CURSOR, cursor, true);
     g_InGameMouse = *cursor;
@@ -147,6 +155,9 @@ void CGame::InitGame()
     g_InGameMouse.SetWindowsCursorShown(false);
 
     g_LocalController.Start();
+    g_RoadNodes.Init();
+    g_SidewalkNodes.Init();
+    g_TrafficLights.Init();
 
     g_PlayerActor = &g_Player;
     g_PlayerActor->UpdateCollision();
@@ -192,6 +203,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
     LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
     LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
+    LoadAssetsFromScript<CGameTimer>("Scripts\\GameTimer.txt");
     LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
 }
 

@@ -18,6 +18,10 @@
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
+#include "Level/GameTimer.h"
+#include "Level/Node.h"
+#include "Level/Sidewalk.h"
+#include "Level/TrafficLights.h"
 #include "Level/WaterGrid.h"
 #include "Physics/Physics.h"
 #include "Sound/Radio.h"
@@ -30,6 +34,7 @@ CCamera g_FreeCamera;
 CCamera g_CinemaCamera;
 CClock g_Clock;
 CFrameTimer g_FrameTimer;
+CGameTimer g_GameTimer;
 CTextMaster g_TextMaster;
 CFontDesc g_FontVerdana13("Verdana", false, false, true, 13, 0.5f);
 CFontDesc g_FontVerdana8("Verdana", false, false, true, 8, 0.5f);
@@ -44,6 +49,9 @@ CLocalController g_LocalController;
 CGameActor g_Player;
 CPhysics g_Physics;
 CInGameMouse g_InGameMouse;
+CRoadNodeList g_RoadNodes;
+CSidewalkNodeList g_SidewalkNodes;
+CTrafficLights g_TrafficLights;
 CCollisionObject g_CollisionScratch;
 CVertexShaders g_VertexShaders;
 CComplexObject g_Sphere;

@@ -18,6 +18,10 @@
 #include "App/Game.h"
 #include "Display/Display.h"
 #include "Display/DisplayFixture.h"
+#include "Level/GameTimer.h"
+#include "Level/Node.h"
+#include "Level/Sidewalk.h"
+#include "Level/TrafficLights.h"
 #include "platform/d3d8/D3D8Platform.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/TempDir.h"
@@ -213,6 +217,10 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
     EXPECT_TRUE(s_PlayerHadBody) << "the player, a copy of \"Lizard\", stood on a body";
     EXPECT_EQ("Lizard", g_Player.GetName());
     EXPECT_EQ(nullptr, g_Player.m_PhysicsObject.m_pActor) << "released before the scene";
+    EXPECT_EQ("MainGameTimer", g_GameTimer.GetName()) << "the clock is a copy of the prototype";
+    EXPECT_GT(g_RoadNodes.GetNodeCount(), 0u);
+    EXPECT_GT(g_SidewalkNodes.GetNodeCount(), 0u);
+    EXPECT_EQ(1u, g_TrafficLights.GetLightCount());
     const std::string log = dir.Read("log.txt");
     EXPECT_EQ(0u, log.find("\n- Logging started ")) << log;
     EXPECT_EQ(std::string::npos, log.find("Error in")) << log;
