@@ -4,6 +4,20 @@
 // child indices shift when a child goes) and gives the point the shapes'
 // combined material. After each simulate the touching manifolds are gathered
 // per actor pair into the contact buffer; fetchResults hands them out.
+//
+// Car tyres. A capsule on a spring material on a dynamic actor is no child
+// of its actor's compound: Bullet never sees it (TireSolver.cpp). Each step,
+// inside the constraint phase, it casts one ray down its axis from its upper
+// end to its lower end, against every responding shape in groups 0 to 14 but
+// its own car's and its doors'. Where the ray meets ground, an implicit spring
+// (stable at any stiffness and damping) pushes along the ground's normal, side
+// grip acts along the capsule's column 0 up to friction times that push, and
+// nothing acts along the rolling direction: the game drives and brakes. The
+// tyre's last touching step of a simulate call becomes one contact record, a
+// shape pair of the capsule and the ground with one point at the ray's hit,
+// joined to the pair of the two actors. What it does not do: rays never hit a
+// tyre, and a kerb higher than the tyre's ray start meets the body's boxes,
+// not the wheel.
 
 #include "platform/novodex/NxScene.h"
 

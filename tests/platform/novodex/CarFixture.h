@@ -1,26 +1,22 @@
 #pragma once
-// The test car on a triangle-mesh ground laid out as the terrain actor's: a
-// 1200 kg box of 1.8 x 1.2 x 4.2 m on four tyre capsules (radius 0.35,
-// length 0.5) at (+-0.8, -0.35, +-1.5), pointing down, on a spring of
-// 30000, damper 3000, friction 1.
+// The test car on its ground (TestCar.h), flat, sloping 5 % sideways, or with
+// 8 cm bumps every 7 m, in the fixture's scene with its contact report.
 
-#include <cmath>
 #include <vector>
 
 #include "platform/novodex/SceneFixture.h"
+#include "platform/novodex/TestCar.h"
 
 class CarFixture : public SceneFixture {
 protected:
-    static constexpr NxReal CAR_MASS = 1200.0f;
-    static constexpr NxReal SPRING = 30000.0f;
-    static constexpr NxReal DAMPER = 3000.0f;
-    static constexpr NxReal TIRE_RADIUS = 0.35f;
-    static constexpr NxReal TIRE_HEIGHT = 0.5f;
-    static constexpr NxReal TIRE_Y = -0.35f;
-    static constexpr NxReal TIRE_X = 0.8f;
-    static constexpr NxReal TIRE_Z = 1.5f;
+    static constexpr NxReal CAR_MASS = TestCar::MASS;
+    static constexpr NxReal TIRE_RADIUS = TestCar::TIRE_RADIUS;
+    static constexpr NxReal TIRE_HEIGHT = TestCar::TIRE_HEIGHT;
+    static constexpr NxReal TIRE_X = TestCar::TIRE_X;
+    static constexpr NxReal TIRE_Y = TestCar::TIRE_Y;
+    static constexpr NxReal TIRE_Z = TestCar::TIRE_Z;
+    static constexpr int TIRES = TestCar::TIRES;
     static constexpr NxReal GRAVITY = 9.8f;
-    static constexpr int TIRES = 4;
     // Tyres 0 and 1 at the front (+z), 2 and 3 at the rear.
     static constexpr int REAR_LEFT = 2;
 
@@ -42,65 +38,32 @@ protected:
     static NxReal GroundHeight(Ground ground, NxReal x, NxReal z)
     {
         const NxReal slope = 0.05f;
-        const int bumpEvery = 7;
-        const NxReal bump = 0.08f;
         switch (ground) {
         case FLAT:
             return 0.0f;
         case SIDE_SLOPE:
             return slope * x;
         case BUMPS:
-            return static_cast<int>(std::lround(z)) % bumpEvery == 0 ? bump : 0.0f;
+            return TestCar::BumpHeight(z);
         }
         return 0.0f;
     }
 
-    // Rows along z, columns along x, 1 m apart, triangulated as the terrain.
     NxActor* MakeTerrain(Ground ground, NxReal minX = -40.0f, NxReal minZ = -20.0f, int columns = 81, int rows = 141)
     {
-        m_Vertices.clear();
-        m_Indices.clear();
-        for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < columns; ++c) {
-                const NxReal x = minX + c;
-                const NxReal z = minZ + r;
-                m_Vertices.insert(m_Vertices.end(), {x, GroundHeight(ground, x, z), z});
-            }
-        }
-        for (int r = 0; r + 1 < rows; ++r) {
-            for (int c = 0; c + 1 < columns; ++c) {
-                const NxU32 a = r * columns + c;
-                const NxU32 x = static_cast<NxU32>(columns);
-                m_Indices.insert(m_Indices.end(), {a, a + x, a + x + 1, a, a + x + 1, a + 1});
-            }
-        }
-        NxTriangleMeshDesc mesh;
-        mesh.numVertices = static_cast<NxU32>(m_Vertices.size() / 3);
-        mesh.numTriangles = static_cast<NxU32>(m_Indices.size() / 3);
-        mesh.pointStrideBytes = 3 * sizeof(float);
-        mesh.triangleStrideBytes = 3 * sizeof(NxU32);
-        mesh.points = m_Vertices.data();
-        mesh.triangles = m_Indices.data();
-        NxTriangleMeshShapeDesc shape;
-        shape.meshData = m_pSDK->createTriangleMesh(mesh);
-        NxActorDesc desc;
-        desc.shapes.push_back(&shape);
-        m_pGround = m_pScene->createActor(desc);
+        m_pGround = TestCar::MakeGround(*m_pSDK, *m_pScene, m_Vertices, m_Indices, minX, minZ, columns, rows,
+                                        [ground](NxReal x, NxReal z) { return GroundHeight(ground, x, z); });
         return m_pGround;
     }
 
-    NxMaterialIndex TireMaterial(NxReal spring = SPRING, NxReal damper = DAMPER, NxReal target = 0.0f)
+    NxMaterialIndex TireMaterial(NxReal spring = TestCar::SPRING, NxReal damper = TestCar::DAMPER,
+                                 NxReal target = 0.0f)
     {
-        const NxSpringDesc springDesc(spring, damper, target);
-        NxMaterial material;
-        material.dynamicFriction = 1.0f;
-        material.staticFriction = 1.0f;
-        material.spring = &springDesc;
-        return m_pSDK->addMaterial(material);
+        return TestCar::AddTireMaterial(*m_pSDK, spring, damper, target);
     }
 
     // How deep each tyre sinks with the car at rest.
-    static NxReal Sag(NxReal spring = SPRING, NxReal target = 0.0f)
+    static NxReal Sag(NxReal spring = TestCar::SPRING, NxReal target = 0.0f)
     {
         return CAR_MASS * GRAVITY / (TIRES * spring) + target;
     }
@@ -108,32 +71,9 @@ protected:
     // The actor's height above flat ground with its tyres sunk by `sag`.
     static NxReal RestHeight(NxReal sag) { return -TIRE_Y + 0.5f * TIRE_HEIGHT + TIRE_RADIUS - sag; }
 
-    static NxMat33 Down() { return NxMat33(NxVec3(-1, 0, 0), NxVec3(0, -1, 0), NxVec3(0, 0, 1)); }
-
     NxActor* MakeCar(const NxVec3& position, NxMaterialIndex tireMaterial)
     {
-        NxBoxShapeDesc box;
-        box.dimensions = NxVec3(0.9f, 0.6f, 2.1f);
-        NxCapsuleShapeDesc tires[TIRES];
-        NxBodyDesc body;
-        body.mass = CAR_MASS;
-        NxActorDesc desc;
-        desc.globalPose.t = position;
-        desc.body = &body;
-        desc.shapes.push_back(&box);
-        for (int i = 0; i < TIRES; ++i) {
-            tires[i].radius = TIRE_RADIUS;
-            tires[i].height = TIRE_HEIGHT;
-            tires[i].materialIndex = tireMaterial;
-            tires[i].localPose = NxMat34(Down(), TirePosition(i));
-            desc.shapes.push_back(&tires[i]);
-        }
-        return m_pScene->createActor(desc);
-    }
-
-    static NxVec3 TirePosition(int i)
-    {
-        return NxVec3(i % 2 == 0 ? TIRE_X : -TIRE_X, TIRE_Y, i < 2 ? TIRE_Z : -TIRE_Z);
+        return TestCar::MakeCar(*m_pScene, position, tireMaterial);
     }
 
     // A car already at rest on flat ground.

@@ -302,6 +302,25 @@ TEST_F(PhysicsTire, ATyreIsAShapeThatRaysAndBodiesPass)
     NxShape* real = Tire(*realCar, 0);
     EXPECT_EQ(real, m_pScene->raycastClosestShape(NxRay(real->getGlobalPosition() + under + beside, left),
                                                   NX_ALL_SHAPES, hit));
+    // A real capsule resized gets new geometry: the ray meets it further out.
+    const NxReal before = hit.distance;
+    Tire(*realCar, 0)->setRadius(0.45f);
+    EXPECT_EQ(real, m_pScene->raycastClosestShape(NxRay(real->getGlobalPosition() + under + beside, left),
+                                                  NX_ALL_SHAPES, hit));
+    EXPECT_LT(hit.distance, before - 0.05f);
+
+    // On a static actor a spring capsule is inert.
+    NxActor* wall = MakeBox(NxVec3(0, 0.5f, -10.0f), NxVec3(0.5f, 0.5f, 0.5f));
+    ASSERT_NE(nullptr, wall);
+    NxCapsuleShapeDesc inert;
+    inert.materialIndex = TireMaterial();
+    inert.localPose.t = NxVec3(0, 2.0f, 0);
+    NxShape* post = wall->createShape(inert);
+    ASSERT_NE(nullptr, post);
+    EXPECT_TRUE(post->isVirtual());
+    EXPECT_EQ(nullptr, m_pScene->raycastClosestShape(NxRay(post->getGlobalPosition() + beside, left),
+                                                     NX_ALL_SHAPES, hit));
+
     Frames(0.5f);
     EXPECT_EQ(&link, tire->userData);
     EXPECT_EQ(5u, tire->getGroup());
@@ -317,7 +336,7 @@ TEST_F(PhysicsTire, TyresCountInTheMassByTheirVolumeAndPlace)
         NxActor* actor = MakeBox(NxVec3(5.0f * i, 10.0f, 0), NxVec3(0.5f, 0.5f, 0.5f), 1.0f);
         ASSERT_NE(nullptr, actor);
         NxCapsuleShapeDesc capsule;
-        capsule.localPose = NxMat34(Down(), far);
+        capsule.localPose = NxMat34(TestCar::Down(), far);
         capsule.materialIndex = materials[i];
         ASSERT_NE(nullptr, actor->createShape(capsule));
         ASSERT_TRUE(actor->updateMassFromShapes(0.0f, 10.0f));
