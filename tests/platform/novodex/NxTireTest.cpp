@@ -166,11 +166,14 @@ TEST_F(PhysicsTire, ATyreOnADynamicBoxPressesItDown)
     EXPECT_LT(box->getGlobalPosition().y, unloaded - 2.0f * MILLIMETRE);
 }
 
-TEST_F(PhysicsTire, GroundThatDoesNotRespondOrIsWaterCarriesNoTyre)
+// Under three tyres: a box that does not respond, a water box and the car's
+// own door; each tyre rides on the ground below.
+TEST_F(PhysicsTire, NoTyreRidesOnWaterOnWhatDoesNotRespondOrOnItsDoor)
 {
     MakeTerrain(FLAT);
-    NxActor* ghost = MakeBox(NxVec3(TIRE_X, 0.1f, TIRE_Z), NxVec3(0.5f, 0.1f, 0.5f), 0.0f, NX_AF_DISABLE_RESPONSE);
-    NxActor* water = MakeBox(NxVec3(-TIRE_X, 0.1f, TIRE_Z), NxVec3(0.5f, 0.1f, 0.5f));
+    const NxVec3 slab(0.3f, 0.1f, 0.3f);
+    NxActor* ghost = MakeBox(TestCar::TirePosition(0) + NxVec3(0, 0.1f - TIRE_Y, 0), slab, 0.0f, NX_AF_DISABLE_RESPONSE);
+    NxActor* water = MakeBox(TestCar::TirePosition(1) + NxVec3(0, 0.1f - TIRE_Y, 0), slab);
     ASSERT_NE(nullptr, ghost);
     ASSERT_NE(nullptr, water);
     const NxCollisionGroup waterGroup = 31;
@@ -178,11 +181,60 @@ TEST_F(PhysicsTire, GroundThatDoesNotRespondOrIsWaterCarriesNoTyre)
 
     NxActor* car = MakeParkedCar();
     ASSERT_NE(nullptr, car);
+    const NxVec3 doorPosition = TestCar::TirePosition(2) + NxVec3(0, 0.1f - TIRE_Y, 0);
+    NxActor* door = MakeBox(doorPosition, slab, 1.0f);
+    ASSERT_NE(nullptr, door);
+    ASSERT_TRUE(door->updateMassFromShapes(0.0f, 1.0f));
+    NxRevoluteJointDesc hinge;
+    hinge.actor[0] = door;
+    hinge.actor[1] = car;
+    hinge.localAnchor[1] = doorPosition - car->getGlobalPosition();
+    ASSERT_NE(nullptr, m_pScene->createJoint(hinge));
+
     Frames(2.0f);
     EXPECT_NEAR(RestHeight(Sag()), car->getGlobalPosition().y, MILLIMETRE);
     EXPECT_EQ(4u, TireRecords(car, m_pGround).size());
     EXPECT_TRUE(TireRecords(car, ghost).empty());
     EXPECT_TRUE(TireRecords(car, water).empty());
+    EXPECT_TRUE(TireRecords(car, door).empty());
+}
+
+// The game releases a car's tyres from within the contact report when it
+// explodes: the records of that frame stay readable, and none follow.
+TEST_F(PhysicsTire, TyresReleasedDuringTheReportAreReadToItsEnd)
+{
+    class ReleasingReport : public NxUserContactReport {
+    public:
+        void onContactNotify(NxContactPair& pair, NxU32) override
+        {
+            for (NxActor* actor : pair.actors)
+                for (NxU32 i = 0; i < actor->getNbShapes(); ++i)
+                    if (actor->getShapes()[i]->isCapsule() != nullptr)
+                        actor->releaseShape(*actor->getShapes()[i]);
+            NxContactStreamIterator it(pair.stream);
+            while (it.goNextPair()) {
+                passedOver += (it.getShapeFlags() & NX_SF_IS_INVALID) != 0 ? 1 : 0;
+                while (it.goNextPatch())
+                    while (it.goNextPoint())
+                        depth += it.getSeparation();
+            }
+        }
+        int passedOver = 0;
+        NxReal depth = 0.0f;
+    };
+    MakeTerrain(FLAT);
+    NxActor* car = MakeParkedCar();
+    ASSERT_NE(nullptr, car);
+    ReleasingReport releasing;
+    m_pScene->setUserContactReport(&releasing);
+    Frame();
+    EXPECT_EQ(4, releasing.passedOver);
+    EXPECT_NEAR(-4.0f * Sag(), releasing.depth, 4.0f * MILLIMETRE);
+    EXPECT_EQ(1u, car->getNbShapes());
+
+    m_pScene->setUserContactReport(&m_Report);
+    Frame();
+    EXPECT_TRUE(TireRecords(car, m_pGround).empty());
 }
 
 TEST_F(PhysicsTire, TheDriveAtTheRearRecordsReachesItsSpeedStraight)
