@@ -15,6 +15,7 @@
 #include "platform/novodex/NxBoxShape.h"
 #include "platform/novodex/NxCapsuleShape.h"
 #include "platform/novodex/NxJoint.h"
+#include "platform/novodex/NxPhysicsSDK.h"
 #include "platform/novodex/NxScene.h"
 #include "platform/novodex/NxSphereShape.h"
 #include "platform/novodex/NxTriangleMeshShape.h"
@@ -64,32 +65,39 @@ std::unique_ptr<NxShape> MakeShape(NxActor& actor, const NxShapeDesc& desc)
     return nullptr;
 }
 
-// Mass, centre and principal axes of a compound whose children weigh
-// `masses`, in the compound's frame. Children without mass add nothing (and
-// triangle meshes, which have no inertia, are never asked for one).
-void PrincipalAxes(const btCompoundShape& compound, const std::vector<btScalar>& masses, btScalar totalMass,
-                   btTransform& principal, btVector3& inertia)
+// A shape's share of its actor's mass: its geometry at its place in the
+// mass frame.
+struct MassPart {
+    btTransform pose;
+    const btCollisionShape* geometry;
+    btScalar mass;
+};
+
+// Mass, centre and principal axes of parts weighing `totalMass` together, in
+// the mass frame. Parts without mass add nothing (and triangle meshes, which
+// have no inertia, are never asked for one).
+void PrincipalAxes(const std::vector<MassPart>& parts, btScalar totalMass, btTransform& principal,
+                   btVector3& inertia)
 {
     btVector3 centre(0, 0, 0);
-    for (int i = 0; i < compound.getNumChildShapes(); ++i)
-        centre += compound.getChildTransform(i).getOrigin() * masses[i];
+    for (const MassPart& part : parts)
+        centre += part.pose.getOrigin() * part.mass;
     centre /= totalMass;
 
     btMatrix3x3 tensor(0, 0, 0, 0, 0, 0, 0, 0, 0);
-    for (int i = 0; i < compound.getNumChildShapes(); ++i) {
-        if (masses[i] <= 0)
+    for (const MassPart& part : parts) {
+        if (part.mass <= 0)
             continue;
         btVector3 local;
-        compound.getChildShape(i)->calculateLocalInertia(masses[i], local);
-        const btTransform& child = compound.getChildTransform(i);
-        const btMatrix3x3 rotated = child.getBasis().scaled(local) * child.getBasis().transpose();
-        const btVector3 o = child.getOrigin() - centre;
+        part.geometry->calculateLocalInertia(part.mass, local);
+        const btMatrix3x3 rotated = part.pose.getBasis().scaled(local) * part.pose.getBasis().transpose();
+        const btVector3 o = part.pose.getOrigin() - centre;
         const btScalar o2 = o.length2();
         const btMatrix3x3 shift(o2 - o.x() * o.x(), -o.x() * o.y(), -o.x() * o.z(),
                                 -o.y() * o.x(), o2 - o.y() * o.y(), -o.y() * o.z(),
                                 -o.z() * o.x(), -o.z() * o.y(), o2 - o.z() * o.z());
         for (int row = 0; row < 3; ++row)
-            tensor[row] += rotated[row] + shift[row] * masses[i];
+            tensor[row] += rotated[row] + shift[row] * part.mass;
     }
 
     btMatrix3x3 axes;
@@ -146,8 +154,11 @@ NxActor::NxActor(NxScene& scene, const NxActorDesc& desc, NxU32 serial)
 
 NxActor::~NxActor()
 {
-    for (const auto& shape : m_Shapes)
+    for (const auto& shape : m_Shapes) {
         m_Scene.removeShapeTag(shape->m_ContactTag);
+        if (shape->m_bVirtual)
+            m_Scene.removeTire(*shape);
+    }
 }
 
 bool NxActor::createShapes(const NxActorDesc& desc)
@@ -180,24 +191,45 @@ NxShape* NxActor::createShape(const NxShapeDesc& desc)
     std::unique_ptr<NxShape> shape = MakeShape(*this, desc);
     if (!shape)
         return nullptr;
-    shape->m_LocalPose = localPose;
-    m_pCompound->addChildShape(ToBullet(m_MassFrame.getInverseRT() * localPose), shape->getCollisionShape());
+    shape->m_RigidLocalPose = localPose;
+    shape->m_bVirtual = isTireShape(desc);
+    if (!shape->m_bVirtual)
+        m_pCompound->addChildShape(ToBullet(m_MassFrame.getInverseRT() * localPose), shape->getCollisionShape());
     shape->m_ContactTag = m_Scene.addShapeTag(*shape);
     m_ShapeList.push_back(shape.get());
     m_Shapes.push_back(std::move(shape));
-    refreshInWorld(false);
-    return m_ShapeList.back();
+    NxShape& created = *m_ShapeList.back();
+    if (!created.m_bVirtual) {
+        refreshInWorld(false);
+        return &created;
+    }
+    // A tyre on a static actor has nothing to carry: it stays inert.
+    if (m_bDynamic)
+        m_Scene.addTire(created);
+    return &created;
+}
+
+// Tyre capsules ride on spring materials; every other shape is real geometry.
+bool NxActor::isTireShape(const NxShapeDesc& desc) const
+{
+    if (desc.getType() != NX_SHAPE_CAPSULE)
+        return false;
+    return m_Scene.getPhysicsSDK().combineMaterials(desc.materialIndex, desc.materialIndex).hasSpring;
 }
 
 void NxActor::releaseShape(NxShape& shape)
 {
     if (&shape.getActor() != this || shape.m_bReleasePending)
         return;
-    // The last shape stays: a body without geometry has no bounds to sort.
-    const auto kept = std::count_if(m_Shapes.begin(), m_Shapes.end(),
-                                    [](const std::unique_ptr<NxShape>& owned) { return !owned->m_bReleasePending; });
-    if (kept <= 1)
+    // The last real shape stays: a body without geometry has no bounds to sort.
+    const auto kept = std::count_if(m_Shapes.begin(), m_Shapes.end(), [](const std::unique_ptr<NxShape>& owned) {
+        return !owned->m_bReleasePending && !owned->m_bVirtual;
+    });
+    if (!shape.m_bVirtual && kept <= 1)
         return;
+    // A tyre casts no more rays, even while its records of this step are read.
+    if (shape.m_bVirtual)
+        m_Scene.removeTire(shape);
     if (m_Scene.m_bReporting) {
         shape.m_bReleasePending = true;
         m_Scene.m_PendingShapeReleases.push_back(&shape);
@@ -219,7 +251,22 @@ void NxActor::destroyShape(NxShape& shape)
     m_ShapeList[index] = m_ShapeList[last];
     m_ShapeList.pop_back();
     std::swap(m_Shapes[index], m_Shapes[last]);
+    const bool real = !m_Shapes.back()->m_bVirtual;
     m_Shapes.pop_back();
+    if (real)
+        refreshInWorld(false);
+}
+
+void NxActor::replaceGeometry(NxShape& shape, std::unique_ptr<btCollisionShape> geometry)
+{
+    const int child = findChildIndex(shape);
+    if (child >= 0)
+        m_pCompound->removeChildShapeByIndex(child);
+    shape.replaceCollisionShape(std::move(geometry));
+    if (child < 0)
+        return;
+    m_pCompound->addChildShape(ToBullet(m_MassFrame.getInverseRT() * shape.getRigidLocalPose()),
+                               shape.getCollisionShape());
     refreshInWorld(false);
 }
 
@@ -236,7 +283,7 @@ void NxActor::updateChildTransform(const NxShape& shape)
     const int child = findChildIndex(shape);
     if (child < 0)
         return;
-    m_pCompound->updateChildTransform(child, ToBullet(m_MassFrame.getInverseRT() * shape.getLocalPose()));
+    m_pCompound->updateChildTransform(child, ToBullet(m_MassFrame.getInverseRT() * shape.getRigidLocalPose()));
     // The shape's contacts stay (a steered tyre keeps its grip); only the
     // bounds follow.
     if (!m_bInWorld)
@@ -295,6 +342,53 @@ NxVec3 NxActor::getLinearVelocity() const
     return m_bDynamic ? ToNx(m_pBody->getLinearVelocity()) : NxVec3();
 }
 
+void NxActor::addForce(const NxVec3& force, NxForceMode mode)
+{
+    addForceAtPos(force, ToNx(m_pBody->getCenterOfMassPosition()), mode);
+}
+
+void NxActor::addForceAtPos(const NxVec3& force, const NxVec3& position, NxForceMode mode)
+{
+    if (!m_bDynamic || mode != NX_FORCE || !force.isFinite() || !position.isFinite())
+        return;
+    const NxVec3 arm = position - ToNx(m_pBody->getCenterOfMassPosition());
+    m_GatheredForce += force;
+    m_GatheredTorque += arm.cross(force);
+    if (!m_bForcesGathered) {
+        m_bForcesGathered = true;
+        m_Scene.m_ForcedActors.push_back(this);
+    }
+    if (!force.isZero())
+        m_pBody->activate(true);
+}
+
+void NxActor::applyGatheredForces(int steps, NxReal step, NxReal weight)
+{
+    m_CarriedImpulse += m_GatheredForce * weight;
+    m_CarriedAngularImpulse += m_GatheredTorque * weight;
+    m_GatheredForce.zero();
+    m_GatheredTorque.zero();
+    if (steps <= 0)
+        return;
+    // Bullet holds these through the call's steps and clears them after it.
+    const NxReal duration = steps * step;
+    m_pBody->applyCentralForce(ToBullet(m_CarriedImpulse * (1.0f / duration)));
+    m_pBody->applyTorque(ToBullet(m_CarriedAngularImpulse * (1.0f / duration)));
+    m_CarriedImpulse.zero();
+    m_CarriedAngularImpulse.zero();
+    m_bForcesGathered = false;
+}
+
+NxReal NxActor::computeKineticEnergy() const
+{
+    if (!m_bDynamic)
+        return 0.0f;
+    const btVector3 spin = m_pBody->getWorldTransform().getBasis().transpose() * m_pBody->getAngularVelocity();
+    const btVector3 inertia = m_pBody->getLocalInertia();
+    const btScalar linear = m_pBody->getMass() * m_pBody->getLinearVelocity().length2();
+    return 0.5f * (linear + inertia.dot(spin * spin));
+}
+
 void NxActor::raiseActorFlag(NxActorFlag flag)
 {
     const NxU32 old = m_ActorFlags;
@@ -346,23 +440,25 @@ bool NxActor::updateMassFromShapes(NxReal density, NxReal totalMass)
     if (!m_bDynamic || !std::isfinite(density) || !std::isfinite(totalMass))
         return false;
 
-    const int children = m_pCompound->getNumChildShapes();
-    std::vector<btScalar> masses(static_cast<size_t>(children), 0);
+    // Tyres weigh what they would as real capsules.
+    const NxMat34 toMassFrame = m_MassFrame.getInverseRT();
+    std::vector<MassPart> parts;
+    parts.reserve(m_Shapes.size());
     btScalar volume = 0;
-    for (int i = 0; i < children; ++i) {
-        const auto* shape = static_cast<const NxShape*>(m_pCompound->getChildShape(i)->getUserPointer());
-        masses[i] = ShapeVolume(*shape);
-        volume += masses[i];
+    for (const auto& shape : m_Shapes) {
+        const btScalar shapeVolume = ShapeVolume(*shape);
+        parts.push_back({ToBullet(toMassFrame * shape->getRigidLocalPose()), shape->getCollisionShape(), shapeVolume});
+        volume += shapeVolume;
     }
     const btScalar mass = totalMass > 0.0f ? totalMass : density * volume;
     if (volume <= 0 || mass <= 0)
         return false;
-    for (btScalar& share : masses)
-        share *= mass / volume;
+    for (MassPart& part : parts)
+        part.mass *= mass / volume;
 
     btTransform principal;
     btVector3 inertia;
-    PrincipalAxes(*m_pCompound, masses, mass, principal, inertia);
+    PrincipalAxes(parts, mass, principal, inertia);
     const btScalar minInertia = mass * MIN_INERTIA_PER_MASS;
     inertia.setMax(btVector3(minInertia, minInertia, minInertia));
 
@@ -378,6 +474,15 @@ NxReal NxActor::getMass() const
     return m_bDynamic ? m_pBody->getMass() : 0.0f;
 }
 
+// The body keeps its velocities as they are: adding the spin's share at the
+// new centre would give a car a push each time the game moves it.
+void NxActor::setCMassOffsetLocalPosition(const NxVec3& offset)
+{
+    if (!m_bDynamic || !offset.isFinite() || offset == m_MassFrame.t)
+        return;
+    setMassFrame(NxMat34(m_MassFrame.M, offset));
+}
+
 void NxActor::setMassFrame(const NxMat34& massFrame)
 {
     const NxMat34 actorPose = getGlobalPose();
@@ -385,7 +490,7 @@ void NxActor::setMassFrame(const NxMat34& massFrame)
     const NxMat34 toMassFrame = m_MassFrame.getInverseRT();
     for (int i = 0; i < m_pCompound->getNumChildShapes(); ++i) {
         const auto* shape = static_cast<const NxShape*>(m_pCompound->getChildShape(i)->getUserPointer());
-        m_pCompound->updateChildTransform(i, ToBullet(toMassFrame * shape->getLocalPose()), false);
+        m_pCompound->updateChildTransform(i, ToBullet(toMassFrame * shape->getRigidLocalPose()), false);
     }
     m_pCompound->recalculateLocalAabb();
     setBodyPose(actorPose);
@@ -416,6 +521,17 @@ void NxActor::refreshInWorld(bool collisionsChanged)
     }
     if (m_bDynamic)
         m_pBody->activate(true);
+}
+
+bool NxActor::isJointedTo(const NxActor& other) const
+{
+    for (const NxJoint* joint : m_Joints) {
+        NxActor* actors[2];
+        joint->getActors(&actors[0], &actors[1]);
+        if (joint->getState() == NX_JS_SIMULATING && (actors[0] == &other || actors[1] == &other))
+            return true;
+    }
+    return false;
 }
 
 void NxActor::attachJoint(NxJoint& joint)

@@ -13,6 +13,7 @@ class NxShapeDesc;
 class NxJoint;
 class btRigidBody;
 class btCompoundShape;
+class btCollisionShape;
 class btTransform;
 
 enum NxActorFlag {
@@ -33,6 +34,11 @@ enum NxBodyFlag {
     NX_BF_FROZEN_ROT = NX_BF_FROZEN_ROT_X | NX_BF_FROZEN_ROT_Y | NX_BF_FROZEN_ROT_Z,
     NX_BF_FROZEN = NX_BF_FROZEN_POS | NX_BF_FROZEN_ROT,
     NX_BF_VISUALIZATION = 1 << 8,
+};
+
+enum NxForceMode {
+    // Newtons, acting over the time of the next simulate call.
+    NX_FORCE = 0,
 };
 
 class NxBodyDesc {
@@ -99,6 +105,14 @@ public:
     void setLinearVelocity(const NxVec3& velocity);
     NxVec3 getLinearVelocity() const;
 
+    // Forces gather until the next simulate call that runs a step and act
+    // through its steps; a call too short to step carries them on, weighted
+    // by its time. At the centre of mass, or at a world position.
+    void addForce(const NxVec3& force, NxForceMode mode = NX_FORCE);
+    void addForceAtPos(const NxVec3& force, const NxVec3& position, NxForceMode mode = NX_FORCE);
+    // Linear plus rotational; 0 for a static actor.
+    NxReal computeKineticEnergy() const;
+
     void raiseActorFlag(NxActorFlag flag);
     void clearActorFlag(NxActorFlag flag);
     bool readActorFlag(NxActorFlag flag) const { return (m_ActorFlags & flag) != 0; }
@@ -111,6 +125,10 @@ public:
     // False, nothing changed, for a static actor or shapes without volume.
     bool updateMassFromShapes(NxReal density, NxReal totalMass);
     NxReal getMass() const;
+    // Moves the centre of mass to `offset` in actor space; the actor's pose,
+    // its principal axes and its velocities stay.
+    void setCMassOffsetLocalPosition(const NxVec3& offset);
+    NxVec3 getCMassLocalPosition() const { return m_MassFrame.t; }
 
     void setGroup(NxActorGroup group) { m_Group = group; }
     NxActorGroup getGroup() const { return m_Group; }
@@ -122,10 +140,13 @@ public:
     // The body's frame (its centre of mass) within the actor's frame.
     const NxMat34& getMassFrame() const { return m_MassFrame; }
     bool isReleasePending() const { return m_bReleasePending; }
+    // True when a joint binds this actor to `other`.
+    bool isJointedTo(const NxActor& other) const;
 
 private:
     friend class NxScene;
     friend class NxShape;
+    friend class NxCapsuleShape;
     friend class NxJoint;
 
     NxActor(NxScene& scene, const NxActorDesc& desc, NxU32 serial);
@@ -138,8 +159,13 @@ private:
     void refreshInWorld(bool collisionsChanged);
     int findChildIndex(const NxShape& shape) const;
     void destroyShape(NxShape& shape);
+    void replaceGeometry(NxShape& shape, std::unique_ptr<btCollisionShape> geometry);
+    bool isTireShape(const NxShapeDesc& desc) const;
     void attachJoint(NxJoint& joint);
     void detachJoint(NxJoint& joint);
+    // Hands the forces gathered since the last call to a simulate call that
+    // runs `steps` steps of `step` seconds and counts `weight` seconds.
+    void applyGatheredForces(int steps, NxReal step, NxReal weight);
 
     NxScene& m_Scene;
     NxU32 m_Serial;
@@ -156,4 +182,11 @@ private:
     std::vector<NxJoint*> m_Joints;
     bool m_bInWorld = false;
     bool m_bReleasePending = false;
+    // Forces and torques (about the centre of mass) added since the last
+    // simulate call, and the impulses carried on by calls without a step.
+    bool m_bForcesGathered = false;
+    NxVec3 m_GatheredForce;
+    NxVec3 m_GatheredTorque;
+    NxVec3 m_CarriedImpulse;
+    NxVec3 m_CarriedAngularImpulse;
 };

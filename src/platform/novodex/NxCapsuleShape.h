@@ -20,9 +20,14 @@ public:
 
     NxReal getRadius() const { return m_Radius; }
     NxReal getHeight() const { return m_Height; }
+    // Live: a tyre rides on its new length from the next step on.
+    void setRadius(NxReal radius);
+    void setHeight(NxReal height);
     NxU32 getCapsuleFlags() const { return m_CapsuleFlags; }
 
 private:
+    void resize(NxReal radius, NxReal height);
+
     NxReal m_Radius;
     NxReal m_Height;
     NxU32 m_CapsuleFlags;

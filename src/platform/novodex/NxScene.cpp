@@ -4,6 +4,20 @@
 // child indices shift when a child goes) and gives the point the shapes'
 // combined material. After each simulate the touching manifolds are gathered
 // per actor pair into the contact buffer; fetchResults hands them out.
+//
+// Car tyres. A capsule on a spring material on a dynamic actor is no child
+// of its actor's compound: Bullet never sees it (TireSolver.cpp). Each step,
+// inside the constraint phase, it casts one ray down its axis from its upper
+// end to its lower end, against every responding shape in groups 0 to 14 but
+// its own car's and its doors'. Where the ray meets ground, an implicit spring
+// (stable at any stiffness and damping) pushes along the ground's normal, side
+// grip acts along the capsule's column 0 up to friction times that push, and
+// nothing acts along the rolling direction: the game drives and brakes. The
+// tyre's last touching step of a simulate call becomes one contact record, a
+// shape pair of the capsule and the ground with one point at the ray's hit,
+// joined to the pair of the two actors. What it does not do: rays never hit a
+// tyre, and a kerb higher than the tyre's ray start meets the body's boxes,
+// not the wheel.
 
 #include "platform/novodex/NxScene.h"
 
@@ -14,6 +28,7 @@
 #include "platform/novodex/NxPhysicsSDK.h"
 #include "platform/novodex/NxRevoluteJoint.h"
 #include "platform/novodex/NxShape.h"
+#include "platform/novodex/TireSolver.h"
 
 namespace {
 
@@ -25,6 +40,8 @@ const btScalar PATCH_NORMAL_COSINE = btScalar(0.999);
 // Rays asked to reach "infinitely" far stop here, well beyond any world the
 // game builds, so that fractions along them keep their precision.
 const NxReal RAY_LENGTH_LIMIT = 100000.0f;
+// A pair whose actor groups ask for no contact events.
+const NxU32 NOT_REPORTED = ~0u;
 
 NxActor* ActorOf(const btCollisionObject* object)
 {
@@ -139,8 +156,14 @@ private:
 // keeping the nearest shape that the group mask and shape kinds allow.
 class ClosestShapeRay : public btBroadphaseRayCallback {
 public:
-    ClosestShapeRay(const btVector3& from, const btVector3& to, NxU32 groups, NxShapesType shapeType)
-        : m_From(btTransform::getIdentity()), m_To(btTransform::getIdentity()), m_Groups(groups), m_ShapeType(shapeType)
+    // With a rider, only shapes that can carry its tyres count.
+    ClosestShapeRay(const btVector3& from, const btVector3& to, NxU32 groups, NxShapesType shapeType,
+                    const NxActor* rider = nullptr)
+        : m_From(btTransform::getIdentity()),
+          m_To(btTransform::getIdentity()),
+          m_Groups(groups),
+          m_ShapeType(shapeType),
+          m_pRider(rider)
     {
         m_From.setOrigin(from);
         m_To.setOrigin(to);
@@ -160,12 +183,15 @@ public:
             return true;
         if ((m_ShapeType & (actor->isDynamic() ? NX_DYNAMIC_SHAPES : NX_STATIC_SHAPES)) == 0)
             return true;
+        if (m_pRider != nullptr && !canCarry(*actor))
+            return true;
+        // Tyres are no geometry: rays pass them.
         for (NxU32 i = 0; i < actor->getNbShapes(); ++i) {
             NxShape* shape = actor->getShapes()[i];
-            if (!inMask(shape->getGroup()) || shape->isReleasePending())
+            if (!inMask(shape->getGroup()) || shape->isReleasePending() || shape->isVirtual())
                 continue;
             m_Result.m_pCurrentShape = shape;
-            m_Result.m_CurrentTransform = ToBullet(shape->getGlobalPose());
+            m_Result.m_CurrentTransform = ToBullet(actor->getGlobalPose() * shape->getRigidLocalPose());
             btCollisionWorld::rayTestSingle(m_From, m_To, object, shape->getCollisionShape(),
                                             m_Result.m_CurrentTransform, m_Result);
         }
@@ -201,10 +227,17 @@ private:
         return group < NX_NUM_COLLISION_GROUPS && ((m_Groups >> group) & 1u) != 0;
     }
 
+    // A car's tyres pass its own body and its doors, and what does not push.
+    bool canCarry(const NxActor& actor) const
+    {
+        return &actor != m_pRider && !actor.readActorFlag(NX_AF_DISABLE_RESPONSE) && !m_pRider->isJointedTo(actor);
+    }
+
     btTransform m_From;
     btTransform m_To;
     NxU32 m_Groups;
     NxShapesType m_ShapeType;
+    const NxActor* m_pRider;
     Result m_Result;
 };
 
@@ -212,7 +245,7 @@ private:
 
 struct NxScene::World {
     explicit World(NxScene& scene)
-        : dispatcher(&configuration), solver(scene), world(&dispatcher, &broadphase, &solver, &configuration)
+        : dispatcher(&configuration), solver(scene), world(&dispatcher, &broadphase, &solver, &configuration, scene)
     {
     }
 
@@ -220,7 +253,7 @@ struct NxScene::World {
     btCollisionDispatcher dispatcher;
     btDbvtBroadphase broadphase;
     SpringSolver solver;
-    btDiscreteDynamicsWorld world;
+    TireWorld world;
 };
 
 bool NxSceneDesc::isValid() const
@@ -306,6 +339,7 @@ void NxScene::destroyActor(NxActor& actor)
         m_pWorld->world.removeRigidBody(actor.m_pBody.get());
     }
 
+    m_ForcedActors.erase(std::remove(m_ForcedActors.begin(), m_ForcedActors.end(), &actor), m_ForcedActors.end());
     const size_t index = m_ActorIndex[&actor];
     m_ActorIndex.erase(&actor);
     const size_t last = m_Actors.size() - 1;
@@ -397,6 +431,8 @@ void NxScene::simulate(NxReal elapsedTime)
     if (!std::isfinite(elapsedTime) || elapsedTime <= 0.0f)
         return;
 
+    m_pWorld->world.getTires().beginCall();
+    applyGatheredForces(elapsedTime);
     int steps = 0;
     if (m_TimeStepMethod == NX_TIMESTEP_FIXED)
         steps = m_pWorld->world.stepSimulation(elapsedTime, static_cast<int>(m_MaxIter), m_MaxTimestep);
@@ -404,6 +440,23 @@ void NxScene::simulate(NxReal elapsedTime)
         steps = m_pWorld->world.stepSimulation(elapsedTime, 0);
     if (steps > 0)
         gatherContacts();
+}
+
+// Bullet holds forces through the steps of one stepSimulation and clears
+// them after it, steps or none: a call without a step carries its forces on
+// as impulses, so a steady force moves a body alike at any frame rate.
+void NxScene::applyGatheredForces(NxReal elapsedTime)
+{
+    const bool fixed = m_TimeStepMethod == NX_TIMESTEP_FIXED;
+    const NxReal step = fixed ? m_MaxTimestep : elapsedTime;
+    const int wanted = fixed ? m_pWorld->world.countSteps(elapsedTime, step) : 1;
+    const int steps = std::min(wanted, fixed ? static_cast<int>(m_MaxIter) : 1);
+    // Time dropped by the cap on steps moves nothing.
+    const NxReal weight = std::max(0.0f, elapsedTime - (wanted - steps) * step);
+    for (NxActor* actor : m_ForcedActors)
+        actor->applyGatheredForces(steps, step, weight);
+    if (steps > 0)
+        m_ForcedActors.clear();
 }
 
 bool NxScene::fetchResults(NxSimulationStatus, bool, NxU32* errorState)
@@ -499,6 +552,34 @@ NxShape* NxScene::findTaggedShape(int tag) const
     return m_ShapeTags[static_cast<size_t>(tag)];
 }
 
+void NxScene::addTire(NxShape& capsule)
+{
+    m_pWorld->world.getTires().addTire(capsule);
+}
+
+void NxScene::removeTire(const NxShape& capsule)
+{
+    m_pWorld->world.getTires().removeTire(capsule);
+}
+
+NxShape* NxScene::raycastTireGround(const NxVec3& from, const NxVec3& to, const NxActor& rider,
+                                    NxRaycastHit& hit) const
+{
+    const NxU32 carryingGroups = 0x7fff;
+    const btVector3 start = ToBullet(from);
+    const btVector3 end = ToBullet(to);
+    ClosestShapeRay ray(start, end, carryingGroups, NX_ALL_SHAPES, &rider);
+    m_pWorld->broadphase.rayTest(start, end, ray);
+    hit = NxRaycastHit();
+    if (ray.getShape() == nullptr)
+        return nullptr;
+    hit.shape = ray.getShape();
+    hit.distance = ray.getFraction() * from.distance(to);
+    hit.worldImpact = from + (to - from) * ray.getFraction();
+    hit.worldNormal = ToNx(ray.getNormal().normalized());
+    return hit.shape;
+}
+
 NxShape* NxScene::raycastClosestShape(const NxRay& worldRay, NxShapesType shapeType, NxRaycastHit& hit, NxU32 groups,
                                       NxReal maxDist, NxU32) const
 {
@@ -531,7 +612,6 @@ void NxScene::gatherContacts()
     if (m_pContactReport == nullptr)
         return;
 
-    const NxU32 notReported = ~0u;
     m_PairIndex.clear();
     m_GatheredManifolds.clear();
     btCollisionDispatcher& dispatcher = m_pWorld->dispatcher;
@@ -547,20 +627,13 @@ void NxScene::gatherContacts()
         if (!touching)
             continue;
 
-        const uint64_t key = PairKey(actor0->m_Serial, actor1->m_Serial);
-        auto found = m_PairIndex.find(key);
-        if (found == m_PairIndex.end()) {
-            const NxU32 events = pairEvents(*actor0, *actor1);
-            const NxU32 index = events ? static_cast<NxU32>(m_ReportedPairs.size()) : notReported;
-            found = m_PairIndex.emplace(key, index).first;
-            if (events)
-                m_ReportedPairs.push_back({{actor0, actor1}, 0, events});
-        }
-        if (found->second == notReported)
+        const NxU32 pair = findReportedPair(*actor0, *actor1);
+        if (pair == NOT_REPORTED)
             continue;
-        const bool swapped = m_ReportedPairs[found->second].actors[0] != actor0;
-        m_GatheredManifolds.push_back({found->second, manifold, swapped});
+        const bool swapped = m_ReportedPairs[pair].actors[0] != actor0;
+        m_GatheredManifolds.push_back({pair, manifold, swapped, 0});
     }
+    gatherTireRecords();
 
     // A compound pair has a manifold per touching pair of children, anywhere
     // in Bullet's list: each actor pair's manifolds are brought together.
@@ -569,9 +642,63 @@ void NxScene::gatherContacts()
     size_t next = 0;
     for (NxU32 pair = 0; pair < m_ReportedPairs.size(); ++pair) {
         m_ReportedPairs[pair].firstShapePair = m_Contacts.getNbShapePairs();
-        for (; next < m_GatheredManifolds.size() && m_GatheredManifolds[next].pair == pair; ++next)
-            addManifold(m_GatheredManifolds[next]);
+        for (; next < m_GatheredManifolds.size() && m_GatheredManifolds[next].pair == pair; ++next) {
+            if (m_GatheredManifolds[next].manifold != nullptr)
+                addManifold(m_GatheredManifolds[next]);
+            else
+                addTireRecord(m_GatheredManifolds[next]);
+        }
     }
+}
+
+// The pair's index in this step's report, made on its first contact, or
+// NOT_REPORTED when its groups ask for no events.
+NxU32 NxScene::findReportedPair(NxActor& actor0, NxActor& actor1)
+{
+    const uint64_t key = PairKey(actor0.m_Serial, actor1.m_Serial);
+    auto found = m_PairIndex.find(key);
+    if (found != m_PairIndex.end())
+        return found->second;
+    const NxU32 events = pairEvents(actor0, actor1);
+    const NxU32 index = events ? static_cast<NxU32>(m_ReportedPairs.size()) : NOT_REPORTED;
+    m_PairIndex.emplace(key, index);
+    if (events)
+        m_ReportedPairs.push_back({{&actor0, &actor1}, 0, events});
+    return index;
+}
+
+// A tyre's record joins its actor's pair with what it rode on, which Bullet's
+// contacts of the two may have begun already.
+void NxScene::gatherTireRecords()
+{
+    const TireSolver& tires = m_pWorld->world.getTires();
+    TireSolver::Record record;
+    for (size_t i = 0; i < tires.getNbTires(); ++i) {
+        if (!tires.getRecord(i, record))
+            continue;
+        NxActor& rider = record.tire->getActor();
+        const NxU32 pair = findReportedPair(rider, record.ground->getActor());
+        if (pair == NOT_REPORTED)
+            continue;
+        const bool swapped = m_ReportedPairs[pair].actors[0] != &rider;
+        m_GatheredManifolds.push_back({pair, nullptr, swapped, i});
+    }
+}
+
+void NxScene::addTireRecord(const GatheredManifold& gathered)
+{
+    TireSolver::Record record;
+    if (!m_pWorld->world.getTires().getRecord(gathered.tire, record))
+        return;
+    NxShape* shapes[2] = {record.tire, record.ground};
+    NxVec3 normal = record.normal;
+    if (gathered.swapped) {
+        std::swap(shapes[0], shapes[1]);
+        normal = -normal;
+    }
+    m_Contacts.beginShapePair(shapes[0], shapes[1], 0);
+    m_Contacts.beginPatch(normal);
+    m_Contacts.addPoint(record.point, record.separation);
 }
 
 NxShape* NxScene::shapeOnSide(int tag, const NxActor* actor) const

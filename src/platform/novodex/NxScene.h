@@ -86,6 +86,10 @@ public:
     NxReal getMaxTimestep() const { return m_MaxTimestep; }
     // The shape whose contact tag this is, or null.
     NxShape* findTaggedShape(int tag) const;
+    // The nearest shape from `from` to `to` that can carry a tyre of
+    // `rider`: in groups 0 to 14, on an actor that responds to contacts and is
+    // neither the rider nor jointed to it.
+    NxShape* raycastTireGround(const NxVec3& from, const NxVec3& to, const NxActor& rider, NxRaycastHit& hit) const;
 
 private:
     friend class NxPhysicsSDK;
@@ -100,9 +104,11 @@ private:
     };
     struct GatheredManifold {
         NxU32 pair;
+        // Null for a tyre's record.
         const btPersistentManifold* manifold;
         // The manifold's bodies are the pair's actors the other way round.
         bool swapped;
+        size_t tire;
     };
 
     NxScene(NxPhysicsSDK& sdk, const NxSceneDesc& desc);
@@ -110,7 +116,13 @@ private:
     void removeShapeTag(int tag);
     void afterSubstep();
     void gatherContacts();
+    NxU32 findReportedPair(NxActor& actor0, NxActor& actor1);
+    void gatherTireRecords();
     void addManifold(const GatheredManifold& gathered);
+    void addTireRecord(const GatheredManifold& gathered);
+    void addTire(NxShape& capsule);
+    void removeTire(const NxShape& capsule);
+    void applyGatheredForces(NxReal elapsedTime);
     NxShape* shapeOnSide(int tag, const NxActor* actor) const;
     void destroyActor(NxActor& actor);
     // Bodies resting on an actor that goes or changes shape must not sleep on.
@@ -144,4 +156,6 @@ private:
     std::unordered_map<uint64_t, NxU32> m_PairIndex;
     std::unordered_set<uint64_t> m_TouchingPairs;
     std::unordered_set<uint64_t> m_PreviousTouchingPairs;
+    // Actors with forces gathered or carried on.
+    std::vector<NxActor*> m_ForcedActors;
 };

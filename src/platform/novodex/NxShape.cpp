@@ -73,6 +73,12 @@ NxShape::NxShape(NxActor& actor, const NxShapeDesc& desc, std::unique_ptr<btColl
 
 NxShape::~NxShape() = default;
 
+void NxShape::replaceCollisionShape(std::unique_ptr<btCollisionShape> collisionShape)
+{
+    m_pCollisionShape = std::move(collisionShape);
+    m_pCollisionShape->setUserPointer(this);
+}
+
 NxBoxShape* NxShape::isBox()
 {
     return m_Type == NX_SHAPE_BOX ? static_cast<NxBoxShape*>(this) : nullptr;
@@ -97,7 +103,13 @@ void NxShape::setLocalPose(const NxMat34& pose)
 {
     if (!IsFinite(pose))
         return;
+    // A steered tyre's matrix is a reflection the game reads back and edits
+    // column by column: what was written is what is read.
     m_LocalPose = pose;
+    NxMat34 rigid;
+    if (!ToRigidTransform(pose, rigid))
+        return;
+    m_RigidLocalPose = rigid;
     m_Actor.updateChildTransform(*this);
 }
 
@@ -133,6 +145,25 @@ NxCapsuleShape::NxCapsuleShape(NxActor& actor, const NxCapsuleShapeDesc& desc)
       m_Height(desc.height),
       m_CapsuleFlags(desc.flags)
 {
+}
+
+void NxCapsuleShape::setRadius(NxReal radius)
+{
+    resize(radius, m_Height);
+}
+
+void NxCapsuleShape::setHeight(NxReal height)
+{
+    resize(m_Radius, height);
+}
+
+void NxCapsuleShape::resize(NxReal radius, NxReal height)
+{
+    if (!IsSize(radius) || !IsSize(height))
+        return;
+    m_Radius = radius;
+    m_Height = height;
+    getActor().replaceGeometry(*this, std::make_unique<btCapsuleShape>(radius, height));
 }
 
 NxTriangleMeshShape::NxTriangleMeshShape(NxActor& actor, const NxTriangleMeshShapeDesc& desc)

@@ -64,7 +64,8 @@ public:
     NxMaterialIndex getMaterial() const { return m_Material; }
     NxU32 getFlags() const { return m_Flags; }
 
-    // Relative to the actor.
+    // Relative to the actor, kept exactly as written (a reflection stays a
+    // reflection); the collision geometry takes the nearest rigid pose.
     void setLocalPose(const NxMat34& pose);
     void setLocalPosition(const NxVec3& position);
     void setLocalOrientation(const NxMat33& orientation);
@@ -84,9 +85,15 @@ public:
     NxI32 getContactTag() const { return m_ContactTag; }
     // True from the shape's release during a contact walk until the walk ends.
     bool isReleasePending() const { return m_bReleasePending; }
+    // A tyre capsule: no child of its actor's body, carried by rays instead.
+    bool isVirtual() const { return m_bVirtual; }
+    // The rigid pose the collision geometry sits at, relative to the actor.
+    const NxMat34& getRigidLocalPose() const { return m_RigidLocalPose; }
 
 protected:
     NxShape(NxActor& actor, const NxShapeDesc& desc, std::unique_ptr<btCollisionShape> collisionShape);
+    // New geometry of the same kind (a resized capsule).
+    void replaceCollisionShape(std::unique_ptr<btCollisionShape> collisionShape);
 
 private:
     friend class NxActor;
@@ -95,10 +102,12 @@ private:
     NxActor& m_Actor;
     NxShapeType m_Type;
     NxMat34 m_LocalPose;
+    NxMat34 m_RigidLocalPose;
     NxCollisionGroup m_Group;
     NxMaterialIndex m_Material;
     NxU32 m_Flags;
     std::unique_ptr<btCollisionShape> m_pCollisionShape;
     NxI32 m_ContactTag = -1;
     bool m_bReleasePending = false;
+    bool m_bVirtual = false;
 };

@@ -68,6 +68,7 @@ public:
         NxShape* shapes[2];
         NxVec3 normal;
         NxVec3 position;
+        NxReal separation;
     };
     struct Pair {
         NxActor* actors[2];
@@ -84,7 +85,8 @@ public:
             ++record.shapePairs;
             while (it.goNextPatch())
                 while (it.goNextPoint())
-                    record.points.push_back({{it.getShape(0), it.getShape(1)}, it.getPatchNormal(), it.getPoint()});
+                    record.points.push_back({{it.getShape(0), it.getShape(1)}, it.getPatchNormal(), it.getPoint(),
+                                             it.getSeparation()});
         }
         pairs.push_back(record);
     }
