@@ -14,6 +14,7 @@
 #include "Display/TextMaster.h"
 #include "Display/VertexShaders.h"
 #include "Display/Texture.h"
+#include "Effects/ParticleSystem.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
@@ -162,6 +163,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
     LoadAssetsFromScript<CInGameMouse>("Scripts\\Mouses.txt");
     LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
+    LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
     LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
     LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
