@@ -105,7 +105,6 @@ public:
     int64_t GetEmittedCount() const { return m_iEmittedCount; }
     float GetEmissionRemainder() const { return m_fEmissionRemainder; }
     bool IsStopped() const { return m_bStop; }
-    bool IsAlive(int slot) const { return m_AliveFlags[slot] != 0; }
     const CParticle& GetParticle(int slot) const { return m_Particles[slot]; }
     CParticle& GetParticle(int slot) { return m_Particles[slot]; }
     IDirect3DTexture8* GetTexture() const { return m_pTexture; }

@@ -73,7 +73,6 @@ public:
     const std::string& GetStatus() const { return m_Status; }
     const std::string& GetSystemName() const { return m_SystemName; }
     const std::string& GetScriptFile() const { return m_ScriptFile; }
-    const CMinMax<D3DXVECTOR3>& GetPositionRange() const { return m_PositionRange; }
     const std::vector<CParticleEventSequence>& GetSequences() const { return m_Sequences; }
     std::vector<CParticleEventSequence>& GetSequences() { return m_Sequences; }
 

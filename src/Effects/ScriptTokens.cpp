@@ -333,7 +333,8 @@ int ClassifyScriptToken(std::string& text, const ScriptKeywordTable& keywords)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     for (size_t row = 0; row < keywords.m_Count; ++row) {
         const ScriptKeyword& keyword = keywords.m_Rows[row];
-        const bool match = keyword.m_bWholeWord ? text == keyword.m_Word : text.find(keyword.m_Word) != std::string::npos;
+        const bool match =
+            keyword.m_bWholeWord ? text == keyword.m_Word : text.find(keyword.m_Word) != std::string::npos;
         if (match)
             return keyword.m_Kind;
     }

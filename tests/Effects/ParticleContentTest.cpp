@@ -7,9 +7,11 @@
 
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
+#include "Core/Utility.h"
 #include "Display/DisplayFixture.h"
 #include "Display/Texture.h"
 #include "Effects/ParticleSystem.h"
+#include "support/FatalTrap.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -78,6 +80,29 @@ TEST_F(ShippedParticleSystemsTest, EverySystemLoadsAndRunsFiveSecondsOfFrames)
         EXPECT_EQ(0, system.GetAliveCount()) << name << ": stopped, it runs out";
     }
     EXPECT_EQ(std::string::npos, Log().find("Error")) << Log();
+}
+
+TEST_F(ShippedParticleSystemsTest, EveryCutOfAShippedScriptCompilesOrFailsCleanly)
+{
+    for (const char* name : SHIPPED) {
+        std::string script;
+        ASSERT_TRUE(ReadFileToString(std::string(KELM_GAME_DIR) + "/Scripts/Particles/" + name + ".txt", script));
+        for (size_t length = 0; length <= script.size(); ++length) {
+            CParticleEmitter system;
+            bool compiled = false;
+            try {
+                compiled = system.Compile(script.substr(0, length));
+            } catch (const FatalErrorThrown& fatal) {
+                // Cut inside the texture's name: a texture no script defines.
+                EXPECT_EQ(0u, std::string(fatal.what()).find("Unable to find asset \"")) << fatal.what();
+                continue;
+            }
+            if (compiled)
+                continue;
+            EXPECT_FALSE(system.GetStatus().empty()) << name << " cut at " << length;
+            EXPECT_TRUE(system.GetSequences().empty()) << name << " cut at " << length;
+        }
+    }
 }
 
 } // namespace

@@ -175,7 +175,8 @@ TEST_F(ParticleScriptTest, FinalIsTheLifetimeWrittenAboveIt)
     ASSERT_TRUE(emitter.Compile(Script("final Size = 1")));
     EXPECT_EQ(0.0f, emitter.GetSequences()[0].GetEvents()->m_Size[0].m_fTime) << "no Lifetime yet";
 
-    ASSERT_TRUE(emitter.Compile(Script("Lifetime = Random(1, 3)\nfinal Size = 1\nfade so final Color = RGBA(1, 1, 1, 0)")));
+    ASSERT_TRUE(emitter.Compile(
+        Script("Lifetime = Random(1, 3)\nfinal Size = 1\nfade so final Color = RGBA(1, 1, 1, 0)")));
     const CParticleEventLists& events = *emitter.GetSequences()[0].GetEvents();
     EXPECT_EQ(3.0f, events.m_Size[0].m_fTime);
     EXPECT_TRUE(events.m_Color[0].m_bFade);

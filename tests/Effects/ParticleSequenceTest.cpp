@@ -87,6 +87,7 @@ TEST_F(ParticleSequenceTest, AStoppedSequenceRunsDown)
     const int alive = m_System.GetAliveCount();
     EXPECT_GT(alive, 0);
     m_System.StopEmitting();
+    EXPECT_TRUE(Sequence().IsStopped());
     EXPECT_EQ(0, Sequence().GetEmittedCount());
     Run(30);
     EXPECT_EQ(0, Sequence().GetEmittedCount()) << "nothing new while stopped";
@@ -94,6 +95,7 @@ TEST_F(ParticleSequenceTest, AStoppedSequenceRunsDown)
     Run(40);
     EXPECT_EQ(0, m_System.GetAliveCount());
     m_System.Start();
+    EXPECT_FALSE(Sequence().IsStopped());
     Run(1);
     EXPECT_GT(m_System.GetAliveCount(), 0) << "Start emits again";
 }
