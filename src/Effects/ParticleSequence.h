@@ -85,11 +85,14 @@ public:
     void SortEvents();
     void LinkFadeEvents();
 
+    // One frame: the event tick when due, then emission at `position` (in
+    // the emit frame when one is given), ageing and moving.
     void Update(float seconds, D3DXVECTOR3 position, const D3DXMATRIX* emitFrame);
     void RunEventTick();
     void RunDueEvents(CParticle& particle) const;
-    // Fills `buffer` with the living particles and draws them in batches of
-    // `batchSize` points; with a render frame, in that frame and unculled.
+    // Fills `buffer` (at least `batchSize` particle vertices) with the living
+    // particles and draws them in batches of `batchSize` points; with a
+    // render frame, in that frame and unculled. Nothing without a buffer.
     void Draw(IDirect3DVertexBuffer8* buffer, uint32_t batchSize, const D3DXMATRIX* renderFrame) const;
 
     // Every particle gone, the counters and the stop flag cleared; the
