@@ -16,6 +16,7 @@
 #include "Display/TextMaster.h"
 #include "Display/VertexShaders.h"
 #include "Display/Texture.h"
+#include "Effects/ParticleSystem.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
@@ -193,6 +194,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
     LoadAssetsFromScript<CInGameMouse>("Scripts\\Mouses.txt");
     LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
+    LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
     LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
     LoadAssetsFromScript<CWaterPlane>("Scripts\\WaterPlanes.txt");
     LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");

@@ -275,3 +275,6 @@ BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count);
 DWORD timeGetTime();
 MMRESULT timeBeginPeriod(UINT period);
 MMRESULT timeEndPeriod(UINT period);
+
+// Debugger output (kernel32), written to standard error.
+void OutputDebugStringA(LPCSTR text);
