@@ -134,8 +134,9 @@ EdgeGroups GroupEdges(const std::vector<DWORD>& reps, const std::vector<DWORD>& 
     const size_t groupCount = keys.size();
     groups.reverse.assign(groupCount, kNoGroup);
     for (DWORD group = 0; group < groupCount; ++group) {
-        const uint64_t back = (keys[group] << 32) | (keys[group] >> 32);
-        const auto found = groupOfKey.find(back);
+        const DWORD from = static_cast<DWORD>(keys[group] >> 32);
+        const DWORD to = static_cast<DWORD>(keys[group]);
+        const auto found = groupOfKey.find(EdgeKey(to, from));
         if (found != groupOfKey.end())
             groups.reverse[group] = found->second;
     }
