@@ -1,4 +1,4 @@
-#include "App/Game.h"
+#include "Core/Game.h"
 
 #include "Actors/GameActor.h"
 #include "Collision/CollisionObject.h"
