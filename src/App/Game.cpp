@@ -1,5 +1,6 @@
 #include "App/Game.h"
 
+#include "Actors/GameActor.h"
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
@@ -28,6 +29,7 @@ namespace {
 
 const DWORD PAUSE_SLEEP_MS = 20;
 const char* const DEBUG_SPHERE = "Sphere";
+const char* const PLAYER_PROTOTYPE = "Lizard";
 // Start-up stops without these: they prove the texture script was read.
 const char* const REQUIRED_TEXTURES[] = {"Test1", "Test2"};
 const char* const DEFAULT_CURSOR = "default";
@@ -126,6 +128,10 @@ void CGame::InitGame()
     g_TextMaster.Enable();
     g_Radio.LoadStations();
 
+    CGameActor* player = nullptr;
+    g_AssetManager.GetAsset(PLAYER_PROTOTYPE, player, true);
+    g_Player = *player;
+
     CInGameMouse* cursor = nullptr;
     g_AssetManager.GetAsset(DEFAULT_CURSOR, cursor, true);
     g_InGameMouse = *cursor;
@@ -135,6 +141,10 @@ void CGame::InitGame()
     g_InGameMouse.SetWindowsCursorShown(false);
 
     g_LocalController.Start();
+
+    g_PlayerActor = &g_Player;
+    g_PlayerActor->UpdateCollision();
+    g_PlayerActor->CreatePhysics();
 
     CComplexObject* sphere = nullptr;
     g_AssetManager.GetAsset(DEBUG_SPHERE, sphere, true);
@@ -150,6 +160,8 @@ void CGame::ShutdownGame()
     // The textures go first: each holds the device.
     CTexture::ReleaseAllTextures();
     g_Display.Shutdown();
+    // Its body goes before the scene does.
+    g_Player.Shutdown();
     g_Physics.Shutdown();
     // Writes the key bindings.
     g_InputManager.Shutdown();
@@ -172,6 +184,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
     LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
     LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
+    LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
 }
 
 void CGame::Frame()

@@ -1,6 +1,7 @@
 // The game's global services, defined here together so that they are
 // constructed in this order and destroyed in the reverse order at exit.
 
+#include "Actors/GameActor.h"
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
@@ -13,6 +14,7 @@
 #include "Display/TextMaster.h"
 #include "Display/VertexShaders.h"
 #include "Display/Display.h"
+#include "Game/CrimeManager.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
@@ -38,14 +40,17 @@ CRadio g_Radio;
 CRandomTable g_RandomTable;
 CLog g_Log;
 CLocalController g_LocalController;
+CGameActor g_Player;
 CPhysics g_Physics;
 CInGameMouse g_InGameMouse;
 CCollisionObject g_CollisionScratch;
 CVertexShaders g_VertexShaders;
 CComplexObject g_Sphere;
+CCrimeManager g_CrimeFile;
 COccHOMViewport g_VisibilityTester;
 
 // Plain statics: the active camera is set at start-up, the culling matrix
 // every frame.
 CCamera* g_pActiveCamera = nullptr;
+CGameActor* g_PlayerActor = nullptr;
 D3DXMATRIX g_CullViewProj;

@@ -329,6 +329,7 @@ void cMesh::FlattenTree(ParseFrame& root)
             frame.m_matFileTransform = node.m_matFileTransform;
             frame.m_matTransform = node.m_matFileTransform;
             frame.m_matCombined = Identity();
+            frame.m_matModel = Identity();
             frame.m_Parent = parent;
             const int firstChild = Siblings(node.m_Children, index);
             frames[index].m_FirstChild = firstChild;
@@ -401,6 +402,17 @@ void cMesh::ComputeBoneMatrices()
     for (DWORD bone = 0; bone < block.m_NumBones; ++bone) {
         const D3DXMATRIX* frame = GetBoneFrameMatrix(bone);
         block.m_BoneMatrices[bone] = frame != nullptr ? block.m_BoneOffsets[bone] * *frame : Identity();
+    }
+}
+
+void cMesh::UpdateModelMatrices(bool animated)
+{
+    // The frames are stored parents first, so each parent is done before its children.
+    for (size_t i = 0; i < m_Frames.size(); ++i) {
+        cFrame& frame = m_Frames[i];
+        const D3DXMATRIX& local = animated ? frame.m_matTransform : frame.m_matFileTransform;
+        const bool hasParent = frame.m_Parent >= 0 && static_cast<size_t>(frame.m_Parent) < i;
+        frame.m_matModel = hasParent ? local * m_Frames[frame.m_Parent].m_matModel : local;
     }
 }
 

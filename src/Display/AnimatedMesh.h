@@ -28,6 +28,9 @@ struct cFrame {
     D3DXMATRIX m_matTransform;
     // FrameTransformMatrix as the file gives it (identity when absent).
     D3DXMATRIX m_matFileTransform;
+    // The frame in the model's own space, kept by UpdateModelMatrices: what
+    // is held in a hand follows it between draws.
+    D3DXMATRIX m_matModel;
     int m_Parent = -1;
     int m_FirstChild = -1;
     int m_NextSibling = -1;
@@ -100,6 +103,8 @@ public:
     // The combined matrices of the frame at `index`, its siblings and
     // their subtrees; `animated` picks the animated transforms over the file's.
     void UpdateFrameMatrices(int index, const D3DXMATRIX& parent, bool animated);
+    // Every frame's model-space matrix from an identity root; `animated` as above.
+    void UpdateModelMatrices(bool animated);
     void ComputeBoneMatrices();
     // Every frame back to its file transform.
     void ResetFrameTransforms();

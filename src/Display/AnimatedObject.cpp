@@ -199,6 +199,11 @@ void cObject::UpdateWorldMatrix()
     RefreshPositionAndFacing();
 }
 
+void cObject::UpdateModelMatrices()
+{
+    m_Mesh.UpdateModelMatrices(m_pCurrentSet != nullptr);
+}
+
 void cObject::RefreshPositionAndFacing()
 {
     m_vPosition = D3DXVECTOR3(m_matObject._41, m_matObject._42, m_matObject._43);

@@ -48,6 +48,9 @@ public:
     // Turns the object about `axis` through its own position.
     void RotateAboutAxis(const D3DXVECTOR3& axis, float angle);
     void UpdateWorldMatrix();
+    // Each frame's place in the model (cFrame::m_matModel) as the next draw
+    // poses it; times the world matrix it is where that frame is drawn.
+    void UpdateModelMatrices();
 
     bool Render();
     // Draws in a material's diffuse and emissive colours instead of the mesh's.

@@ -93,6 +93,10 @@ private:
     std::vector<uint32_t> m_TerrainIndices;
 };
 
+// Ray casts skip this group (their mask is 0x7fff): water planes live in it,
+// and shapes a ray must pass over, or that are about to go, are moved to it.
+inline constexpr NxCollisionGroup COLLISION_GROUP_IGNORED = 31;
+
 // Writes the link address into the user data of the actor and of each shape.
 void SetActorUserData(NxActor* pActor, void* pLink);
 // Puts every shape of the actor into the collision group.

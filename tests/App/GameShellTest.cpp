@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Actors/GameActor.h"
 #include "App/Application.h"
 #include "Core/Clock.h"
 #include "App/Game.h"
@@ -30,6 +31,7 @@ const int CHANNEL_TOLERANCE = 2;
 std::vector<DWORD> s_FrameTimes;
 std::vector<CDisplayMode> s_Modes;
 bool s_TookOver = false;
+bool s_PlayerHadBody = false;
 
 // The front end as the game runs it, with a player's actions at fixed
 // frames: losing and regaining focus, two screenshots, Alt+Enter there and
@@ -37,6 +39,7 @@ bool s_TookOver = false;
 int ScriptedFrontEnd()
 {
     s_FrameTimes.push_back(timeGetTime());
+    s_PlayerHadBody = s_PlayerHadBody || (g_PlayerActor == &g_Player && g_Player.m_PhysicsObject.m_pActor != nullptr);
     FrontEndState();
     s_Modes.push_back(g_Display.GetCurrentMode());
     const int frame = static_cast<int>(s_FrameTimes.size());
@@ -180,6 +183,9 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
     ExpectCursorShot("shot001.bmp", cursor);
 
     EXPECT_EQ(nullptr, g_Display.GetD3DDevice()) << "released at shut-down";
+    EXPECT_TRUE(s_PlayerHadBody) << "the player, a copy of \"Lizard\", stood on a body";
+    EXPECT_EQ("Lizard", g_Player.GetName());
+    EXPECT_EQ(nullptr, g_Player.m_PhysicsObject.m_pActor) << "released before the scene";
     const std::string log = dir.Read("log.txt");
     EXPECT_EQ(0u, log.find("\n- Logging started ")) << log;
     EXPECT_EQ(std::string::npos, log.find("Error in")) << log;

@@ -10,26 +10,9 @@
 #include "Display/Texture.h"
 #include "platform/d3dx8/XMeshText.h"
 #include "support/FatalTrap.h"
+#include "support/MatrixExpect.h"
 
 namespace {
-
-D3DXMATRIX Translation(float x, float y, float z)
-{
-    D3DXMATRIX matrix;
-    D3DXMatrixTranslation(&matrix, x, y, z);
-    return matrix;
-}
-
-D3DXMATRIX Identity()
-{
-    return Translation(0, 0, 0);
-}
-
-void ExpectMatrixNear(const D3DXMATRIX& expected, const D3DXMATRIX& actual)
-{
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(expected[i], actual[i], 1e-4f) << "element " << i;
-}
 
 // A triangle; `corners` more of them makes a mesh of another size.
 XTextMesh Triangle(const std::string& name, int triangles = 1)

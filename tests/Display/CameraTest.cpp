@@ -9,6 +9,7 @@
 #include "Display/CameraObstacleProbe.h"
 #include "Display/RenderStates.h"
 #include "Input/Controller.h"
+#include "support/FrameTime.h"
 
 namespace {
 
@@ -135,14 +136,6 @@ protected:
     {
         g_FrameTimer = CFrameTimer();
         g_matProjection = m_SavedProjection;
-    }
-
-    // Every frame lasts `milliseconds`, so the smoothed frame time is that.
-    static void SetFrameTime(uint32_t milliseconds)
-    {
-        g_FrameTimer = CFrameTimer();
-        for (uint32_t frame = 1; frame <= CFrameTimer::WINDOW_FRAMES; ++frame)
-            g_FrameTimer.Update(frame * milliseconds);
     }
 
     CCamera m_Camera;

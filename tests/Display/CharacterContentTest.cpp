@@ -12,7 +12,7 @@
 #include "Display/AnimatedObject.h"
 #include "Display/DisplayFixture.h"
 #include "Display/Texture.h"
-#include "support/TempDir.h"
+#include "support/ShippedScripts.h"
 
 namespace {
 
@@ -57,12 +57,7 @@ protected:
     {
         CreateDisplay();
         const std::string logBefore = Log();
-        {
-            ScopedWorkingDir inGame(KELM_GAME_DIR);
-            LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
-            LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
-            LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
-        }
+        LoadCharacterScripts();
         m_LoadLog = Log().substr(logBefore.size());
         cObject* prototype = nullptr;
         g_AssetManager.GetAsset("LizardObj", prototype, true);

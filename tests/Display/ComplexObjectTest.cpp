@@ -10,6 +10,7 @@
 #include "Display/DisplayFixture.h"
 #include "Display/DisplayMesh.h"
 #include "Display/Texture.h"
+#include "support/MatrixExpect.h"
 #include "platform/d3dx8/XMeshText.h"
 #include "support/FatalTrap.h"
 
@@ -24,19 +25,6 @@ const char* const OBJECTS = "DisplayObject3D Box\nMesh Cube\n\n"
                             "DisplayObject3D Moved\nMesh Cube\nScale 3\n"
                             "Orientation 1 0 0 0 0 1 0 0 0 0 1 0 5 0 0 1\n";
 const char* const TEXTURES = "Texture Wood\nImageFilename Assets\\Images\\wood.bmp\n";
-
-D3DXMATRIX Translation(float x, float y, float z)
-{
-    D3DXMATRIX matrix;
-    D3DXMatrixTranslation(&matrix, x, y, z);
-    return matrix;
-}
-
-void ExpectMatrixEq(const D3DXMATRIX& expected, const D3DXMATRIX& actual)
-{
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(expected[i], actual[i], 1e-5f) << "element " << i;
-}
 
 CComplexObject* Find(const char* name)
 {
@@ -121,7 +109,7 @@ TEST_F(CComplexObjectTest, BlocksReadPartsOptionsAndPlacement)
     EXPECT_EQ(nullptr, body->GetOpaqueParts()[1].GetTextureOverride());
     EXPECT_EQ(7, body->GetTransparentParts()[0].GetColourGroup());
 
-    ExpectMatrixEq(Translation(1, 2, 3), body->GetLocalMatrix());
+    ExpectMatrixNear(Translation(1, 2, 3), body->GetLocalMatrix());
     EXPECT_FLOAT_EQ(0.5f, body->GetScale());
     EXPECT_EQ(nullptr, body->GetExportedWorldMatrix());
 
@@ -216,17 +204,17 @@ TEST_F(CComplexObjectTest, WorldMatricesFollowParentLocalAndScale)
     D3DXMATRIX scaling;
     D3DXMatrixScaling(&scaling, 2, 2, 2);
     const D3DXMATRIX carWorld = scaling * Translation(0, 0, 4) * parent;
-    ExpectMatrixEq(carWorld, car.GetWorldMatrix());
+    ExpectMatrixNear(carWorld, car.GetWorldMatrix());
 
     D3DXMATRIX partScaling;
     D3DXMatrixScaling(&partScaling, 3, 3, 3);
-    ExpectMatrixEq(partScaling * Translation(5, 0, 0) * carWorld, car.GetOpaqueParts()[0].GetWorldMatrix());
+    ExpectMatrixNear(partScaling * Translation(5, 0, 0) * carWorld, car.GetOpaqueParts()[0].GetWorldMatrix());
 
     // Scale exactly 1: the wheel is local x parent, unscaled.
     CComplexObject& wheel = car.GetSubGroups()[0];
     EXPECT_EQ(&car.GetWorldMatrix(), wheel.GetParentMatrix());
-    ExpectMatrixEq(Translation(0, 1, 0) * carWorld, wheel.GetWorldMatrix());
-    ExpectMatrixEq(wheel.GetWorldMatrix(), wheel.GetOpaqueParts()[0].GetWorldMatrix());
+    ExpectMatrixNear(Translation(0, 1, 0) * carWorld, wheel.GetWorldMatrix());
+    ExpectMatrixNear(wheel.GetWorldMatrix(), wheel.GetOpaqueParts()[0].GetWorldMatrix());
 
     // The exported matrix: a copy reads its source's until it binds its own.
     car.BindWorldMatrix();
@@ -234,7 +222,7 @@ TEST_F(CComplexObjectTest, WorldMatricesFollowParentLocalAndScale)
     CComplexObject copy(car);
     EXPECT_EQ(&car.GetWorldMatrix(), copy.GetExportedWorldMatrix());
     EXPECT_EQ(nullptr, copy.GetParentMatrix());
-    ExpectMatrixEq(Translation(0, 0, 0), copy.GetWorldMatrix());
+    ExpectMatrixNear(Translation(0, 0, 0), copy.GetWorldMatrix());
     copy.BindWorldMatrix();
     EXPECT_EQ(&copy.GetWorldMatrix(), copy.GetExportedWorldMatrix());
     // Copies share the box.
@@ -311,7 +299,7 @@ TEST_F(CComplexObjectTest, TheStagedGameLoadsTheSphereAndTheDemo)
     ASSERT_EQ(1u, lid.GetOpaqueParts().size());
     EXPECT_NE(nullptr, lid.GetOpaqueParts()[0].GetTextureOverride());
     stack.UpdateWorldMatrix();
-    ExpectMatrixEq(Translation(0, 2, 0), lid.GetOpaqueParts()[0].GetWorldMatrix());
+    ExpectMatrixNear(Translation(0, 2, 0), lid.GetOpaqueParts()[0].GetWorldMatrix());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Actors/GameActor.h"
 #include "Core/AssetManager.h"
 #include "Display/AnimatedMesh.h"
 #include "Display/AnimatedObject.h"
@@ -12,6 +13,7 @@
 #include "Display/Texture.h"
 #include "Display/VertexShaders.h"
 #include "platform/d3dx8/XMeshText.h"
+#include "support/ShippedScripts.h"
 
 namespace {
 
@@ -171,12 +173,7 @@ namespace {
 
 TEST_F(GlAnimatedMeshTest, TheCharacterStandsIdleAndWalksInDifferentShapes)
 {
-    {
-        ScopedWorkingDir inGame(KELM_GAME_DIR);
-        LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
-        LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
-        LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
-    }
+    LoadCharacterScripts();
     cObject* prototype = nullptr;
     g_AssetManager.GetAsset("LizardObj", prototype, true);
     cObject lizard = *prototype;
@@ -207,6 +204,65 @@ TEST_F(GlAnimatedMeshTest, TheCharacterStandsIdleAndWalksInDifferentShapes)
     };
     EXPECT_GT(differing(idle, stride), idle.m_Count / 20);
     EXPECT_GT(differing(stride, otherStride), idle.m_Count / 20);
+}
+
+// The player as the game draws it: in its override colour, and with the
+// aim's turn of the upper arm showing, forearm and hand following, where
+// the model matrices say the hand is.
+TEST_F(GlAnimatedMeshTest, AGameActorIsDrawnInItsColourWithItsArmTurned)
+{
+    LoadCharacterScripts();
+    {
+        ScopedWorkingDir inGame(KELM_GAME_DIR);
+        LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
+    }
+    CGameActor* prototype = nullptr;
+    g_AssetManager.GetAsset("Lizard", prototype, true);
+    CGameActor actor(*prototype);
+    D3DMATERIAL8 blue = {};
+    blue.Diffuse = D3DCOLORVALUE{0, 0, 1, 1};
+    blue.Emissive = D3DCOLORVALUE{0, 0, 1, 1};
+    actor.SetMaterial(&blue, true);
+    cObject& model = actor.m_Model;
+    model.UpdateWorldMatrix();
+    model.Update(0.5f, true);
+    LookAt(D3DXVECTOR3(0, 1.2f, 4), D3DXVECTOR3(0, 1.2f, 0));
+
+    auto handOnScreen = [&](int& x, int& y) {
+        model.UpdateModelMatrices();
+        const D3DXMATRIX hand = actor.GetHandMatrix() * model.m_matWorld;
+        Project(D3DXVECTOR3(hand._41, hand._42, hand._43), x, y);
+    };
+    auto drawActor = [&] {
+        actor.Draw();
+        return true;
+    };
+    int restX = 0, restY = 0;
+    handOnScreen(restX, restY);
+    const Silhouette resting = DrawAndRead(drawActor);
+    UINT width = 0;
+    UINT height = 0;
+    const std::vector<uint32_t> pixels = ReadBackBuffer(width, height);
+    int blueOnly = 0;
+    for (size_t i = 0; i < pixels.size(); ++i)
+        blueOnly += resting.m_Covered[i] && (pixels[i] & 0x00FFFF00u) == 0 ? 1 : 0;
+    EXPECT_GT(resting.m_Count, 1000);
+    EXPECT_EQ(resting.m_Count, blueOnly) << "every drawn pixel in the override's blue";
+    EXPECT_TRUE(resting.At(restX, restY)) << "the hand is drawn where its matrix is";
+
+    ASSERT_FALSE(actor.m_ArmRotFrames.empty());
+    ASSERT_EQ("Bip01_R_UpperArm", actor.m_ArmRotFrames[0].m_FrameName);
+    D3DXMATRIX quarterTurn;
+    D3DXMatrixRotationZ(&quarterTurn, D3DX_PI / 2);
+    D3DXMATRIX& shoulder = *actor.m_ArmRotFrames[0].m_pMatrix;
+    shoulder = quarterTurn * shoulder;
+    int turnedX = 0, turnedY = 0;
+    handOnScreen(turnedX, turnedY);
+    const Silhouette turned = DrawAndRead(drawActor);
+    EXPECT_TRUE(turned.At(turnedX, turnedY)) << "the hand went with the arm";
+    EXPECT_FALSE(turned.At(restX, restY)) << "and left where it hung";
+    const int moved = std::abs(turnedX - restX) + std::abs(turnedY - restY);
+    EXPECT_GT(moved, 20);
 }
 
 } // namespace

@@ -8,24 +8,13 @@
 #include "Display/Font2D.h"
 #include "Display/Text.h"
 #include "Display/TextEffect.h"
+#include "support/ScriptText.h"
 
 namespace {
 
 const D3DCOLOR BLACK = 0xFF000000;
 const D3DCOLOR WHITE = 0xFFFFFFFF;
 const D3DCOLOR OWN_COLOUR = 0x80112233;
-
-template <class T>
-bool LoadFrom(T& asset, const std::string& script, std::string* nextToken = nullptr)
-{
-    CDataBuffer reader;
-    reader.SetSeparators(SCRIPT_SEPARATORS);
-    reader.Tokenise(script.data(), script.size());
-    const bool loaded = asset.Load(reader);
-    if (nextToken != nullptr)
-        *nextToken = reader.PeekString();
-    return loaded;
-}
 
 // Fade from black to white after 1 s over 2 s.
 CTextEffectFade BlackToWhite()

@@ -7,6 +7,7 @@
 #include "Core/Clock.h"
 #include "Physics/CollidableObject.h"
 #include "platform/novodex/NxPhysics.h"
+#include "support/FrameTime.h"
 
 namespace {
 
@@ -113,9 +114,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(g_Physics.Init());
-        g_FrameTimer = CFrameTimer();
-        for (uint32_t frame = 1; frame <= CFrameTimer::WINDOW_FRAMES; ++frame)
-            g_FrameTimer.Update(frame * FRAME_MILLISECONDS);
+        SetFrameTime(FRAME_MILLISECONDS);
     }
     void TearDown() override
     {

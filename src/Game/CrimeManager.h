@@ -1,0 +1,67 @@
+#pragma once
+// The crime manager: every crime and menu event is reported here, queued for
+// the next level update (which raises the offender's wanted level) and seen
+// at once by the running mission. The actors report to it and read its
+// maximum, so this header leans on Core and the math types only.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/d3dx8/D3DX8Math.h"
+
+class CAsset;
+class CGameActor;
+
+enum CrimeType {
+    CRIME_STEAL_POLICE_CAR = 0,
+    CRIME_SHOOT_POLICE_CAR = 1,
+    CRIME_CAR_EXPLOSION = 2,
+    CRIME_HIT_AND_RUN = 3,
+    CRIME_MURDER = 4,
+    // The menus' events travel the same way.
+    CRIME_BACK = 5,
+    CRIME_SAVE = 6,
+    CRIME_TYPE_COUNT = 7,
+};
+
+// One crime type's amount in the manager, and one reported event.
+struct CCrimeRecord {
+    // Whose wanted level the event raises; null in the manager's own records.
+    CGameActor* m_pOffender = nullptr;
+    int32_t m_iType = CRIME_STEAL_POLICE_CAR;
+    D3DXVECTOR3 m_vPosition;
+    float m_fWantedAmount = 0.0f;
+    // The victim (CrimeVictim) for crimes, the slot number for Save.
+    intptr_t m_Value = 0;
+    // The exploded car's asset name, for CarExplosion.
+    std::string m_VictimName;
+};
+
+// The value of a crime whose victim is an asset: CarExplosion reads the
+// victim's name through it.
+inline intptr_t CrimeVictim(const CAsset* pVictim)
+{
+    return reinterpret_cast<intptr_t>(pVictim);
+}
+
+class CCrimeManager {
+public:
+    CCrimeManager();
+
+    // Queues a copy of the type's record with the offender, the value and,
+    // when given, the place. A type outside the table is logged and dropped.
+    void ReportCrime(int type, intptr_t value, CGameActor* pOffender, const D3DXVECTOR3* pPosition);
+
+    const std::vector<CCrimeRecord>& GetPendingEvents() const { return m_PendingEvents; }
+    const CCrimeRecord& GetRecord(CrimeType type) const { return m_Records[type]; }
+
+    // No wanted level rises above it; 0 until the crime file sets it.
+    float MaxWantedLevel = 0.0f;
+
+private:
+    CCrimeRecord m_Records[CRIME_TYPE_COUNT];
+    std::vector<CCrimeRecord> m_PendingEvents;
+};
+
+extern CCrimeManager g_CrimeFile;

@@ -1,0 +1,25 @@
+#pragma once
+// Matrices built and compared in one expression.
+
+#include <gtest/gtest.h>
+
+#include "platform/d3dx8/D3DX8Math.h"
+
+inline D3DXMATRIX Translation(float x, float y, float z)
+{
+    D3DXMATRIX matrix;
+    D3DXMatrixTranslation(&matrix, x, y, z);
+    return matrix;
+}
+
+inline D3DXMATRIX Identity()
+{
+    return Translation(0, 0, 0);
+}
+
+// Every element within `tolerance`, each failure naming its element.
+inline void ExpectMatrixNear(const D3DXMATRIX& expected, const D3DXMATRIX& actual, float tolerance = 1e-5f)
+{
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(expected[i], actual[i], tolerance) << "element " << i;
+}

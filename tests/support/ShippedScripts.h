@@ -1,0 +1,7 @@
+#pragma once
+// The shipped game's scripts, read from the staged game folder by the game's
+// own loaders, as start-up reads them.
+
+// The animated meshes, their animation sets and the animated objects (the
+// lizard-man). The loaders read textures, so a display must exist.
+void LoadCharacterScripts();
