@@ -19,6 +19,7 @@ sys.dont_write_bytecode = True  # keep the source tree clean
 from canvas import Canvas  # noqa: E402
 from rgba import RgbaImage  # noqa: E402
 import character  # noqa: E402
+import flares  # noqa: E402
 import particles  # noqa: E402
 import sound  # noqa: E402
 from sound import SAMPLE_RATE  # noqa: E402
@@ -600,6 +601,7 @@ ASSETS = {
 }
 ASSETS.update(character.ASSETS)
 ASSETS.update(particles.ASSETS)
+ASSETS.update(flares.ASSETS)
 
 
 def write_if_changed(path, data):
