@@ -134,8 +134,11 @@ TEST_F(LensFlareTest, TheDiscDimsOverThreeHundredPixelsOffTheScreen)
     RenderDisc(flare, LightOnPixel(320.5f, HEIGHT + 300.5f));
     EXPECT_TRUE(flare.m_Quads.empty()) << "300 pixels off: nothing";
 
-    // A light behind the camera draws nothing, whatever its pixel would be.
+    // A light behind the camera draws nothing, whatever its pixel would be;
+    // one in the camera's plane lies infinitely far off the screen.
     RenderDisc(flare, D3DXVECTOR3(0.0f, 0.0f, -DEPTH));
+    RenderDisc(flare, D3DXVECTOR3(1.0f, 0.0f, 0.0f));
+    RenderDisc(flare, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
     EXPECT_TRUE(flare.m_Quads.empty());
 
     // Intensity runs from the maximum to the minimum, not to 0.
