@@ -294,6 +294,12 @@ bool CDisplayObject3D::LoadMesh(const std::string& fileName)
     return true;
 }
 
+void CDisplayObject3D::SetMesh(CDisplayMesh* mesh)
+{
+    m_pOwnMesh.reset();
+    m_pMesh = mesh;
+}
+
 void CDisplayObject3D::ReleaseMesh()
 {
     if (m_pMesh != nullptr)
