@@ -16,10 +16,13 @@
 #include "Input/InputManager.h"
 #include "Level/GameTimer.h"
 #include "Physics/Physics.h"
+#include "platform/dinput/DInput.h"
 #include "platform/files/Files.h"
 
 namespace {
 
+// The grave accent key, left of 1 on a US keyboard: it types nothing.
+const int TOGGLE_KEY = DIK_GRAVE;
 const char* const SCRIPT_FOLDER = "Scripts\\Console\\";
 const char* const INVALID_COMMAND = "Invalid command";
 const char* const INVALID_INTEGER = "Invalid integar";
@@ -77,6 +80,27 @@ std::string UpperCase(const std::string& text)
     return upper;
 }
 
+// One line without its end (LF or CR LF); false at the end of the file.
+bool ReadLine(FILE* file, std::string& line, bool& tooLong)
+{
+    line.clear();
+    tooLong = false;
+    int c = std::fgetc(file);
+    if (c == EOF)
+        return false;
+    for (; c != EOF && c != '\n'; c = std::fgetc(file)) {
+        line.push_back(static_cast<char>(c));
+        if (line.size() > CLineRing::MAX_LINE_LENGTH) {
+            tooLong = true;
+            return true;
+        }
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    tooLong = line.size() >= CLineRing::MAX_LINE_LENGTH;
+    return true;
+}
+
 } // namespace
 
 CConsole::CConsole()
@@ -93,11 +117,11 @@ CConsole::CConsole()
     m_Handlers[1][STATE_SCREENSHOT] = &CConsole::TakeScreenshot;
     m_Handlers[1][STATE_DISPLAYMODE] = &CConsole::SetDisplayMode;
 
-    const float corners[6][2] = {
+    const float corners[PANEL_VERTICES][2] = {
         {PANEL_LEFT, PANEL_BOTTOM}, {PANEL_RIGHT, PANEL_BOTTOM}, {PANEL_LEFT, PANEL_TOP},
         {PANEL_RIGHT, PANEL_BOTTOM}, {PANEL_LEFT, PANEL_TOP},    {PANEL_RIGHT, PANEL_TOP},
     };
-    for (size_t i = 0; i < 6; ++i)
+    for (size_t i = 0; i < PANEL_VERTICES; ++i)
         m_Background[i] = {corners[i][0], corners[i][1], PANEL_DEPTH, DEFAULT_COLOUR};
 }
 
@@ -106,7 +130,7 @@ void CConsole::Init(IDirect3DDevice8* device, const BYTE* keys, CFullKeyboard* k
     m_pDevice = device;
     m_pKeys = keys;
     m_pKeyboard = keyboard;
-    for (Vertex& vertex : m_Background)
+    for (VERTEX_XYZ_DIFFUSE& vertex : m_Background)
         vertex.colour = DEFAULT_COLOUR;
     m_Colour = DEFAULT_COLOUR;
     m_fCooldown = 0.0f;
@@ -444,32 +468,11 @@ bool CConsole::ExecuteFile(const char* path)
     return std::ferror(file.get()) == 0;
 }
 
-// One line without its end (LF or CR LF); false at the end of the file.
-bool CConsole::ReadLine(FILE* file, std::string& line, bool& tooLong)
-{
-    line.clear();
-    tooLong = false;
-    int c = std::fgetc(file);
-    if (c == EOF)
-        return false;
-    for (; c != EOF && c != '\n'; c = std::fgetc(file)) {
-        line.push_back(static_cast<char>(c));
-        if (line.size() > CLineRing::MAX_LINE_LENGTH) {
-            tooLong = true;
-            return true;
-        }
-    }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    tooLong = line.size() >= CLineRing::MAX_LINE_LENGTH;
-    return true;
-}
-
 void CConsole::DrawBackground()
 {
     if (m_pDevice == nullptr)
         return;
-    for (Vertex& vertex : m_Background)
+    for (VERTEX_XYZ_DIFFUSE& vertex : m_Background)
         vertex.colour = m_Colour;
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
@@ -494,7 +497,7 @@ void CConsole::DrawBackground()
     m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
     m_pDevice->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-    m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, PANEL_TRIANGLES, m_Background, sizeof(Vertex));
+    m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, PANEL_TRIANGLES, m_Background, sizeof(VERTEX_XYZ_DIFFUSE));
 
     m_pDevice->SetRenderState(D3DRS_CULLMODE, cullMode);
     m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, colourOp);

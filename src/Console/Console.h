@@ -20,6 +20,7 @@
 #include "Console/ConsoleReaders.h"
 #include "Console/LineRing.h"
 #include "Core/StdInterface.h"
+#include "Display/VertexXyzDiffuse.h"
 #include "platform/d3d8/D3D8.h"
 
 class CFullKeyboard;
@@ -50,7 +51,6 @@ struct CConsoleCommand {
 
 class CConsole : public CStdInterface {
 public:
-    enum { TOGGLE_KEY = 0x29 };
     enum { DEPTH_COUNT = 3, STATE_COUNT = 10 };
     // Parser states.
     enum {
@@ -135,14 +135,10 @@ private:
 
     void ReportSuccess(const std::string& name);
     bool ReadVariable(const CConsoleCommand& command);
-    bool ReadLine(FILE* file, std::string& line, bool& tooLong);
 
     IDirect3DDevice8* m_pDevice = nullptr;
-    struct Vertex {
-        float x, y, z;
-        D3DCOLOR colour;
-    };
-    Vertex m_Background[6];
+    enum { PANEL_VERTICES = 6 };
+    VERTEX_XYZ_DIFFUSE m_Background[PANEL_VERTICES];
     const BYTE* m_pKeys = nullptr;
     CFullKeyboard* m_pKeyboard = nullptr;
     uint32_t m_Colour = DEFAULT_COLOUR;

@@ -44,6 +44,11 @@ protected:
         m_PhysicsOn = g_Physics.IsEnabled();
         m_TimeScale = g_Physics.GetTimeScale();
         m_Context = g_InputManager.GetCurrentContext();
+        // Before the level: no player, no camera.
+        m_Player = g_PlayerActor;
+        m_Camera = g_pActiveCamera;
+        g_PlayerActor = nullptr;
+        g_pActiveCamera = nullptr;
     }
     void TearDown() override
     {
@@ -53,6 +58,8 @@ protected:
         g_Physics.SetTimeScale(m_TimeScale);
         while (g_InputManager.GetCurrentContext() != m_Context)
             g_InputManager.PopContext();
+        g_PlayerActor = m_Player;
+        g_pActiveCamera = m_Camera;
     }
 
     void Frame()
@@ -103,6 +110,8 @@ protected:
     bool m_PhysicsOn = true;
     float m_TimeScale = 0.0f;
     int m_Context = 0;
+    CGameActor* m_Player = nullptr;
+    CCamera* m_Camera = nullptr;
 };
 
 TEST_F(ConsoleTest, HoldingTheToggleKeyOpensAtOnceClosesAfterTheCooldownAndOpensAgain)
@@ -204,8 +213,6 @@ TEST_F(ConsoleTest, TheDispatcherWritesItsResultsVerbatim)
         {"SET SETCONTROLLER 0", {"SET SETCONTROLLER 0", "**Invalid AI ENTITY Index**", "Function returned false", ""}},
         {"SET GETCAMERAINFO", {"SET GETCAMERAINFO", "Camera does not exist.", "GETCAMERAINFO set successfully", ""}},
     };
-    ASSERT_EQ(nullptr, g_PlayerActor);
-    ASSERT_EQ(nullptr, g_pActiveCamera);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         EXPECT_EQ(c.output, Run(c.line));
@@ -307,7 +314,6 @@ TEST_F(ConsoleTest, GetCameraInfoAppendsTwoCinemaStatementsEachTime)
     g_pActiveCamera = &camera;
     const Lines printed = Run("SET GETCAMERAINFO");
     m_Console.RunLine("SET GETCAMERAINFO");
-    g_pActiveCamera = nullptr;
 
     EXPECT_EQ((Lines{"SET GETCAMERAINFO", "Camera Pos: 10.000000 20.000000 30.000000",
                      "Camera Look At: 0.000000 0.000000 1.000000", "Camera Up Vector: 0.000000 1.000000 0.000000",

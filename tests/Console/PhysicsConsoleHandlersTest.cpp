@@ -23,11 +23,12 @@ protected:
         m_Console.Init(nullptr, m_Keys, &m_Keyboard);
         m_Player.CreatePhysics();
         ASSERT_NE(nullptr, m_Player.m_PhysicsObject.m_pActor);
+        m_SavedPlayer = g_PlayerActor;
         g_PlayerActor = &m_Player;
     }
     void TearDown() override
     {
-        g_PlayerActor = nullptr;
+        g_PlayerActor = m_SavedPlayer;
         g_GameCamera.m_pTarget = nullptr;
         m_Player.Shutdown();
         g_Physics.Shutdown();
@@ -48,6 +49,7 @@ protected:
     CFullKeyboard m_Keyboard;
     CConsole m_Console;
     CGameActor m_Player;
+    CGameActor* m_SavedPlayer = nullptr;
 };
 
 TEST_F(PhysicsConsoleHandlers, SetPosMovesTheModelAndTheBodyAndGetPosPrintsIt)
