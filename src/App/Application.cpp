@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "Console/Console.h"
 #include "Core/Game.h"
 #include "Core/Log.h"
 #include "Display/Camera.h"
@@ -23,6 +24,7 @@ const uint16_t CLIENT_WIDTH = 640;
 const uint16_t CLIENT_HEIGHT = 480;
 const char* const LOG_FILE = "log.txt";
 const char* const MENU_POINTER = "arrowup";
+const char* const START_UP_SCRIPT = "Scripts\\Console\\GameStartUp.txt";
 
 // Alt+Enter switches between the 640 x 480 window and this full screen.
 const uint16_t TOGGLE_FULL_SCREEN_WIDTH = 1024;
@@ -194,6 +196,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     ShowSplashScreen();
     g_Log.Open(LOG_FILE);
     g_Game.InitGame();
+    g_Console.ExecuteFile(START_UP_SCRIPT);
 
     SetMenuCamera();
     g_Game.PushState(FrontEndState);

@@ -2,6 +2,8 @@
 
 #include "Actors/GameActor.h"
 #include "Collision/CollisionObject.h"
+#include "Console/Console.h"
+#include "Console/FullKeyboard.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Core/Log.h"
@@ -55,6 +57,16 @@ void SetUpCollisionScratch()
     g_CollisionScratch.m_pRoot->m_vMax = D3DXVECTOR3(0.5f, 0.5f, 0.9f);
     g_CollisionScratch.m_fRadius = 1.0f;
     g_CollisionScratch.m_fRadiusSq = 1.0f;
+}
+
+// The console types from the keyboard device's own key bytes; without a
+// keyboard it never opens.
+void StartConsole()
+{
+    DeviceObject* keyboard = g_InputManager.GetDevice(CInputManager::KEYBOARD_SLOT);
+    const BYTE* keys = keyboard != nullptr ? keyboard->GetStateBuffer() : nullptr;
+    g_FullKeyboard.SetStateBuffer(keys);
+    g_Console.Init(g_Display.GetD3DDevice(), keys, &g_FullKeyboard);
 }
 
 } // namespace
@@ -157,6 +169,7 @@ void CGame::InitGame()
     ShowCursor(FALSE);
     g_InGameMouse.SetWindowsCursorShown(false);
 
+    StartConsole();
     g_LocalController.Start();
     g_RoadNodes.Init();
     g_SidewalkNodes.Init();

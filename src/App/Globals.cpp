@@ -3,6 +3,8 @@
 
 #include "Actors/GameActor.h"
 #include "Collision/CollisionObject.h"
+#include "Console/Console.h"
+#include "Console/FullKeyboard.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Core/Game.h"
@@ -41,6 +43,8 @@ CFontDesc g_FontVerdana8("Verdana", false, false, true, 8, 0.5f);
 CRenderQueue g_RenderQueue;
 CInputManager g_InputManager;
 CAssetManager g_AssetManager;
+CConsole g_Console;
+CFullKeyboard g_FullKeyboard;
 CSound g_Sound;
 CRadio g_Radio;
 CRandomTable g_RandomTable;

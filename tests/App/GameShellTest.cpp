@@ -14,6 +14,7 @@
 
 #include "Actors/GameActor.h"
 #include "App/Application.h"
+#include "Console/Console.h"
 #include "Core/Clock.h"
 #include "Core/Game.h"
 #include "Display/Display.h"
@@ -34,6 +35,7 @@ const int FIRST_SHOT_FRAME = 20;
 const int FULL_SCREEN_FRAME = 30;
 const int WINDOWED_FRAME = 40;
 const int SECOND_SHOT_FRAME = 50;
+const int CONSOLE_SCRIPT_FRAME = 60;
 const int CURSOR_SIZE = 32;
 const int CHANNEL_TOLERANCE = 2;
 
@@ -41,6 +43,7 @@ std::vector<DWORD> s_FrameTimes;
 std::vector<CDisplayMode> s_Modes;
 bool s_TookOver = false;
 bool s_PlayerHadBody = false;
+D3DXVECTOR3 s_ScriptedPosition;
 
 // The front end as the game runs it, with a player's actions at fixed
 // frames: losing and regaining focus, two screenshots, Alt+Enter there and
@@ -60,6 +63,10 @@ int ScriptedFrontEnd()
         g_Display.Screenshot();
     if (frame == FULL_SCREEN_FRAME || frame == WINDOWED_FRAME)
         PostMessageA(g_hWnd, WM_SYSKEYUP, VK_RETURN, 0);
+    if (frame == CONSOLE_SCRIPT_FRAME) {
+        g_Console.RunLine("script townsquare.txt");
+        s_ScriptedPosition = g_Player.m_Model.m_vPosition;
+    }
     if (frame == FRAMES_BEFORE_CLOSE)
         PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
     return 1;
@@ -221,6 +228,15 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
     EXPECT_GT(g_RoadNodes.GetNodeCount(), 0u);
     EXPECT_GT(g_SidewalkNodes.GetNodeCount(), 0u);
     EXPECT_EQ(1u, g_TrafficLights.GetLightCount());
+    // The console's start-up script ran, and the developer script put the
+    // player on the town square.
+    std::vector<std::string> console;
+    for (int i = 0; i < CLineRing::LINE_COUNT; ++i)
+        console.push_back(g_Console.GetOutput().Line(i));
+    for (const char* line : {"SET PHYSICS 1", "PHYSICS set successfully", "SET SETPOS 380 2 150",
+                             "SETPOS set successfully", "380.0000 2.0000 150.0000", "Script Loaded Successfully"})
+        EXPECT_NE(console.end(), std::find(console.begin(), console.end(), line)) << line;
+    EXPECT_EQ(D3DXVECTOR3(380.0f, 2.0f, 150.0f), s_ScriptedPosition);
     const std::string log = dir.Read("log.txt");
     EXPECT_EQ(0u, log.find("\n- Logging started ")) << log;
     EXPECT_EQ(std::string::npos, log.find("Error in")) << log;
