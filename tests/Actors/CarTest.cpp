@@ -33,7 +33,7 @@ const char* const CAR_NAME = "TestCar";
 
 // A cube from -1 to 1 and the test objects on it: a body of a painted part
 // and a glass part, two wheels and a door; two tyre types, "Slick" on one
-// wheel with frictions of its own, "Knobbly" on both.
+// wheel with frictions of its own, "Knobbly" on both, "Grippy" on the other.
 const char* const MESHES = "Mesh Cube\nSrc Assets\\Meshes\\cube.x\n";
 const char* const OBJECTS = "DisplayObject3D Box\nMesh Cube\n"
                             "DisplayObject3D Half\nMesh Cube\nScale 0.5\n";
@@ -44,7 +44,8 @@ const char* const COMPLEX_OBJECTS = "ComplexObject TestBody\nOpaqueObj Box GROUP
 const char* const TIRE_TYPES = "TireType Slick\nAsset_Type Game\nNumMeshes 1\nMeshes TestWheel\n"
                                "DynamicFrictionSlide 0.5\nStaticFrictionSlide 0.6\nDynamicFrictionRoll 0.7\n"
                                "StaticFrictionRoll 0.9\nRestitution 0.1\n"
-                               "TireType Knobbly\nAsset_Type Game\nNumMeshes 2\nMeshes TestWheel TestWheel2\n";
+                               "TireType Knobbly\nAsset_Type Game\nNumMeshes 2\nMeshes TestWheel TestWheel2\n"
+                               "TireType Grippy\nAsset_Type Game\nNumMeshes 1\nMeshes TestWheel2\n";
 // Two boxes; the chain's bound runs from (-2, -1, -3) to (2, 1, 3).
 const char* const COLLISION = "Radius 9\nStart\nBoxMin -2 -1 -3\nBoxMax 2 0 3\nNext\nBoxMin -1 0 -1\nBoxMax 1 1 1\n"
                               "EndBox\nEndBox\n";
@@ -294,32 +295,38 @@ TEST_F(CarData, PostLoadAndResetDrawOnlyAmongSeveralTireTypes)
         int draws;
     };
     const Case cases[] = {
-        {"no tyres", "TireTypes 2 Slick Knobbly", 0},
+        {"no tyres", "TireTypes 2 Slick Grippy", 0},
         {"one tyre type", TwoTires(), 0},
-        // The type, then its mesh when it is "Knobbly" (two meshes).
-        {"two tyre types", TwoTires("TireTypes 2 Slick Knobbly\n"), -1},
+        {"two tyre types of one mesh each", TwoTires("TireTypes 2 Slick Grippy\n"), 1},
+        {"one tyre type of two meshes", TwoTires("TireTypes 1 Knobbly\n"), 1},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
-        for (uint32_t seed = 1; seed <= 4; ++seed) {
-            g_RandomTable.Fill(seed);
-            CRandomTable before = g_RandomTable;
-            CRandomTable expected = before;
-            const std::unique_ptr<CCar> car = Load(test.body);
-            int draws = test.draws;
-            if (draws < 0)
-                draws = expected.NextBelow(2) == 0 ? 1 : 2;
-            EXPECT_EQ(draws, DrawsSince(before)) << "load, seed " << seed;
-
+        CRandomTable before = g_RandomTable;
+        const std::unique_ptr<CCar> car = Load(test.body);
+        EXPECT_EQ(test.draws, DrawsSince(before)) << "load";
+        for (int reset = 0; reset < 3; ++reset) {
             before = g_RandomTable;
-            expected = before;
             car->Reset();
-            draws = test.draws;
-            if (draws < 0)
-                draws = expected.NextBelow(2) == 0 ? 1 : 2;
-            EXPECT_EQ(draws, DrawsSince(before)) << "reset, seed " << seed;
+            EXPECT_EQ(test.draws, DrawsSince(before)) << "reset " << reset;
         }
     }
+}
+
+TEST_F(CarData, TheTireTypeIsTheNextRandomValueModuloTheirCount)
+{
+    const char* const names[] = {"Slick", "Grippy"};
+    bool picked[2] = {false, false};
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+        g_RandomTable.Fill(seed);
+        CRandomTable expected = g_RandomTable;
+        const uint32_t index = expected.NextBelow(2);
+        const std::unique_ptr<CCar> car = Load(TwoTires("TireTypes 2 Slick Grippy\n"));
+        for (const CTire& tire : car->m_Tires)
+            EXPECT_EQ(names[index], tire.m_pType->GetName()) << "seed " << seed;
+        picked[index] = true;
+    }
+    EXPECT_TRUE(picked[0] && picked[1]);
 }
 
 TEST_F(CarData, AllWheelsShareOneMeshAndTakeTheCarsScale)
