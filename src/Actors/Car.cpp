@@ -41,6 +41,8 @@ const char* const KEYWORD_COLLISION_DATA = "CollisionData";
 const char* const KEYWORD_CALCULATE_RADIUS = "CalculateRadius";
 const char* const KEYWORD_GAS_TANK_SHAPE = "GasTankShape";
 const char* const KEYWORD_DOOR = "Door";
+const char* const KEYWORD_SMOKING_EFFECT = "SmokingEffect";
+const char* const KEYWORD_EXPLOSION_EFFECT = "ExplosionEffect";
 
 // The grip the second material of each pair, and every later suspension of
 // a tyre type, is made with.
@@ -128,6 +130,8 @@ CCar::CCar(const CCar& other) : CCollidableObject(other)
     m_fSteerAngle = other.m_fSteerAngle;
     m_Exhaust = other.m_Exhaust;
     m_fExplosionTimer = other.m_fExplosionTimer;
+    m_SmokingEffect = other.m_SmokingEffect;
+    m_ExplosionEffect = other.m_ExplosionEffect;
     m_bNotExploded = other.m_bNotExploded;
     m_GasTanks = other.m_GasTanks;
     // The copied matrices still point into the prototype.
@@ -244,6 +248,10 @@ bool CCar::ReadCarProperty(CDataBuffer& reader)
     } else if (reader.Match(KEYWORD_HULL_MAX)) {
         m_fHullMax = reader.GetFloat();
         m_fHull = m_fHullMax;
+    } else if (reader.Match(KEYWORD_SMOKING_EFFECT)) {
+        ReadEffect(reader, m_SmokingEffect);
+    } else if (reader.Match(KEYWORD_EXPLOSION_EFFECT)) {
+        ReadEffect(reader, m_ExplosionEffect);
     } else if (reader.Match(KEYWORD_OUTER_COLLISION_RADIUS)) {
         SetOuterRadius(reader.GetFloat());
     } else if (reader.Match(KEYWORD_COLLISION_DATA)) {
@@ -313,6 +321,13 @@ void CCar::ReadDoor(CDataBuffer& reader)
     CDoor door;
     door.ReadLine(reader);
     m_Doors.push_back(door);
+}
+
+void CCar::ReadEffect(CDataBuffer& reader, CEffect& effect)
+{
+    CEffect* prototype = nullptr;
+    g_AssetManager.GetAsset(reader.GetString(), prototype, true);
+    effect = *prototype;
 }
 
 void CCar::SetOuterRadius(float radius)
@@ -428,6 +443,8 @@ void CCar::Reset()
 void CCar::BindMatrices()
 {
     m_Exhaust.m_pEmitFrameMatrix = &m_Body.GetWorldMatrix();
+    m_SmokingEffect.SetMatrix(&m_Body.GetWorldMatrix());
+    m_ExplosionEffect.SetMatrix(&m_Body.GetWorldMatrix());
     m_CollisionObject.m_pMatrix = &m_Body.GetWorldMatrix();
     m_CollisionObject.m_pDrawMatrix = m_CollisionObject.m_pMatrix;
     m_CollisionObject.m_iKind = KIND_CAR;
@@ -441,6 +458,8 @@ void CCar::Repair()
     m_fHull = m_fHullMax;
     m_bNotExploded = true;
     m_uActiveTires = static_cast<uint32_t>(m_Tires.size());
+    m_SmokingEffect.Reset();
+    m_ExplosionEffect.Reset();
     m_fExplosionTimer = EXPLOSION_DELAY;
 }
 

@@ -19,6 +19,7 @@
 #include "Core/Asset.h"
 #include "Core/StdInterface.h"
 #include "Display/ComplexObject.h"
+#include "Effects/Effect.h"
 #include "Effects/ParticleSystem.h"
 #include "Physics/CollidableObject.h"
 #include "Physics/Physics.h"
@@ -145,6 +146,9 @@ public:
     CController* m_pController = nullptr;
     CParticleEmitter m_Exhaust;
     float m_fExplosionTimer = EXPLOSION_DELAY;
+    // Both follow the body's world matrix.
+    CEffect m_SmokingEffect;
+    CEffect m_ExplosionEffect;
     // Cleared by the explosion, set by Repair.
     bool m_bNotExploded = true;
     std::string m_CollisionDataName;
@@ -158,14 +162,15 @@ private:
     void ReadTires(CDataBuffer& reader);
     void ReadGasTank(CDataBuffer& reader);
     void ReadDoor(CDataBuffer& reader);
+    static void ReadEffect(CDataBuffer& reader, CEffect& effect);
     void SetOuterRadius(float radius);
     // Every tyre's suspension index lies in the table.
     void CheckSuspensionIndices() const;
     // The tyre type (one draw when there are several) and its mesh for all
     // wheels; false with tyres but no tyre types.
     bool PickTires();
-    // The world matrices of body and doors readable by others, the collision
-    // record on the body's.
+    // The world matrices of body and doors readable by others; the collision
+    // record, the exhaust and the effects on the body's.
     void BindMatrices();
     // The actor's forward axis (its orientation's third column).
     NxVec3 GetActorForward() const;

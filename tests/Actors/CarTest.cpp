@@ -34,9 +34,9 @@ const char* const CAR_NAME = "TestCar";
 // A cube from -1 to 1 and the test objects on it: a body of a painted part
 // and a glass part, two wheels and a door; two tyre types, "Slick" on one
 // wheel with frictions of its own, "Knobbly" on both, "Grippy" on the other.
-const char* const MESHES = "Mesh Cube\nSrc Assets\\Meshes\\cube.x\n";
-const char* const OBJECTS = "DisplayObject3D Box\nMesh Cube\n"
-                            "DisplayObject3D Half\nMesh Cube\nScale 0.5\n";
+const char* const MESHES = "Mesh Cube\nAsset_Type Game\nSrc Assets\\Meshes\\cube.x\n";
+const char* const OBJECTS = "DisplayObject3D Box\nAsset_Type Game\nMesh Cube\n"
+                            "DisplayObject3D Half\nAsset_Type Game\nMesh Cube\nScale 0.5\n";
 const char* const COMPLEX_OBJECTS = "ComplexObject TestBody\nOpaqueObj Box GROUP# 1\nTransObj Half\n"
                                     "ComplexObject TestWheel\nOpaqueObj Half\n"
                                     "ComplexObject TestWheel2\nOpaqueObj Box\n"
@@ -50,6 +50,11 @@ const char* const TIRE_TYPES = "TireType Slick\nAsset_Type Game\nNumMeshes 1\nMe
 const char* const COLLISION = "Radius 9\nStart\nBoxMin -2 -1 -3\nBoxMax 2 0 3\nNext\nBoxMin -1 0 -1\nBoxMax 1 1 1\n"
                               "EndBox\nEndBox\n";
 const char* const HEAD = "Car TestCar\nAsset_Type Game\nBody TestBody\n";
+// A smoke of one particle system drawn in the car's frame.
+const char* const SMOKE_SYSTEM = "ParticleSystem \"Puff\" 1 { EventSequence \"s\" { NumParticles = 5 } }";
+const char* const SMOKE_EFFECT = "EffectSystem \"Smoke\" 1.0 { ParticleNum = 1 Particle 1 Asset = \"Puff\" "
+                                 "Particle 1 MatrixType = Follow }";
+const char* const EFFECTS = "SmokingEffect TestSmoke ExplosionEffect TestSmoke\n";
 const char* const TWO_SUSPENSIONS = "NumberOfSuspension 2\n"
                                     "SuspensionSpring 100 SuspensionDamper 10 SuspensionTarget 0.1\n"
                                     "SuspensionSpring 200\n";
@@ -82,6 +87,7 @@ protected:
         LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
         ResolveComplexObjectSubGroups();
         LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");
+        FileSmokeEffect();
     }
     void TearDown() override
     {
@@ -89,6 +95,18 @@ protected:
         CTexture::ReleaseAllTextures();
         g_AssetManager.Clear();
         DisplayFixture::TearDown();
+    }
+
+    static void FileSmokeEffect()
+    {
+        auto system = std::make_unique<CParticleEmitter>();
+        ASSERT_TRUE(system->Compile(SMOKE_SYSTEM)) << system->GetStatus();
+        system->m_Name = "Puff";
+        g_AssetManager.AddAsset(system.release());
+        auto effect = std::make_unique<CEffect>();
+        ASSERT_TRUE(effect->Compile(SMOKE_EFFECT)) << effect->GetStatus();
+        effect->m_Name = "TestSmoke";
+        g_AssetManager.AddAsset(effect.release());
     }
 
     // A car of the test head and `body`; the token after its block goes to `next`.
@@ -204,6 +222,14 @@ TEST_F(CarData, GrammarCases)
              EXPECT_EQ(D3DXVECTOR3(1, 0, -1), car.m_GasTanks[0].m_vMax);
              ExpectMatrixNear(Translation(1, 2, 3), car.m_GasTanks[0].m_matLocal);
              EXPECT_EQ(nullptr, car.m_GasTanks[0].m_pShape);
+         }},
+        {"the effects", std::string(EFFECTS) + "HullMax 5", "",
+         [](const CCar& car) {
+             EXPECT_EQ("Smoke", car.m_SmokingEffect.GetEffectName());
+             EXPECT_EQ("Smoke", car.m_ExplosionEffect.GetEffectName());
+             EXPECT_TRUE(car.m_SmokingEffect.m_u8Compiled);
+             ASSERT_EQ(1u, car.m_SmokingEffect.m_ParticleSystems.size());
+             EXPECT_EQ(5.0f, car.m_fHull);
          }},
         {"Seat stops before a word that is no number", std::string("NumSeats 3 Seat ") + MATRIX + " HullMax 5", "",
          [](const CCar& car) {
@@ -406,7 +432,7 @@ TEST_F(CarData, WithoutAnSdkEveryMaterialIsTheDefault)
 TEST_F(CarData, ACopySharesTheSuspensionTableAndOwnsTheRest)
 {
     CController* driver = &g_LocalController;
-    std::unique_ptr<CCar> prototype = Load(TwoTires() + "NumSeats 1 Seat " + MATRIX +
+    std::unique_ptr<CCar> prototype = Load(TwoTires() + EFFECTS + "NumSeats 1 Seat " + MATRIX +
                                            " Door TestDoor 0 0 0 0 1 0 0 1 0 1 0 0 -1 -1 -1 1 1 1 0 1 30 HullMax 70");
     prototype->m_pController = driver;
     prototype->m_fSteerAngle = 0.3f;
@@ -437,6 +463,11 @@ TEST_F(CarData, ACopySharesTheSuspensionTableAndOwnsTheRest)
     EXPECT_EQ(&copy->m_Body.GetWorldMatrix(), copy->m_Body.GetExportedWorldMatrix());
     EXPECT_EQ(&copy->m_Body.GetWorldMatrix(), copy->m_CollisionObject.m_pMatrix);
     EXPECT_EQ(&copy->m_Doors[0].m_Mesh.GetWorldMatrix(), copy->m_Doors[0].m_Mesh.GetExportedWorldMatrix());
+    for (const CEffect* effect : {&copy->m_SmokingEffect, &copy->m_ExplosionEffect}) {
+        ASSERT_EQ(1u, effect->m_ParticleSystems.size());
+        EXPECT_EQ(&copy->m_Body.GetWorldMatrix(), effect->m_ParticleSystems[0].m_pRenderFrameMatrix)
+            << "its own effects, on its own body";
+    }
 
     // The table lives while any car uses it.
     auto second = std::make_unique<CCar>(*copy);
@@ -451,7 +482,11 @@ TEST_F(CarData, ACopySharesTheSuspensionTableAndOwnsTheRest)
 
 TEST_F(CarData, RepairRestoresHullTimerAndTires)
 {
-    const std::unique_ptr<CCar> car = Load(TwoTires() + "HullMax 120");
+    const std::unique_ptr<CCar> car = Load(TwoTires() + EFFECTS + "HullMax 120");
+    for (CEffect* effect : {&car->m_SmokingEffect, &car->m_ExplosionEffect}) {
+        effect->Start();
+        effect->Update(2.0f);
+    }
     car->m_fHull = -5.0f;
     car->m_fExplosionTimer = -1.0f;
     car->m_bNotExploded = false;
@@ -461,11 +496,15 @@ TEST_F(CarData, RepairRestoresHullTimerAndTires)
     EXPECT_EQ(CCar::EXPLOSION_DELAY, car->m_fExplosionTimer);
     EXPECT_TRUE(car->m_bNotExploded);
     EXPECT_EQ(2u, car->m_uActiveTires);
+    for (const CEffect* effect : {&car->m_SmokingEffect, &car->m_ExplosionEffect}) {
+        EXPECT_EQ(0, effect->m_u8Running) << "rewound and idle";
+        EXPECT_EQ(0.0f, effect->GetClock());
+    }
 }
 
 TEST_F(CarData, ResetKeepsTheHullAndBindsTheMatrices)
 {
-    const std::unique_ptr<CCar> car = Load(TwoTires());
+    const std::unique_ptr<CCar> car = Load(TwoTires() + EFFECTS);
     car->m_fHull = 10.0f;
     car->m_fUpsideDownTime = 4.0f;
     car->m_bNotExploded = false;
@@ -479,6 +518,8 @@ TEST_F(CarData, ResetKeepsTheHullAndBindsTheMatrices)
     EXPECT_EQ(0, car->m_Engine.m_iGear);
     EXPECT_EQ(&car->m_Body.GetWorldMatrix(), car->m_Exhaust.m_pEmitFrameMatrix);
     EXPECT_EQ(&car->m_Body.GetWorldMatrix(), car->m_CollisionObject.m_pDrawMatrix);
+    EXPECT_EQ(&car->m_Body.GetWorldMatrix(), car->m_SmokingEffect.m_ParticleSystems[0].m_pRenderFrameMatrix);
+    EXPECT_EQ(&car->m_Body.GetWorldMatrix(), car->m_ExplosionEffect.m_ParticleSystems[0].m_pRenderFrameMatrix);
     ExpectMatrixNear(Identity(), car->m_PhysicsObject.m_matInertia);
 }
 

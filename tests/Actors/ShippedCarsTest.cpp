@@ -8,6 +8,7 @@
 #include "Actors/Car.h"
 #include "Actors/TireType.h"
 #include "Core/AssetManager.h"
+#include "Display/AnimSequence.h"
 #include "Display/DisplayFixture.h"
 #include "Display/Texture.h"
 #include "support/TempDir.h"
@@ -30,9 +31,11 @@ protected:
             ScopedWorkingDir inGame(KELM_GAME_DIR);
             LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
             LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+            LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
             LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
             LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
             LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+            LoadAssetsFromScript<CEffect>("Scripts\\EffectSystems.txt");
             LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
             ResolveComplexObjectSubGroups();
             LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");
@@ -84,6 +87,11 @@ TEST_F(ShippedCarsTest, EveryCarLoadsWithoutALogLine)
         EXPECT_EQ(1u, car->GetSuspensionTable()->GetCount());
         EXPECT_EQ("CarHorn", car->m_Horn.GetName());
         EXPECT_EQ("CarEngine", car->m_Engine.m_Sound.GetName());
+        EXPECT_EQ("Exhaust", car->m_Exhaust.GetName());
+        EXPECT_EQ("CarSmoke", car->m_SmokingEffect.GetEffectName());
+        EXPECT_EQ("CarExplosion", car->m_ExplosionEffect.GetEffectName());
+        EXPECT_TRUE(car->m_SmokingEffect.m_u8Compiled);
+        EXPECT_TRUE(car->m_ExplosionEffect.m_u8Compiled);
         for (const CTire& tire : car->m_Tires)
             EXPECT_EQ("Wheel", tire.m_Wheel.GetName());
         // The front tyres steer, the rear ones drive; 0 and 1 on the left and right.
