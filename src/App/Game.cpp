@@ -1,6 +1,8 @@
 #include "Core/Game.h"
 
+#include "Actors/Car.h"
 #include "Actors/GameActor.h"
+#include "Actors/TireType.h"
 #include "Collision/CollisionObject.h"
 #include "Console/Console.h"
 #include "Console/FullKeyboard.h"
@@ -219,6 +221,8 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
     LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
     ResolveComplexObjectSubGroups();
+    LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");
+    LoadAssetsFromScript<CCar>("Scripts\\Cars.txt");
     LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
     LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
     LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");

@@ -72,6 +72,8 @@ public:
     void SetScale(float scale) { m_fScale = scale; }
 
     const D3DXMATRIX& GetWorldMatrix() const { return m_matWorld; }
+    // For records that keep a writable pointer to it (collision records).
+    D3DXMATRIX& GetWorldMatrix() { return m_matWorld; }
     const D3DXMATRIX& GetLocalMatrix() const { return m_matLocal; }
     const D3DXMATRIX* GetParentMatrix() const { return m_pParentMatrix; }
     const D3DXMATRIX* GetExportedWorldMatrix() const { return m_pExportedWorld; }

@@ -18,6 +18,7 @@ sys.dont_write_bytecode = True  # keep the source tree clean
 
 from canvas import Canvas  # noqa: E402
 from rgba import RgbaImage  # noqa: E402
+import cars  # noqa: E402
 import character  # noqa: E402
 import flares  # noqa: E402
 import particles  # noqa: E402
@@ -601,6 +602,7 @@ ASSETS = {
     "Assets/Sounds/phone_ring.wav": phone_ring,
     "Assets/Music/kelm_fm.ogg": kelm_fm_loop,
 }
+ASSETS.update(cars.assets(x_mesh))
 ASSETS.update(character.ASSETS)
 ASSETS.update(particles.ASSETS)
 ASSETS.update(roads.ASSETS)

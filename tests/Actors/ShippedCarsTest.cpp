@@ -1,0 +1,122 @@
+// The shipped tyre types and cars as start-up loads them from the game's
+// folder, after the sounds, particle systems, meshes and complex objects.
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Actors/Car.h"
+#include "Actors/TireType.h"
+#include "Core/AssetManager.h"
+#include "Display/AnimSequence.h"
+#include "Display/DisplayFixture.h"
+#include "Display/Texture.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// The population pool's names, and the truck an extra parks.
+const char* const SHIPPED_CARS[] = {"Sedan", "Porch", "Truck", "Hatch", "Ghetto", "Lowrider", "CopCar",
+                                    "DeliveryRDS"};
+const int PAINT_GROUP = 1;
+const int BRAKE_LIGHT_GROUP = 4;
+
+class ShippedCarsTest : public DisplayFixture {
+protected:
+    void SetUp() override
+    {
+        CreateDisplay();
+        const std::string logBefore = Log();
+        {
+            ScopedWorkingDir inGame(KELM_GAME_DIR);
+            LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
+            LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+            LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
+            LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
+            LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+            LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+            LoadAssetsFromScript<CEffect>("Scripts\\EffectSystems.txt");
+            LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
+            ResolveComplexObjectSubGroups();
+            LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");
+            LoadAssetsFromScript<CCar>("Scripts\\Cars.txt");
+        }
+        m_LoadLog = Log().substr(logBefore.size());
+    }
+    void TearDown() override
+    {
+        CTexture::ReleaseAllTextures();
+        g_AssetManager.Clear();
+        DisplayFixture::TearDown();
+    }
+
+    static bool HasGroup(const std::vector<CDisplayObject3D>& parts, int group)
+    {
+        for (const CDisplayObject3D& part : parts)
+            if (part.GetColourGroup() == group)
+                return true;
+        return false;
+    }
+
+    std::string m_LoadLog;
+};
+
+TEST_F(ShippedCarsTest, EveryCarLoadsWithoutALogLine)
+{
+    EXPECT_EQ("", m_LoadLog);
+    for (const char* name : {"Street", "Wide"}) {
+        CTireType* type = nullptr;
+        g_AssetManager.GetAsset(name, type, true);
+        EXPECT_EQ(1u, type->GetMeshNames().size()) << name;
+    }
+    for (const char* name : SHIPPED_CARS) {
+        SCOPED_TRACE(name);
+        CCar* car = nullptr;
+        g_AssetManager.GetAsset(name, car, true);
+        EXPECT_TRUE(car->IsReady());
+        EXPECT_EQ(4u, car->m_Tires.size());
+        EXPECT_EQ(2u, car->m_Doors.size());
+        EXPECT_NE(nullptr, car->GetDriverSeat());
+        EXPECT_EQ(1u, car->m_GasTanks.size());
+        EXPECT_TRUE(HasGroup(car->m_Body.GetOpaqueParts(), PAINT_GROUP));
+        EXPECT_TRUE(HasGroup(car->m_Body.GetOpaqueParts(), BRAKE_LIGHT_GROUP));
+        EXPECT_FALSE(car->m_Body.GetTransparentParts().empty()) << "glass";
+        EXPECT_GT(car->m_CollisionObject.m_fRadius, 0.0f);
+        EXPECT_TRUE(car->m_bRadiusCalculated);
+        EXPECT_GT(car->m_Engine.GetTopSpeed(), 0.0f);
+        EXPECT_EQ(1u, car->GetSuspensionTable()->GetCount());
+        EXPECT_EQ("CarHorn", car->m_Horn.GetName());
+        EXPECT_EQ("CarEngine", car->m_Engine.m_Sound.GetName());
+        EXPECT_EQ("Exhaust", car->m_Exhaust.GetName());
+        EXPECT_EQ("CarSmoke", car->m_SmokingEffect.GetEffectName());
+        EXPECT_EQ("CarExplosion", car->m_ExplosionEffect.GetEffectName());
+        EXPECT_TRUE(car->m_SmokingEffect.m_u8Compiled);
+        EXPECT_TRUE(car->m_ExplosionEffect.m_u8Compiled);
+        for (const CTire& tire : car->m_Tires)
+            EXPECT_EQ("Wheel", tire.m_Wheel.GetName());
+        // The front tyres steer, the rear ones drive; 0 and 1 on the left and right.
+        EXPECT_EQ(CTire::DRIVE_STEERS, car->m_Tires[0].m_iDriveType);
+        EXPECT_EQ(CTire::DRIVE_DRIVEN, car->m_Tires[3].m_iDriveType);
+        EXPECT_LT(car->m_Tires[0].m_vMountPosition.x, 0.0f);
+        EXPECT_GT(car->m_Tires[1].m_vMountPosition.x, 0.0f);
+        EXPECT_GT(car->m_Tires[1].m_vMountPosition.z, car->m_Tires[2].m_vMountPosition.z);
+    }
+}
+
+TEST_F(ShippedCarsTest, TheSedanWearsOneTireTypeAndSomeCarsTwo)
+{
+    CCar* sedan = nullptr;
+    g_AssetManager.GetAsset("Sedan", sedan, true);
+    EXPECT_EQ((std::vector<std::string>{"Street"}), sedan->m_TireTypeNames);
+    EXPECT_EQ(1200.0f, sedan->m_PhysicsObject.m_fMass);
+    CCar* porch = nullptr;
+    g_AssetManager.GetAsset("Porch", porch, true);
+    EXPECT_EQ((std::vector<std::string>{"Street", "Wide"}), porch->m_TireTypeNames);
+    CCar* delivery = nullptr;
+    g_AssetManager.GetAsset("DeliveryRDS", delivery, true);
+    EXPECT_EQ("DeliveryBody", delivery->m_Body.GetName());
+    EXPECT_GT(delivery->m_PhysicsObject.m_fMass, sedan->m_PhysicsObject.m_fMass);
+    EXPECT_LT(delivery->m_Engine.GetTopSpeed(), sedan->m_Engine.GetTopSpeed());
+}
+
+} // namespace
