@@ -20,7 +20,9 @@
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
+#include "Level/BuildingObject.h"
 #include "Level/GameTimer.h"
+#include "Level/LevelObject.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
 #include "Level/Terrain.h"
@@ -202,6 +204,8 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
     LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
     ResolveComplexObjectSubGroups();
+    LoadAssetsFromScript<CLevelObject>("Scripts\\LevelObjects.txt");
+    LoadAssetsFromScript<CBuildingObject>("Scripts\\BuildingObjects.txt");
     LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
     LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
     LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
