@@ -443,6 +443,39 @@ TEST_F(PhysicsLevelObject, AStaticObjectIgnoresTheWater)
     EXPECT_EQ(0, wall->m_BoundingBox.m_u8Flag);
 }
 
+TEST_F(PhysicsLevelObject, ACarThatHitsTheObjectIsDealtATenthOfTheirRelativeSpeed)
+{
+    struct Recorder : CCollidableObject {
+        bool TakeDamage(const CDamageInfo& damage, NxContactPair*) override
+        {
+            m_Received = damage;
+            return false;
+        }
+        CDamageInfo m_Received;
+    } other;
+    g_Physics.CreateBoxActor(true, &other.m_PhysicsObject.m_pActor);
+    ASSERT_NE(nullptr, other.m_PhysicsObject.m_pActor);
+    other.m_PhysicsObject.m_pActor->setLinearVelocity(NxVec3(30, 0, 0));
+    const auto crate = Load("LevelObject Crate Mass 40 CollisionData Scripts\\Collision\\crate.txt");
+    crate->CreatePhysics();
+    crate->m_PhysicsObject.m_pActor->setLinearVelocity(NxVec3(0, 0, -40));
+    NxContactPair pair;
+
+    EXPECT_FALSE(crate->OnContact(&other, &pair)) << "what the other's TakeDamage says";
+    EXPECT_EQ(crate.get(), other.m_Received.m_pSource);
+    EXPECT_EQ(0.0f, other.m_Received.m_fImpactSpeed) << "not a car";
+
+    other.m_u8Kind = CCollidableObject::KIND_CAR;
+    crate->OnContact(&other, &pair);
+    EXPECT_FLOAT_EQ(5.0f, other.m_Received.m_fImpactSpeed);
+    EXPECT_EQ(0.0f, other.m_Received.m_fDamage);
+
+    other.m_Received.m_pSource = nullptr;
+    EXPECT_FALSE(crate->OnContact(nullptr, &pair));
+    EXPECT_FALSE(crate->OnContact(&other, nullptr));
+    EXPECT_EQ(nullptr, other.m_Received.m_pSource);
+}
+
 // Bounds from the meshes of a complex object's own parts.
 class LevelObjectBoundsTest : public DisplayFixture {
 protected:
