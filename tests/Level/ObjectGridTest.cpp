@@ -1,6 +1,7 @@
 // The object grid over level objects in a real scene: where objects stand,
 // how they enter the world and who deletes them.
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -119,11 +120,16 @@ TEST_F(PhysicsObjectGrid, OutsideTheGridObjectsAreCountedButThoseAMissionAddsSta
     m_Grid.AddObject(outside);
     EXPECT_EQ(WARNING + std::string("\n"), LogLines().substr(LogLines().find(']') + 2));
     EXPECT_EQ(1, outside->m_iGridReferences);
+    CLevelObject* nowhere = NewObjectAt(CellCentre(0, 15));
+    nowhere->m_OtherSpawnPoints.push_back(D3DXVECTOR3(std::nanf(""), 0.0f, 1e30f));
+    m_Grid.AddObject(nowhere);
+    EXPECT_EQ(2, nowhere->m_iGridReferences);
+    EXPECT_EQ(1u, EntriesOf(nowhere, CObjectGrid::OVERFLOW_CELL)) << "a point that is no number";
 
     const std::unique_ptr<CLevelObject> missionOwned(NewObjectAt(D3DXVECTOR3(0, 0, 0)));
     m_Grid.AddToOverflow(missionOwned.get());
     EXPECT_EQ(0, missionOwned->m_iGridReferences);
-    ASSERT_EQ(2u, m_Grid.GetOverflowCell().m_Entries.size());
+    ASSERT_EQ(3u, m_Grid.GetOverflowCell().m_Entries.size());
 
     m_Grid.Update(D3DXVECTOR3(0, 0, 0), m_Active);
     EXPECT_TRUE(m_Active.empty()) << "the overflow cell is never activated";
