@@ -20,6 +20,7 @@ from canvas import Canvas  # noqa: E402
 from rgba import RgbaImage  # noqa: E402
 import character  # noqa: E402
 import level_objects  # noqa: E402
+import flares  # noqa: E402
 import particles  # noqa: E402
 import roads  # noqa: E402
 import sound  # noqa: E402
@@ -606,6 +607,7 @@ ASSETS.update(level_objects.ASSETS)
 ASSETS.update(particles.ASSETS)
 ASSETS.update(roads.ASSETS)
 ASSETS.update(terrain.ASSETS)
+ASSETS.update(flares.ASSETS)
 
 
 def write_if_changed(path, data):
