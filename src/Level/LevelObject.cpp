@@ -20,6 +20,8 @@ const char* const KEYWORD_COMPLEX_OBJECT = "ComplexObject";
 const char* const KEYWORD_HULL_MAX = "HullMax";
 const char* const KEYWORD_LIGHT_NUMBER = "LightControllerNumber";
 const char* const KEYWORD_LIGHT_GROUP = "LightControllerGroup";
+const char* const KEYWORD_EFFECT_TRAVEL = "EffectTravel";
+const char* const KEYWORD_EFFECT_DESTROY = "EffectDestroy";
 const char* const KEYWORD_SOUND_DESTROY = "SoundDestroy";
 const char* const KEYWORD_MOVEABLE = "IsMoveAble";
 const char* const KEYWORD_OTHER_SPAWN_POINT = "OtherSpawnPoint";
@@ -149,6 +151,14 @@ bool CLevelObject::ReadProperty(CDataBuffer& reader)
         m_iLightControllerGroup = reader.GetInteger();
         return true;
     }
+    if (reader.Match(KEYWORD_EFFECT_TRAVEL)) {
+        ReadEffect(reader, m_TravelEffect);
+        return true;
+    }
+    if (reader.Match(KEYWORD_EFFECT_DESTROY)) {
+        ReadEffect(reader, m_DestroyEffect);
+        return true;
+    }
     if (reader.Match(KEYWORD_SOUND_DESTROY)) {
         reader.GetString();
         return true;
@@ -171,6 +181,14 @@ bool CLevelObject::ReadProperty(CDataBuffer& reader)
         return true;
     }
     return false;
+}
+
+void CLevelObject::ReadEffect(CDataBuffer& reader, CEffect& effect)
+{
+    CEffect* prototype = nullptr;
+    g_AssetManager.GetAsset(reader.GetString(), prototype, true);
+    if (prototype != nullptr)
+        effect = *prototype;
 }
 
 // "CalculateRadius" counts only right after the file name.
@@ -214,9 +232,14 @@ void CLevelObject::ComputeBoundsFromMeshes()
 
 void CLevelObject::Spawn()
 {
+    const D3DXMATRIX* drawn = &m_ComplexObject.GetWorldMatrix();
+    m_TravelEffect.SetMatrix(drawn);
+    m_DestroyEffect.SetMatrix(drawn);
+    if (m_TravelEffect.m_u8Compiled)
+        m_TravelEffect.Start();
     m_u8Hidden = 0;
     m_CollisionObject.Set(m_CollisionObject.m_fRadius, &m_matWorld, COLLISION_KIND, m_ComplexObject.GetScaleAddress(),
-                          m_CollisionObject.m_dwFlags, &m_ComplexObject.GetWorldMatrix());
+                          m_CollisionObject.m_dwFlags, drawn);
     // Drawn where it stands from the first frame, physics or none (the sun has none).
     m_ComplexObject.UpdateWorldMatrix();
     if (m_iLightControllerNumber >= 0 && m_iLightControllerGroup >= 0)

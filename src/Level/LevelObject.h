@@ -62,8 +62,9 @@ public:
     // Without a radius of its own, the object is bounded by its top-level
     // parts' meshes, in their own coordinates.
     void ComputeBoundsFromMeshes();
-    // Placed in the world (level load, missions): shown, its collision
-    // description on its own matrices, its lamp registered.
+    // Placed in the world (level load, missions): its effects bound to it
+    // and the travel effect started, shown, its collision description on its
+    // own matrices, its lamp registered.
     void Spawn();
     // Entering the world at the start matrix: the body, static unless the
     // object has a mass and is movable.
@@ -90,7 +91,10 @@ public:
     // Raised by the recycling test or by others; the level unlinks the object.
     uint8_t m_u8Removed;
     float m_fHullMax;
+    // "EffectTravel": bound to the drawn matrix and started by Spawn.
     CEffect m_TravelEffect;
+    // "EffectDestroy": bound to the drawn matrix by Spawn; the object itself
+    // never starts it.
     CEffect m_DestroyEffect;
     // Kept for the missions, which read it.
     float m_fHull;
@@ -112,6 +116,7 @@ public:
 
 private:
     void BindComplexObject();
+    static void ReadEffect(CDataBuffer& reader, CEffect& effect);
     void ReadCollisionData(CDataBuffer& reader);
     void ApplyBuoyancy(const CDamageInfo& water);
     void ApplyPendingImpulse();

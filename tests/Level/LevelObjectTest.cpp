@@ -16,6 +16,7 @@
 #include "Display/DisplayFixture.h"
 #include "Display/DisplayMesh.h"
 #include "Display/Occ_HOM.h"
+#include "Effects/EffectAssets.h"
 #include "Level/FixedFrameTime.h"
 #include "Level/LevelObject.h"
 #include "Level/Node.h"
@@ -23,6 +24,7 @@
 #include "Physics/Physics.h"
 #include "platform/d3dx8/XMeshText.h"
 #include "platform/novodex/NxPhysics.h"
+#include "support/FatalTrap.h"
 #include "support/MatrixExpect.h"
 #include "support/ScriptText.h"
 #include "support/TempDir.h"
@@ -341,6 +343,50 @@ TEST_F(LevelObjectLampTest, SpawnRegistersALampThatShowsItsGroupAtOnce)
     EXPECT_FALSE(unlit.m_ComplexObject.GetOpaqueParts()[2].UsesOverrideMaterial());
 }
 
+// "Glow", an effect of one sprite shown from its start, over the effects'
+// test assets.
+class LevelObjectEffectTest : public EffectAssetsTest {
+protected:
+    LevelObjectEffectTest()
+    {
+        FileComplexObjects();
+        auto glow = std::make_unique<CEffect>();
+        Compile(*glow, "SpriteNum = 1 Sprite 1 Asset = \"Flash\"\nEventSequence { initial Sprite 1 Start }");
+        glow->m_Name = "Glow";
+        g_AssetManager.AddAsset(glow.release());
+    }
+};
+
+TEST_F(LevelObjectEffectTest, SpawnBindsBothEffectsToTheDrawnMatrixAndStartsOnlyTheTravelEffect)
+{
+    CLevelObject prototype;
+    ASSERT_TRUE(LoadFrom(prototype, "LevelObject Beacon ComplexObject Lamp EffectTravel Glow EffectDestroy Glow "
+                                    "Orientation 1 0 0 0 0 1 0 0 0 0 1 0 1 2 3 1"));
+    EXPECT_EQ(1, prototype.m_TravelEffect.m_u8Compiled);
+    EXPECT_EQ(1, prototype.m_DestroyEffect.m_u8Compiled);
+
+    CLevelObject placed(prototype);
+    placed.Spawn();
+    EXPECT_EQ(1, placed.m_TravelEffect.m_u8Running);
+    EXPECT_EQ(0, placed.m_DestroyEffect.m_u8Running);
+    EXPECT_EQ(0, prototype.m_TravelEffect.m_u8Running) << "the prototype's own is untouched";
+    const D3DXMATRIX* drawn = &placed.m_ComplexObject.GetWorldMatrix();
+    ExpectMatrixNear(Translation(1, 2, 3), *drawn);
+    ASSERT_EQ(1u, placed.m_TravelEffect.m_Sprites.size());
+    EXPECT_EQ(drawn, placed.m_TravelEffect.m_Sprites[0].m_pMatrix);
+    ASSERT_EQ(1u, placed.m_DestroyEffect.m_Sprites.size());
+    EXPECT_EQ(drawn, placed.m_DestroyEffect.m_Sprites[0].m_pMatrix);
+
+    CLevelObject plain;
+    ASSERT_TRUE(LoadFrom(plain, "LevelObject Plain ComplexObject Lamp"));
+    plain.Spawn();
+    EXPECT_EQ(0, plain.m_TravelEffect.m_u8Running) << "nothing compiled, nothing started";
+
+    CLevelObject missing;
+    EXPECT_FATAL(LoadFrom(missing, "LevelObject Bad EffectDestroy Spark"),
+                 "Unable to find asset \"Spark\" of type <CEffect>");
+}
+
 // Bodies in a real scene.
 class PhysicsLevelObject : public LevelObjectFixture {
 protected:
@@ -488,10 +534,11 @@ protected:
             p = D3DXVECTOR3(p.x * 2.0f + 2.0f, p.y * 2.0f - 1.0f, p.z);
         m_Dir.Write("Assets/Meshes/cube.x", XFileText(MeshText(CubeMesh())));
         m_Dir.Write("Assets/Meshes/slab.x", XFileText(MeshText(slab)));
-        m_Dir.Write("Scripts/Meshes.txt", "Mesh Cube Src Assets\\Meshes\\cube.x\nMesh Slab Src Assets\\Meshes\\slab.x\n");
+        m_Dir.Write("Scripts/Meshes.txt", "Mesh Cube Asset_Type Game Src Assets\\Meshes\\cube.x\n"
+                                         "Mesh Slab Asset_Type Game Src Assets\\Meshes\\slab.x\n");
         // Placing a part changes nothing: bounds are the meshes' own.
-        m_Dir.Write("Scripts/DisplayObject3D.txt", "DisplayObject3D Cube Mesh Cube\n"
-                                                   "DisplayObject3D Slab Mesh Slab Scale 5 "
+        m_Dir.Write("Scripts/DisplayObject3D.txt", "DisplayObject3D Cube Asset_Type Game Mesh Cube\n"
+                                                   "DisplayObject3D Slab Asset_Type Game Mesh Slab Scale 5 "
                                                    "Orientation 1 0 0 0 0 1 0 0 0 0 1 0 50 0 0 1\n");
         m_Dir.Write("Scripts/ComplexObjects.txt", "ComplexObject Pair OpaqueObj Cube TransObj Slab\n"
                                                   "ComplexObject Nothing\n");
