@@ -70,9 +70,7 @@ CLevelObject::CLevelObject(const CLevelObject& other)
     BindComplexObject();
     // The copied description still looks at the prototype's matrices.
     if (m_CollisionObject.m_pMatrix != nullptr)
-        m_CollisionObject.Set(m_CollisionObject.m_fRadius, &m_matWorld, m_CollisionObject.m_iKind,
-                              m_ComplexObject.GetScaleAddress(), m_CollisionObject.m_dwFlags,
-                              &m_ComplexObject.GetWorldMatrix());
+        PointCollisionAtOwnMatrices(m_CollisionObject.m_iKind);
 }
 
 bool CLevelObject::Init()
@@ -98,6 +96,13 @@ bool CLevelObject::Shutdown()
 {
     ReleasePhysics();
     return true;
+}
+
+// The radius, kept, is the description's own.
+void CLevelObject::PointCollisionAtOwnMatrices(int32_t kind)
+{
+    m_CollisionObject.Set(m_CollisionObject.m_fRadius, &m_matWorld, kind, m_ComplexObject.GetScaleAddress(),
+                          m_CollisionObject.m_dwFlags, &m_ComplexObject.GetWorldMatrix());
 }
 
 // Copies of complex objects hang from nothing: this one follows the object.
@@ -238,8 +243,7 @@ void CLevelObject::Spawn()
     if (m_TravelEffect.m_u8Compiled)
         m_TravelEffect.Start();
     m_u8Hidden = 0;
-    m_CollisionObject.Set(m_CollisionObject.m_fRadius, &m_matWorld, COLLISION_KIND, m_ComplexObject.GetScaleAddress(),
-                          m_CollisionObject.m_dwFlags, drawn);
+    PointCollisionAtOwnMatrices(COLLISION_KIND);
     // Drawn where it stands from the first frame, physics or none (the sun has none).
     m_ComplexObject.UpdateWorldMatrix();
     if (m_iLightControllerNumber >= 0 && m_iLightControllerGroup >= 0)

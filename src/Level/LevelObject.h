@@ -116,6 +116,7 @@ public:
 
 private:
     void BindComplexObject();
+    void PointCollisionAtOwnMatrices(int32_t kind);
     static void ReadEffect(CDataBuffer& reader, CEffect& effect);
     void ReadCollisionData(CDataBuffer& reader);
     void ApplyBuoyancy(const CDamageInfo& water);

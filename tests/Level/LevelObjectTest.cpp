@@ -155,7 +155,8 @@ TEST_F(LevelObjectTest, ACopyHangsItsPartsFromItsOwnMatrixAndWaitsHiddenOutsideT
     prototype->m_fHull = 10.0f;
     prototype->m_u8InWorld = 1;
     prototype->m_iGridReferences = 2;
-    const CLevelObject copy(*prototype);
+    prototype->Spawn();
+    CLevelObject copy(*prototype);
     EXPECT_EQ("Lamp", copy.GetName());
     EXPECT_EQ(CCollidableObject::KIND_LEVEL_OBJECT, copy.m_u8Kind);
     EXPECT_FLOAT_EQ(40.0f, copy.m_fHullMax);
@@ -169,6 +170,10 @@ TEST_F(LevelObjectTest, ACopyHangsItsPartsFromItsOwnMatrixAndWaitsHiddenOutsideT
     EXPECT_EQ(0, copy.m_u8InWorld);
     EXPECT_EQ(0, copy.m_iGridReferences);
     EXPECT_EQ(nullptr, copy.m_PhysicsObject.m_pActor);
+    EXPECT_EQ(&copy.m_matWorld, copy.m_CollisionObject.m_pMatrix) << "its description looks at its own matrices";
+    EXPECT_EQ(&copy.m_ComplexObject.GetWorldMatrix(), copy.m_CollisionObject.m_pDrawMatrix);
+    EXPECT_EQ(copy.m_ComplexObject.GetScaleAddress(), copy.m_CollisionObject.m_pfScale);
+    EXPECT_EQ(CLevelObject::COLLISION_KIND, copy.m_CollisionObject.m_iKind);
 }
 
 TEST_F(LevelObjectTest, HullDamageIsClampedBetweenNothingAndTheMaximum)
