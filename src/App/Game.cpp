@@ -26,7 +26,9 @@
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
+#include "Level/BuildingObject.h"
 #include "Level/GameTimer.h"
+#include "Level/LevelObject.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
 #include "Level/Terrain.h"
@@ -221,6 +223,8 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
     LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
     ResolveComplexObjectSubGroups();
+    LoadAssetsFromScript<CLevelObject>("Scripts\\LevelObjects.txt");
+    LoadAssetsFromScript<CBuildingObject>("Scripts\\BuildingObjects.txt");
     LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");
     LoadAssetsFromScript<CCar>("Scripts\\Cars.txt");
     LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");

@@ -172,7 +172,7 @@ CCollisionObject& CCollisionObject::operator=(const CCollisionObject& other)
 }
 
 void CCollisionObject::Set(float fRadius, D3DXMATRIX* pMatrix, int32_t iKind, float* pfScale, uint32_t dwFlags,
-                           D3DXMATRIX* pDrawMatrix)
+                           const D3DXMATRIX* pDrawMatrix)
 {
     m_fRadius = fRadius;
     m_pMatrix = pMatrix;

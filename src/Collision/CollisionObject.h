@@ -49,7 +49,7 @@ public:
 
     // A null draw matrix draws with the matrix.
     void Set(float fRadius, D3DXMATRIX* pMatrix, int32_t iKind, float* pfScale, uint32_t dwFlags,
-             D3DXMATRIX* pDrawMatrix);
+             const D3DXMATRIX* pDrawMatrix);
     // Reads a collision file into the radius and the box chain; a file that
     // cannot be read or holds an unknown keyword is a fatal script error.
     void Load(const std::string& fileName);
@@ -81,7 +81,7 @@ public:
     std::unique_ptr<CCollisionBox> m_pRoot;
     // The owner's world matrix, and the one the boxes are drawn with.
     D3DXMATRIX* m_pMatrix = nullptr;
-    D3DXMATRIX* m_pDrawMatrix = nullptr;
+    const D3DXMATRIX* m_pDrawMatrix = nullptr;
 
 private:
     void ReadBoxList(CDataBuffer& reader, const std::string& fileName);

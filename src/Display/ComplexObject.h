@@ -78,6 +78,8 @@ public:
     const D3DXMATRIX* GetParentMatrix() const { return m_pParentMatrix; }
     const D3DXMATRIX* GetExportedWorldMatrix() const { return m_pExportedWorld; }
     float GetScale() const { return m_fScale; }
+    // For the collision descriptions that follow this object's scale.
+    float* GetScaleAddress() { return &m_fScale; }
     // Null for a group without parts of its own.
     const Box* GetBoundingBox() const { return m_pBoundingBox.get(); }
     std::vector<CDisplayObject3D>& GetOpaqueParts() { return m_OpaqueParts; }
