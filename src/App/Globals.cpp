@@ -23,6 +23,7 @@
 #include "Level/Sidewalk.h"
 #include "Level/TrafficLights.h"
 #include "Level/WaterGrid.h"
+#include "Menu/MenuManager.h"
 #include "Physics/Physics.h"
 #include "Sound/Radio.h"
 #include "Sound/Sound.h"
@@ -53,6 +54,7 @@ CRoadNodeList g_RoadNodes;
 CSidewalkNodeList g_SidewalkNodes;
 CTrafficLights g_TrafficLights;
 CCollisionObject g_CollisionScratch;
+CMenuManager g_MenuManager;
 CVertexShaders g_VertexShaders;
 CComplexObject g_Sphere;
 CCrimeManager g_CrimeFile;

@@ -19,6 +19,7 @@ sys.dont_write_bytecode = True  # keep the source tree clean
 from canvas import Canvas  # noqa: E402
 from rgba import RgbaImage  # noqa: E402
 import character  # noqa: E402
+import menus  # noqa: E402
 import particles  # noqa: E402
 import roads  # noqa: E402
 import sound  # noqa: E402
@@ -601,6 +602,7 @@ ASSETS = {
     "Assets/Music/kelm_fm.ogg": kelm_fm_loop,
 }
 ASSETS.update(character.ASSETS)
+ASSETS.update(menus.ASSETS)
 ASSETS.update(particles.ASSETS)
 ASSETS.update(roads.ASSETS)
 ASSETS.update(terrain.ASSETS)
