@@ -12,23 +12,21 @@ const uint32_t WHITE = 0xFFFFFFFF;
 
 } // namespace
 
-void MenuFixture::SetUp()
+void LoadBoxTexture(const std::string& dir)
 {
-    CreateDisplay();
     const std::vector<uint32_t> pixels(BOX_WIDTH * BOX_HEIGHT, WHITE);
-    ASSERT_TRUE(WriteBmpFile(g_Display.GetD3DDevice(), m_Dir.Path() + "/box.bmp", BOX_WIDTH, BOX_HEIGHT, pixels));
-    Load<CTexture>("Scripts\\Textures.txt", "Texture Box\nImageFilename box.bmp\n");
+    ASSERT_TRUE(WriteBmpFile(g_Display.GetD3DDevice(), dir + "/box.bmp", BOX_WIDTH, BOX_HEIGHT, pixels));
+    CDataBuffer reader;
+    std::string script = "Texture Box\nImageFilename box.bmp\n";
+    reader.SetSeparators(SCRIPT_SEPARATORS);
+    reader.Tokenise(script.data(), script.size());
+    std::unique_ptr<CTexture> texture(new CTexture());
+    ASSERT_TRUE(texture->Load(reader));
+    g_AssetManager.AddAsset(texture.release());
 }
 
-void MenuFixture::TearDown()
+void ReleaseMenuAssets()
 {
     CTexture::ReleaseAllTextures();
     g_AssetManager.Clear();
-    DisplayFixture::TearDown();
-}
-
-void MenuFixture::ClickAt(float x, float y)
-{
-    m_Input.MoveTo(x, y);
-    m_Input.m_bReleased = true;
 }

@@ -9,6 +9,7 @@
 #include "Core/AssetManager.h"
 #include "Display/DisplayFixture.h"
 #include "Menu/MenuInput.h"
+#include "support/TempDir.h"
 
 // The cursor, the click and the mouse as the test sets them.
 class FakeMenuInput : public CMenuInput {
@@ -36,21 +37,46 @@ public:
     int m_Holds = 0;
 };
 
-// "Box" is a 64 x 48 texture: a tenth of the 640 x 480 screen each way.
-class MenuFixture : public DisplayFixture {
-protected:
-    void SetUp() override;
-    void TearDown() override;
+// Writes the white 64 x 48 image "box.bmp" into `dir` and loads it as the
+// texture "Box": a tenth of the 640 x 480 screen each way.
+void LoadBoxTexture(const std::string& dir);
+// The textures' device objects, then every asset.
+void ReleaseMenuAssets();
 
-    // Writes `text` as the game file `file` and loads its blocks as T.
+// Writes `text` as the game file `file` under `dir` and loads its blocks as T.
+template <class T>
+void LoadScript(const TempDir& dir, const std::string& file, const std::string& text)
+{
+    std::string path = file;
+    for (char& c : path)
+        c = c == '\\' ? '/' : c;
+    dir.Write(path, text);
+    LoadAssetsFromScript<T>(file.c_str());
+}
+
+// Menus on the display of `Base`: a device of state only (DisplayFixture)
+// or the real one on a window (GlDisplayFixture).
+template <class Base>
+class MenuFixtureOn : public Base {
+protected:
+    void SetUp() override
+    {
+        Base::SetUp();
+        if (g_Display.GetD3DDevice() == nullptr)
+            this->CreateDisplay();
+        LoadBoxTexture(this->m_Dir.Path());
+    }
+
+    void TearDown() override
+    {
+        ReleaseMenuAssets();
+        Base::TearDown();
+    }
+
     template <class T>
     void Load(const std::string& file, const std::string& text)
     {
-        std::string path = file;
-        for (char& c : path)
-            c = c == '\\' ? '/' : c;
-        m_Dir.Write(path, text);
-        LoadAssetsFromScript<T>(file.c_str());
+        LoadScript<T>(this->m_Dir, file, text);
     }
     template <class T>
     T* Get(const std::string& name)
@@ -60,7 +86,14 @@ protected:
         return asset;
     }
     // One click released with the cursor at x, y.
-    void ClickAt(float x, float y);
+    void ClickAt(float x, float y)
+    {
+        m_Input.MoveTo(x, y);
+        m_Input.m_bReleased = true;
+    }
 
     FakeMenuInput m_Input;
 };
+
+typedef MenuFixtureOn<DisplayFixture> MenuFixture;
+typedef MenuFixtureOn<GlDisplayFixture> GlMenuFixture;
