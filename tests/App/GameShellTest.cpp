@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +25,7 @@
 #include "Menu/MenuScreens.h"
 #include "platform/d3d8/D3D8Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/ScriptedGame.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -41,7 +41,6 @@ const int CHANNEL_TOLERANCE = 2;
 
 std::vector<DWORD> s_FrameTimes;
 std::vector<CDisplayMode> s_Modes;
-bool s_TookOver = false;
 bool s_PlayerHadBody = false;
 
 // The front end as the game runs it, with a player's actions at fixed
@@ -65,18 +64,6 @@ int ScriptedFrontEnd()
     if (frame == FRAMES_BEFORE_CLOSE)
         PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
     return 1;
-}
-
-// The game's clock, read early in every frame; once the front end is up it
-// hands the frames to the script above.
-DWORD TakeOverClock()
-{
-    if (!s_TookOver && g_Game.GetCurrentState() == FrontEndState) {
-        g_Game.PushState(ScriptedFrontEnd);
-        s_TookOver = true;
-    }
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 // An image file's pixels, read on a device of its own after the game is gone.
@@ -173,11 +160,8 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
         {1024, 768, 75, D3DFMT_X8R8G8B8},
     };
     D3D8Platform::SetAdapterModes(modes, 4);
-    Win32Platform::SetClockSource(TakeOverClock);
 
-    char commandLine[] = "";
-    const int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
-    Win32Platform::SetClockSource(nullptr);
+    const int result = RunGameScripted(ScriptedFrontEnd);
     D3D8Platform::ResetTestHooks();
     EXPECT_EQ(0, result);
 
