@@ -35,6 +35,11 @@
 #include "Level/TrafficLights.h"
 #include "Level/WaterGrid.h"
 #include "Level/WaterPlane.h"
+#include "Menu/Button.h"
+#include "Menu/CyclicObject.h"
+#include "Menu/MenuManager.h"
+#include "Menu/MenuScreens.h"
+#include "Menu/SliderObject.h"
 #include "Physics/Physics.h"
 #include "Sound/Radio.h"
 #include "Sound/SFX3D.h"
@@ -51,6 +56,7 @@ const char* const REQUIRED_TEXTURES[] = {"Test1", "Test2"};
 const char* const DEFAULT_CURSOR = "default";
 const char* const MAIN_GAME_TIMER = "MainGameTimer";
 const char* const MENU_POINTER = "arrowup";
+const char* const MENU_MANAGER_SCRIPT = "Scripts\\Menu\\MenuManager.txt";
 const char* const INPUT_FAILED = "Unable to start the keyboard and the mouse; the game runs without input";
 
 // The shared collision record: one box about the size of a person.
@@ -73,6 +79,16 @@ void StartConsole()
     g_Console.Init(g_Display.GetD3DDevice(), keys, &g_FullKeyboard);
 }
 
+// Without its script the front end could never be left: as fatal as any
+// other start-up script.
+void LoadMenuManager()
+{
+    CDataBuffer reader;
+    if (!reader.Init(MENU_MANAGER_SCRIPT, SCRIPT_SEPARATORS))
+        FatalError("Unable to initialize data buffer");
+    g_MenuManager.Load(reader);
+}
+
 } // namespace
 
 int NullState()
@@ -91,10 +107,12 @@ int PausedState()
 int FrontEndState()
 {
     g_InGameMouse.Update();
+    g_MenuManager.Update();
     g_GameCamera.Update();
     g_FreeCamera.Update();
     g_CinemaCamera.Update();
     g_Display.BeginScene();
+    g_MenuManager.Draw();
     g_InGameMouse.Draw();
     CStateBlocks::ApplyFont();
     g_TextMaster.DrawAll();
@@ -188,6 +206,9 @@ void CGame::InitGame()
     g_Sphere = *sphere;
     g_Sphere.BindWorldMatrix();
     SetUpCollisionScratch();
+    LoadMenuManager();
+    LoadOptions();
+    ApplyOptions();
     g_VertexShaders.SetFiles();
     g_VertexShaders.CreateAll();
     g_WaterGrid.Build();
@@ -195,6 +216,7 @@ void CGame::InitGame()
 
 void CGame::ShutdownGame()
 {
+    SaveOptions();
     // The textures go first: each holds the device.
     CTexture::ReleaseAllTextures();
     g_Display.Shutdown();
@@ -232,6 +254,13 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
     LoadAssetsFromScript<CGameTimer>("Scripts\\GameTimer.txt");
     LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
+    LoadAssetsFromScript<CButton>("Scripts\\MenuButtons.txt");
+    LoadAssetsFromScript<CCyclicObject>("Scripts\\Menu\\CyclicObjects.txt");
+    LoadAssetsFromScript<CSliderObject>("Scripts\\Menu\\SliderObjects.txt");
+    LoadAssetsFromScript<CSingleMenu>("Scripts\\Menu\\MenuScreens.txt");
+    LoadAssetsFromScript<CSingleTabObject>("Scripts\\Menu\\SingleTabObjects.txt");
+    LoadAssetsFromScript<CMultiTabObject>("Scripts\\Menu\\MultiTabObjects.txt");
+    LoadAssetsFromScript<CSingleScreen>("Scripts\\Menu\\SingleScreen.txt");
 }
 
 void CGame::Frame()

@@ -25,6 +25,7 @@
 #include "Level/Sidewalk.h"
 #include "Level/TrafficLights.h"
 #include "Level/WaterGrid.h"
+#include "Menu/MenuManager.h"
 #include "Physics/Physics.h"
 #include "Sound/Radio.h"
 #include "Sound/Sound.h"
@@ -57,6 +58,7 @@ CRoadNodeList g_RoadNodes;
 CSidewalkNodeList g_SidewalkNodes;
 CTrafficLights g_TrafficLights;
 CCollisionObject g_CollisionScratch;
+CMenuManager g_MenuManager;
 CVertexShaders g_VertexShaders;
 CComplexObject g_Sphere;
 CCrimeManager g_CrimeFile;

@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <deque>
 
+class CDataBuffer;
+struct CDisplayMode;
+
 // A screen state renders and updates one kind of screen for one frame.
 // Every state returns 1, which nobody reads.
 typedef int (*ScreenState)();
@@ -29,6 +32,9 @@ struct CUserOptions {
     uint8_t RefreshRate = 0;
     float MusicVol = 1.0f;
     float EffectVol = 1.0f;
+
+    CDisplayMode GetDisplayMode() const;
+    void SetDisplayMode(const CDisplayMode& mode);
 };
 
 // The game object: the current screen state and a stack of saved ones. A
@@ -46,6 +52,16 @@ public:
     void InitGame();
     void LoadAssetScripts();
     void ShutdownGame();
+
+    // "Scripts\Options.txt": read at start-up, written at shut-down; a
+    // missing file leaves the defaults.
+    void LoadOptions();
+    // One keyword and its value; false, the token taken, for anything else.
+    bool ReadOption(CDataBuffer& reader);
+    void SaveOptions();
+    // The options take effect: the display mode (a refused one gives way to
+    // the mode in use), the volumes, and the option screens show them.
+    void ApplyOptions();
     // One frame: the frame timer, then the current screen state.
     void Frame();
 

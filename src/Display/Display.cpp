@@ -206,7 +206,9 @@ bool CDisplay::UpdatePresentationParms()
     D3DFORMAT format = m_DesktopMode.Format;
     if (IsFullScreen()) {
         // The first mode of this size and depth at the asked rate; else the
-        // last one listed below it, whose rate then becomes the mode's.
+        // last one listed below it, whose rate then becomes the mode's. No
+        // depth asked (the options' default) means the desktop's.
+        const uint32_t depth = m_CurrentMode.BPP != 0 ? m_CurrentMode.BPP : BitDepth(m_DesktopMode.Format);
         const UINT count = m_pD3D->GetAdapterModeCount(D3DADAPTER_DEFAULT);
         bool exact = false;
         bool remembered = false;
@@ -216,7 +218,7 @@ bool CDisplay::UpdatePresentationParms()
             if (FAILED(m_pD3D->EnumAdapterModes(D3DADAPTER_DEFAULT, i, &mode)))
                 continue;
             if (mode.Width != m_CurrentMode.Width || mode.Height != m_CurrentMode.Height ||
-                BitDepth(mode.Format) != m_CurrentMode.BPP)
+                BitDepth(mode.Format) != depth)
                 continue;
             if (mode.RefreshRate == m_CurrentMode.RefreshRate) {
                 format = mode.Format;

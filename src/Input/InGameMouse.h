@@ -55,6 +55,8 @@ public:
     // counts) divided by the display's size in pixels. The first update
     // with a driver only starts the cursor, so nothing jumps at start-up.
     void Update();
+    // The next update does not move the cursor (a dragged slider knob keeps it).
+    void SkipNextMove() { m_bStarted = false; }
     // Hands over to the Windows cursor outside the screen (0 and 1 count as
     // outside) and back inside, and keeps the Windows cursor under this one.
     void ClampToScreen();

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,8 +22,11 @@
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
 #include "Level/TrafficLights.h"
+#include "Menu/MenuManager.h"
+#include "Menu/MenuScreens.h"
 #include "platform/d3d8/D3D8Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/ScriptedGame.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -41,7 +43,6 @@ const int CHANNEL_TOLERANCE = 2;
 
 std::vector<DWORD> s_FrameTimes;
 std::vector<CDisplayMode> s_Modes;
-bool s_TookOver = false;
 bool s_PlayerHadBody = false;
 D3DXVECTOR3 s_ScriptedPosition;
 
@@ -70,18 +71,6 @@ int ScriptedFrontEnd()
     if (frame == FRAMES_BEFORE_CLOSE)
         PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
     return 1;
-}
-
-// The game's clock, read early in every frame; once the front end is up it
-// hands the frames to the script above.
-DWORD TakeOverClock()
-{
-    if (!s_TookOver && g_Game.GetCurrentState() == FrontEndState) {
-        g_Game.PushState(ScriptedFrontEnd);
-        s_TookOver = true;
-    }
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 // An image file's pixels, read on a device of its own after the game is gone.
@@ -136,8 +125,8 @@ bool Near(uint32_t a, uint32_t b)
     return true;
 }
 
-// The screenshot is the 640 x 480 window, black but for the menu pointer,
-// whose tip is at the middle of the screen.
+// The screenshot is the 640 x 480 window with the menu pointer, whose tip is
+// at the middle of the screen, drawn over the menu.
 void ExpectCursorShot(const std::string& shot, const std::vector<uint32_t>& cursor)
 {
     UINT width = 0;
@@ -152,9 +141,10 @@ void ExpectCursorShot(const std::string& shot, const std::vector<uint32_t>& curs
     for (int y = 0; y < CURSOR_SIZE; ++y) {
         for (int x = 0; x < CURSOR_SIZE; ++x) {
             const uint32_t texel = cursor[static_cast<size_t>(y) * CURSOR_SIZE + x];
-            const uint32_t expected = (texel >> 24) == 0xFF ? texel : 0;
-            drawn += (texel >> 24) == 0xFF ? 1 : 0;
-            if (!Near(expected, frame[static_cast<size_t>(top + y) * width + left + x]))
+            if ((texel >> 24) != 0xFF)
+                continue;
+            ++drawn;
+            if (!Near(texel, frame[static_cast<size_t>(top + y) * width + left + x]))
                 ++mismatches;
         }
     }
@@ -177,11 +167,8 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
         {1024, 768, 75, D3DFMT_X8R8G8B8},
     };
     D3D8Platform::SetAdapterModes(modes, 4);
-    Win32Platform::SetClockSource(TakeOverClock);
 
-    char commandLine[] = "";
-    const int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
-    Win32Platform::SetClockSource(nullptr);
+    const int result = RunGameScripted(ScriptedFrontEnd);
     D3D8Platform::ResetTestHooks();
     EXPECT_EQ(0, result);
 
@@ -244,7 +231,16 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
     for (size_t at = log.find("Reset and restore complete"); at != std::string::npos;
          at = log.find("Reset and restore complete", at + 1))
         ++resets;
-    EXPECT_EQ(2u, resets) << log;
+    // The options' mode at start-up, then Alt+Enter there and back.
+    EXPECT_EQ(3u, resets) << log;
+    EXPECT_EQ(std::string::npos, log.find("Warning")) << log;
+    EXPECT_EQ("MusicVol: 1\nEffectVol: 1\nResX: 640\nResY: 480\nBPP: 0\nRefreshRate: 0\nVSync: false\n"
+              "BFullScreen: false\n",
+              dir.Read("Scripts/Options.txt"))
+        << "written back at exit: Alt+Enter is not an option";
+    ASSERT_NE(nullptr, g_MenuManager.GetCurrentScreen());
+    EXPECT_EQ("Main Menu", g_MenuManager.GetCurrentScreen()->m_Name) << "over the game, which is below it";
+    EXPECT_EQ(2u, g_MenuManager.GetStackSize());
 }
 
 TEST(GameShellTest, AFatalScriptErrorAtStartUpExitsWithItsMessageAndMinusOne)

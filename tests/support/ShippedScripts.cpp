@@ -4,6 +4,11 @@
 #include "Display/AnimatedMesh.h"
 #include "Display/AnimatedObject.h"
 #include "Display/Animation.h"
+#include "Display/Texture.h"
+#include "Menu/Button.h"
+#include "Menu/CyclicObject.h"
+#include "Menu/MenuScreens.h"
+#include "Menu/SliderObject.h"
 #include "support/TempDir.h"
 
 void LoadCharacterScripts()
@@ -12,4 +17,17 @@ void LoadCharacterScripts()
     LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
     LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
     LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
+}
+
+void LoadMenuScripts()
+{
+    ScopedWorkingDir inGame(KELM_GAME_DIR);
+    LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+    LoadAssetsFromScript<CButton>("Scripts\\MenuButtons.txt");
+    LoadAssetsFromScript<CCyclicObject>("Scripts\\Menu\\CyclicObjects.txt");
+    LoadAssetsFromScript<CSliderObject>("Scripts\\Menu\\SliderObjects.txt");
+    LoadAssetsFromScript<CSingleMenu>("Scripts\\Menu\\MenuScreens.txt");
+    LoadAssetsFromScript<CSingleTabObject>("Scripts\\Menu\\SingleTabObjects.txt");
+    LoadAssetsFromScript<CMultiTabObject>("Scripts\\Menu\\MultiTabObjects.txt");
+    LoadAssetsFromScript<CSingleScreen>("Scripts\\Menu\\SingleScreen.txt");
 }

@@ -5,3 +5,7 @@
 // The animated meshes, their animation sets and the animated objects (the
 // lizard-man). The loaders read textures, so a display must exist.
 void LoadCharacterScripts();
+
+// The textures and the seven menu scripts, in start-up's order. Textures are
+// made, so a display must exist.
+void LoadMenuScripts();

@@ -20,8 +20,9 @@ from canvas import Canvas  # noqa: E402
 from rgba import RgbaImage  # noqa: E402
 import cars  # noqa: E402
 import character  # noqa: E402
-import level_objects  # noqa: E402
 import flares  # noqa: E402
+import level_objects  # noqa: E402
+import menus  # noqa: E402
 import particles  # noqa: E402
 import roads  # noqa: E402
 import sound  # noqa: E402
@@ -606,6 +607,7 @@ ASSETS = {
 ASSETS.update(cars.assets(x_mesh))
 ASSETS.update(character.ASSETS)
 ASSETS.update(level_objects.ASSETS)
+ASSETS.update(menus.ASSETS)
 ASSETS.update(particles.ASSETS)
 ASSETS.update(roads.ASSETS)
 ASSETS.update(terrain.ASSETS)

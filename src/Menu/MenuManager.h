@@ -1,0 +1,77 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "Menu/MenuInput.h"
+
+class CButton;
+class CDataBuffer;
+class CSingleScreen;
+struct CDisplayMode;
+
+// Shows one menu screen at a time and keeps the way the player came: "back"
+// returns along it, and past the first screen returns to the game, which a
+// null entry on the stack stands for. A click on a button runs its link: a
+// command word, or else the name of the screen to open.
+class CMenuManager {
+public:
+    CMenuManager() = default;
+    CMenuManager(const CMenuManager&) = delete;
+    CMenuManager& operator=(const CMenuManager&) = delete;
+
+    // "Scripts\Menu\MenuManager.txt": the screens by name and the first one
+    // shown. The game sits under the first screen, so back from it plays.
+    bool Load(CDataBuffer& reader);
+    // The listed screen of exactly that name; null when none.
+    CSingleScreen* FindScreen(const std::string& name) const;
+    // The current screen, possibly none, goes on the stack.
+    void PushScreen(CSingleScreen* screen);
+    // Back: the screen below becomes current; below the first one is the game.
+    void PopScreen();
+    CSingleScreen* GetCurrentScreen() const { return m_pCurrentScreen; }
+    size_t GetStackSize() const { return m_Stack.size(); }
+
+    // Once a frame: the current screen, then the link of a clicked button,
+    // with the game's input and frame time.
+    void Update();
+    void Update(CMenuInput& input, float seconds);
+    void Draw() const;
+
+    // The display options' cyclic objects of the current screen show `mode`.
+    void RefreshDisplayOptions(const CDisplayMode& mode);
+    // The sound sliders show the stored volumes, the controls the bindings.
+    void RefreshOptionScreens();
+
+private:
+    struct Command {
+        const char* m_Word;
+        void (CMenuManager::*m_Run)(CButton& button);
+    };
+    static const Command COMMANDS[];
+
+    void RunLink(CButton& button);
+    void ReturnToGame();
+    // The level plays again: its play state goes back to 1 once there is a level.
+    void ResumeLevelPlay() {}
+    // With a player: the aiming cursor hidden in a car or without a weapon,
+    // and the HUD shown, once the player's weapons and the HUD exist.
+    void ShowPlayerHud() {}
+
+    void Quit(CButton& button);
+    void Back(CButton& button);
+    void Rebind(CButton& button);
+    void ApplyDisplayOptions(CButton& button);
+    // The commands of play, saving and the credits, whose targets are not in
+    // the game yet: the click does nothing, and the word never opens a
+    // screen of that name.
+    void Ignore(CButton& button);
+
+    std::vector<CSingleScreen*> m_Screens;
+    CSingleScreen* m_pCurrentScreen = nullptr;
+    std::deque<CSingleScreen*> m_Stack;
+    CGameMenuInput m_GameInput;
+};
+
+extern CMenuManager g_MenuManager;

@@ -1,0 +1,199 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Core/Log.h"
+#include "Input/InputManager.h"
+#include "Menu/Button.h"
+#include "Menu/CyclicObject.h"
+#include "Menu/MenuFixture.h"
+#include "Menu/MenuManager.h"
+#include "Menu/MenuScreens.h"
+#include "Menu/SliderObject.h"
+#include "platform/win32/Windows.h"
+#include "support/FatalTrap.h"
+
+namespace {
+
+// A button under the cursor at x, y with a link.
+std::string Plate(const std::string& link, float x, float y)
+{
+    return "Button Box\nLink \"" + link + "\"\nPos " + std::to_string(x) + " " + std::to_string(y) + "\n";
+}
+
+// Three screens "A", "B" and "Tabs" whose buttons the tests click. A's
+// buttons: the commands and links below, one a row; "Tabs" has two
+// overlapping tabs over a menu button, and a menu button of its own.
+class MenuScreensTest : public MenuFixture {
+protected:
+    void SetUp() override
+    {
+        MenuFixture::SetUp();
+        Load<CButton>("Scripts\\MenuButtons.txt",
+                      "Button Box\nTexture Box\nNormalButtonColor 1 0.2 0.2 0.2\nOverButtonColor 1 0.9 0.9 0.9\n");
+        std::string a = "MenuScreen A\n";
+        const char* links[] = {"B", "BK", "NG", "Q", "Nowhere", "RETRY"};
+        for (int row = 0; row < 6; ++row)
+            a += Plate(links[row], 0.0f, 0.1f * static_cast<float>(row));
+        Load<CSingleMenu>("Scripts\\Menu\\MenuScreens.txt",
+                          a + "MenuScreen B\n" + Plate("BK", 0.0f, 0.0f) + "MenuScreen Front\n" +
+                              Plate("B", 0.5f, 0.5f) + "MenuScreen Behind\n" + Plate("A", 0.5f, 0.5f) +
+                              "MenuScreen Other\n" + Plate("B", 0.7f, 0.7f));
+        Load<CSingleTabObject>("Scripts\\Menu\\SingleTabObjects.txt",
+                               "SingleTabObject One\nTabButton Box\nPos 0.1 0.8\nMenuScreen Behind\n"
+                               "SingleTabObject Two\nTabButton Box\nPos 0.15 0.8\nMenuScreen Other\n");
+        Load<CMultiTabObject>("Scripts\\Menu\\MultiTabObjects.txt",
+                              "MultiTabObject Pair\nSingleTabObject One\nSingleTabObject Two\nInitTab One\n");
+        Load<CSingleScreen>("Scripts\\Menu\\SingleScreen.txt",
+                            "SingleScreen A\nMenuScreen A\nSingleScreen B\nMenuScreen B\n"
+                            "SingleScreen Tabs\nMenuScreen Front\nMultiTabObject Pair\n"
+                            "SingleScreen NG\nMenuScreen B\n");
+    }
+
+    void TearDown() override
+    {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        MenuFixture::TearDown();
+    }
+
+    void LoadManager(const std::string& text)
+    {
+        m_Dir.Write("Scripts/Menu/MenuManager.txt", text);
+        CDataBuffer reader;
+        ASSERT_TRUE(reader.Init("Scripts\\Menu\\MenuManager.txt", SCRIPT_SEPARATORS));
+        m_Manager.Load(reader);
+    }
+
+    void LoadAllScreens() { LoadManager("SingleScreen A\nSingleScreen B\nSingleScreen Tabs\nSingleScreen NG\nInitMenu A\n"); }
+
+    void Click(float x, float y)
+    {
+        ClickAt(x, y);
+        m_Manager.Update(m_Input, 0.1f);
+    }
+
+    std::string CurrentName() const
+    {
+        return m_Manager.GetCurrentScreen() != nullptr ? m_Manager.GetCurrentScreen()->m_Name : "(game)";
+    }
+
+    CMenuManager m_Manager;
+};
+
+TEST_F(MenuScreensTest, TheMenuAnswersBeforeTheTabsAndTheLastTabUnderAClickWins)
+{
+    CSingleScreen* tabs = Get<CSingleScreen>("Tabs");
+    CMultiTabObject* pair = tabs->m_pMultiTab;
+    CSingleTabObject* one = pair->FindTab("One");
+    CSingleTabObject* two = pair->FindTab("Two");
+    ASSERT_EQ(one, pair->GetCurrentTab());
+    EXPECT_EQ(1, one->m_Active);
+    EXPECT_FLOAT_EQ(0.9f, one->m_pTabButton->m_CurrentButtonColor.r) << "the current tab shows its over colour";
+    EXPECT_FLOAT_EQ(0.2f, two->m_pTabButton->m_CurrentButtonColor.r);
+
+    const float onBoth[] = {0.55f, 0.55f};
+    EXPECT_EQ("B", tabs->FindClickedLink(onBoth)->m_Link) << "the screen's menu first";
+    tabs->m_pMenu = nullptr;
+    EXPECT_EQ("A", tabs->FindClickedLink(onBoth)->m_Link) << "then the current tab's menu";
+    tabs->m_pMenu = Get<CSingleMenu>("Front");
+
+    ClickAt(0.17f, 0.85f);
+    tabs->Update(m_Input, 0.1f);
+    EXPECT_EQ(two, pair->GetCurrentTab()) << "both tab buttons are under the cursor";
+    EXPECT_EQ(0, one->m_Active);
+    EXPECT_EQ(1, two->m_Active);
+    EXPECT_FLOAT_EQ(0.2f, one->m_pTabButton->m_CurrentButtonColor.r);
+    EXPECT_FLOAT_EQ(0.9f, two->m_pTabButton->m_CurrentButtonColor.r);
+    const float onOther[] = {0.75f, 0.75f};
+    EXPECT_EQ("B", tabs->FindClickedLink(onOther)->m_Link);
+    tabs->Draw();
+}
+
+TEST_F(MenuScreensTest, InitTabNeedsATabListedBeforeIt)
+{
+    EXPECT_FATAL(Load<CMultiTabObject>("Scripts\\Menu\\More.txt", "MultiTabObject Late\nInitTab Two\nSingleTabObject Two\n"),
+                 "Invalid MultiTab InitialState?!?");
+}
+
+TEST_F(MenuScreensTest, LoadLeavesTheGameTwiceUnderTheFirstScreenAndBackReturnsToPlay)
+{
+    LoadAllScreens();
+    EXPECT_EQ("A", CurrentName());
+    EXPECT_EQ(2u, m_Manager.GetStackSize()) << "two null entries";
+    EXPECT_EQ(nullptr, m_Manager.FindScreen("a")) << "names are exact";
+
+    m_Manager.PushScreen(m_Manager.FindScreen("B"));
+    m_Manager.PopScreen();
+    EXPECT_EQ("A", CurrentName());
+    g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
+    m_Manager.PopScreen();
+    EXPECT_EQ("(game)", CurrentName());
+    EXPECT_EQ(CInputManager::CONTEXT_PLAY, g_InputManager.GetCurrentContext());
+    g_InputManager.Reset();
+    m_Manager.Update(m_Input, 0.1f);
+    m_Manager.Draw();
+    m_Manager.PopScreen();
+    m_Manager.PopScreen();
+    EXPECT_EQ(0u, m_Manager.GetStackSize()) << "an empty stack stays empty";
+}
+
+TEST_F(MenuScreensTest, ClicksRunCommandsBeforeScreenNames)
+{
+    LoadAllScreens();
+    Click(0.05f, 0.05f);
+    EXPECT_EQ("B", CurrentName()) << "a screen link pushes";
+    EXPECT_EQ(3u, m_Manager.GetStackSize());
+    Click(0.05f, 0.05f);
+    EXPECT_EQ("A", CurrentName()) << "B's own BK";
+
+    const struct {
+        float y;
+        const char* link;
+        const char* shown;
+        size_t stack;
+    } clicks[] = {
+        {0.55f, "RETRY", "A", 2},     // a command not built yet: nothing
+        {0.25f, "NG", "A", 2},        // a command word, never the screen "NG"
+        {0.45f, "Nowhere", "A", 2},   // no such screen: nothing
+        {0.15f, "BK", "(game)", 1},   // back to the game
+    };
+    for (const auto& click : clicks) {
+        SCOPED_TRACE(click.link);
+        Click(0.05f, click.y);
+        EXPECT_EQ(click.shown, CurrentName());
+        EXPECT_EQ(click.stack, m_Manager.GetStackSize());
+    }
+    g_InputManager.Reset();
+
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    m_Manager.PushScreen(m_Manager.FindScreen("A"));
+    Click(0.05f, 0.35f);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(static_cast<UINT>(WM_QUIT), msg.message) << "Q posts the quit";
+
+    m_Input.m_bReleased = false;
+    m_Input.MoveTo(0.05f, 0.05f);
+    m_Manager.Update(m_Input, 0.1f);
+    EXPECT_EQ("A", CurrentName()) << "no release, no click";
+}
+
+TEST_F(MenuScreensTest, TheManagerScriptKnowsTwoKeywords)
+{
+    EXPECT_FATAL(LoadManager("SingleScreen A\nScreen B\n"),
+                 "Unknown keyword \"Screen\" in Scripts\\Menu\\MenuManager.txt");
+    EXPECT_FATAL(LoadManager("SingleScreen Missing\n"), "Unable to find asset \"Missing\" of type <CSingleScreen>");
+}
+
+TEST_F(MenuScreensTest, AnInitialMenuThatIsNotListedIsLogged)
+{
+    LoadManager("SingleScreen A\nInitMenu B\n");
+    EXPECT_EQ(nullptr, m_Manager.GetCurrentScreen());
+    EXPECT_EQ(1u, m_Manager.GetStackSize());
+    EXPECT_NE(std::string::npos, Log().find("Warning: InitMenu names no listed screen, the front end shows none: B"))
+        << Log();
+}
+
+} // namespace
