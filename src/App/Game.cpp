@@ -1,6 +1,7 @@
 #include "App/Game.h"
 
 #include "Actors/GameActor.h"
+#include "Actors/Projectile.h"
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
@@ -198,6 +199,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
     LoadAssetsFromScript<CWaterPlane>("Scripts\\WaterPlanes.txt");
     LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+    LoadAssetsFromScript<CProjectile>("Scripts\\Projectiles.txt");
     LoadAssetsFromScript<CTerrain>("Scripts\\Terrains.txt");
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
     LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
