@@ -383,9 +383,7 @@ void CProjectile::Launch(const D3DXMATRIX& matrix)
     m_pOwner = nullptr;
     m_bAlive = true;
     m_matWorld = matrix;
-    m_matFinal = matrix;
-    if (m_pParentMatrix != nullptr)
-        D3DXMatrixMultiply(&m_matFinal, &m_matWorld, m_pParentMatrix);
+    UpdateFinalMatrix();
     const uint32_t noFlags = 0;
     m_CollisionObject.Set(m_CollisionObject.m_fRadius, &m_matWorld, FLIGHT_COLLISION_KIND, nullptr, noFlags,
                           &m_matFinal);
@@ -567,6 +565,11 @@ void CProjectile::FollowBody()
     const NxActor* body = m_PhysicsObject.m_pActor;
     if (body != nullptr)
         m_matWorld = ToD3DXMatrix(body->getGlobalPose());
+    UpdateFinalMatrix();
+}
+
+void CProjectile::UpdateFinalMatrix()
+{
     m_matFinal = m_matWorld;
     if (m_pParentMatrix != nullptr)
         D3DXMatrixMultiply(&m_matFinal, &m_matWorld, m_pParentMatrix);
@@ -656,7 +659,7 @@ bool CProjectile::RayCastHit()
     m_bHasContactNormal = true;
     // The shot is where it struck: its effects play there.
     SetMatrixRow(&m_matWorld, ROW_POSITION, m_vLastHitPoint);
-    FollowBody();
+    UpdateFinalMatrix();
     OnContact(GetLinkedObject(&shape->getActor()), nullptr);
     return true;
 }

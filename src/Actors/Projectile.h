@@ -228,6 +228,7 @@ private:
     void RunEndChecks(CProjectileStage& stage);
     // The world matrix from the body; the final matrix from both.
     void FollowBody();
+    void UpdateFinalMatrix();
     bool DealDamage(CCollidableObject& other, const CProjectileStage& stage, NxContactPair* pPair);
     void Shove(CCollidableObject& other) const;
     void PushAway(CCollidableObject& other, const CProjectileStage& stage) const;
