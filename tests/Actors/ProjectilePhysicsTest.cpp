@@ -174,3 +174,38 @@ TEST_F(PhysicsProjectile, AGrenadeBouncesThenExplodesOnceAmongTheCrates)
 }
 
 } // namespace
+
+namespace {
+
+// Blast pushes straight from OnContact: none at the blast's centre or with
+// no falloff radius, and beyond the radius a push of nothing, never a pull.
+TEST_F(PhysicsProjectile, ABlastPushesAwayAndNeverPulls)
+{
+    const struct {
+        float crateX;
+        const char* radius;
+        bool pushed;
+        float pushX;
+    } cases[] = {
+        {2.0f, "4", true, 6.0f},
+        {0.0f, "4", false, 0.0f},
+        {2.0f, "0", false, 0.0f},
+        {6.0f, "4", true, 0.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.crateX);
+        SCOPED_TRACE(c.radius);
+        TestCrate crate(D3DXVECTOR3(c.crateX, 10.0f, 0), CRATE_MASS);
+        CProjectile blast = Load(std::string("Projectile Blast Asset_Type Game NumStages 1 Stage 0 "
+                                             "DamageType EXPLOSION Damage 80 Range 12 Radius ") +
+                                 c.radius);
+        blast.Launch(FacingZ(D3DXVECTOR3(0, 10.0f, 0)));
+        blast.OnContact(&crate, nullptr);
+        ASSERT_EQ(1, crate.CountDamage(80.0f));
+        EXPECT_EQ(c.pushed, crate.m_BoundingBox.m_u8Flag != 0);
+        EXPECT_NEAR(c.pushX, crate.m_BoundingBox.m_vMin.x, 1e-4f);
+        EXPECT_EQ(0.0f, crate.m_BoundingBox.m_vMin.y);
+    }
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 
 #include "Actors/Projectile.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -179,6 +180,14 @@ TEST_F(ProjectileStages, HitsDamageAndTheSphericalRadius)
     EXPECT_EQ(0, damaged.GetCurrentStage());
     damaged.Update();
     EXPECT_EQ(1, damaged.GetCurrentStage()) << "DetonateStage -1: the next stage, on the next update";
+
+    // Nothing has been hit since the launch: no normal to turn to.
+    CProjectile turned = LoadShot(twoStages + "Stage 1 ZNormalOnCollision True");
+    D3DXMATRIX aim;
+    D3DXMatrixRotationY(&aim, 0.5f);
+    turned.Launch(aim);
+    turned.EnterStage(1);
+    EXPECT_EQ(0, std::memcmp(&aim, &turned.m_matWorld, sizeof(aim)));
 
     CProjectile blast = LoadShot("NumStages 1 Stage 0 DamageType COLLISION SpreadType SPHERICAL Radius 1 TopSpeed 10 "
                                  "Range 3");

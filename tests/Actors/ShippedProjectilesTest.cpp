@@ -115,6 +115,7 @@ TEST_F(PhysicsShippedProjectiles, AC4ChargeLiesWhereItLandsUntilItIsSetOff)
     EXPECT_EQ(1, charge->GetCurrentStage()) << "landed";
     EXPECT_EQ(nullptr, charge->m_PhysicsObject.m_pActor);
     EXPECT_NEAR(0.06f, charge->m_matFinal._42, 0.03f) << "on the ground";
+    EXPECT_NEAR(1.0f, charge->m_matFinal._32, 1e-3f) << "facing out of it";
     EXPECT_TRUE(crate.m_Damage.empty());
     EXPECT_EQ(0, CountPlays());
 
