@@ -405,6 +405,9 @@ void CProjectile::Launch(const D3DXMATRIX& matrix)
 
 void CProjectile::EnterStage(int stage)
 {
+    // A spent shot (a detonation that comes too late) starts nothing again.
+    if (!m_bAlive)
+        return;
     if (stage == NEXT_STAGE)
         stage = m_iCurrentStage + 1;
     if (stage == m_iCurrentStage)

@@ -168,6 +168,13 @@ TEST_F(ProjectileStages, HitsDamageAndTheSphericalRadius)
     EXPECT_EQ(1, hit.GetCurrentStage());
     EXPECT_TRUE(hit.IsAlive()) << "DELETE_SELF beside NEXT_STAGE is not acted on";
 
+    CProjectile spent = LoadShot(twoStages + "Stage 0 HitFlags DELETE_SELF");
+    spent.Launch(Identity());
+    spent.OnContact(nullptr, nullptr);
+    EXPECT_FALSE(spent.IsAlive());
+    spent.EnterStage(1);
+    EXPECT_EQ(0, spent.GetCurrentStage()) << "a late detonation starts nothing again";
+
     CProjectile damaged = LoadShot(twoStages);
     damaged.Launch(Identity());
     CDamageInfo none;
