@@ -1,7 +1,9 @@
 // 200 boxes dropped on a hilly terrain and left to settle, stepped once
 // through the NovodeX stand-in as the game steps it (contact reports walked)
 // and once directly through Bullet with the same bodies, materials and
-// steps. The "step" counter is the time of one 1/60 s step.
+// steps. The direct side builds its bodies as the stand-in does (each shape
+// a child of a compound, the SDK's default damping), so the difference is
+// the stand-in's own work. The "step" counter is the time of one 1/60 s step.
 
 #include <cmath>
 #include <memory>
@@ -166,13 +168,19 @@ public:
 private:
     void AddBody(float mass, btCollisionShape* shape, const btVector3& position)
     {
+        m_Compounds.push_back(std::make_unique<btCompoundShape>());
+        btCompoundShape* compound = m_Compounds.back().get();
+        compound->addChildShape(btTransform::getIdentity(), shape);
         btVector3 inertia(0, 0, 0);
         if (mass > 0.0f)
             shape->calculateLocalInertia(mass, inertia);
-        btRigidBody::btRigidBodyConstructionInfo info(mass, nullptr, shape, inertia);
+        btRigidBody::btRigidBodyConstructionInfo info(mass, nullptr, compound, inertia);
         info.m_startWorldTransform.setOrigin(position);
         info.m_friction = std::sqrt(FRICTION);
         info.m_restitution = std::sqrt(RESTITUTION);
+        const NxBodyDesc defaults;
+        info.m_linearDamping = defaults.linearDamping;
+        info.m_angularDamping = defaults.angularDamping;
         m_Bodies.push_back(std::make_unique<btRigidBody>(info));
         m_World.addRigidBody(m_Bodies.back().get());
     }
@@ -185,6 +193,7 @@ private:
     btTriangleIndexVertexArray m_TerrainArray;
     btBvhTriangleMeshShape m_TerrainShape;
     btBoxShape m_BoxShape;
+    std::vector<std::unique_ptr<btCompoundShape>> m_Compounds;
     std::vector<std::unique_ptr<btRigidBody>> m_Bodies;
 };
 

@@ -1,11 +1,23 @@
 #!/usr/bin/env bash
-# Builds the benchmarks (Release) into build-bench/ and runs them; arguments
-# go to the benchmark binary (for example --benchmark_filter=ScriptReader).
-# KELM_BENCH_DIR picks another build folder.
+# Builds the benchmarks (Release) into build-bench/ and runs them with
+# repetitions in random order, reporting mean, median and spread; arguments go
+# to the benchmark binary (for example --benchmark_filter=ScriptReader).
+# Without arguments the draw benchmark runs a second time on Mesa's no-op
+# driver, which takes the rasteriser out of both sides.
+# KELM_BENCH_DIR picks another build folder, KELM_BENCH_JOBS the build's job
+# count (3 by default: the machines are shared).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 build="${KELM_BENCH_DIR:-build-bench}"
+jobs="${KELM_BENCH_JOBS:-3}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELM_BENCH=ON -DKELM_TESTS=OFF
-cmake --build "$build" --target kelm_bench
-"$build/bench/kelm_bench" "$@"
+cmake --build "$build" --target kelm_bench -j "$jobs"
+
+compare=(--benchmark_repetitions=9 --benchmark_enable_random_interleaving=true
+         --benchmark_report_aggregates_only=true)
+"$build/bench/kelm_bench" "${compare[@]}" "$@"
+if [ $# -eq 0 ]; then
+    GALLIUM_NOOP=1 "$build/bench/kelm_bench" --benchmark_filter=LitTexturedDraws \
+        --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
+fi

@@ -61,6 +61,7 @@ const char* const KEYWORD_CALCULATE_RADIUS = "CalculateRadius";
 const char* const KEYWORD_DAMAGE_TYPE = "DamageType";
 const char* const KEYWORD_SPREAD_TYPE = "SpreadType";
 const char* const KEYWORD_MOVEMENT_TYPE = "MovementType";
+const char* const KEYWORD_EFFECT = "Effect";
 const char* const KEYWORD_SOUND = "Sound";
 
 // The stage keywords that read one value straight into the stage record.
@@ -345,6 +346,10 @@ bool CProjectile::ParseStage(CDataBuffer& reader, CProjectileStage& stage)
     } else if (reader.Match(KEYWORD_MOVEMENT_TYPE)) {
         stage.m_u8MovementType =
             static_cast<uint8_t>(FindEnumValue(reader.GetString(), g_GuidanceTypeNames, g_GuidanceTypeNameCount));
+    } else if (reader.Match(KEYWORD_EFFECT)) {
+        CEffect* effect = nullptr;
+        g_AssetManager.GetAsset(reader.GetString(), effect, true);
+        stage.m_Effect = *effect;
     } else if (reader.Match(KEYWORD_SOUND)) {
         reader.NextToken();
     } else {
@@ -791,14 +796,33 @@ void CProjectile::Draw()
             m_Stages[i].m_Effect.Render();
 }
 
-// EFFECT-HOOKS: bind, start, stop and update wait for the effect system.
-void CProjectile::BindEffects() {}
+void CProjectile::BindEffects()
+{
+    for (CProjectileStage& stage : m_Stages)
+        if (stage.m_Effect.m_u8Compiled)
+            stage.m_Effect.SetMatrix(&m_matFinal);
+}
 
-void CProjectile::StartStageEffect(CProjectileStage&) {}
+void CProjectile::StartStageEffect(CProjectileStage& stage)
+{
+    if (!stage.m_Effect.m_u8Compiled)
+        return;
+    stage.m_Effect.Reset();
+    stage.m_Effect.Start();
+}
 
-void CProjectile::StopStageEffect(CProjectileStage&) {}
+void CProjectile::StopStageEffect(CProjectileStage& stage)
+{
+    if (stage.m_Effect.m_u8Compiled)
+        stage.m_Effect.Stop();
+}
 
-void CProjectile::UpdateEffects(float) {}
+void CProjectile::UpdateEffects(float seconds)
+{
+    for (int i = 0; i <= m_iCurrentStage && i < MAX_STAGES; ++i)
+        if (m_Stages[i].m_Effect.m_u8Compiled)
+            m_Stages[i].m_Effect.Update(seconds);
+}
 
 bool CProjectile::IsAnyEffectRunning() const
 {

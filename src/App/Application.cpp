@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdint>
 
-#include "App/Game.h"
+#include "Core/Game.h"
 #include "Core/Log.h"
 #include "Display/Camera.h"
 #include "Display/Display.h"

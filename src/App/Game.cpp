@@ -1,4 +1,4 @@
-#include "App/Game.h"
+#include "Core/Game.h"
 
 #include "Actors/GameActor.h"
 #include "Actors/Projectile.h"
@@ -17,6 +17,8 @@
 #include "Display/TextMaster.h"
 #include "Display/VertexShaders.h"
 #include "Display/Texture.h"
+#include "Effects/Effect.h"
+#include "Effects/LensFlare.h"
 #include "Effects/ParticleSystem.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
@@ -193,12 +195,14 @@ void CGame::LoadAssetScripts()
 {
     LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
     LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+    LoadAssetsFromScript<CLensFlare>("Scripts\\LensFlares.txt");
     LoadAssetsFromScript<CInGameMouse>("Scripts\\Mouses.txt");
     LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
     LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
     LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
     LoadAssetsFromScript<CWaterPlane>("Scripts\\WaterPlanes.txt");
     LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+    LoadAssetsFromScript<CEffect>("Scripts\\EffectSystems.txt");
     LoadAssetsFromScript<CProjectile>("Scripts\\Projectiles.txt");
     LoadAssetsFromScript<CTerrain>("Scripts\\Terrains.txt");
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");

@@ -5,7 +5,7 @@
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
-#include "App/Game.h"
+#include "Core/Game.h"
 #include "Core/Log.h"
 #include "Display/Camera.h"
 #include "Display/ComplexObject.h"

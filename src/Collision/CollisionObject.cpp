@@ -5,13 +5,16 @@
 
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
+#include "Display/ComplexObject.h"
 #include "Display/Display.h"
+#include "Display/RenderStates.h"
 #include "Display/VertexXyzDiffuse.h"
 #include "Physics/PhysicsMath.h"
 #include "platform/d3dx8/D3DX8Mesh.h"
 #include "platform/novodex/NxActor.h"
 #include "platform/novodex/NxBoxShape.h"
 #include "platform/novodex/NxCapsuleShape.h"
+#include "platform/novodex/NxSphereShape.h"
 
 namespace {
 
@@ -40,6 +43,18 @@ void FillFace(const CCollisionBox& box, float z, D3DCOLOR colour, VERTEX_XYZ_DIF
         const size_t around = corner % FACE_SEGMENTS;
         face[corner] = {xs[around], ys[around], z, colour};
     }
+}
+
+// The shared debug sphere, scaled to the shape's radius, at its global pose.
+// The mesh brings its own vertex format and texture, so the overlay's line
+// state goes back on afterwards.
+void DrawDebugSphere(const NxSphereShape& sphere)
+{
+    g_Sphere.SetLocalMatrix(ToD3DXMatrix(sphere.getGlobalPose()));
+    g_Sphere.SetScale(sphere.getRadius());
+    g_Sphere.UpdateWorldMatrix();
+    g_Sphere.AddToRender(true, false);
+    CStateBlocks::ApplyLine();
 }
 
 void DrawLines(IDirect3DDevice8* device, D3DPRIMITIVETYPE type, UINT count, const VERTEX_XYZ_DIFFUSE* vertices,
@@ -324,6 +339,14 @@ std::vector<CShapeWireBox> GetActorWireBoxes(const NxActor* pActor, bool bBoxSha
 
 void DebugDrawActorShapes(const NxActor* pActor)
 {
-    for (const CShapeWireBox& wireBox : GetActorWireBoxes(pActor, false))
-        CCollisionObject::DrawBox(wireBox.m_Box, DEBUG_BOX_COLOUR, &wireBox.m_matWorld);
+    if (pActor == nullptr)
+        return;
+    NxShape* const* shapes = pActor->getShapes();
+    for (NxU32 index = 0; index < pActor->getNbShapes(); ++index) {
+        CShapeWireBox wireBox;
+        if (const NxSphereShape* sphere = shapes[index]->isSphere())
+            DrawDebugSphere(*sphere);
+        else if (GetShapeWireBox(*shapes[index], wireBox))
+            CCollisionObject::DrawBox(wireBox.m_Box, DEBUG_BOX_COLOUR, &wireBox.m_matWorld);
+    }
 }

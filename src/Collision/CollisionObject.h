@@ -101,7 +101,9 @@ bool GetShapeWireBox(const NxShape& shape, CShapeWireBox& wireBox);
 // capsule shape, or only the box shapes. Empty for a null actor.
 std::vector<CShapeWireBox> GetActorWireBoxes(const NxActor* pActor, bool bBoxShapesOnly);
 // Every shape of the actor at its global pose, box and capsule shapes as wire
-// boxes in white (developer overlay, flag value 8).
+// boxes in white, spheres as the shared debug sphere scaled to their radius
+// (developer overlay, flag value 8). The caller applies the Line state block
+// first.
 void DebugDrawActorShapes(const NxActor* pActor);
 
 // The collision record the game fills once at start-up.

@@ -1,6 +1,8 @@
 #include "Core/DataBuffer.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +21,7 @@ const size_t READ_CHUNK_BYTES = 64 * 1024;
 const int BINARY_BASE = 2;
 const int DECIMAL_BASE = 10;
 const int AUTOMATIC_BASE = 0;
+const double LARGEST_FLOAT = FLT_MAX;
 
 struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
@@ -83,7 +86,8 @@ int32_t ToSigned32(const char* text)
 }
 
 // Decimal numbers only: "inf", "nan" and hexadecimal floats read as 0, as
-// they did for the game's C library.
+// they did for the game's C library. A number beyond the float range (a typo
+// such as "1e300") becomes the largest float of its sign, never infinity.
 float ToFloat(const char* text)
 {
     const char* digits = SkipSpace(text);
@@ -92,7 +96,8 @@ float ToFloat(const char* text)
     const bool startsNumber = IsDigit(digits[0]) || (digits[0] == '.' && IsDigit(digits[1]));
     if (!startsNumber || HasRadixPrefix(digits, 'x'))
         return 0.0f;
-    return static_cast<float>(std::strtod(text, nullptr));
+    const double value = std::strtod(text, nullptr);
+    return static_cast<float>(std::max(-LARGEST_FLOAT, std::min(LARGEST_FLOAT, value)));
 }
 
 // Skips past the end of the line (a line feed or a carriage return).

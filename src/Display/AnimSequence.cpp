@@ -166,11 +166,11 @@ void C3DSprite::Draw() const
     facing._42 = 0.0f;
     facing._43 = 0.0f;
 
+    // The position is an offset within the matrix's frame when there is one.
     D3DXMATRIX place;
+    D3DXMatrixTranslation(&place, m_vPosition.x, m_vPosition.y, m_vPosition.z);
     if (m_pMatrix != nullptr)
-        place = *m_pMatrix;
-    else
-        D3DXMatrixTranslation(&place, m_vPosition.x, m_vPosition.y, m_vPosition.z);
+        D3DXMatrixMultiply(&place, &place, m_pMatrix);
 
     D3DXMATRIX scale;
     D3DXMatrixScaling(&scale, m_fSize, m_fSize, 1.0f);

@@ -87,7 +87,8 @@ public:
     void Update(float seconds);
     void Draw() const;
 
-    // Owned by the effect's holder; null places the sprite at m_vPosition.
+    // Owned by the effect's holder. Null places the sprite at m_vPosition;
+    // with a matrix, m_vPosition is an offset within its frame.
     const D3DXMATRIX* m_pMatrix = nullptr;
     // Per second.
     float m_fSizeRate = 0.0f;

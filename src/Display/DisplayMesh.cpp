@@ -101,10 +101,9 @@ bool CDisplayMesh::ReadProperty(CDataBuffer& reader)
     return false;
 }
 
-// Mesh blocks carry no "Asset_Type": the file is all they need.
 bool CDisplayMesh::Validate()
 {
-    return !m_FileName.empty();
+    return !m_FileName.empty() && CAsset::Validate();
 }
 
 bool CDisplayMesh::LoadFile(const std::string& fileName)
@@ -281,10 +280,9 @@ bool CDisplayObject3D::ReadProperty(CDataBuffer& reader)
     return false;
 }
 
-// As for meshes, no "Asset_Type": the mesh is all an object needs.
 bool CDisplayObject3D::Validate()
 {
-    return m_pMesh != nullptr;
+    return m_pMesh != nullptr && CAsset::Validate();
 }
 
 bool CDisplayObject3D::LoadMesh(const std::string& fileName)
@@ -294,6 +292,12 @@ bool CDisplayObject3D::LoadMesh(const std::string& fileName)
     m_pOwnMesh->LoadFile(fileName);
     m_pMesh = m_pOwnMesh.get();
     return true;
+}
+
+void CDisplayObject3D::SetMesh(CDisplayMesh* mesh)
+{
+    m_pOwnMesh.reset();
+    m_pMesh = mesh;
 }
 
 void CDisplayObject3D::ReleaseMesh()

@@ -112,6 +112,8 @@ public:
     // A mesh file of its own rather than a mesh asset; true whatever the
     // load gave (a mesh that did not load draws nothing).
     bool LoadMesh(const std::string& fileName);
+    // Shows `mesh`, a mesh asset the asset store keeps.
+    void SetMesh(CDisplayMesh* mesh);
     void ReleaseMesh();
     void ReloadMesh();
 

@@ -217,11 +217,16 @@ void CParticleEventSequence::LinkFadeEvents()
 
 void CParticleEventSequence::Reset()
 {
+    ClearParticles();
+    m_bStop = false;
+}
+
+void CParticleEventSequence::ClearParticles()
+{
     std::fill(m_AliveFlags.begin(), m_AliveFlags.end(), 0);
     m_iAliveCount = 0;
     m_iEmittedCount = 0;
     m_fTickAccumulator = 0.0f;
-    m_bStop = false;
 }
 
 void CParticleEventSequence::StopEmitting()

@@ -98,6 +98,8 @@ public:
     // Every particle gone, the counters and the stop flag cleared; the
     // emission remainder stays.
     void Reset();
+    // As Reset, but the stop flag stays.
+    void ClearParticles();
     // No more emission; the living particles run out.
     void StopEmitting();
     void ResumeEmitting() { m_bStop = false; }

@@ -106,6 +106,13 @@ void CParticleEmitter::Reset()
         sequence.Reset();
 }
 
+void CParticleEmitter::StopAtOnce()
+{
+    m_bActive = false;
+    for (CParticleEventSequence& sequence : m_Sequences)
+        sequence.ClearParticles();
+}
+
 void CParticleEmitter::StopEmitting()
 {
     for (CParticleEventSequence& sequence : m_Sequences)

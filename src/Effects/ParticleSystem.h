@@ -61,6 +61,9 @@ public:
     void Reset();
     // No new particles; the living ones run out.
     void StopEmitting();
+    // Inactive, every particle gone at once; whether the sequences emit
+    // again when started stays as it was.
+    void StopAtOnce();
 
     // The first argument is not used.
     void Update(uint32_t unused, float seconds);

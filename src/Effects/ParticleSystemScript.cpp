@@ -11,17 +11,9 @@ namespace {
 
 const char* const COMPILED = "0 error(s), you're good to go!";
 const char* const UNHANDLED = "Unhandled exception in CParticleEmitter::Compile.";
-const size_t MINIMUM_TOKENS = 2;
 const float INITIAL_TIME = 0.0f;
 // A LOOPS value must fit a 32-bit int once truncated.
 const double LOOPS_LIMIT = 2147483648.0;
-
-void TakeEquals(CTokenCursor& cursor)
-{
-    if (cursor.Kind() != TOKEN_EQUALS)
-        ThrowScriptError("Expected equals sign!");
-    cursor.Next();
-}
 
 bool Contains(const std::string& word, const char* keyword)
 {
@@ -89,7 +81,7 @@ private:
         if (m_bHasEvents)
             ThrowScriptError("Cannot specify any sequence properties after specifying events.");
         m_Cursor.Next();
-        TakeEquals(m_Cursor);
+        TakeEqualsSign(m_Cursor);
     }
 
     void ParseTexture()
@@ -211,22 +203,8 @@ void CParticleEmitter::ParseScript(const std::string& script)
 {
     Clear();
     const CScriptTokenList tokens = TokenizeScript(script, PARTICLE_KEYWORDS);
-    if (tokens.size() < MINIMUM_TOKENS)
-        ThrowScriptError("This script is too small to be valid.");
     CTokenCursor cursor(tokens);
-    if (cursor.Kind() != TOKEN_PARTICLESYSTEM)
-        ThrowScriptError("First word must be ParticleSystem");
-    cursor.Next();
-    if (cursor.Kind() != TOKEN_QUOTED)
-        ThrowScriptError("Must name particle system");
-    m_SystemName = RemoveQuotes(cursor.Text());
-    cursor.Next();
-    if (cursor.Kind() != TOKEN_NUMBER)
-        ThrowScriptError("Must have version number");
-    cursor.Next();
-    if (cursor.Kind() != TOKEN_OPEN_BRACE)
-        ThrowScriptError("Missing opening brace for ParticleSystem block");
-    cursor.Next();
+    m_SystemName = ParseScriptHeader(tokens, cursor, TOKEN_PARTICLESYSTEM, "First word must be ParticleSystem");
     ParseSystemBlock(cursor);
 
     m_vPosition = DrawRange(m_PositionRange);
@@ -247,7 +225,7 @@ void CParticleEmitter::ParseSystemBlock(CTokenCursor& cursor)
         if (!m_Sequences.empty())
             ThrowScriptError("Cannot specify any particle system properties after specifying sequences.");
         cursor.Next();
-        TakeEquals(cursor);
+        TakeEqualsSign(cursor);
         m_PositionRange = ParseXYZ(cursor);
     }
     cursor.Next();

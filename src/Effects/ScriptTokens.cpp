@@ -11,6 +11,7 @@ const size_t MESSAGE_BUFFER = 256;
 const size_t XYZ_COMPONENTS = 3;
 const size_t RGBA_CHANNELS = 4;
 const size_t MATRIX_COMPONENTS = 16;
+const size_t MINIMUM_SCRIPT_TOKENS = 2;
 const char QUOTE = '"';
 const char SLASH = '/';
 const char NEWLINE = '\n';
@@ -429,6 +430,25 @@ D3DXMATRIX ParseMat(CTokenCursor& cursor)
     ParseVectorForm(cursor, MATRIX_FORM, MATRIX_COMPONENTS,
                     [&](size_t i) { static_cast<float*>(matrix)[i] = ParseNumber(cursor); });
     return matrix;
+}
+
+std::string ParseScriptHeader(const CScriptTokenList& tokens, CTokenCursor& cursor, int keywordKind,
+                              const char* wrongKeyword)
+{
+    if (tokens.size() < MINIMUM_SCRIPT_TOKENS)
+        ThrowScriptError("This script is too small to be valid.");
+    TakeKind(cursor, keywordKind, wrongKeyword);
+    ExpectKind(cursor, TOKEN_QUOTED, "Must name particle system");
+    const std::string name = RemoveQuotes(cursor.Text());
+    cursor.Next();
+    TakeKind(cursor, TOKEN_NUMBER, "Must have version number");
+    TakeKind(cursor, TOKEN_OPEN_BRACE, "Missing opening brace for ParticleSystem block");
+    return name;
+}
+
+void TakeEqualsSign(CTokenCursor& cursor)
+{
+    TakeKind(cursor, TOKEN_EQUALS, "Expected equals sign!");
 }
 
 CMinMax<float> ParsePropertyNumber(CTokenCursor& cursor)

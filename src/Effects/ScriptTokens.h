@@ -166,6 +166,14 @@ CMinMax<D3DXVECTOR3> ParseXYZ(CTokenCursor& cursor);
 CMinMax<D3DXCOLOR> ParseRGBA(CTokenCursor& cursor);
 // Matrix(16 numbers), row by row; any word of kind TOKEN_MATRIX opens it.
 D3DXMATRIX ParseMat(CTokenCursor& cursor);
+// The header both languages open with: the block keyword (a token of
+// `keywordKind`, else `wrongKeyword`), a quoted name, a version number and
+// "{". Gives the name without its quotes; the cursor is left after the "{".
+// A script of fewer than two tokens is "too small to be valid".
+std::string ParseScriptHeader(const CScriptTokenList& tokens, CTokenCursor& cursor, int keywordKind,
+                              const char* wrongKeyword);
+// The "=" of a statement: "Expected equals sign!".
+void TakeEqualsSign(CTokenCursor& cursor);
 // The value of a property, starting on its "=": "Expecting = after property.".
 CMinMax<float> ParsePropertyNumber(CTokenCursor& cursor);
 CMinMax<D3DXVECTOR3> ParsePropertyXYZ(CTokenCursor& cursor);

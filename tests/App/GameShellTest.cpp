@@ -15,7 +15,7 @@
 #include "Actors/GameActor.h"
 #include "App/Application.h"
 #include "Core/Clock.h"
-#include "App/Game.h"
+#include "Core/Game.h"
 #include "Display/Display.h"
 #include "Display/DisplayFixture.h"
 #include "Level/GameTimer.h"

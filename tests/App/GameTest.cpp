@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "App/Application.h"
-#include "App/Game.h"
+#include "Core/Game.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {

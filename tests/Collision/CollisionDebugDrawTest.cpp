@@ -7,9 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include "Core/AssetManager.h"
+#include "Display/ComplexObject.h"
 #include "Display/Display.h"
 #include "Display/DisplayFixture.h"
+#include "Display/DisplayMesh.h"
 #include "Display/RenderStates.h"
+#include "Display/Texture.h"
 #include "Physics/CollidableObject.h"
 #include "Physics/Physics.h"
 #include "Physics/PhysicsMath.h"
@@ -333,5 +337,79 @@ TEST_F(PhysicsDebugShapes, EachDrawEndsAtItsLastShapesPose)
     DebugDrawActorShapes(nullptr);
     collidable.DebugDrawBoxShapes();
     ExpectMatrixNear(before, WorldTransform());
+    EXPECT_EQ(std::string::npos, Log().find("Error in"));
+}
+
+namespace {
+
+// The physics overlay on the real device, with the game's debug sphere.
+class GlPhysicsDebugShapes : public GlCollisionDebugLines {
+protected:
+    void SetUp() override
+    {
+        GlCollisionDebugLines::SetUp();
+        if (HasFatalFailure())
+            return;
+        {
+            ScopedWorkingDir inGame(KELM_GAME_DIR);
+            LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+            LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+            LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+            LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
+        }
+        CComplexObject* sphere = nullptr;
+        g_AssetManager.GetAsset("Sphere", sphere, true);
+        g_Sphere = *sphere;
+        g_Sphere.BindWorldMatrix();
+        ASSERT_TRUE(g_Physics.Init());
+        g_Physics.CreateBoxActor(false, &m_pActor);
+        ASSERT_NE(nullptr, m_pActor);
+    }
+    void TearDown() override
+    {
+        g_Physics.ReleaseActor(false, &m_pActor);
+        g_Physics.Shutdown();
+        g_Sphere = CComplexObject();
+        CTexture::ReleaseAllTextures();
+        g_AssetManager.Clear();
+        GlCollisionDebugLines::TearDown();
+    }
+
+    // The point `distance` from `centre` towards the right of the screen.
+    D3DXVECTOR3 RightOf(const D3DXVECTOR3& centre, float distance) const
+    {
+        const D3DXVECTOR3 right(m_View._11, m_View._21, m_View._31);
+        return centre + right * distance;
+    }
+
+    NxActor* m_pActor = nullptr;
+};
+
+} // namespace
+
+TEST_F(GlPhysicsDebugShapes, SpheresShowTheDebugSphereScaledToTheirRadiusAndBoxesAfterThemStillDraw)
+{
+    // The unit box the actor was made with, then a sphere and a box beside it.
+    const float radius = 0.6f;
+    const D3DXVECTOR3 centre(-1.5f, 0.5f, 0.0f);
+    NxSphereShapeDesc ball;
+    ball.radius = radius;
+    ball.localPose.t = NxVec3(centre.x, centre.y, centre.z);
+    m_pActor->createShape(ball);
+    const CCollisionBox beside = Box({1.2f, -0.5f, -0.5f}, {2.2f, 0.5f, 0.5f}, Translation(0, 0, 0));
+    ASSERT_TRUE(CCollisionObject::AddBoxShapes(m_pActor, 0, &beside, nullptr));
+    Frame([&] { DebugDrawActorShapes(m_pActor); });
+
+    // Inside the sphere's outline; just outside it, where a sphere of radius
+    // one would still cover.
+    EXPECT_NE(BLACK, PixelAt(centre));
+    EXPECT_NE(BLACK, PixelAt(RightOf(centre, 0.8f * radius)));
+    EXPECT_NE(BLACK, PixelAt(RightOf(centre, -0.8f * radius)));
+    EXPECT_EQ(BLACK, PixelAt(RightOf(centre, 1.25f * radius)));
+    EXPECT_EQ(BLACK, PixelAt(RightOf(centre, -1.25f * radius)));
+    const std::vector<CShapeWireBox> boxes = GetActorWireBoxes(m_pActor, false);
+    ASSERT_EQ(2u, boxes.size());
+    for (const CShapeWireBox& box : boxes)
+        ExpectEdges(box.m_Box, box.m_matWorld, WHITE_LINE & RGB_MASK);
     EXPECT_EQ(std::string::npos, Log().find("Error in"));
 }

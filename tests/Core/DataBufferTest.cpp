@@ -1,5 +1,6 @@
 #include "Core/DataBuffer.h"
 
+#include <cfloat>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -101,7 +102,8 @@ TEST(DataBufferRead, GetIntUsesAutomaticBaseAndBinaryPrefix)
 
 TEST(DataBufferRead, ShortIntegerAndFloat)
 {
-    CDataBuffer buffer = Load("65537 -1  -42 0x10 99999999999  1.5 -2e3 .25 3.5kg inf 0x1p3 abc");
+    CDataBuffer buffer = Load("65537 -1  -42 0x10 99999999999  1.5 -2e3 .25 3.5kg inf 0x1p3 abc "
+                              "1e300 -1e300 1e999 nan -nan 1e-300");
     EXPECT_EQ(1, buffer.GetShort());
     EXPECT_EQ(0xFFFF, buffer.GetShort());
 
@@ -109,9 +111,11 @@ TEST(DataBufferRead, ShortIntegerAndFloat)
     EXPECT_EQ(0, buffer.GetInteger());
     EXPECT_EQ(INT32_MAX, buffer.GetInteger());
 
-    const float floats[] = {1.5f, -2000.0f, 0.25f, 3.5f, 0.0f, 0.0f, 0.0f};
+    // Past the float range a number stops at the largest float of its sign.
+    const float floats[] = {1.5f, -2000.0f, 0.25f, 3.5f, 0.0f, 0.0f, 0.0f, FLT_MAX, -FLT_MAX, FLT_MAX, 0.0f, 0.0f, 0.0f};
+    // Exact: the largest float lies within EXPECT_FLOAT_EQ's reach of infinity.
     for (float expected : floats)
-        EXPECT_FLOAT_EQ(expected, buffer.GetFloat());
+        EXPECT_EQ(expected, buffer.GetFloat());
     EXPECT_TRUE(buffer.IsEndOfBuffer());
 }
 

@@ -223,7 +223,9 @@ TEST_F(C3DAnimSequenceTest, ASpriteFacesTheCameraAtItsPlace)
         device->GetTransform(D3DTS_WORLD, &drawn);
         D3DXMATRIX scale;
         D3DXMatrixScaling(&scale, 3.0f, 3.0f, 1.0f);
-        const D3DXMATRIX expected = scale * turn * *place;
+        // With a holder's matrix the position is an offset in its frame.
+        const D3DXMATRIX placed = place == &holder ? position * holder : position;
+        const D3DXMATRIX expected = scale * turn * placed;
         for (int row = 0; row < 4; ++row)
             for (int column = 0; column < 4; ++column)
                 EXPECT_NEAR(expected.m[row][column], drawn.m[row][column], 1e-4f) << row << "," << column;

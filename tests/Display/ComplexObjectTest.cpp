@@ -20,9 +20,9 @@ const char* const COMPLEX_SCRIPT = "Scripts\\ComplexObjects.txt";
 
 // Two display objects on one cube mesh (-1..1): "Box" as it is, "Moved"
 // placed and scaled, which must not change any bounding box.
-const char* const MESHES = "Mesh Cube\nSrc Assets\\Meshes\\cube.x\n";
-const char* const OBJECTS = "DisplayObject3D Box\nMesh Cube\n\n"
-                            "DisplayObject3D Moved\nMesh Cube\nScale 3\n"
+const char* const MESHES = "Mesh Cube\nAsset_Type Game\nSrc Assets\\Meshes\\cube.x\n";
+const char* const OBJECTS = "DisplayObject3D Box\nAsset_Type Game\nMesh Cube\n\n"
+                            "DisplayObject3D Moved\nAsset_Type Game\nMesh Cube\nScale 3\n"
                             "Orientation 1 0 0 0 0 1 0 0 0 0 1 0 5 0 0 1\n";
 const char* const TEXTURES = "Texture Wood\nImageFilename Assets\\Images\\wood.bmp\n";
 

@@ -16,6 +16,7 @@
 namespace {
 
 const char* const MESH_FILE = "Assets/Meshes/cube.x";
+const char* const CUBE_MESH = "Mesh Cube\nAsset_Type Game\nSrc Assets\\Meshes\\cube.x\n";
 
 // The shared cube with its first material's texture an image that exists.
 XTextMesh TexturedCube()
@@ -60,9 +61,9 @@ protected:
 
 TEST_F(CDisplayMeshTest, ScriptsLoadAMeshAndObjectsOnIt)
 {
-    LoadScripts("Mesh Cube\nSrc Assets\\Meshes\\cube.x\n",
-                "DisplayObject3D Plain\nMesh Cube\n\n"
-                "DisplayObject3D Placed\nMesh Cube\nScale 2.5\nOrientation 1 0 0 0 0 1 0 0 0 0 1 0 4 5 6 1\n");
+    LoadScripts(CUBE_MESH, "DisplayObject3D Plain\nAsset_Type Game\nMesh Cube\n\n"
+                           "DisplayObject3D Placed\nAsset_Type Level\nMesh Cube\nScale 2.5\n"
+                           "Orientation 1 0 0 0 0 1 0 0 0 0 1 0 4 5 6 1\n");
 
     CDisplayMesh* mesh = nullptr;
     g_AssetManager.GetAsset("Cube", mesh, true);
@@ -97,21 +98,31 @@ TEST_F(CDisplayMeshTest, ScriptsLoadAMeshAndObjectsOnIt)
 
 TEST_F(CDisplayMeshTest, BrokenBlocksStopTheLoaders)
 {
-    EXPECT_FATAL(LoadScripts("Mesh Ghost\nSrc Assets\\Meshes\\none.x\n", ""),
+    EXPECT_FATAL(LoadScripts("Mesh Ghost\nAsset_Type Game\nSrc Assets\\Meshes\\none.x\n", ""),
                  "Unable to intialize object Ghost from: Scripts\\Meshes.txt of type CDisplayMesh");
     EXPECT_NE(std::string::npos, Log().find("Error in .\\Display\\DisplayMesh.cpp"));
     g_AssetManager.Clear();
 
-    EXPECT_FATAL(LoadScripts("Mesh NoSource\n", ""),
-                 "Unable to intialize object NoSource from: Scripts\\Meshes.txt of type CDisplayMesh");
-    g_AssetManager.Clear();
-
-    EXPECT_FATAL(LoadScripts("Mesh Cube\nSrc Assets\\Meshes\\cube.x\n", "DisplayObject3D Lost\nMesh Nope\n"),
-                 "Unable to find asset \"Nope\" of type <CDisplayMesh>");
-    g_AssetManager.Clear();
-
-    EXPECT_FATAL(LoadScripts("Mesh Cube\nSrc Assets\\Meshes\\cube.x\n", "DisplayObject3D Bare\nScale 2\n"),
-                 "Unable to intialize object Bare from: Scripts\\DisplayObject3D.txt of type CDisplayObject3D");
+    const struct {
+        const char* meshes;
+        const char* objects;
+        const char* message;
+    } cases[] = {
+        {"Mesh NoSource\nAsset_Type Game\n", "",
+         "Unable to intialize object NoSource from: Scripts\\Meshes.txt of type CDisplayMesh"},
+        {"Mesh Untyped\nSrc Assets\\Meshes\\cube.x\n", "",
+         "Unable to intialize object Untyped from: Scripts\\Meshes.txt of type CDisplayMesh"},
+        {CUBE_MESH, "DisplayObject3D Lost\nAsset_Type Game\nMesh Nope\n",
+         "Unable to find asset \"Nope\" of type <CDisplayMesh>"},
+        {CUBE_MESH, "DisplayObject3D Bare\nAsset_Type Game\nScale 2\n",
+         "Unable to intialize object Bare from: Scripts\\DisplayObject3D.txt of type CDisplayObject3D"},
+        {CUBE_MESH, "DisplayObject3D Untyped\nMesh Cube\n",
+         "Unable to intialize object Untyped from: Scripts\\DisplayObject3D.txt of type CDisplayObject3D"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FATAL(LoadScripts(c.meshes, c.objects), c.message);
+        g_AssetManager.Clear();
+    }
 }
 
 TEST_F(CDisplayMeshTest, TheWorldMatrixIsLocalTimesParentThenScaled)

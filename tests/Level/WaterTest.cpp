@@ -41,7 +41,7 @@ protected:
     {
         CreateDisplay();
         m_Dir.Write("Assets/Meshes/cube.x", XFileText(MeshText(CubeMesh())));
-        m_Dir.Write("Scripts/Meshes.txt", "Mesh Water\nSrc Assets\\Meshes\\cube.x\n");
+        m_Dir.Write("Scripts/Meshes.txt", "Mesh Water\nAsset_Type Game\nSrc Assets\\Meshes\\cube.x\n");
         LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
     }
     void TearDown() override

@@ -123,6 +123,13 @@ protected:
         g_FrameTimer = CFrameTimer();
     }
 
+    // A frame timer whose whole window of frames took `milliseconds` each.
+    static void SetFrameTime(uint32_t milliseconds)
+    {
+        g_FrameTimer = CFrameTimer();
+        for (uint32_t frame = 1; frame <= CFrameTimer::WINDOW_FRAMES; ++frame)
+            g_FrameTimer.Update(frame * milliseconds);
+    }
     static void RunFrames(int frames)
     {
         for (int i = 0; i < frames; ++i)
@@ -206,6 +213,40 @@ TEST_F(PhysicsManager, DisabledPhysicsDoesNotStep)
     RunFrames(30);
     EXPECT_NEAR(0.5f, box.Actor()->getGlobalPosition().y, POSITION_TOLERANCE);
     EXPECT_FALSE(box.m_Touched.empty());
+}
+
+// A body in free fall gains 9.8 / 60 m/s per fixed step: its speed counts the
+// steps the scene took.
+TEST_F(PhysicsManager, TheSceneStepsAQuarterFasterThanTheClockInFixedStepsOfAtMostFourAFrame)
+{
+    struct Case {
+        const char* what;
+        uint32_t frameMilliseconds;
+        int frames;
+        bool enabled;
+        int steps;
+    };
+    const Case cases[] = {
+        // 9 x 25 ms of scene time: 13.5 steps (the clock's own 180 ms would be 10.8).
+        {"a quarter faster", 20, 9, true, 13},
+        // 125 ms a frame would be 7.5 steps; the rest of each frame is dropped.
+        {"four steps a frame at most", 100, 2, true, 8},
+        {"disabled", 20, 9, false, 0},
+    };
+    const float speedPerStep = 9.8f / 60.0f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A fresh scene: none carries part of a step over from the last case.
+        g_Physics.Shutdown();
+        ASSERT_TRUE(g_Physics.Init());
+        Probe box(CCollidableObject::KIND_DEFAULT);
+        box.MakeBox(NxVec3(0, 100, 0));
+        SetFrameTime(c.frameMilliseconds);
+        g_Physics.SetEnabled(c.enabled);
+        RunFrames(c.frames);
+        EXPECT_NEAR(-speedPerStep * c.steps, box.Actor()->getLinearVelocity().y, 1e-3f);
+        box.ReleasePhysics();
+    }
 }
 
 TEST_F(PhysicsManager, AnActorWithoutResponseLetsABoxThroughAndBothHearOfIt)

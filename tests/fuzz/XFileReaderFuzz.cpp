@@ -1,17 +1,22 @@
-// Feeds arbitrary bytes to the .X reader, in memory and as a file through
-// DirectX File, and checks what a loaded file promises its callers: counts
-// and indices within bounds, GetData blocks of exactly their layout's size,
-// references resolved, walks bounded. Any crash, sanitizer report, hang or
-// broken promise is a finding.
+// Feeds arbitrary bytes to the .X reader, in memory, as a file through
+// DirectX File and as a mesh through D3DXLoadMeshFromX with its adjacency, and
+// checks what a loaded file promises its callers: counts and indices within
+// bounds, GetData blocks of exactly their layout's size, references resolved,
+// walks bounded, every neighbour a face that names the face back. Any crash,
+// sanitizer report, hang or broken promise is a finding.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "platform/d3d8/D3D8.h"
+#include "platform/d3d8/D3D8Platform.h"
+#include "platform/d3dx8/D3DX8Mesh.h"
 #include "platform/xfile/DXFile.h"
 #include "platform/xfile/XFileDocument.h"
 
@@ -229,6 +234,68 @@ HRESULT WalkFile()
     return result;
 }
 
+// One state-only device for every input: meshes keep their buffers in memory.
+IDirect3DDevice8* Device()
+{
+    static IDirect3DDevice8* const device = [] {
+        D3D8Platform::UseStateOnlyDevices();
+        IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+        Require(direct3D != nullptr, "Direct3DCreate8");
+        D3DPRESENT_PARAMETERS parameters = {};
+        parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+        parameters.SwapEffect = D3DSWAPEFFECT_COPY;
+        parameters.Windowed = TRUE;
+        IDirect3DDevice8* created = nullptr;
+        Require(SUCCEEDED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &created)),
+                "CreateDevice");
+        direct3D->Release();
+        return created;
+    }();
+    return device;
+}
+
+void CheckAdjacency(const DWORD* adjacency, DWORD faces)
+{
+    for (DWORD face = 0; face < faces; ++face) {
+        for (DWORD edge = 0; edge < 3; ++edge) {
+            const DWORD neighbour = adjacency[face * 3 + edge];
+            if (neighbour == D3DX_NO_NEIGHBOUR)
+                continue;
+            Require(neighbour < faces && neighbour != face, "a neighbour out of range");
+            const DWORD* back = adjacency + neighbour * 3;
+            Require(back[0] == face || back[1] == face || back[2] == face, "a neighbour that does not name the face");
+        }
+    }
+}
+
+// The load every display mesh runs, and the adjacency it asks for.
+void LoadMesh()
+{
+    LPD3DXBUFFER adjacency = nullptr;
+    LPD3DXBUFFER materials = nullptr;
+    DWORD numMaterials = 0;
+    ID3DXMesh* mesh = nullptr;
+    if (FAILED(D3DXLoadMeshFromX(FilePath().c_str(), D3DXMESH_SYSTEMMEM, Device(), &adjacency, &materials,
+                                 &numMaterials, &mesh))) {
+        Require(adjacency == nullptr && materials == nullptr && mesh == nullptr, "outputs after a failure");
+        return;
+    }
+    Require(mesh != nullptr && adjacency != nullptr, "a mesh and its adjacency");
+    const DWORD faces = mesh->GetNumFaces();
+    Require(adjacency->GetBufferSize() == faces * 3 * sizeof(DWORD), "an adjacency of another face count");
+    const DWORD* loaded = static_cast<const DWORD*>(adjacency->GetBufferPointer());
+    CheckAdjacency(loaded, faces);
+    std::vector<DWORD> generated(faces * 3);
+    Require(SUCCEEDED(mesh->GenerateAdjacency(0.0f, generated.data())), "GenerateAdjacency");
+    Require(std::memcmp(generated.data(), loaded, generated.size() * sizeof(DWORD)) == 0,
+            "GenerateAdjacency and the load differ");
+    mesh->Release();
+    adjacency->Release();
+    if (materials != nullptr)
+        materials->Release();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -248,5 +315,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     WriteFile(text);
     Require(WalkFile() == error.result, "the file and the text read differently");
+    LoadMesh();
     return 0;
 }

@@ -19,6 +19,7 @@ sys.dont_write_bytecode = True  # keep the source tree clean
 from canvas import Canvas  # noqa: E402
 from rgba import RgbaImage  # noqa: E402
 import character  # noqa: E402
+import flares  # noqa: E402
 import particles  # noqa: E402
 import roads  # noqa: E402
 import sound  # noqa: E402
@@ -604,6 +605,7 @@ ASSETS.update(character.ASSETS)
 ASSETS.update(particles.ASSETS)
 ASSETS.update(roads.ASSETS)
 ASSETS.update(terrain.ASSETS)
+ASSETS.update(flares.ASSETS)
 
 
 def write_if_changed(path, data):

@@ -4,6 +4,8 @@
 
 #include "platform/d3d8/D3D8Types.h"
 
+class IDirect3DDevice8;
+
 namespace D3D8Platform {
 
 // Replaces adapter 0's mode list (GetAdapterModeCount, EnumAdapterModes and
@@ -35,6 +37,11 @@ void FailRenderState(D3DRENDERSTATETYPE state, DWORD value);
 // game sets on the device. Clear and Present succeed; GetFrontBuffer gives
 // black.
 void UseStateOnlyDevices();
+
+// Whether the device's copy of the last presented picture is stored in the
+// back buffer's own format, as OpenGL reports it. False before the first
+// Present and on state-only devices.
+bool FrontBufferKeepsBackBufferFormat(IDirect3DDevice8* device);
 
 // Restores the real adapter, capabilities and behaviour.
 void ResetTestHooks();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/d3d8/Adapter.h"
+#include "platform/d3d8/D3D8Platform.h"
 #include "platform/d3d8/D3DBuffer.h"
 #include "platform/d3d8/D3DSurface.h"
 #include "platform/d3d8/D3DTexture.h"
@@ -221,10 +222,16 @@ HRESULT D3DDevice::Present(const RECT* /*sourceRect*/, const RECT* /*destRect*/,
     RECT client = {};
     GetClientRect(m_Window, &client);
     const D3DSurface::Description& back = m_BackBuffer->Desc();
-    m_Renderer->Present(m_BackBufferTexture, back.width, back.height, Win32Platform::GetSDLWindow(m_Window),
-                        client.right - client.left, client.bottom - client.top);
+    m_Renderer->Present(m_BackBufferTexture, *FindSurfaceFormat(back.format), back.width, back.height,
+                        Win32Platform::GetSDLWindow(m_Window), client.right - client.left,
+                        client.bottom - client.top);
     m_Renderer->EndFrame();
     return D3D_OK;
+}
+
+D3DFORMAT D3DDevice::BackBufferFormat() const
+{
+    return m_BackBuffer->Desc().format;
 }
 
 HRESULT D3DDevice::BeginScene()
@@ -862,4 +869,13 @@ HRESULT D3DDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, 
     call.userVertexBytes = SpanBytes(range.highest - minIndex + 1, stride, vertexSize);
     call.baseVertex = -static_cast<GLint>(minIndex);
     return Submit(call);
+}
+
+bool D3D8Platform::FrontBufferKeepsBackBufferFormat(IDirect3DDevice8* device)
+{
+    D3DDevice* concrete = static_cast<D3DDevice*>(device);
+    const GlRenderer* renderer = concrete->Renderer();
+    if (renderer == nullptr || renderer->FrontStorageFormat() == 0)
+        return false;
+    return renderer->FrontStorageFormat() == FindSurfaceFormat(concrete->BackBufferFormat())->internalFormat;
 }

@@ -96,6 +96,7 @@ public:
 
     // For the device's resources.
     GlRenderer* Renderer() const { return m_Renderer.get(); }
+    D3DFORMAT BackBufferFormat() const;
     void AddResource(D3DPOOL pool);
     void RemoveResource(const void* resource, D3DPOOL pool);
     // A texture going away stops being the render target.

@@ -573,27 +573,31 @@ void GlRenderer::Clear(DeviceState& state, DWORD count, const D3DRECT* rects, DW
     glDisable(GL_SCISSOR_TEST);
 }
 
-void GlRenderer::EnsureFront(int width, int height)
+// The copy takes the back buffer's own format: a blit between formats costs
+// a conversion of every pixel, every frame.
+void GlRenderer::EnsureFront(const FormatInfo& format, int width, int height)
 {
-    if (m_FrontTexture != 0 && m_FrontWidth == width && m_FrontHeight == height)
+    if (m_FrontTexture != 0 && m_FrontInternalFormat == format.internalFormat && m_FrontWidth == width &&
+        m_FrontHeight == height)
         return;
     if (m_FrontTexture != 0)
         glDeleteTextures(1, &m_FrontTexture);
     glCreateTextures(GL_TEXTURE_2D, 1, &m_FrontTexture);
-    glTextureStorage2D(m_FrontTexture, 1, GL_RGBA8, width, height);
+    glTextureStorage2D(m_FrontTexture, 1, format.internalFormat, width, height);
     glNamedFramebufferTexture(m_FrontFramebuffer, GL_COLOR_ATTACHMENT0, m_FrontTexture, 0);
     const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     glClearNamedFramebufferfv(m_FrontFramebuffer, GL_COLOR, 0, black);
+    m_FrontInternalFormat = format.internalFormat;
     m_FrontWidth = width;
     m_FrontHeight = height;
 }
 
-void GlRenderer::Present(GLuint backBuffer, UINT width, UINT height, SDL_Window* window, int clientWidth,
-                         int clientHeight)
+void GlRenderer::Present(GLuint backBuffer, const FormatInfo& backFormat, UINT width, UINT height,
+                         SDL_Window* window, int clientWidth, int clientHeight)
 {
     if (clientWidth <= 0 || clientHeight <= 0)
         return;
-    EnsureFront(clientWidth, clientHeight);
+    EnsureFront(backFormat, clientWidth, clientHeight);
     glNamedFramebufferTexture(m_ReadFramebuffer, GL_COLOR_ATTACHMENT0, backBuffer, 0);
     const bool sameSize = static_cast<int>(width) == clientWidth && static_cast<int>(height) == clientHeight;
     glBlitNamedFramebuffer(m_ReadFramebuffer, m_FrontFramebuffer, 0, 0, static_cast<GLint>(width),
@@ -607,6 +611,15 @@ void GlRenderer::Present(GLuint backBuffer, UINT width, UINT height, SDL_Window*
     glBlitNamedFramebuffer(m_FrontFramebuffer, 0, 0, 0, clientWidth, clientHeight, 0, clientHeight, clientWidth,
                            0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     SDL_GL_SwapWindow(window);
+}
+
+GLenum GlRenderer::FrontStorageFormat() const
+{
+    if (m_FrontTexture == 0)
+        return 0;
+    GLint internalFormat = 0;
+    glGetTextureLevelParameteriv(m_FrontTexture, 0, GL_TEXTURE_INTERNAL_FORMAT, &internalFormat);
+    return static_cast<GLenum>(internalFormat);
 }
 
 void GlRenderer::ReadFront(const RECT& rect, uint8_t* pixels, UINT pitch) const

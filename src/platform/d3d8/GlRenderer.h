@@ -85,13 +85,16 @@ public:
     void Draw(DeviceState& state, const DrawCall& call);
 
     // Copies the back buffer into the front-buffer copy (stretched to the
-    // client area) and from there into the window, then swaps.
-    void Present(GLuint backBuffer, UINT width, UINT height, SDL_Window* window, int clientWidth,
-                 int clientHeight);
-    // The last presented picture: its size, and a rectangle of it as
-    // A8R8G8B8 rows.
+    // client area, in the back buffer's format) and from there into the
+    // window, then swaps.
+    void Present(GLuint backBuffer, const FormatInfo& backFormat, UINT width, UINT height, SDL_Window* window,
+                 int clientWidth, int clientHeight);
+    // The last presented picture: its size, the internal format OpenGL holds
+    // it in (0 before the first Present), and a rectangle of it as A8R8G8B8
+    // rows.
     int FrontWidth() const { return m_FrontWidth; }
     int FrontHeight() const { return m_FrontHeight; }
+    GLenum FrontStorageFormat() const;
     void ReadFront(const RECT& rect, uint8_t* pixels, UINT pitch) const;
 
     // Leaves no program bound, so GDI's pixel drawing between frames runs
@@ -129,7 +132,7 @@ private:
     void BindShaderVertices(const DrawCall& call, GLuint buffer);
     void EnableAttribs(uint32_t enabled);
     void SetClipDistances(uint8_t mask);
-    void EnsureFront(int width, int height);
+    void EnsureFront(const FormatInfo& format, int width, int height);
     bool ContextAlive() const;
 
     GLuint m_VertexArray = 0;
@@ -137,6 +140,7 @@ private:
     GLuint m_ReadFramebuffer = 0;
     GLuint m_FrontFramebuffer = 0;
     GLuint m_FrontTexture = 0;
+    GLenum m_FrontInternalFormat = 0;
     int m_FrontWidth = 0;
     int m_FrontHeight = 0;
     GLuint m_WhiteTexture = 0;

@@ -215,8 +215,8 @@ HRESULT MakeBoneCombinations(const std::vector<DWORD>& attributes, DWORD vertexC
 
 class D3DXSkinMeshObject final : public RefCounted<ID3DXSkinMesh> {
 public:
-    D3DXSkinMeshObject(IDirect3DDevice8* device, DWORD options, SkinSource source, MeshPointer original)
-        : m_Device(device), m_Options(options), m_Source(std::move(source)), m_Original(std::move(original))
+    D3DXSkinMeshObject(IDirect3DDevice8* device, SkinSource source, MeshPointer original)
+        : m_Device(device), m_Source(std::move(source)), m_Original(std::move(original))
     {
         m_Device->AddRef();
     }
@@ -245,7 +245,6 @@ private:
     HRESULT FillBlended(ID3DXMesh& blended) const;
 
     IDirect3DDevice8* m_Device;
-    DWORD m_Options;
     SkinSource m_Source;
     MeshPointer m_Original;
 };
@@ -408,7 +407,7 @@ HRESULT D3DXLoadSkinMeshFromXFileObject(const XFileObject& meshObject, DWORD opt
         *boneTransforms = buffers.boneTransforms.release();
     if (numMaterials != nullptr)
         *numMaterials = materialCount;
-    *mesh = new D3DXSkinMeshObject(device, options, std::move(source), std::move(original));
+    *mesh = new D3DXSkinMeshObject(device, std::move(source), std::move(original));
     return D3D_OK;
 }
 

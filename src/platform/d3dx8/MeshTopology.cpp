@@ -95,44 +95,98 @@ std::vector<DWORD> NearPointReps(const std::vector<D3DXVECTOR3>& positions, floa
     return reps;
 }
 
+constexpr DWORD kNoGroup = 0xFFFFFFFF;
+
 uint64_t EdgeKey(DWORD from, DWORD to)
 {
     return (static_cast<uint64_t>(from) << 32) | to;
 }
 
-} // namespace
+// The half-edges grouped by their two points (in that direction), each group
+// in face order, with the group that runs back along each group.
+struct EdgeGroups {
+    std::vector<DWORD> groupOf;  // per half-edge; kNoGroup when both ends are one point
+    std::vector<DWORD> reverse;  // per group; kNoGroup when nothing runs back
+    std::vector<DWORD> start;    // per group its first slot in `members`, then one past the last
+    std::vector<DWORD> members;  // half-edges, group after group
+};
 
-std::vector<DWORD> ComputeMeshAdjacency(const std::vector<D3DXVECTOR3>& positions, const std::vector<DWORD>& indices,
-                                        float epsilon)
+EdgeGroups GroupEdges(const std::vector<DWORD>& reps, const std::vector<DWORD>& indices)
 {
-    const std::vector<DWORD> reps = epsilon > 0.0f ? NearPointReps(positions, epsilon) : ExactPointReps(positions);
+    EdgeGroups groups;
     const size_t edgeCount = indices.size();
-    std::vector<DWORD> adjacency(edgeCount, D3DX_NO_NEIGHBOUR);
-
-    // Half-edges by their two points, in face order.
-    std::unordered_map<uint64_t, std::vector<DWORD>> edges;
+    groups.groupOf.assign(edgeCount, kNoGroup);
+    std::unordered_map<uint64_t, DWORD> groupOfKey;
+    groupOfKey.reserve(edgeCount);
+    std::vector<uint64_t> keys;
     for (DWORD edge = 0; edge < edgeCount; ++edge) {
-        const DWORD face = edge / kCornersPerFace;
-        const DWORD from = reps[indices[edge]];
-        const DWORD to = reps[indices[face * kCornersPerFace + (edge + 1) % kCornersPerFace]];
-        if (from != to)
-            edges[EdgeKey(from, to)].push_back(edge);
-    }
-
-    // Each edge pairs with the first free edge of another face running back.
-    std::vector<bool> paired(edgeCount, false);
-    for (DWORD edge = 0; edge < edgeCount; ++edge) {
-        if (paired[edge])
-            continue;
         const DWORD face = edge / kCornersPerFace;
         const DWORD from = reps[indices[edge]];
         const DWORD to = reps[indices[face * kCornersPerFace + (edge + 1) % kCornersPerFace]];
         if (from == to)
             continue;
-        const auto back = edges.find(EdgeKey(to, from));
-        if (back == edges.end())
+        const auto inserted = groupOfKey.emplace(EdgeKey(from, to), static_cast<DWORD>(keys.size()));
+        if (inserted.second)
+            keys.push_back(EdgeKey(from, to));
+        groups.groupOf[edge] = inserted.first->second;
+    }
+
+    const size_t groupCount = keys.size();
+    groups.reverse.assign(groupCount, kNoGroup);
+    for (DWORD group = 0; group < groupCount; ++group) {
+        const DWORD from = static_cast<DWORD>(keys[group] >> 32);
+        const DWORD to = static_cast<DWORD>(keys[group]);
+        const auto found = groupOfKey.find(EdgeKey(to, from));
+        if (found != groupOfKey.end())
+            groups.reverse[group] = found->second;
+    }
+
+    // A counting sort keeps each group in face order.
+    groups.start.assign(groupCount + 1, 0);
+    for (DWORD group : groups.groupOf) {
+        if (group != kNoGroup)
+            ++groups.start[group + 1];
+    }
+    for (size_t group = 0; group < groupCount; ++group)
+        groups.start[group + 1] += groups.start[group];
+    std::vector<DWORD> next(groups.start.begin(), groups.start.end() - 1);
+    groups.members.resize(groups.start.back());
+    for (DWORD edge = 0; edge < edgeCount; ++edge) {
+        if (groups.groupOf[edge] != kNoGroup)
+            groups.members[next[groups.groupOf[edge]]++] = edge;
+    }
+    return groups;
+}
+
+} // namespace
+
+// Each edge pairs with the first free edge of another face running back.
+// Every group keeps a cursor past its leading paired edges, so a run of faces
+// along one edge costs each edge a constant amount of walking: a face has at
+// most one edge in a group, so the search passes at most one free edge (its
+// own face's) before it finds a partner, and that edge is taken by the next
+// search.
+std::vector<DWORD> ComputeMeshAdjacency(const std::vector<D3DXVECTOR3>& positions, const std::vector<DWORD>& indices,
+                                        float epsilon)
+{
+    const std::vector<DWORD> reps = epsilon > 0.0f ? NearPointReps(positions, epsilon) : ExactPointReps(positions);
+    const EdgeGroups groups = GroupEdges(reps, indices);
+    const size_t edgeCount = indices.size();
+    std::vector<DWORD> adjacency(edgeCount, D3DX_NO_NEIGHBOUR);
+    std::vector<bool> paired(edgeCount, false);
+    std::vector<DWORD> firstFree(groups.start.begin(), groups.start.end() - 1);
+    for (DWORD edge = 0; edge < edgeCount; ++edge) {
+        const DWORD group = groups.groupOf[edge];
+        if (paired[edge] || group == kNoGroup || groups.reverse[group] == kNoGroup)
             continue;
-        for (DWORD other : back->second) {
+        const DWORD back = groups.reverse[group];
+        const DWORD end = groups.start[back + 1];
+        DWORD& slot = firstFree[back];
+        while (slot < end && paired[groups.members[slot]])
+            ++slot;
+        const DWORD face = edge / kCornersPerFace;
+        for (DWORD candidate = slot; candidate < end; ++candidate) {
+            const DWORD other = groups.members[candidate];
             const DWORD otherFace = other / kCornersPerFace;
             if (paired[other] || otherFace == face)
                 continue;

@@ -50,6 +50,40 @@ protected:
         image->UnlockRect();
         return image;
     }
+
+    // What GetFrontBuffer gives on a screen of the desktop's size.
+    struct Screen {
+        LONG width = 0;
+        LONG height = 0;
+        std::vector<uint32_t> pixels;
+        uint32_t At(LONG x, LONG y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+    };
+    Screen ReadFrontBuffer() const
+    {
+        D3DDISPLAYMODE desktop;
+        EXPECT_EQ(D3D_OK, m_D3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop));
+        IDirect3DSurface8* shot = nullptr;
+        EXPECT_EQ(D3D_OK, m_Device->CreateImageSurface(desktop.Width, desktop.Height, D3DFMT_A8R8G8B8, &shot));
+        EXPECT_EQ(D3D_OK, m_Device->GetFrontBuffer(shot));
+        Screen screen;
+        screen.width = static_cast<LONG>(desktop.Width);
+        screen.height = static_cast<LONG>(desktop.Height);
+        screen.pixels.resize(static_cast<size_t>(screen.width) * screen.height);
+        D3DLOCKED_RECT locked;
+        EXPECT_EQ(D3D_OK, shot->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+        for (LONG row = 0; row < screen.height; ++row)
+            std::memcpy(&screen.pixels[static_cast<size_t>(row * screen.width)],
+                        static_cast<const uint8_t*>(locked.pBits) + row * locked.Pitch, desktop.Width * 4);
+        shot->UnlockRect();
+        shot->Release();
+        return screen;
+    }
+    POINT ClientOrigin() const
+    {
+        POINT origin = {0, 0};
+        ClientToScreen(m_Window->Handle(), &origin);
+        return origin;
+    }
 };
 
 TEST_F(GlD3D8Targets, RenderTargetSharesTheDepthStencilAndItsTopRowIsVZero)
@@ -124,31 +158,40 @@ TEST_F(GlD3D8Targets, FrontBufferHoldsThePresentedFrameAtTheWindowsPlaceOnTheScr
     // The next frame does not change the front buffer.
     m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
 
-    D3DDISPLAYMODE desktop;
-    ASSERT_EQ(D3D_OK, m_D3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop));
-    IDirect3DSurface8* shot = nullptr;
-    ASSERT_EQ(D3D_OK, m_Device->CreateImageSurface(desktop.Width, desktop.Height, D3DFMT_A8R8G8B8, &shot));
-    ASSERT_EQ(D3D_OK, m_Device->GetFrontBuffer(shot));
-    POINT origin = {0, 0};
-    ClientToScreen(m_Window->Handle(), &origin);
+    const Screen screen = ReadFrontBuffer();
+    const POINT origin = ClientOrigin();
     ASSERT_GE(origin.x, 1);
-    ASSERT_LE(origin.x + 64, static_cast<LONG>(desktop.Width));
-
-    D3DLOCKED_RECT locked;
-    ASSERT_EQ(D3D_OK, shot->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-    const auto at = [&](LONG x, LONG y) {
-        return reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch)[x];
-    };
+    ASSERT_LE(origin.x + 64, screen.width);
     int mismatches = 0;
     for (int y = 0; y < 64; ++y) {
         for (int x = 0; x < 64; ++x)
-            mismatches += Rgb(at(origin.x + x, origin.y + y)) != Rgb(frame[y * 64 + x]) ? 1 : 0;
+            mismatches += Rgb(screen.At(origin.x + x, origin.y + y)) != Rgb(frame[y * 64 + x]) ? 1 : 0;
     }
     EXPECT_EQ(0, mismatches);
-    EXPECT_EQ(0xFFFF8000u, at(origin.x + 10, origin.y + 20));
-    EXPECT_EQ(0xFF000000u, at(origin.x - 1, origin.y));
-    shot->UnlockRect();
-    shot->Release();
+    EXPECT_EQ(0xFFFF8000u, screen.At(origin.x + 10, origin.y + 20));
+    EXPECT_EQ(0xFF000000u, screen.At(origin.x - 1, origin.y));
+}
+
+TEST_F(GlD3D8Targets, TheFrontBufferTakesTheBackBuffersFormatAndABackBufferWithAlphaKeepsIt)
+{
+    EXPECT_FALSE(D3D8Platform::FrontBufferKeepsBackBufferFormat(m_Device));
+    ASSERT_EQ(D3D_OK, m_Device->Present(nullptr, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(D3D8Platform::FrontBufferKeepsBackBufferFormat(m_Device));
+
+    D3DPRESENT_PARAMETERS parameters = {};
+    parameters.Windowed = TRUE;
+    parameters.SwapEffect = D3DSWAPEFFECT_COPY;
+    parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
+    parameters.hDeviceWindow = m_Window->Handle();
+    parameters.EnableAutoDepthStencil = TRUE;
+    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
+    ASSERT_EQ(D3D_OK, m_Device->Reset(&parameters));
+    const D3DCOLOR halfSeen = 0x80FF8000;
+    m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, halfSeen, 1.0f, 0);
+    ASSERT_EQ(D3D_OK, m_Device->Present(nullptr, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(D3D8Platform::FrontBufferKeepsBackBufferFormat(m_Device));
+    const POINT origin = ClientOrigin();
+    EXPECT_EQ(halfSeen, ReadFrontBuffer().At(origin.x + 8, origin.y + 8));
 }
 
 TEST_F(GlD3D8Targets, PowerOfTwoCapsPadTheTextureAndTheImageKeepsTheTopLeftCorner)
@@ -325,16 +368,11 @@ TEST_F(GlD3D8Targets, FullScreenTakesTheScreenAndItsFrontBufferStartsAtTheCorner
 
     m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
     ASSERT_EQ(D3D_OK, m_Device->Present(nullptr, nullptr, nullptr, nullptr));
-    IDirect3DSurface8* shot = nullptr;
-    ASSERT_EQ(D3D_OK, m_Device->CreateImageSurface(1024, 768, D3DFMT_A8R8G8B8, &shot));
-    ASSERT_EQ(D3D_OK, m_Device->GetFrontBuffer(shot));
-    D3DLOCKED_RECT locked;
-    shot->LockRect(&locked, nullptr, D3DLOCK_READONLY);
-    const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
-    EXPECT_EQ(0xFF00FF00u, reinterpret_cast<const uint32_t*>(bits)[0]);
-    EXPECT_EQ(0xFF00FF00u, reinterpret_cast<const uint32_t*>(bits + 767 * locked.Pitch)[1023]);
-    shot->UnlockRect();
-    shot->Release();
+    const Screen screen = ReadFrontBuffer();
+    ASSERT_EQ(1024, screen.width);
+    ASSERT_EQ(768, screen.height);
+    EXPECT_EQ(0xFF00FF00u, screen.At(0, 0));
+    EXPECT_EQ(0xFF00FF00u, screen.At(1023, 767));
 
     parameters.Windowed = TRUE;
     parameters.BackBufferWidth = 64;

@@ -1,5 +1,10 @@
 #pragma once
 
+// The game object and its screen states, declared here so that every
+// subsystem can reach the one game (its debug flags, options and screen
+// stack); the shell in App/ defines them, since starting and stopping the
+// game touches every subsystem.
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
