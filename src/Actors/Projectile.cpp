@@ -707,19 +707,27 @@ bool CProjectile::OnContact(CCollidableObject* pOther, NxContactPair* pPair)
     if (pPair != nullptr)
         RecordContact(*pPair);
     ProcessStageFlags(GetStage(m_iCurrentStage)->m_u8HitFlags);
-    if (pOther == nullptr)
+    if (pOther == nullptr) {
+        // A finished hit-scan shot into the ground shows its hit as well.
+        if (m_bFinished)
+            Spend();
         return true;
+    }
 
     m_pFollowedMatrix = pOther->m_CollisionObject.m_pDrawMatrix;
     m_IgnoreList.push_back(pOther);
-    if (m_u8ProjectileType == PROJECTILE_TYPE_DIRECTFIRE) {
-        // Spent: finished at once, or dead and kept until the effects of its
-        // hit have played out.
-        m_bFinished = !IsAnyEffectRunning();
-        if (!m_bFinished)
-            m_bAlive = false;
-    }
+    if (m_u8ProjectileType == PROJECTILE_TYPE_DIRECTFIRE)
+        Spend();
     return DealDamage(*pOther, *GetStage(m_iCurrentStage), pPair);
+}
+
+// Finished at once, or dead and kept until the effects of its hit have
+// played out.
+void CProjectile::Spend()
+{
+    m_bFinished = !IsAnyEffectRunning();
+    if (!m_bFinished)
+        m_bAlive = false;
 }
 
 // The pair's first point, its shape on the other's side, and the patch

@@ -225,6 +225,7 @@ private:
     void ApplyStageSwitches(const CProjectileStage& stage);
     void RequestNextFrame();
     void End();
+    void Spend();
     void RunEndChecks(CProjectileStage& stage);
     // The world matrix from the body; the final matrix from both.
     void FollowBody();

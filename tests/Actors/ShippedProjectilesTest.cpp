@@ -180,6 +180,18 @@ TEST_F(PhysicsShippedProjectiles, ABulletsSparksPlayWhereItStrikesThenItIsRecycl
     RunPoolFrames(EFFECT_FRAMES);
     EXPECT_EQ(0u, m_Pool.GetLiveCount()) << "recycled once its sparks are over";
 
+    // Into the ground: the sparks play there too.
+    D3DXMATRIX down;
+    D3DXMatrixRotationX(&down, 1.0f);
+    down._42 = 1.0f;
+    CProjectile* ground = m_Pool.Spawn(Find("Bullet"));
+    ground->Launch(down);
+    RunPoolFrames(2);
+    EXPECT_EQ(1u, m_Pool.GetLiveCount());
+    EXPECT_NEAR(0.0f, ground->m_matFinal._42, 1e-3f);
+    RunPoolFrames(EFFECT_FRAMES);
+    EXPECT_EQ(0u, m_Pool.GetLiveCount());
+
     // A miss, from beyond the crate, is over at once.
     Fire("Bullet", D3DXVECTOR3(0, CRATE_HALF_HEIGHT, 11.0f), D3DXVECTOR3());
     RunPoolFrames(2);
