@@ -11,6 +11,7 @@
 
 #include "Actors/ProjectilePool.h"
 #include "Core/Clock.h"
+#include "support/FatalTrap.h"
 #include "support/FrameTime.h"
 #include "support/ScriptText.h"
 
@@ -122,6 +123,23 @@ TEST(ProjectileScript, TheBlockAndItsBounds)
     EXPECT_FALSE(LoadFrom(untyped, "Projectile Shot NumStages 1"));
     CProjectile loaded = LoadShot("NumStages 1");
     EXPECT_FALSE(LoadFrom(loaded, "Projectile Again Asset_Type Game")) << "already loaded";
+}
+
+TEST(ProjectileScript, MissingAssetsAndFilesAreFatal)
+{
+    const struct {
+        const char* body;
+        const char* message;
+    } cases[] = {
+        {"ExplodeSFX Boom", "No assets of type <SFX3D> are currently stored"},
+        {"NumStages 1 Stage 0 Effect Boom", "No assets of type <CEffect> are currently stored"},
+        {"CollisionData Scripts\\Collision\\Missing.txt", "Unable to initialize data buffer"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        CProjectile shot;
+        EXPECT_FATAL(LoadFrom(shot, std::string("Projectile Shot Asset_Type Game ") + c.body), c.message);
+    }
 }
 
 TEST_F(ProjectileStages, RangeDelayAndTheirFlags)
