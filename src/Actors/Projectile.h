@@ -141,13 +141,15 @@ public:
     // the owner after.
     void Launch(const D3DXMATRIX& matrix);
     // Stage `stage` (NEXT_STAGE: the current one + 1). A stage that does not
-    // exist ends the projectile as DELETE_SELF does.
+    // exist ends the projectile as DELETE_SELF does; a dead one enters none.
     void EnterStage(int stage);
     // The stage changes on the next update.
     void SetStageRequest(int stage);
-    // Go on with this frame's checks.
+    // The first of NEXT_STAGE, NEXT_STAGE_NEXTFRAME and DELETE_SELF in
+    // `flags` acts; true when none did and this frame's checks go on.
     bool ProcessStageFlags(uint8_t flags);
-    // Once a frame while not finished.
+    // Once a frame while not finished. A dead projectile stays unfinished
+    // until its effects have played out.
     void Update();
     // The instant hit along the forward row; true.
     bool RayCastHit();
