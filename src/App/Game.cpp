@@ -2,6 +2,7 @@
 
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
+#include "Actors/Projectile.h"
 #include "Actors/TireType.h"
 #include "Collision/CollisionObject.h"
 #include "Console/Console.h"
@@ -241,6 +242,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CWaterPlane>("Scripts\\WaterPlanes.txt");
     LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
     LoadAssetsFromScript<CEffect>("Scripts\\EffectSystems.txt");
+    LoadAssetsFromScript<CProjectile>("Scripts\\Projectiles.txt");
     LoadAssetsFromScript<CTerrain>("Scripts\\Terrains.txt");
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
     LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");

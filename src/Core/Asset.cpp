@@ -18,6 +18,20 @@ const char* const KEYWORD_ASSET_TYPE = "Asset_Type";
 
 } // namespace
 
+const EnumName* FindEnumRow(const std::string& name, const EnumName* table, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (name == table[i].m_Name)
+            return &table[i];
+    return nullptr;
+}
+
+int FindEnumValue(const std::string& name, const EnumName* table, size_t count)
+{
+    const EnumName* row = FindEnumRow(name, table, count);
+    return row != nullptr ? row->m_Value : 0;
+}
+
 bool CAsset::ReadProperty(CDataBuffer& reader)
 {
     if (reader.Match(KEYWORD_NAME)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class CDataBuffer;
@@ -19,6 +20,13 @@ enum {
     ASSET_TYPE_GAME = 4,
 };
 extern const EnumName ASSET_TYPES[];
+
+// The row of the first `count` rows of `table` named exactly `name` (case
+// counts), or null. The count is given because name tables begin with their
+// 0 row.
+const EnumName* FindEnumRow(const std::string& name, const EnumName* table, size_t count);
+// That row's value; 0 when the name is not in the table.
+int FindEnumValue(const std::string& name, const EnumName* table, size_t count);
 
 // Base of every object a script defines. A block is its keyword, the name,
 // then properties until one is not recognised: that token is the next block's

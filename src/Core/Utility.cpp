@@ -24,14 +24,19 @@ long FileLength(std::FILE* file)
     return length < 0 ? 0 : length;
 }
 
-void SetRow(D3DXMATRIX* out, int row, const D3DXVECTOR3& v)
+} // namespace
+
+D3DXVECTOR3 GetMatrixRow(const D3DXMATRIX& m, int row)
 {
-    out->m[row][0] = v.x;
-    out->m[row][1] = v.y;
-    out->m[row][2] = v.z;
+    return D3DXVECTOR3(m.m[row][0], m.m[row][1], m.m[row][2]);
 }
 
-} // namespace
+void SetMatrixRow(D3DXMATRIX* m, int row, const D3DXVECTOR3& v)
+{
+    m->m[row][0] = v.x;
+    m->m[row][1] = v.y;
+    m->m[row][2] = v.z;
+}
 
 bool ReadFileToString(const std::string& path, std::string& text)
 {
@@ -74,9 +79,9 @@ void BuildMatrixFromDirection(D3DXMATRIX* out, D3DXVECTOR3* direction, const D3D
     D3DXVec3Normalize(&y, &y);
     D3DXVec3Normalize(&x, &x);
 
-    SetRow(out, 0, x);
-    SetRow(out, 1, y);
-    SetRow(out, 2, d);
+    SetMatrixRow(out, 0, x);
+    SetMatrixRow(out, 1, y);
+    SetMatrixRow(out, 2, d);
 }
 
 void ScreenPointToRay(D3DXVECTOR3* out, const D3DXVECTOR2& point, const D3DXMATRIX& projection,

@@ -8,6 +8,12 @@
 // opened. Reading stops at a NUL byte within a chunk, as text files have none.
 bool ReadFileToString(const std::string& path, std::string& text);
 
+// The first three numbers of a row: an axis (rows 0 to 2, right, up,
+// forward) or the position (row 3).
+D3DXVECTOR3 GetMatrixRow(const D3DXMATRIX& m, int row);
+// Writes them; the fourth column is left alone.
+void SetMatrixRow(D3DXMATRIX* m, int row, const D3DXVECTOR3& v);
+
 // Writes the orientation whose forward (third) row is `direction` into the
 // upper-left 3 x 3 block of `out`; the fourth row and column are left alone.
 // The direction is normalised in place. A nearly vertical direction takes its

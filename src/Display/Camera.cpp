@@ -60,18 +60,6 @@ const int AXIS_MOUSE_Y = 1;
 const uint8_t ACTION_RELEASED = 1;
 const uint8_t ACTION_HELD = 2;
 
-D3DXVECTOR3 Row(const D3DXMATRIX& m, int row)
-{
-    return D3DXVECTOR3(m.m[row][0], m.m[row][1], m.m[row][2]);
-}
-
-void SetRow(D3DXMATRIX* m, int row, const D3DXVECTOR3& v)
-{
-    m->m[row][0] = v.x;
-    m->m[row][1] = v.y;
-    m->m[row][2] = v.z;
-}
-
 const int ROW_X = 0;
 const int ROW_Y = 1;
 const int ROW_Z = 2;
@@ -94,9 +82,9 @@ void BuildLookAtRows(D3DXMATRIX* m, const D3DXVECTOR3& eye, const D3DXVECTOR3& l
     D3DXVECTOR3 y;
     D3DXVec3Cross(&y, &z, &x);
     y = Normalised(y);
-    SetRow(m, ROW_X, x);
-    SetRow(m, ROW_Y, y);
-    SetRow(m, ROW_Z, z);
+    SetMatrixRow(m, ROW_X, x);
+    SetMatrixRow(m, ROW_Y, y);
+    SetMatrixRow(m, ROW_Z, z);
 }
 
 bool IsHeld(const uint8_t* actions, int action)
@@ -223,7 +211,7 @@ void CCamera::UpdateChase()
     D3DXVECTOR3 eye;
     D3DXVec3TransformCoord(&eye, &offset, m_pTarget);
 
-    const D3DXVECTOR3 lookAt = Row(*m_pTarget, ROW_POSITION) + m_vLookOffset;
+    const D3DXVECTOR3 lookAt = GetMatrixRow(*m_pTarget, ROW_POSITION) + m_vLookOffset;
     BuildLookAtRows(&m_matWorld, eye, lookAt);
     SetEye(eye);
     AvoidObstacles(lookAt);
@@ -234,7 +222,7 @@ void CCamera::UpdateFollow()
     if (m_pTarget == nullptr)
         return;
     const D3DXVECTOR3 eye = FollowGoal();
-    const D3DXVECTOR3 targetPosition = Row(*m_pTarget, ROW_POSITION);
+    const D3DXVECTOR3 targetPosition = GetMatrixRow(*m_pTarget, ROW_POSITION);
 
     D3DXMATRIX wanted;
     D3DXMatrixIdentity(&wanted);
@@ -260,7 +248,7 @@ void CCamera::UpdateZoom()
     D3DXVECTOR3 direction;
     ScreenPointToRay(&direction, m_vAimPoint, m_matAimProjection, *this);
     BuildMatrixFromDirection(&m_matWorld, &direction);
-    SetEye(Eye() + Row(m_matWorld, ROW_Z) * ZOOM_EYE_ADVANCE);
+    SetEye(Eye() + GetMatrixRow(m_matWorld, ROW_Z) * ZOOM_EYE_ADVANCE);
 
     SetZoomProjection();
     m_fInverseZoom = 1.0f / m_fZoom;
@@ -307,8 +295,8 @@ void CCamera::UpdateFreeFly()
         step *= FREE_FLY_SLOW;
 
     D3DXVECTOR3 eye = Eye();
-    const D3DXVECTOR3 forward = Row(m_matWorld, ROW_Z);
-    const D3DXVECTOR3 right = Row(m_matWorld, ROW_X);
+    const D3DXVECTOR3 forward = GetMatrixRow(m_matWorld, ROW_Z);
+    const D3DXVECTOR3 right = GetMatrixRow(m_matWorld, ROW_X);
     if (IsHeld(actions, ACTION_FORWARD))
         eye += forward * step;
     if (IsHeld(actions, ACTION_BACKWARDS))
@@ -321,7 +309,7 @@ void CCamera::UpdateFreeFly()
 
     const float* axes = m_pController->GetAxisValues();
     if (IsHeld(actions, ACTION_RIGHT_CLICK) && axes != nullptr) {
-        const D3DXVECTOR3 ownX = Row(m_matWorld, ROW_X);
+        const D3DXVECTOR3 ownX = GetMatrixRow(m_matWorld, ROW_X);
         D3DXMATRIX pitch;
         D3DXMatrixRotationAxis(&pitch, &ownX, axes[AXIS_MOUSE_Y] / FREE_LOOK_UNITS_PER_RADIAN);
         D3DXMATRIX yaw;
@@ -347,12 +335,12 @@ void CCamera::UpdateCinema()
 
 D3DXVECTOR3 CCamera::Eye() const
 {
-    return Row(m_matWorld, ROW_POSITION);
+    return GetMatrixRow(m_matWorld, ROW_POSITION);
 }
 
 void CCamera::SetEye(const D3DXVECTOR3& eye)
 {
-    SetRow(&m_matWorld, ROW_POSITION, eye);
+    SetMatrixRow(&m_matWorld, ROW_POSITION, eye);
 }
 
 void CCamera::SetRotation(const D3DXQUATERNION& rotation)
@@ -360,18 +348,18 @@ void CCamera::SetRotation(const D3DXQUATERNION& rotation)
     D3DXMATRIX matRotation;
     D3DXMatrixRotationQuaternion(&matRotation, &rotation);
     for (int row = ROW_X; row <= ROW_Z; ++row)
-        SetRow(&m_matWorld, row, Row(matRotation, row));
+        SetMatrixRow(&m_matWorld, row, GetMatrixRow(matRotation, row));
 }
 
 // On the camera's side of the target, level with it; straight behind it when
 // the camera stands exactly above or below.
 D3DXVECTOR3 CCamera::FollowGoal() const
 {
-    const D3DXVECTOR3 targetPosition = Row(*m_pTarget, ROW_POSITION);
+    const D3DXVECTOR3 targetPosition = GetMatrixRow(*m_pTarget, ROW_POSITION);
     const D3DXVECTOR3 eye = Eye();
     D3DXVECTOR3 direction(eye.x - targetPosition.x, 0.0f, eye.z - targetPosition.z);
     if (direction.x == 0.0f && direction.z == 0.0f)
-        direction = -Row(*m_pTarget, ROW_Z);
+        direction = -GetMatrixRow(*m_pTarget, ROW_Z);
     return targetPosition + Normalised(direction) * FOLLOW_DISTANCE + FOLLOW_RISE;
 }
 

@@ -32,17 +32,6 @@ const float TERRAIN_CONVEX_EDGE_THRESHOLD = 0.001f;
 
 ContactReport g_ContactReport;
 
-// The collidable behind an actor's user data; none for a missing actor, a
-// missing or placeholder link, or a link that holds null (the terrain).
-CCollidableObject* ObjectOf(const NxActor* pActor)
-{
-    if (pActor == nullptr || pActor->userData == nullptr)
-        return nullptr;
-    if (reinterpret_cast<uintptr_t>(pActor->userData) == CPhysics::PLACEHOLDER_USER_DATA)
-        return nullptr;
-    return *static_cast<CCollidableObject* const*>(pActor->userData);
-}
-
 bool IsWater(const CCollidableObject* pObject)
 {
     return pObject != nullptr && pObject->m_u8Kind == CCollidableObject::KIND_WATER;
@@ -65,8 +54,8 @@ void AppendTireContact(std::vector<CTireContact>& contacts, const CTireContact& 
 
 void ContactReport::OnContactNotify(NxContactPair& pair, NxU32)
 {
-    CCollidableObject* first = ObjectOf(pair.actors[0]);
-    CCollidableObject* second = ObjectOf(pair.actors[1]);
+    CCollidableObject* first = GetLinkedObject(pair.actors[0]);
+    CCollidableObject* second = GetLinkedObject(pair.actors[1]);
     if (first != nullptr)
         first->OnContact(second, &pair);
     if (second != nullptr)
@@ -295,6 +284,15 @@ void CPhysics::ReleaseBody(bool, neRigidBody** ppRigidBody, neAnimatedBody** ppA
 void CPhysics::FreeParkedBodies()
 {
     m_ParkedBodies.clear();
+}
+
+CCollidableObject* GetLinkedObject(const NxActor* pActor)
+{
+    if (pActor == nullptr || pActor->userData == nullptr)
+        return nullptr;
+    if (reinterpret_cast<uintptr_t>(pActor->userData) == CPhysics::PLACEHOLDER_USER_DATA)
+        return nullptr;
+    return *static_cast<CCollidableObject* const*>(pActor->userData);
 }
 
 void SetActorUserData(NxActor* pActor, void* pLink)

@@ -97,6 +97,10 @@ private:
 // and shapes a ray must pass over, or that are about to go, are moved to it.
 inline constexpr NxCollisionGroup COLLISION_GROUP_IGNORED = 31;
 
+// The collidable behind an actor's user data; none for a missing actor, a
+// missing or placeholder link, or a link that holds null (the terrain). Shapes
+// are read through their actor: a tyre capsule's user data is its tyre record.
+CCollidableObject* GetLinkedObject(const NxActor* pActor);
 // Writes the link address into the user data of the actor and of each shape.
 void SetActorUserData(NxActor* pActor, void* pLink);
 // Puts every shape of the actor into the collision group.

@@ -154,3 +154,23 @@ TEST_F(LoadAssetsFromScriptTest, BadScriptsAreFatal)
 }
 
 } // namespace
+
+TEST(EnumTableTest, NamesAreLookedUpExactlyWithinTheCount)
+{
+    const EnumName table[] = {{"NONE", 0}, {"DIRECTFIRE", 1}, {"ROCKET", 3}, {"BOMB", 4}};
+    const size_t count = sizeof(table) / sizeof(table[0]);
+    const struct {
+        const char* name;
+        size_t count;
+        int value;
+        bool found;
+    } cases[] = {
+        {"ROCKET", count, 3, true},  {"NONE", count, 0, true},   {"rocket", count, 0, false},
+        {"ROCKETS", count, 0, false}, {"", count, 0, false},      {"BOMB", 3, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.value, FindEnumValue(c.name, table, c.count));
+        EXPECT_EQ(c.found, FindEnumRow(c.name, table, c.count) != nullptr);
+    }
+}

@@ -63,6 +63,14 @@ std::vector<std::string> RecordingFSound::TakeCalls()
     return calls;
 }
 
+int RecordingFSound::TakeCallCount(const std::string& name)
+{
+    int count = 0;
+    for (const std::string& call : TakeCalls())
+        count += call.compare(0, name.size() + 1, name + "(") == 0 ? 1 : 0;
+    return count;
+}
+
 void RecordingFSound::Record(const std::string& call)
 {
     m_Calls.push_back(call);

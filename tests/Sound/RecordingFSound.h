@@ -16,6 +16,8 @@ public:
 
     // The calls since the last TakeCalls, e.g. "Stream_Play(-1,S1)".
     std::vector<std::string> TakeCalls();
+    // How many of them were calls of `name`, e.g. "PlaySoundEx".
+    int TakeCallCount(const std::string& name);
 
     // Results to give. Init takes its results from the front of the queue
     // (TRUE when empty); the stream plays likewise (a fresh channel when empty).

@@ -349,7 +349,14 @@ void NxActor::addForce(const NxVec3& force, NxForceMode mode)
 
 void NxActor::addForceAtPos(const NxVec3& force, const NxVec3& position, NxForceMode mode)
 {
-    if (!m_bDynamic || mode != NX_FORCE || !force.isFinite() || !position.isFinite())
+    if (!m_bDynamic || !force.isFinite() || !position.isFinite())
+        return;
+    if (mode == NX_IMPULSE) {
+        m_pBody->applyImpulse(ToBullet(force), ToBullet(position) - m_pBody->getCenterOfMassPosition());
+        m_pBody->activate(true);
+        return;
+    }
+    if (mode != NX_FORCE)
         return;
     const NxVec3 arm = position - ToNx(m_pBody->getCenterOfMassPosition());
     m_GatheredForce += force;

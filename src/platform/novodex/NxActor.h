@@ -39,6 +39,8 @@ enum NxBodyFlag {
 enum NxForceMode {
     // Newtons, acting over the time of the next simulate call.
     NX_FORCE = 0,
+    // Newton-seconds, changing the velocities at once.
+    NX_IMPULSE = 1,
 };
 
 class NxBodyDesc {
@@ -107,7 +109,8 @@ public:
 
     // Forces gather until the next simulate call that runs a step and act
     // through its steps; a call too short to step carries them on, weighted
-    // by its time. At the centre of mass, or at a world position.
+    // by its time. At the centre of mass, or at a world position. An impulse
+    // changes a dynamic actor's linear and angular velocity at once and wakes it.
     void addForce(const NxVec3& force, NxForceMode mode = NX_FORCE);
     void addForceAtPos(const NxVec3& force, const NxVec3& position, NxForceMode mode = NX_FORCE);
     // Linear plus rotational; 0 for a static actor.

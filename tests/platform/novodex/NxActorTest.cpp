@@ -67,3 +67,31 @@ TEST_F(PhysicsActor, MovingTheCentreOfMassKeepsThePoseAndTheParkedCar)
     }
     EXPECT_LT(car->getGlobalPosition().distance(start), 0.01f);
 }
+
+// An impulse acts at once, without a step: off the centre it also turns the
+// body, a body asleep on the ground wakes and slides, a static actor takes none.
+TEST_F(PhysicsActor, AnImpulseChangesTheVelocitiesAtOnceAndWakesTheBody)
+{
+    NxActor* body = MakeBox(NxVec3(0, 100.0f, 0), NxVec3(0.5f, 0.5f, 0.5f), 1.0f);
+    NxActor* wall = MakeBox(NxVec3(5, 0, 0), NxVec3(0.5f, 0.5f, 0.5f));
+    ASSERT_NE(nullptr, body);
+    ASSERT_NE(nullptr, wall);
+    ASSERT_TRUE(body->updateMassFromShapes(0.0f, 2.0f));
+
+    body->addForceAtPos(NxVec3(0, 0, 4.0f), NxVec3(0, 100.5f, 0), NX_IMPULSE);
+    EXPECT_NEAR(2.0f, body->getLinearVelocity().z, 1e-5f);
+    EXPECT_GT(body->computeKineticEnergy(), 0.5f * 2.0f * 2.0f * 2.0f + 0.1f) << "struck above its centre, it turns";
+    body->addForce(NxVec3(-4.0f, 0, 0), NX_IMPULSE);
+    EXPECT_NEAR(-2.0f, body->getLinearVelocity().x, 1e-5f);
+    wall->addForceAtPos(NxVec3(100.0f, 0, 0), NxVec3(5, 0, 0), NX_IMPULSE);
+    EXPECT_EQ(0.0f, wall->computeKineticEnergy());
+
+    MakeGround();
+    NxActor* resting = MakeBox(NxVec3(-10.0f, 0.5f, 0), NxVec3(0.5f, 0.5f, 0.5f), 1.0f);
+    ASSERT_NE(nullptr, resting);
+    Run(4.0f);
+    const NxVec3 before = resting->getGlobalPosition();
+    resting->addForce(NxVec3(3.0f, 0, 0), NX_IMPULSE);
+    Run(0.25f);
+    EXPECT_GT(resting->getGlobalPosition().x - before.x, 0.1f);
+}
