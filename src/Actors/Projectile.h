@@ -184,12 +184,12 @@ public:
     uint8_t m_u8ProjectileType;
     // The world matrix of the last object hit: the parent of a
     // FollowLastHitObject stage.
-    D3DXMATRIX* m_pFollowedMatrix;
+    const D3DXMATRIX* m_pFollowedMatrix;
     // Of the last hit, pointing out of the surface towards the projectile;
     // ZNormalOnCollision turns the projectile to it.
     D3DXVECTOR3 m_vContactNormal;
     bool m_bHasContactNormal;
-    D3DXMATRIX* m_pParentMatrix;
+    const D3DXMATRIX* m_pParentMatrix;
     D3DXMATRIX m_matWorld;
     // World x parent: the stage effects are bound to it.
     D3DXMATRIX m_matFinal;
