@@ -66,7 +66,8 @@ void CCarColorTable::Load()
     m_Working = m_Default;
     m_Entries.clear();
     D3DMATERIAL8 entry = m_Default;
-    while (!reader.IsEndOfBuffer()) {
+    // An empty file holds one empty token and no entry.
+    while (!reader.IsEndOfBuffer() && !reader.PeekString().empty()) {
         bool read = false;
         if (reader.Match(KEYWORD_COLOR_POS)) {
             reader.GetFloat();

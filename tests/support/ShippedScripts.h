@@ -5,3 +5,8 @@
 // The animated meshes, their animation sets and the animated objects (the
 // lizard-man). The loaders read textures, so a display must exist.
 void LoadCharacterScripts();
+
+// Everything the shipped cars stand on (sounds, textures, particle systems,
+// meshes, effects, complex objects, tyre types), then the cars. Cars made
+// after g_Physics.Init get their tyre materials from its SDK.
+void LoadCarScripts();
