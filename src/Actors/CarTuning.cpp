@@ -150,6 +150,8 @@ void CCar::EditMass(float delta)
     if (mass < MIN_MASS)
         return;
     actor->updateMassFromShapes(0.0f, mass);
+    // The new mass frame lies at the shapes' centre: the tuned offset stays.
+    actor->setCMassOffsetLocalPosition(ToNxVec3(m_vScriptCenterOfMass));
 }
 
 void CCar::EditCenterOfMass(const D3DXVECTOR3& delta)

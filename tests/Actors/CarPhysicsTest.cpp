@@ -6,9 +6,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +30,7 @@
 #include "platform/novodex/NxPhysics.h"
 #include "support/FrameTime.h"
 #include "support/ScriptText.h"
+#include "support/ScriptedController.h"
 #include "support/ShippedScripts.h"
 #include "support/TempDir.h"
 
@@ -32,7 +38,8 @@ namespace {
 
 const uint32_t FRAME_MILLISECONDS = 16;
 const uint32_t SEED = 99;
-const float MASS = 1000.0f;
+// A power of two, which the physics gives back exactly.
+const float MASS = 1024.0f;
 const D3DXVECTOR3 CENTER_OF_MASS(0.1f, -0.3f, 0.2f);
 const float TOLERANCE = 1e-4f;
 const float SECOND_TANK_HALF_EXTENTS[3] = {0.2f, 0.1f, 0.2f};
@@ -61,17 +68,18 @@ std::string TireText(float x, float z, int suspension)
            std::to_string(suspension) + "\n";
 }
 
-// The second gas tank is turned a quarter about y and lifted 0.1.
-std::string TestCarText()
+// The second gas tank is turned a quarter about y and lifted 0.1. Tyres
+// alternate between the two suspensions; `tires` 2 keeps the front pair.
+std::string TestCarText(int tires = 4)
 {
-    return "Car TestCar\nAsset_Type Game\nBody SedanBody\nMass 1000\nCenterOfMass 0.1 -0.3 0.2\n"
+    const std::string front = TireText(-0.8f, 1.5f, 0) + TireText(0.8f, 1.5f, 1);
+    const std::string rear = TireText(-0.8f, -1.5f, 0) + TireText(0.8f, -1.5f, 1);
+    return "Car TestCar\nAsset_Type Game\nBody SedanBody\nMass 1024\nCenterOfMass 0.1 -0.3 0.2\n"
            "EngineSFX CarEngine\nSmokingEffect CarSmoke\nExplosionEffect CarExplosion\n"
            "TireTypes 2 Street Wide\n"
            "NumberOfSuspension 2\nSuspensionSpring 30000 SuspensionDamper 3000 SuspensionTarget 0\n"
            "SuspensionSpring 20000 SuspensionDamper 2000 SuspensionTarget 0\n"
-           "NumTires 4\n" +
-           TireText(-0.8f, 1.5f, 0) + TireText(0.8f, 1.5f, 1) + TireText(-0.8f, -1.5f, 0) +
-           TireText(0.8f, -1.5f, 1) +
+           "NumTires " + std::to_string(tires) + "\n" + front + (tires == 4 ? rear : std::string()) +
            "CollisionData Scripts\\Collision\\Sedan.txt\n"
            "GasTankShape -0.5 -0.55 -1.9 0.5 -0.35 -1.4 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
            "GasTankShape -0.2 -0.5 0.5 0.2 -0.3 0.9 0 0 -1 0 0 1 0 0 1 0 0 0 0 0.1 0 1\n"
@@ -289,7 +297,7 @@ TEST_F(PhysicsCar, BuildsBodyGasTanksTiresAndDoors)
             EXPECT_FLOAT_EQ(torques[j], torque);
         }
     }
-    EXPECT_EQ(D3DXVECTOR3(3.0f, 1.0f, 4.0f), car.m_Engine.m_Sound.GetPosition());
+    ExpectVec(NxVec3(3.0f, 1.0f, 4.0f), ToNxVec3(car.m_Engine.m_Sound.GetPosition()), "engine sound");
 }
 
 TEST_F(PhysicsCar, AHeavyCarIsStatic)
@@ -498,6 +506,202 @@ TEST_F(PhysicsCar, DrawQueuesWhatIsInSightAndCountsTheTimeOffScreen)
     for (const CTire& tire : car.m_Tires)
         wheelParts += tire.m_Wheel.GetOpaqueParts().size();
     EXPECT_EQ(wheelParts, m_Queue.opaque.size());
+}
+
+class PhysicsCarTuning : public PhysicsCar {
+protected:
+    void SetUp() override
+    {
+        PhysicsCar::SetUp();
+        m_Driver.Init();
+    }
+    // A built test car driven by the scripted driver.
+    CCar& TunedCar()
+    {
+        CCar& car = PlaceTestCar();
+        car.CreatePhysics();
+        car.m_pController = &m_Driver;
+        return car;
+    }
+    static float Height(const CCar& car, int tire) { return car.m_Tires[tire].m_pShape->isCapsule()->getHeight(); }
+    static std::string Tuning(const CCar& car)
+    {
+        char text[400];
+        car.FormatTuning(text, sizeof(text));
+        return text;
+    }
+
+    ScriptedController m_Driver;
+};
+
+// What the editor changed, from before to after one EditTuning.
+struct TuningState {
+    float spring;
+    float damper;
+    float heights[4];
+    float mass;
+    D3DXVECTOR3 centre;
+    NxVec3 actorCentre;
+    bool selected[4];
+    bool saved;
+};
+
+TEST_F(PhysicsCarTuning, EachActionOfTheTable)
+{
+    enum { HELD = CInputManager::STATE_HELD, RELEASED = CInputManager::STATE_RELEASED };
+    struct Case {
+        int action;
+        int state;
+        std::function<void(TuningState&)> change;
+    };
+    const float height = 0.5f;
+    const Case cases[] = {
+        {57, HELD, [](TuningState& t) { t.spring += 0.6f; }},
+        {58, HELD, [](TuningState& t) { t.spring -= 0.6f; }},
+        {59, HELD, [](TuningState& t) { t.damper += 0.6f; }},
+        {60, HELD, [](TuningState& t) { t.damper -= 0.6f; }},
+        // Tyre 2 is not selected.
+        {75, HELD, [height](TuningState& t) { t.heights[0] = t.heights[1] = t.heights[3] = height + 0.02f; }},
+        {76, HELD, [height](TuningState& t) { t.heights[0] = t.heights[1] = t.heights[3] = height - 0.02f; }},
+        {61, HELD, [](TuningState& t) { t.mass += 1.0f; }},
+        {62, HELD, [](TuningState& t) { t.mass -= 1.0f; }},
+        {63, HELD, [](TuningState& t) { t.centre.x += 0.005f; }},
+        {64, HELD, [](TuningState& t) { t.centre.x -= 0.005f; }},
+        {65, HELD, [](TuningState& t) { t.centre.y += 0.005f; }},
+        {66, HELD, [](TuningState& t) { t.centre.y -= 0.005f; }},
+        {67, HELD, [](TuningState& t) { t.centre.z += 0.005f; }},
+        {68, HELD, [](TuningState& t) { t.centre.z -= 0.005f; }},
+        {69, HELD, [](TuningState& t) { t.centre = D3DXVECTOR3(0.0f, 0.0f, 0.0f); }},
+        {70, RELEASED, [](TuningState& t) { t.saved = true; }},
+        {71, RELEASED, [](TuningState& t) { t.selected[0] = false; }},
+        {72, RELEASED, [](TuningState& t) { t.selected[1] = false; }},
+        {73, RELEASED, [](TuningState& t) { t.selected[2] = true; }},
+        {74, RELEASED, [](TuningState& t) { t.selected[3] = false; }},
+        // Held-only actions ignore a release, release-only ones a hold.
+        {57, RELEASED, [](TuningState&) {}},
+        {61, RELEASED, [](TuningState&) {}},
+        {70, HELD, [](TuningState&) {}},
+        {71, HELD, [](TuningState&) {}},
+    };
+    const std::string file = "TestCar.txt";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "action " << c.action << " state " << c.state);
+        std::remove((m_Dir.Path() + "/" + file).c_str());
+        CCar& car = TunedCar();
+        car.m_bEditSelected[2] = false;
+        NxSpringDesc& spring = car.GetSuspensionTable()->m_Springs[0];
+        NxActor* actor = car.m_PhysicsObject.m_pActor;
+        auto state = [&]() {
+            TuningState t = {spring.spring, spring.damper, {}, actor->getMass(), car.m_vScriptCenterOfMass,
+                             actor->getCMassLocalPosition(), {}, !m_Dir.Read(file).empty()};
+            for (int i = 0; i < 4; ++i) {
+                t.heights[i] = Height(car, i);
+                t.selected[i] = car.m_bEditSelected[i];
+            }
+            return t;
+        };
+        TuningState expected = state();
+        c.change(expected);
+        expected.actorCentre = ToNxVec3(expected.centre);
+        m_Driver.ClearActions();
+        m_Driver.m_States[c.action] = static_cast<uint8_t>(c.state);
+        car.EditTuning();
+        const TuningState actual = state();
+        EXPECT_NEAR(expected.spring, actual.spring, 1e-3f);
+        EXPECT_NEAR(expected.damper, actual.damper, 1e-3f);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_NEAR(expected.heights[i], actual.heights[i], 1e-5f) << "tyre " << i;
+            EXPECT_EQ(expected.selected[i], actual.selected[i]) << "tyre " << i;
+        }
+        EXPECT_NEAR(expected.mass, actual.mass, 1e-3f);
+        EXPECT_EQ(expected.centre, actual.centre);
+        ExpectVec(expected.actorCentre, actual.actorCentre, "centre of mass offset");
+        EXPECT_EQ(expected.saved, actual.saved);
+        // The springs belong to the kind: put them back for the next case.
+        spring = NxSpringDesc(30000.0f, 3000.0f, 0.0f);
+        m_Cars.clear();
+    }
+}
+
+TEST_F(PhysicsCarTuning, TheFirstOfAPairWinsAndMassAndHeightHaveFloors)
+{
+    CCar& car = TunedCar();
+    for (int up : {57, 59, 61, 63, 65, 67, 75}) {
+        m_Driver.Hold(up);
+        m_Driver.Hold(up + 1);
+    }
+    m_Driver.Hold(76);
+    car.EditTuning();
+    const NxSpringDesc& spring = car.GetSuspensionTable()->m_Springs[0];
+    EXPECT_NEAR(30000.6f, spring.spring, 1e-3f);
+    EXPECT_NEAR(3000.6f, spring.damper, 1e-3f);
+    EXPECT_NEAR(MASS + 1.0f, car.m_PhysicsObject.m_pActor->getMass(), 1e-3f);
+    EXPECT_EQ(CENTER_OF_MASS + D3DXVECTOR3(0.005f, 0.005f, 0.005f), car.m_vScriptCenterOfMass);
+    EXPECT_NEAR(0.52f, Height(car, 0), 1e-5f);
+    car.GetSuspensionTable()->m_Springs[0] = NxSpringDesc(30000.0f, 3000.0f, 0.0f);
+
+    m_Driver.ClearActions();
+    m_Driver.Hold(62);
+    m_Driver.Hold(76);
+    NxActor* actor = car.m_PhysicsObject.m_pActor;
+    actor->updateMassFromShapes(0.0f, 1.5f);
+    car.m_Tires[0].m_pShape->isCapsule()->setHeight(0.01f);
+    car.EditTuning();
+    EXPECT_FLOAT_EQ(1.5f, actor->getMass());
+    EXPECT_FLOAT_EQ(0.0f, Height(car, 0));
+    car.EditTuning();
+    EXPECT_FLOAT_EQ(0.0f, Height(car, 0));
+}
+
+TEST_F(PhysicsCarTuning, TheTuningTextAndFile)
+{
+    CCar& car = TunedCar();
+    car.m_bEditSelected[1] = false;
+    EXPECT_EQ("Mass: 1024.000000\nCOM x: 0.1000\nCOM y: -0.3000\nCOM z: 0.2000\nSusp: 30000.0000 Damp: 3000.0000\n"
+              "FrontLeft: 1 Height: 0.5000\nFrontRight: 0 Height: 0.5000\nRearLeft: 1 Height: 0.5000\n"
+              "RearRight: 1 Height: 0.5000",
+              Tuning(car));
+    car.SaveTuning();
+    EXPECT_EQ("CenterOfMass: 0.1 -0.3 0.2\nSuspension: 30000\nDampining: 3000\nMass: 1024\n"
+              "FrontLeftSuspensionLength: 0.5\nFrontRightSuspensionLength: 0.5\nRearLeftSuspensionLength: 0.5\n"
+              "RearRightSuspensionLength: 0.5\n",
+              m_Dir.Read("TestCar.txt"));
+
+    // An unwritable tuning file is passed over and the old one kept.
+    ASSERT_EQ(0, mkdir((m_Dir.Path() + "/TestCar.txt.new").c_str(), 0755));
+    car.m_vScriptCenterOfMass = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    car.SaveTuning();
+    EXPECT_EQ(0u, m_Dir.Read("TestCar.txt").find("CenterOfMass: 0.1 -0.3 0.2\n"));
+}
+
+TEST_F(PhysicsCarTuning, ATwoTyreCarShowsNoRearHeights)
+{
+    CCar twoTires;
+    {
+        ScopedWorkingDir inGame(KELM_GAME_DIR);
+        ASSERT_TRUE(LoadFrom(twoTires, TestCarText(2)));
+    }
+    CCar& car = Place(twoTires, m_pPrototype->m_matSpawn);
+    car.CreatePhysics();
+    EXPECT_EQ(2u, car.m_uActiveTires);
+    const std::string text = Tuning(car);
+    EXPECT_NE(std::string::npos, text.find("FrontRight: 1 Height: 0.5000\nRearLeft: 1 Height: -1.0000\n"
+                                           "RearRight: 1 Height: -1.0000"))
+        << text;
+}
+
+TEST_F(PhysicsCarTuning, TheTextIsCutToItsBuffer)
+{
+    const float huge = 3.0e38f;
+    CCar& car = PlaceTestCar();
+    car.m_PhysicsObject.SetMass(huge);
+    car.m_vScriptCenterOfMass = D3DXVECTOR3(huge, huge, huge);
+    car.GetSuspensionTable()->m_Springs[0] = NxSpringDesc(huge, huge, 0.0f);
+    char text[401];
+    text[400] = 'x';
+    car.FormatTuning(text, 400);
+    EXPECT_EQ(399u, std::strlen(text));
+    EXPECT_EQ('x', text[400]);
 }
 
 } // namespace
