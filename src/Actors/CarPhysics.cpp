@@ -133,7 +133,10 @@ void CCar::StartEngineSound()
 
 void CCar::ReleasePhysics()
 {
-    m_Engine.m_Sound.Stop();
+    // Prototypes never sound, and the asset manager may free them after the
+    // sound system is gone.
+    if (m_Engine.m_Sound.GetChannel() >= 0)
+        m_Engine.m_Sound.Stop();
     m_TireContacts.clear();
     for (CDoor& door : m_Doors)
         door.ReleasePhysics();
