@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <functional>
 
 #include "Actors/Car.h"
 #include "Actors/CarColorTable.h"
@@ -81,8 +82,19 @@ D3DCOLORVALUE OpaqueColour(const D3DXCOLOR& colour)
     return {colour.r, colour.g, colour.b, 1.0f};
 }
 
-// Reads a colour for a working-entry setter, then paints the player's car
-// with the working entry.
+// The edit on the working paint, which then goes on the player's car.
+bool EditPlayerPaint(CLineRing& output, const std::function<void(CCarColorTable&)>& edit)
+{
+    CCar* car = PlayerCar(output);
+    CCarColorTable* table = PaintTable();
+    if (car == nullptr || table == nullptr)
+        return false;
+    edit(*table);
+    car->SetColour(&table->GetWorking());
+    return true;
+}
+
+// Reads a colour for a working-paint setter.
 bool PaintPlayerCar(std::string& arguments, CLineRing& output, void (CCarColorTable::*set)(const D3DCOLORVALUE&))
 {
     D3DXCOLOR colour;
@@ -90,13 +102,7 @@ bool PaintPlayerCar(std::string& arguments, CLineRing& output, void (CCarColorTa
         PrintLine(output, INVALID_COLOUR);
         return false;
     }
-    CCar* car = PlayerCar(output);
-    CCarColorTable* table = PaintTable();
-    if (car == nullptr || table == nullptr)
-        return false;
-    (table->*set)(OpaqueColour(colour));
-    car->SetColour(&table->GetWorking());
-    return true;
+    return EditPlayerPaint(output, [&](CCarColorTable& table) { (table.*set)(OpaqueColour(colour)); });
 }
 
 // The number of AI agents the console can address: none until the AI and
@@ -227,13 +233,7 @@ bool ConCarPower(std::string& arguments, CLineRing& output)
         PrintLine(output, INVALID_COLOUR);
         return false;
     }
-    CCar* car = PlayerCar(output);
-    CCarColorTable* table = PaintTable();
-    if (car == nullptr || table == nullptr)
-        return false;
-    table->SetWorkingPower(power);
-    car->SetColour(&table->GetWorking());
-    return true;
+    return EditPlayerPaint(output, [power](CCarColorTable& table) { table.SetWorkingPower(power); });
 }
 
 bool ConCarColourIndex(std::string& arguments, CLineRing& output)
