@@ -1,0 +1,47 @@
+#pragma once
+// A controller whose every answer the test sets: its kind, action bytes,
+// axes, cursor position, camera, cursor and agent. For the actors, weapons,
+// level, AI and cars under test without the input manager.
+
+#include <cstdint>
+
+#include "Input/Controller.h"
+
+class ScriptedController : public CController {
+public:
+    static constexpr int ACTION_COUNT = 64;
+    static constexpr int AXIS_COUNT = 4;
+    // As the input manager counts an action.
+    static constexpr uint8_t HELD = 2;
+    static constexpr uint8_t RELEASED = 1;
+
+    explicit ScriptedController(int32_t kind = KIND_LOCAL);
+
+    bool Start() override;
+    void Update() override {}
+    const float* GetCursorPosition() const override { return m_Cursor; }
+    float GetCursorX() const override { return m_Cursor[0]; }
+    float GetCursorY() const override { return m_Cursor[1]; }
+    const uint8_t* GetActionCounters() const override { return m_Actions; }
+    const float* GetAxisValues() const override { return m_Axes; }
+    // The camera's world matrix, or null without a camera.
+    const D3DXMATRIX* GetCameraMatrix() const override;
+    CCamera* GetCamera() const override { return m_pCamera; }
+    void SetCursorPosition(const float* position) override;
+    CInGameMouse* GetCursor() const override { return m_pCursor; }
+    CAIControllerSet* GetAgent() const override { return m_pAgent; }
+    void SetAgent(CAIControllerSet* agent) override { m_pAgent = agent; }
+
+    void SetKind(int32_t kind) { m_Kind = kind; }
+    void SetCursor(float x, float y);
+    // Every action back to 0.
+    void ClearActions();
+
+    uint8_t m_Actions[ACTION_COUNT] = {};
+    float m_Axes[AXIS_COUNT] = {};
+    float m_Cursor[2] = {0.5f, 0.5f};
+    // Observers the test keeps alive; null for none.
+    CCamera* m_pCamera = nullptr;
+    CInGameMouse* m_pCursor = nullptr;
+    CAIControllerSet* m_pAgent = nullptr;
+};
