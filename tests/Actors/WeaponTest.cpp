@@ -6,6 +6,7 @@
 #include "Actors/Weapon.h"
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -226,6 +227,44 @@ TEST_F(WeaponTest, TheWeaponListPicksUpMergesAndCycles)
     m_Actor.PrevWeapon();
     m_Actor.NextWeapon();
     EXPECT_EQ(nullptr, m_Actor.GetCurrentWeapon()) << "nothing to select";
+}
+
+// Tells when it is deleted.
+class WatchedWeapon : public CWeapon {
+public:
+    explicit WatchedWeapon(bool& deleted) : m_bDeleted(deleted) { m_iWeaponID = WEAPON_PISTOL; }
+    ~WatchedWeapon() override { m_bDeleted = true; }
+
+private:
+    bool& m_bDeleted;
+};
+
+TEST_F(WeaponTest, TheActorDeletesWhatItCarries)
+{
+    const CGameActor prototype;
+    const struct {
+        const char* way;
+        std::function<void(std::unique_ptr<CGameActor>&)> drop;
+    } ways[] = {
+        {"ClearWeapons", [](std::unique_ptr<CGameActor>& actor) { actor->ClearWeapons(); }},
+        {"Shutdown", [](std::unique_ptr<CGameActor>& actor) { actor->Shutdown(); }},
+        {"assignment", [&](std::unique_ptr<CGameActor>& actor) { *actor = prototype; }},
+        {"destructor", [](std::unique_ptr<CGameActor>& actor) { actor.reset(); }},
+    };
+    for (const auto& way : ways) {
+        auto actor = std::make_unique<CGameActor>();
+        bool deleted = false;
+        bool mergedDeleted = false;
+        actor->PickUpWeapon(std::make_unique<WatchedWeapon>(deleted));
+        actor->PickUpWeapon(std::make_unique<WatchedWeapon>(mergedDeleted));
+        EXPECT_TRUE(mergedDeleted) << "a merging pick-up deletes the new one";
+        EXPECT_FALSE(deleted) << way.way;
+        way.drop(actor);
+        EXPECT_TRUE(deleted) << way.way;
+        if (actor) {
+            EXPECT_EQ(nullptr, actor->GetCurrentWeapon()) << way.way;
+        }
+    }
 }
 
 TEST_F(WeaponTest, AScopedSniperKeepsTheSelection)
