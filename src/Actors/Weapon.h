@@ -23,7 +23,7 @@
 class CGameActor;
 class CProjectile;
 class CTexture;
-struct IDirect3DTexture8;
+class IDirect3DTexture8;
 
 enum {
     WEAPON_INVALID = 0,

@@ -295,6 +295,33 @@ TEST_F(WeaponTest, TheFireGateKeepsTheRepeatDelayAndCountsAmmunition)
     }
 }
 
+TEST_F(WeaponTest, AShotLeavesFromTheCameraOrFromTheWeaponFacingTheAim)
+{
+    struct Case {
+        const char* script;
+        D3DXVECTOR3 from;
+    };
+    const D3DXVECTOR3 camera(0, 2, -4);
+    const Case cases[] = {
+        {"Weapon Gun Asset_Type Game Projectile Shot MaxThrowDis 30", camera},
+        {"Weapon Gun Asset_Type Game Projectile Shot MaxThrowDis 30 LauchFromWeapon True", D3DXVECTOR3(1, 0, 2)},
+    };
+    for (const Case& c : cases) {
+        m_Actor.ClearWeapons();
+        CWeapon& gun = Take(c.script);
+        m_Actor.m_Model.m_matWorld = Translation(1, 0, 2);
+        gun.Update();
+        ASSERT_TRUE(gun.Fire(D3DXVECTOR3(0, 0, 2), camera)) << c.script;
+        const CProjectile& shot = *gun.m_LastProjectile.m_pProjectile;
+        ExpectVectorNear(c.from, shot.m_vLaunchPosition);
+        ExpectVectorNear(D3DXVECTOR3(0, 0, 1), shot.m_vLaunchDirection);
+        ExpectVectorNear(D3DXVECTOR3(0, 0, 30), shot.m_vInitialVelocity);
+        EXPECT_EQ(&m_Actor, shot.m_pOwner);
+        ASSERT_EQ(1u, shot.m_IgnoreList.size());
+        EXPECT_EQ(&m_Actor, shot.m_IgnoreList[0]) << "the shooter is never hit by its own shot";
+    }
+}
+
 TEST_F(WeaponTest, FiringWithoutAPoolMakesNoShot)
 {
     CWeapon& pistol = Take("Weapon pistol Asset_Type Game WeaponID Pistol Projectile Shot AmmoPickup 5");
