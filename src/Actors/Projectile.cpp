@@ -194,6 +194,7 @@ void CProjectile::CopyFrom(const CProjectile& other)
     m_IgnoreList = other.m_IgnoreList;
     m_SavedGroups = other.m_SavedGroups;
     m_vLastHitPoint = other.m_vLastHitPoint;
+    m_vStrikeDirection = other.m_vStrikeDirection;
     m_pLastHitShape = other.m_pLastHitShape;
     // The record's matrices are this projectile's own.
     m_CollisionObject.m_pMatrix = &m_matWorld;
@@ -230,6 +231,7 @@ bool CProjectile::Init()
     m_IgnoreList.clear();
     m_SavedGroups.clear();
     m_vLastHitPoint = D3DXVECTOR3();
+    m_vStrikeDirection = D3DXVECTOR3();
     m_pLastHitShape = nullptr;
     m_CollisionObject = GetDefaultCollisionRecord();
     m_CollisionObject.m_pMatrix = &m_matWorld;
@@ -662,6 +664,7 @@ bool CProjectile::RayCastHit()
         return true;
 
     m_vLastHitPoint = ToD3DXVector(hit.worldImpact);
+    m_vStrikeDirection = forward;
     m_pLastHitShape = shape;
     m_vContactNormal = ToD3DXVector(hit.worldNormal);
     m_bHasContactNormal = true;
@@ -775,7 +778,8 @@ void CProjectile::Shove(CCollidableObject& other) const
     NxActor* body = other.m_PhysicsObject.m_pActor;
     if (body == nullptr || other.m_u8Kind == KIND_GAME_ACTOR)
         return;
-    D3DXVECTOR3 impulse = GetForward() * HIT_IMPULSE;
+    const bool struckByRay = D3DXVec3LengthSq(&m_vStrikeDirection) > 0.0f;
+    D3DXVECTOR3 impulse = (struckByRay ? m_vStrikeDirection : GetForward()) * HIT_IMPULSE;
     if (other.m_u8Kind == KIND_CAR)
         impulse *= CAR_IMPULSE_FACTOR;
     body->addForceAtPos(ToNxVec3(impulse), ToNxVec3(m_vLastHitPoint), NX_IMPULSE);

@@ -214,6 +214,9 @@ public:
     std::vector<std::pair<NxActor*, NxCollisionGroup>> m_SavedGroups;
     // The last hit, from the ray or a contact.
     D3DXVECTOR3 m_vLastHitPoint;
+    // The way the shot was going when its ray struck: a stage that turns to
+    // the surface's normal must not shove the target back at the shooter.
+    D3DXVECTOR3 m_vStrikeDirection;
     NxShape* m_pLastHitShape;
 
 private:
