@@ -15,12 +15,15 @@
 #include "Level/GameTimer.h"
 #include "Level/LevelFixture.h"
 #include "Level/LevelObject.h"
+#include "Level/Node.h"
+#include "Level/TrafficLights.h"
 #include "Level/Terrain.h"
 #include "Level/WaterPlane.h"
 #include "Physics/Physics.h"
 #include "platform/novodex/NxPhysics.h"
 #include "support/FatalTrap.h"
 #include "support/FrameTime.h"
+#include "Core/Clock.h"
 
 namespace {
 
@@ -225,4 +228,257 @@ TEST_F(CLevelTest, ThePoolIsSetUpWithTheLevelsSpawnNodes)
         EXPECT_EQ("COPCAR", calls[22].m_Car);
         EXPECT_EQ(10, calls[22].m_iCount);
     }
+}
+
+class CLevelQueries : public LevelFixture {
+protected:
+    CCar* ActiveCarAt(float x, float z)
+    {
+        m_Cars.push_back(std::make_unique<CCar>());
+        CCar* car = m_Cars.back().get();
+        car->m_Body.GetWorldMatrix()._41 = x;
+        car->m_Body.GetWorldMatrix()._43 = z;
+        m_Level.GetActiveCars().push_back(car);
+        return car;
+    }
+    CAIControllerSet* AgentAt(float x, float z, bool inCar)
+    {
+        m_Actors.push_back(std::make_unique<CGameActor>());
+        CGameActor* actor = m_Actors.back().get();
+        actor->m_Model.m_matWorld._41 = x;
+        actor->m_Model.m_matWorld._43 = z;
+        actor->m_pCar = inCar ? ActiveCarAt(x, z) : nullptr;
+        CAIControllerSet* agent = m_Level.AddAgent();
+        agent->m_pActor = actor;
+        return agent;
+    }
+    void TearDown() override
+    {
+        m_Level.GetActiveCars().clear();
+        LevelFixture::TearDown();
+    }
+
+    CLevel m_Level;
+    std::vector<std::unique_ptr<CCar>> m_Cars;
+    std::vector<std::unique_ptr<CGameActor>> m_Actors;
+};
+
+TEST_F(CLevelQueries, NearestCarsAreMergedNearestFirstWithinAnExclusiveBound)
+{
+    const D3DXVECTOR3 origin(0.0f, 0.0f, 0.0f);
+    CCar* at5 = ActiveCarAt(5, 0);
+    CCar* at2 = ActiveCarAt(0, 2);
+    CCar* at4 = ActiveCarAt(4, 0);
+    CCar* alsoAt2 = ActiveCarAt(-2, 0);
+    ActiveCarAt(3, 0);
+    CCar* at10 = ActiveCarAt(10, 0);
+
+    CNearCarList list;
+    EXPECT_EQ(3, m_Level.FindNearestCars(list, 3, origin, 100.0f));
+    ASSERT_EQ(3u, list.size());
+    EXPECT_EQ(at2, list[0].second) << "equal distances keep list order";
+    EXPECT_EQ(alsoAt2, list[1].second);
+    EXPECT_FLOAT_EQ(9.0f, list[2].first);
+
+    list.clear();
+    EXPECT_EQ(4, m_Level.FindNearestCars(list, 10, origin, 25.0f)) << "the car at the bound is not found";
+    EXPECT_EQ(at4, list.back().second);
+
+    list.assign(1, std::make_pair(1.0f, at5));
+    EXPECT_EQ(1, m_Level.FindNearestCars(list, 0, origin, 100.0f));
+    EXPECT_EQ(1, m_Level.FindNearestCars(list, -1, origin, 100.0f));
+    EXPECT_EQ(2, m_Level.FindNearestCars(list, 2, origin, 100.0f)) << "the caller's entries take part";
+    EXPECT_EQ(at5, list[0].second);
+    EXPECT_EQ(at2, list[1].second);
+
+    EXPECT_EQ(nullptr, m_Level.FindClosestCar(D3DXVECTOR3(31.0f, 0.0f, 0.0f), 21.0f * 21.0f));
+    EXPECT_EQ(at10, m_Level.FindClosestCar(D3DXVECTOR3(30.0f, 0.0f, 0.0f), 21.0f * 21.0f));
+    EXPECT_EQ(at2, m_Level.FindClosestCar(D3DXVECTOR3(0.0f, 0.0f, 0.0f), 21.0f * 21.0f)) << "the first of equals";
+}
+
+TEST_F(CLevelQueries, AgentsAreFoundByTheirActorsOnFootOrAsked)
+{
+    g_pLevel = &m_Level;
+    CAIControllerSet* walker = AgentAt(3, 0, false);
+    CAIControllerSet* driver = AgentAt(1, 0, true);
+    m_Level.AddAgent(); // no actor yet
+    const D3DXVECTOR3 origin(0.0f, 0.0f, 0.0f);
+
+    CNearActorList actors;
+    EXPECT_EQ(1, CLevel::FindNearestActors(actors, 5, origin, 100.0f, false));
+    EXPECT_EQ(walker->GetActor(), actors[0].second);
+    actors.clear();
+    EXPECT_EQ(2, CLevel::FindNearestActors(actors, 5, origin, 100.0f, true));
+    EXPECT_EQ(driver->GetActor(), actors[0].second);
+    EXPECT_EQ(0, CLevel::FindNearestActors(actors = {}, 0, origin, 100.0f, true));
+
+    m_Level.GatherAgentsInRadius(origin, 4.0f);
+    ASSERT_EQ(1u, m_Level.GetGatheredAgents().size());
+    EXPECT_EQ(walker, m_Level.GetGatheredAgents()[0]);
+    m_Level.GatherAgentsInRadius(origin, 3.0f);
+    EXPECT_TRUE(m_Level.GetGatheredAgents().empty()) << "the previous result is gone";
+
+    EXPECT_EQ(walker, m_Level.GetAgent(0));
+    EXPECT_EQ(nullptr, m_Level.GetAgent(3));
+    EXPECT_EQ(nullptr, m_Level.GetAgent(-1));
+}
+
+TEST_F(CLevelQueries, APooledProjectileIsReusedOnlyAfterAnUpdateRecycledIt)
+{
+    CProjectile bullet;
+    CDataBuffer reader;
+    reader.SetSeparators(SCRIPT_SEPARATORS);
+    const std::string block = "Projectile Shot Asset_Type Game ProjectileType DIRECTFIRE NumStages 1 Stage 0";
+    reader.Tokenise(block.data(), block.size());
+    ASSERT_TRUE(bullet.Load(reader));
+    SetFrameTime(16);
+
+    CProjectile* first = m_Level.SpawnProjectile(bullet);
+    first->Launch(D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1));
+    m_Level.Update();
+    ASSERT_TRUE(first->IsFinished());
+    m_Level.SpawnProjectile(bullet);
+    EXPECT_EQ(2u, m_Level.GetProjectiles().GetStorageSize()) << "finished, not yet recycled";
+    m_Level.Update();
+    m_Level.Update();
+    EXPECT_EQ(first, m_Level.SpawnProjectile(bullet));
+    EXPECT_EQ(2u, m_Level.GetProjectiles().GetStorageSize());
+    m_Level.SetState(CLevel::STATE_PLAYING);
+    EXPECT_EQ(CLevel::STATE_PAUSED, m_Level.GetPreviousState());
+    EXPECT_EQ(CLevel::STATE_PLAYING, m_Level.GetState());
+}
+
+class LevelUpdateTest : public LevelFixture {
+protected:
+    void SetUp() override
+    {
+        LevelFixture::SetUp();
+        g_FrameTimer = CFrameTimer();
+    }
+    void TearDown() override
+    {
+        g_FrameTimer = CFrameTimer();
+        LevelFixture::TearDown();
+    }
+    bool Traced(const char* step) const { return std::find(s_Trace.begin(), s_Trace.end(), step) != s_Trace.end(); }
+    // One update, traced.
+    void Step(CLevel& level)
+    {
+        StartTrace();
+        level.Update();
+    }
+};
+
+TEST_F(LevelUpdateTest, TheObjectGridIsPlacedOncePastASecond)
+{
+    CLevel& level = LoadLevel(std::string(GROUND) + "LevelObject Box Orientation " + At(10, 1, 20) + "\n");
+    PlaceViewer(10, 20);
+    Step(level);
+    EXPECT_TRUE(Traced("CObjectGrid::Update")) << "the load's 5 seconds";
+    EXPECT_EQ(1u, level.GetActiveObjects().size()) << "the box entered";
+    EXPECT_EQ(0.0f, level.GetObjectGridTimer());
+
+    level.SetObjectGridTimer(CLevel::OBJECT_GRID_PERIOD);
+    Step(level);
+    EXPECT_FALSE(Traced("CObjectGrid::Update")) << "exactly 1.0 is not past";
+    SetFrameTime(16);
+    Step(level);
+    EXPECT_TRUE(Traced("CObjectGrid::Update"));
+    EXPECT_EQ(0.0f, level.GetObjectGridTimer()) << "restarted, not reduced";
+}
+
+TEST_F(LevelUpdateTest, TheClockRunsOnlyWhilePlayingAndTheLightsAlways)
+{
+    m_Dir.Write("Scripts/Levels/ModernRoadNodes.txt", "NumberOfNodes 2\nRoadNode 0\nRoadNode 1\n");
+    CRoadNodeList roads;
+    roads.Load();
+    m_Dir.Write("Scripts/Levels/ModernTrafficLights.txt",
+                "NumberOfLights 1\nNumberOfLightGroups 2\n"
+                "Group 0 NumNodesInGroup 1 ConnectedNodes 0\nGroup 1 NumNodesInGroup 1 ConnectedNodes 1\n");
+    g_TrafficLights.Init(roads);
+    CLevel& level = LoadLevel(std::string(GROUND) + "LensFlare Flare\n");
+    g_GameTimer.SetTimeRatio(60.0f);
+    SetFrameTime(100);
+
+    const float countdown = g_TrafficLights.GetLight(0).m_fCountdown;
+    Step(level);
+    EXPECT_FALSE(Traced("CGameTimer::Update"));
+    EXPECT_EQ(0.0f, g_GameTimer.m_fSeconds + g_GameTimer.m_Minute);
+    EXPECT_LT(g_TrafficLights.GetLight(0).m_fCountdown, countdown);
+
+    level.SetState(CLevel::STATE_PLAYING);
+    const float paused = g_TrafficLights.GetLight(0).m_fCountdown;
+    Step(level);
+    EXPECT_TRUE(Traced("CGameTimer::Update"));
+    EXPECT_NEAR(6.0f, g_GameTimer.m_fSeconds, 1e-3f);
+    EXPECT_LT(g_TrafficLights.GetLight(0).m_fCountdown, paused);
+    EXPECT_EQ(g_GameTimer.GetSunPosition(), level.GetLensFlares()[0]->m_vPosition) << "the flares follow the sun";
+
+    m_Dir.Write("Scripts/Levels/ModernTrafficLights.txt", "NumberOfLights 0\n");
+    g_TrafficLights.Init(roads);
+}
+
+TEST_F(LevelUpdateTest, RemovedThingsLeaveOnTheNextUpdateAndComeBackWithTheirCell)
+{
+    CLevel& level = LoadLevel(std::string(GROUND) + "LevelObject Box Orientation " + At(10, 1, 20) + "\n" +
+                              "Car Buggy Pos 30 0.5 40\n");
+    PlaceViewer(30, 40);
+    level.Update();
+    ASSERT_EQ(1u, level.GetActiveCars().size());
+    ASSERT_EQ(1u, level.GetActiveObjects().size());
+    CCar* car = level.GetActiveCars().front();
+    CLevelObject* box = level.GetActiveObjects().front();
+    EXPECT_TRUE(car->m_bInWorld);
+    EXPECT_EQ(GRID_RECYCLE_DISTANCE, car->m_fRecycleDistance);
+
+    car->m_bRemoved = true;
+    car->m_fTimeInWorld = 3.0f;
+    box->m_u8Removed = 1;
+    level.Update();
+    EXPECT_TRUE(level.GetActiveCars().empty());
+    EXPECT_TRUE(level.GetActiveObjects().empty());
+    EXPECT_FALSE(car->m_bInWorld);
+    EXPECT_EQ(0.0f, car->m_fTimeInWorld);
+    EXPECT_EQ(0, box->m_u8InWorld);
+
+    level.SetObjectGridTimer(CLevel::OBJECT_GRID_TIMER_AT_LOAD);
+    level.Update();
+    EXPECT_TRUE(level.GetActiveCars().empty()) << "their cells stayed active";
+
+    PlaceViewer(5000, 5000);
+    level.SetObjectGridTimer(CLevel::OBJECT_GRID_TIMER_AT_LOAD);
+    level.Update();
+    PlaceViewer(30, 40);
+    level.SetObjectGridTimer(CLevel::OBJECT_GRID_TIMER_AT_LOAD);
+    level.Update();
+    ASSERT_EQ(1u, level.GetActiveCars().size());
+    EXPECT_EQ(car, level.GetActiveCars().front());
+    EXPECT_FALSE(car->m_bRemoved);
+    EXPECT_TRUE(car->m_bInWorld);
+    ASSERT_EQ(1u, level.GetActiveObjects().size());
+    EXPECT_EQ(box, level.GetActiveObjects().front());
+    EXPECT_EQ(1, box->m_u8InWorld);
+}
+
+TEST_F(LevelUpdateTest, TheStepsRunInOrderAndRecycledAgentsAreUnlinked)
+{
+    g_PlayerActor = &g_Player;
+    CLevel& level = LoadLevel(std::string(GROUND) + "Building Hut\n");
+    CAIControllerSet* leaving = level.AddAgent();
+    CAIControllerSet* staying = level.AddAgent();
+    leaving->m_u8InUse = 1;
+    leaving->m_u8RecycleRequested = 1;
+    level.SetState(CLevel::STATE_PLAYING);
+    Step(level);
+    const std::vector<std::string> expected = {
+        "CObjectGrid::Update",    "CCarGrid::Update",         "CAIPool::Update",
+        "CCrimeManager::Update",  "CPhysics::Update",         "CGameTimer::Update",
+        "CAIControllerSet::Update", "CGameActor::Update",     "CTrafficLights::Update",
+        "CLevelObject::Update",   "CBuildingObject::Update",  "CProjectilePool::Update",
+        "CCellPhone::Update",     "CMissionManager::Update",  "CProjectilePool::CastHitRays",
+    };
+    EXPECT_EQ(expected, s_Trace) << "one agent updated: the other was unlinked";
+    ASSERT_EQ(1u, level.GetAgents().size());
+    EXPECT_EQ(staying, level.GetAgents().front());
+    EXPECT_EQ(0, leaving->m_u8InUse);
 }
