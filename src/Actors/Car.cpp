@@ -78,6 +78,8 @@ void SetFixedFrictions(NxMaterial& material)
 
 } // namespace
 
+int32_t g_CarEditMode = 0;
+
 CCar::CCar()
     : m_matDriverSeat(Identity()),
       m_vScriptCenterOfMass(ORIGIN),
@@ -436,8 +438,7 @@ void CCar::Reset()
     m_Exhaust.Reset();
     BindMatrices();
     m_PhysicsObject.SetInertia(Identity());
-    // Entry 0 until the level has a paint table to draw from.
-    SetColourIndex(0);
+    Paint();
 }
 
 void CCar::BindMatrices()
@@ -504,6 +505,3 @@ const D3DXMATRIX* CCar::GetDriverSeat() const
     return m_Seats.empty() ? nullptr : &m_matDriverSeat;
 }
 
-void CCar::SetColourIndex(int)
-{
-}

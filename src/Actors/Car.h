@@ -27,7 +27,12 @@
 #include "platform/d3dx8/D3DX8Math.h"
 
 class CController;
+class NxActor;
 class NxShape;
+
+// Non-zero while the developer console's car editor is on: the driver then
+// tunes the car live (CCar::EditTuning) and the HUD shows its values.
+extern int32_t g_CarEditMode;
 
 // A box around a fuel tank, in car space; a shot into it sets the car alight.
 struct CGasTankShape {
@@ -90,7 +95,30 @@ public:
     void SetSpeed(float speed);
     // The driver's seat in the world, or null for a car without seats.
     const D3DXMATRIX* GetDriverSeat() const;
+    // The physics of a placed car: the body's actor with its collision
+    // boxes, gas tanks and tyre capsules, the doors on their hinges; then
+    // the paint and the engine sound. Without a scene only those two.
+    void CreatePhysics();
+    // The engine stops, the tyre records go, the doors' physics, then the body's.
+    void ReleasePhysics();
+    // Both effects, and body, wheels and doors that are in sight, to the
+    // render queue; the off-screen time counts how long the body is not.
+    void Draw();
+
+    // The paint on the body's and every door's colour group 1.
+    void SetColour(const D3DMATERIAL8* material);
+    // The current paint table's entry (its default past the end).
     void SetColourIndex(int index);
+
+    // The car editor: the driver's actions tune springs, capsule heights,
+    // mass and centre of mass, select tyres, and save (`SaveTuning`).
+    void EditTuning();
+    // The tuning values, queued as text at the top right of the screen.
+    void PrintTuning() const;
+    // "<asset name>.txt" in the working folder; skipped when unwritable.
+    void SaveTuning() const;
+    // The tuning text PrintTuning shows.
+    void FormatTuning(char* text, size_t size) const;
 
     // Explosions write a velocity change here for the next update to add.
     D3DXVECTOR3& GetPendingVelocityChange() { return m_BoundingBox.m_vMin; }
@@ -163,6 +191,23 @@ private:
     void ReadGasTank(CDataBuffer& reader);
     void ReadDoor(CDataBuffer& reader);
     static void ReadEffect(CDataBuffer& reader, CEffect& effect);
+    // The actor's pose from the spawn matrix, its collision and gas-tank
+    // boxes, mass and centre of mass, and the tyre capsules.
+    void BuildBody(NxActor& actor);
+    void CreateGasTankShapes(NxActor& actor);
+    void CreateTireShapes(NxActor& actor);
+    // The grip material of a tyre: its type's and its suspension's.
+    NxMaterialIndex GetTireMaterial(const CTire& tire) const;
+    void CreateDoor(CDoor& door, NxActor* carActor);
+    // A paint from the current table: both the whole tree's material,
+    // unused, and colour group 1's.
+    void Paint();
+    void StartEngineSound();
+    // Capsule height of tyre `index` for the tuning text; -1 without one.
+    float GetTireHeight(size_t index) const;
+    void EditTireHeights(float delta);
+    void EditMass(float delta);
+    void EditCenterOfMass(const D3DXVECTOR3& delta);
     void SetOuterRadius(float radius);
     // Every tyre's suspension index lies in the table.
     void CheckSuspensionIndices() const;

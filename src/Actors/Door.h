@@ -16,19 +16,44 @@
 #include "platform/d3dx8/D3DX8Math.h"
 
 class CDataBuffer;
+class NxActor;
 class NxJoint;
 
 class CDoor : public CCollidableObject {
 public:
     enum { JOINT_COUNT = 2 };
 
+    // Force and torque that break the joints: the first joint's torque is
+    // the script's, the second's fixed; the explosion loosens both.
+    static constexpr float BREAKING_FORCE = 100.0f;
+    static constexpr float SECOND_BREAKING_TORQUE = 20.0f;
+    static constexpr float EXPLOSION_BREAKING_FORCE = 10.0f;
+    static constexpr float EXPLOSION_BREAKING_TORQUE = 2.0f;
+
     CDoor();
+    // Copies everything but the physics: two doors releasing the same joints
+    // would free them twice.
+    CDoor(const CDoor& other);
+    CDoor& operator=(const CDoor& other);
+    ~CDoor() override;
+
+    // Damage never changes a door.
+    bool TakeDamage(const CDamageInfo& damage, NxContactPair* pPair) override;
 
     // The rest of a "Door" line, the mesh's name first; the mesh is looked up
     // (required).
     void ReadLine(CDataBuffer& reader);
     // The mesh := a copy of the ComplexObject asset (required).
     void SetBody(const std::string& complexObjectName);
+
+    // Its own actor at the car's pose, hinged to `carActor` by both joints.
+    void CreatePhysics(NxActor& carActor);
+    // The mesh follows the actor, hinged or torn off.
+    void UpdatePose();
+    // The actor, then each joint there is.
+    void ReleasePhysics();
+    // Both joints that still exist break at (force, torque).
+    void SetBreakable(float force, float torque);
 
     // Null until the car's physics is built, and after a joint broke.
     NxJoint* m_pJoints[JOINT_COUNT] = {nullptr, nullptr};

@@ -1,8 +1,12 @@
 #include "Actors/Tire.h"
 
+#include "Actors/CarShapes.h"
 #include "Actors/TireType.h"
 #include "Core/AssetManager.h"
 #include "Core/DataBuffer.h"
+#include "Physics/PhysicsMath.h"
+#include "platform/novodex/NxActor.h"
+#include "platform/novodex/NxCapsuleShape.h"
 
 namespace {
 
@@ -13,6 +17,14 @@ const char* const KEYWORD_RADIUS_OF_SUSPENSION = "RadiusOfSuspension";
 const char* const KEYWORD_SUSPENSION_INDEX = "SuspensionIndex";
 
 const D3DXVECTOR3 ORIGIN(0.0f, 0.0f, 0.0f);
+// The capsule is swept along its axis: a virtual tyre on a spring material.
+const NxU32 SWEPT_CAPSULE_FLAGS = 1;
+
+// A half turn about the car's forward axis: the capsule's axis points down.
+NxMat33 PointingDown()
+{
+    return NxMat33(NxVec3(-1.0f, 0.0f, 0.0f), NxVec3(0.0f, -1.0f, 0.0f), NxVec3(0.0f, 0.0f, 1.0f));
+}
 
 } // namespace
 
@@ -100,4 +112,21 @@ void CTire::SetType(const std::string& typeName, std::string& sharedMesh)
     CComplexObject* wheel = nullptr;
     g_AssetManager.GetAsset(sharedMesh, wheel, true);
     m_Wheel = *wheel;
+}
+
+bool CTire::CreateShape(NxActor& carActor)
+{
+    m_uNoContact = 0;
+    m_bFlat = false;
+    NxCapsuleShapeDesc capsule;
+    capsule.localPose.M = PointingDown();
+    capsule.localPose.t = ToNxVec3(m_vMountPosition);
+    capsule.shapeFlags = CAR_SHAPE_FLAGS;
+    capsule.materialIndex = m_u16Material;
+    capsule.userData = &m_Owner;
+    capsule.radius = m_fSuspensionRadius;
+    capsule.height = m_fSuspensionLength;
+    capsule.flags = SWEPT_CAPSULE_FLAGS;
+    m_pShape = carActor.createShape(capsule);
+    return m_pShape != nullptr;
 }

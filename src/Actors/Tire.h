@@ -20,6 +20,7 @@ class CCar;
 class CDataBuffer;
 class CTire;
 class CTireType;
+class NxActor;
 class NxShape;
 
 // What a tyre capsule's user data points at: the tyre and its car.
@@ -56,6 +57,10 @@ public:
     // type's meshes, so that the car's other wheels take the same; the wheel
     // becomes a copy of that ComplexObject (required).
     void SetType(const std::string& typeName, std::string& sharedMesh);
+    // The suspension capsule on the car's actor, pointing down from the
+    // mount, on the tyre's material, its user data the owner record; false
+    // when the actor would not take it.
+    bool CreateShape(NxActor& carActor);
 
     CComplexObject m_Wheel;
     // Observer into the asset manager.

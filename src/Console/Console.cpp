@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "Actors/Car.h"
 #include "Console/ConsoleCommands.h"
 #include "Console/FullKeyboard.h"
 #include "Core/Game.h"
@@ -577,10 +578,9 @@ const CConsoleCommand* CConsole::FindCommand(const std::string& name) const
     return found == m_Commands.end() ? nullptr : &found->second;
 }
 
-// In the table's order; the commands of the level, the cars and the AI
-// join at their places as those arrive: RESTART and SICK after QUIT, SPAWN
-// and the paint commands (CCOLOR, CINDEX, CACOLOR, CSPEC, CPOWER, ADDCOLOR,
-// SAVECOLORS) after AI, CAREDIT before GETCAMERAINFO.
+// In the table's order; the commands of the level and the AI join at their
+// places as those arrive: RESTART and SICK after QUIT, SPAWN after AI, and
+// CACOLOR, which paints the level's cars, after CINDEX.
 void CConsole::RegisterCommands()
 {
     AddIntegerVariable("CONSOLECOLOR", [this](int32_t value) { m_Colour = static_cast<uint32_t>(value); });
@@ -598,6 +598,12 @@ void CConsole::RegisterCommands()
     AddCommand("TEST", ConTest);
     AddCommand("QUIT", ConQuit);
     AddCommand("AI", ConAI);
+    AddCommand("CCOLOR", ConCarColour);
+    AddCommand("CINDEX", ConCarColourIndex);
+    AddCommand("CSPEC", ConCarSpecular);
+    AddCommand("CPOWER", ConCarPower);
+    AddCommand("ADDCOLOR", ConAddColour);
+    AddCommand("SAVECOLORS", ConSaveColours);
     AddCommand("GRAVITY", ConGravity);
     AddCommand("GETPOS", ConGetPos);
     AddCommand("GETPHYSICINFO", ConGetPhysicInfo);
@@ -608,5 +614,6 @@ void CConsole::RegisterCommands()
     AddCommand("SETWARNING", ConSetWarning);
     AddCommand("GETSOUND", ConGetSound);
     AddCommand("SETVOLUME", ConSetVolume);
+    AddIntegerVariable("CAREDIT", [](int32_t value) { g_CarEditMode = value; });
     AddCommand("GETCAMERAINFO", ConGetCameraInfo);
 }

@@ -4,7 +4,10 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <functional>
 
+#include "Actors/Car.h"
+#include "Actors/CarColorTable.h"
 #include "Actors/GameActor.h"
 #include "Console/ConsoleReaders.h"
 #include "Display/Camera.h"
@@ -24,6 +27,8 @@ const char* const NO_SIMULATOR = "Simulator does not exist";
 const char* const NO_AI = "AI commands are not available";
 const char* const INVALID_AGENT = "**Invalid AI ENTITY Index**";
 const char* const NO_CAMERA = "Camera does not exist.";
+const char* const NOT_IN_A_CAR = "Your not in a car";
+const char* const INVALID_COLOUR = "Invalid Color fool";
 // Cinema statements; the time written is always 0.
 const char* const CAMERA_POS_STATEMENT = "fade so at %f camera pos = xyz(%f %f %f)\n";
 const char* const CAMERA_LOOKAT_STATEMENT = "fade so at %f camera lookat = xyz(%f %f %f), xyz(%f %f %f)\n";
@@ -54,6 +59,50 @@ CGameActor* Player(CLineRing& output)
     if (g_PlayerActor == nullptr)
         PrintLine(output, NO_PLAYER);
     return g_PlayerActor;
+}
+
+// The car the player drives, or null with "Your not in a car" printed.
+CCar* PlayerCar(CLineRing& output)
+{
+    CCar* car = g_PlayerActor != nullptr ? g_PlayerActor->m_pCar : nullptr;
+    if (car == nullptr)
+        PrintLine(output, NOT_IN_A_CAR);
+    return car;
+}
+
+// The level's paint table, whose working entry the colour commands edit;
+// null before a level is loaded.
+CCarColorTable* PaintTable()
+{
+    return CCarColorTable::CurrentForEditing();
+}
+
+D3DCOLORVALUE OpaqueColour(const D3DXCOLOR& colour)
+{
+    return {colour.r, colour.g, colour.b, 1.0f};
+}
+
+// The edit on the working paint, which then goes on the player's car.
+bool EditPlayerPaint(CLineRing& output, const std::function<void(CCarColorTable&)>& edit)
+{
+    CCar* car = PlayerCar(output);
+    CCarColorTable* table = PaintTable();
+    if (car == nullptr || table == nullptr)
+        return false;
+    edit(*table);
+    car->SetColour(&table->GetWorking());
+    return true;
+}
+
+// Reads a colour for a working-paint setter.
+bool PaintPlayerCar(std::string& arguments, CLineRing& output, void (CCarColorTable::*set)(const D3DCOLORVALUE&))
+{
+    D3DXCOLOR colour;
+    if (!ParseColour(arguments, colour)) {
+        PrintLine(output, INVALID_COLOUR);
+        return false;
+    }
+    return EditPlayerPaint(output, [&](CCarColorTable& table) { (table.*set)(OpaqueColour(colour)); });
 }
 
 // The number of AI agents the console can address: none until the AI and
@@ -165,6 +214,55 @@ bool ConSetPos(std::string& arguments, CLineRing& output)
     if (body != nullptr)
         body->setGlobalPosition(NxVec3(position.x, position.y, position.z));
     return true;
+}
+
+bool ConCarColour(std::string& arguments, CLineRing& output)
+{
+    return PaintPlayerCar(arguments, output, &CCarColorTable::SetWorkingDiffuse);
+}
+
+bool ConCarSpecular(std::string& arguments, CLineRing& output)
+{
+    return PaintPlayerCar(arguments, output, &CCarColorTable::SetWorkingSpecular);
+}
+
+bool ConCarPower(std::string& arguments, CLineRing& output)
+{
+    float power = 0.0f;
+    if (!ParseFloat(arguments, power)) {
+        PrintLine(output, INVALID_COLOUR);
+        return false;
+    }
+    return EditPlayerPaint(output, [power](CCarColorTable& table) { table.SetWorkingPower(power); });
+}
+
+bool ConCarColourIndex(std::string& arguments, CLineRing& output)
+{
+    int32_t index = 0;
+    if (!ParseInt(arguments, index)) {
+        PrintLine(output, INVALID_COLOUR);
+        return false;
+    }
+    CCar* car = PlayerCar(output);
+    if (car == nullptr)
+        return false;
+    car->SetColourIndex(index);
+    return true;
+}
+
+bool ConAddColour(std::string&, CLineRing&)
+{
+    CCarColorTable* table = PaintTable();
+    if (table == nullptr)
+        return false;
+    table->AppendWorking();
+    return true;
+}
+
+bool ConSaveColours(std::string&, CLineRing&)
+{
+    const CCarColorTable* table = PaintTable();
+    return table != nullptr && table->Save();
 }
 
 bool ConSetSpeed(std::string& arguments, CLineRing&)

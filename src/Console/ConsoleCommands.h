@@ -12,6 +12,12 @@
 bool ConTest();
 bool ConQuit();
 bool ConAI(std::string& arguments, CLineRing& output);
+bool ConCarColour(std::string& arguments, CLineRing& output);
+bool ConCarColourIndex(std::string& arguments, CLineRing& output);
+bool ConCarSpecular(std::string& arguments, CLineRing& output);
+bool ConCarPower(std::string& arguments, CLineRing& output);
+bool ConAddColour(std::string& arguments, CLineRing& output);
+bool ConSaveColours(std::string& arguments, CLineRing& output);
 bool ConGravity(std::string& arguments, CLineRing& output);
 bool ConGetPos(std::string& arguments, CLineRing& output);
 bool ConGetPhysicInfo(std::string& arguments, CLineRing& output);

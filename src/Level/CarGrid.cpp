@@ -6,8 +6,7 @@ void CCarGridKind::EnterWorld(CCar* car, ActiveList& active)
 {
     if (car->m_bInWorld)
         return;
-    // CCar::CreatePhysics joins here with the car's physics (built in
-    // parallel); until it lands a car enters the world without a body.
+    car->CreatePhysics();
     car->Repair();
     active.push_back(car);
     car->m_bInWorld = true;

@@ -55,6 +55,8 @@ CLevel::~CLevel()
 {
     // The grids and the owned lists free their own; the terrain prototype
     // may already be gone, so the water planes are not unregistered.
+    if (CCarColorTable::Current() == &m_CarColors)
+        CCarColorTable::SetCurrent(nullptr);
 }
 
 bool CLevel::Init()
@@ -168,8 +170,8 @@ void CLevel::LoadScript()
 {
     m_fObjectGridTimer = OBJECT_GRID_TIMER_AT_LOAD;
     ResetKeepName();
-    // The car paint table is read from "Scripts\CarColor.txt" here once the
-    // car physics has it.
+    m_CarColors.Load();
+    CCarColorTable::SetCurrent(&m_CarColors);
     CProjectilePool::SetCurrent(&m_Projectiles);
     CDataBuffer reader = m_ScriptReader;
     ParseScript(reader);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "AI/AIPool.h"
+#include "Actors/CarColorTable.h"
 #include "Actors/ProjectilePool.h"
 #include "Core/Asset.h"
 #include "Core/DataBuffer.h"
@@ -109,6 +110,7 @@ public:
     std::list<CAIControllerSet*>& GetAgents() { return m_Agents; }
     const std::vector<CAIControllerSet*>& GetGatheredAgents() const { return m_GatheredAgents; }
     CProjectilePool& GetProjectiles() { return m_Projectiles; }
+    const CCarColorTable& GetCarColors() const { return m_CarColors; }
 
     // Drawn water planes of the last main pass.
     int m_iWaterCount = 0;
@@ -166,7 +168,8 @@ private:
     std::vector<std::unique_ptr<CAIControllerSet>> m_AddedAgents;
     std::vector<CAIControllerSet*> m_GatheredAgents;
     CProjectilePool m_Projectiles;
-    // The car paint table joins here with the car physics.
+    // Read at every load; current while the level is.
+    CCarColorTable m_CarColors;
 };
 
 extern CLevel* g_pLevel;

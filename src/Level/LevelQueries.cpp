@@ -117,7 +117,7 @@ CCar* CLevel::AddCar(CCar* car)
     car->m_matSpawn = car->m_Body.GetWorldMatrix();
     m_CarGrid.Insert(car);
     m_ActiveCars.push_back(car);
-    // CCar::CreatePhysics joins here with the car's physics.
+    car->CreatePhysics();
     car->m_bInWorld = true;
     car->m_bRemoved = false;
     return car;

@@ -8,9 +8,9 @@
 #include "Actors/Car.h"
 #include "Actors/TireType.h"
 #include "Core/AssetManager.h"
-#include "Display/AnimSequence.h"
 #include "Display/DisplayFixture.h"
 #include "Display/Texture.h"
+#include "support/ShippedScripts.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -27,20 +27,7 @@ protected:
     {
         CreateDisplay();
         const std::string logBefore = Log();
-        {
-            ScopedWorkingDir inGame(KELM_GAME_DIR);
-            LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
-            LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
-            LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
-            LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
-            LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
-            LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
-            LoadAssetsFromScript<CEffect>("Scripts\\EffectSystems.txt");
-            LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
-            ResolveComplexObjectSubGroups();
-            LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");
-            LoadAssetsFromScript<CCar>("Scripts\\Cars.txt");
-        }
+        LoadCarScripts();
         m_LoadLog = Log().substr(logBefore.size());
     }
     void TearDown() override

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "Actors/Car.h"
+#include "Actors/CarColorTable.h"
 #include "Actors/GameActor.h"
 #include "Console/Console.h"
 #include "Console/ConsoleCommands.h"
@@ -383,6 +385,64 @@ TEST_F(ConsoleTest, ScriptsNestEightDeepAndNoDeeper)
     const Lines expected = {"Script nesting too deep", "Script Loaded Successfully", "Script Loaded Successfully"};
     EXPECT_NE(output.end(), std::search(output.begin(), output.end(), expected.begin(), expected.end()));
     EXPECT_EQ("", output.back());
+}
+
+TEST_F(ConsoleTest, CarEditSwitchesTheCarEditor)
+{
+    m_Console.RunLine("SET CAREDIT 1");
+    EXPECT_EQ(1, g_CarEditMode);
+    m_Console.RunLine("SET CAREDIT 0");
+    EXPECT_EQ(0, g_CarEditMode);
+}
+
+// The paint commands edit the level's working paint and put it on the
+// player's car; without a car or with a bad colour they fail and say why.
+TEST_F(ConsoleTest, PaintCommandsEditTheWorkingPaintOfThePlayersCar)
+{
+    CCarColorTable table;
+    CCarColorTable::SetCurrent(&table);
+    const Lines notInACar = {"Your not in a car", "Function returned false", ""};
+    const Lines invalid = {"Invalid Color fool", "Function returned false", ""};
+    struct Case {
+        const char* line;
+        Lines output;
+    };
+    const Case onFoot[] = {
+        {"SET CCOLOR 1 0 0", notInACar}, {"SET CSPEC 1 0 0", notInACar}, {"SET CPOWER 5", notInACar},
+        {"SET CINDEX 0", notInACar},     {"SET CCOLOR 1 0", invalid},    {"SET CPOWER", invalid},
+        {"SET CINDEX", invalid},
+    };
+    for (const Case& c : onFoot) {
+        SCOPED_TRACE(c.line);
+        Lines expected = {c.line};
+        expected.insert(expected.end(), c.output.begin(), c.output.end());
+        EXPECT_EQ(expected, Run(c.line));
+    }
+    EXPECT_EQ(table.GetDefault().Diffuse.g, table.GetWorking().Diffuse.g) << "nothing changed on foot";
+
+    CCar car;
+    CGameActor player;
+    player.m_pCar = &car;
+    g_PlayerActor = &player;
+    EXPECT_EQ((Lines{"SET CCOLOR 0.5 0.25 0", "CCOLOR set successfully", ""}), Run("SET CCOLOR 0.5 0.25 0"));
+    m_Console.RunLine("SET CSPEC 0.1 0.2 0.3");
+    m_Console.RunLine("SET CPOWER 12");
+    const D3DMATERIAL8& working = table.GetWorking();
+    EXPECT_FLOAT_EQ(0.5f, working.Diffuse.r);
+    EXPECT_FLOAT_EQ(0.25f, working.Diffuse.g);
+    EXPECT_FLOAT_EQ(1.0f, working.Diffuse.a);
+    EXPECT_FLOAT_EQ(0.3f, working.Specular.b);
+    EXPECT_FLOAT_EQ(12.0f, working.Power);
+    EXPECT_EQ((Lines{"SET CINDEX 3", "CINDEX set successfully", ""}), Run("SET CINDEX 3"));
+
+    m_Console.RunLine("SET ADDCOLOR");
+    ASSERT_EQ(1u, table.GetCount());
+    EXPECT_FLOAT_EQ(0.5f, table.Get(0).Diffuse.r);
+    EXPECT_EQ((Lines{"SET SAVECOLORS", "SAVECOLORS set successfully", ""}), Run("SET SAVECOLORS"));
+    EXPECT_EQ("ColorPos: 0\nColor: 1 0.5 0.25 0\nSpecular: 1 0.1 0.2 0.3\nSpecPower: 12\n\n",
+              m_Dir.Read("Scripts/CarColor.txt"));
+    g_PlayerActor = nullptr;
+    CCarColorTable::SetCurrent(nullptr);
 }
 
 } // namespace

@@ -107,6 +107,7 @@ void LevelFixture::FilePrototypes()
     ASSERT_TRUE(texture->CreateNamed("Glow", "glow.bmp"));
     g_AssetManager.AddAsset(texture);
 
+    m_Dir.Write("Scripts/CarColor.txt", "ColorPos 0 Color 1 0.5 0.1 0.1\n");
     m_Dir.Write("Scripts/LevelObjects.txt", "LevelObject Box ComplexObject Empty\n"
                                             "LevelObject Disc ComplexObject Empty IsMoveAble False\n");
     m_Dir.Write("Scripts/WaterPlanes.txt", "WaterPlane Pool Asset_Type Level\n");

@@ -105,6 +105,8 @@ TEST_F(PhysicsLevel, EachKeywordPlacesItsInstance)
     EXPECT_EQ(GRID_RECYCLE_DISTANCE, carCell[0]->m_fRecycleDistance);
     EXPECT_FALSE(carCell[0]->m_bInWorld) << "in the world once its cell is active";
 
+    EXPECT_EQ(&level.GetCarColors(), CCarColorTable::Current());
+    EXPECT_EQ(1u, level.GetCarColors().GetCount());
     EXPECT_EQ("Numbers.txt", level.GetPhoneDirectory().GetFileName());
     EXPECT_EQ(9, g_GameTimer.m_Hour);
     EXPECT_EQ(30, g_GameTimer.m_Minute);
@@ -418,7 +420,16 @@ TEST_F(LevelUpdateTest, TheClockRunsOnlyWhilePlayingAndTheLightsAlways)
     g_TrafficLights.Init(roads);
 }
 
-TEST_F(LevelUpdateTest, RemovedThingsLeaveOnTheNextUpdateAndComeBackWithTheirCell)
+class PhysicsLevelStreaming : public LevelUpdateTest {
+protected:
+    void SetUp() override
+    {
+        StartPhysics();
+        LevelUpdateTest::SetUp();
+    }
+};
+
+TEST_F(PhysicsLevelStreaming, RemovedThingsLeaveOnTheNextUpdateAndComeBackWithTheirCell)
 {
     CLevel& level = LoadLevel(std::string(GROUND) + "LevelObject Box Orientation " + At(10, 1, 20) + "\n" +
                               "Car Buggy Pos 30 0.5 40\n");
@@ -429,6 +440,8 @@ TEST_F(LevelUpdateTest, RemovedThingsLeaveOnTheNextUpdateAndComeBackWithTheirCel
     CCar* car = level.GetActiveCars().front();
     CLevelObject* box = level.GetActiveObjects().front();
     EXPECT_TRUE(car->m_bInWorld);
+    EXPECT_NE(nullptr, car->m_PhysicsObject.m_pActor);
+    EXPECT_NE(nullptr, box->m_PhysicsObject.m_pActor);
     EXPECT_EQ(GRID_RECYCLE_DISTANCE, car->m_fRecycleDistance);
 
     car->m_bRemoved = true;
@@ -439,7 +452,9 @@ TEST_F(LevelUpdateTest, RemovedThingsLeaveOnTheNextUpdateAndComeBackWithTheirCel
     EXPECT_TRUE(level.GetActiveObjects().empty());
     EXPECT_FALSE(car->m_bInWorld);
     EXPECT_EQ(0.0f, car->m_fTimeInWorld);
+    EXPECT_EQ(nullptr, car->m_PhysicsObject.m_pActor);
     EXPECT_EQ(0, box->m_u8InWorld);
+    EXPECT_EQ(nullptr, box->m_PhysicsObject.m_pActor);
 
     level.SetObjectGridTimer(CLevel::OBJECT_GRID_TIMER_AT_LOAD);
     level.Update();
@@ -455,6 +470,7 @@ TEST_F(LevelUpdateTest, RemovedThingsLeaveOnTheNextUpdateAndComeBackWithTheirCel
     EXPECT_EQ(car, level.GetActiveCars().front());
     EXPECT_FALSE(car->m_bRemoved);
     EXPECT_TRUE(car->m_bInWorld);
+    EXPECT_NE(nullptr, car->m_PhysicsObject.m_pActor) << "new physics";
     ASSERT_EQ(1u, level.GetActiveObjects().size());
     EXPECT_EQ(box, level.GetActiveObjects().front());
     EXPECT_EQ(1, box->m_u8InWorld);

@@ -1,6 +1,9 @@
 #include "support/ShippedScripts.h"
 
+#include "Actors/Car.h"
+#include "Actors/TireType.h"
 #include "Core/AssetManager.h"
+#include "Display/AnimSequence.h"
 #include "Display/AnimatedMesh.h"
 #include "Display/AnimatedObject.h"
 #include "Display/Animation.h"
@@ -30,4 +33,20 @@ void LoadMenuScripts()
     LoadAssetsFromScript<CSingleTabObject>("Scripts\\Menu\\SingleTabObjects.txt");
     LoadAssetsFromScript<CMultiTabObject>("Scripts\\Menu\\MultiTabObjects.txt");
     LoadAssetsFromScript<CSingleScreen>("Scripts\\Menu\\SingleScreen.txt");
+}
+
+void LoadCarScripts()
+{
+    ScopedWorkingDir inGame(KELM_GAME_DIR);
+    LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
+    LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+    LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
+    LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
+    LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+    LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+    LoadAssetsFromScript<CEffect>("Scripts\\EffectSystems.txt");
+    LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
+    ResolveComplexObjectSubGroups();
+    LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");
+    LoadAssetsFromScript<CCar>("Scripts\\Cars.txt");
 }

@@ -9,3 +9,8 @@ void LoadCharacterScripts();
 // The textures and the seven menu scripts, in start-up's order. Textures are
 // made, so a display must exist.
 void LoadMenuScripts();
+
+// Everything the shipped cars stand on (sounds, textures, particle systems,
+// meshes, effects, complex objects, tyre types), then the cars. Cars made
+// after g_Physics.Init get their tyre materials from its SDK.
+void LoadCarScripts();
