@@ -7,7 +7,12 @@
 #include "Core/Clock.h"
 #include "Core/DataBuffer.h"
 #include "Core/Log.h"
+#include "Core/Utility.h"
+#include "Display/Camera.h"
+#include "Display/RenderStates.h"
 #include "Game/CrimeManager.h"
+#include "Input/Controller.h"
+#include "Input/InGameMouse.h"
 #include "Physics/Physics.h"
 #include "Physics/PhysicsMath.h"
 #include "platform/novodex/NxActor.h"
@@ -63,6 +68,8 @@ const float BODY_DENSITY = 0.0f;
 const D3DXVECTOR3 DEFAULT_BOX_MIN(-0.4f, -0.5f, -0.7f);
 const D3DXVECTOR3 DEFAULT_BOX_MAX(0.4f, 0.5f, 0.7f);
 const float DEFAULT_RECORD_RADIUS = 1.0f;
+
+enum { ROW_POSITION = 3 };
 
 const D3DXMATRIX& IdentityMatrix()
 {
@@ -162,6 +169,7 @@ void CGameActor::CopyFrom(const CGameActor& other)
     m_ArmRotFrames = other.m_ArmRotFrames;
     m_CollisionObject = other.m_CollisionObject;
     m_bAlive = other.m_bAlive;
+    m_bRocketLauncher = other.m_bRocketLauncher;
     m_fWantedLevel = other.m_fWantedLevel;
     m_bUseMaterial = other.m_bUseMaterial;
     m_Material = other.m_Material;
@@ -172,9 +180,11 @@ CGameActor::~CGameActor()
     CGameActor::Shutdown();
 }
 
+// The weapons carried go with the actor.
 bool CGameActor::Shutdown()
 {
     ReleaseBody();
+    ClearWeapons();
     return true;
 }
 
@@ -353,6 +363,8 @@ void CGameActor::Draw()
         m_Model.RenderWithColours(m_Material);
     else
         m_Model.Render();
+    if (m_pCurrentWeapon != nullptr)
+        m_pCurrentWeapon->Draw();
 }
 
 bool CGameActor::IsWithinRange(const D3DXVECTOR3& point, float radius) const
@@ -382,4 +394,105 @@ void CGameActor::TakeBurnDamage()
 {
     m_bHurt = true;
     m_fCurrentLife -= BURN_DAMAGE_PER_SECOND * g_FrameTimer.GetFrameTime();
+}
+
+void CGameActor::PickUpWeapon(std::unique_ptr<CWeapon> weapon)
+{
+    if (!weapon)
+        return;
+    if (m_Weapons.empty()) {
+        m_Weapons.push_back(std::move(weapon));
+        SelectWeapon(0);
+        if (this == g_PlayerActor && m_pCar == nullptr && m_pCurrentWeapon != nullptr)
+            ShowAimCursor(*m_pCurrentWeapon);
+        return;
+    }
+    for (const std::unique_ptr<CWeapon>& carried : m_Weapons) {
+        if (carried->m_iWeaponID == weapon->m_iWeaponID) {
+            carried->m_fAmmunition += weapon->m_fAmmunition;
+            return;
+        }
+    }
+    weapon->m_bShown = false;
+    m_Weapons.push_back(std::move(weapon));
+}
+
+void CGameActor::ShowAimCursor(const CWeapon& weapon)
+{
+    CInGameMouse* cursor = m_pController != nullptr ? m_pController->GetCursor() : nullptr;
+    if (cursor == nullptr)
+        return;
+    cursor->SetVisible(true);
+    cursor->SetTexture(weapon.m_pAimTexture, false);
+}
+
+void CGameActor::SelectWeapon(int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_Weapons.size())
+        return;
+    if (m_pCurrentWeapon != nullptr && m_pCurrentWeapon->m_bScoped)
+        return;
+    if (m_pCurrentWeapon != nullptr)
+        m_pCurrentWeapon->m_bShown = false;
+    m_iCurrentWeapon = index;
+    CWeapon& weapon = *m_Weapons[static_cast<size_t>(index)];
+    m_pCurrentWeapon = &weapon;
+    weapon.m_bShown = true;
+    weapon.AttachTo(this, &GetHandMatrix());
+    weapon.m_DisplayObject.SetLocalMatrix(weapon.m_matHolding);
+    m_bRocketLauncher = weapon.m_iWeaponID == WEAPON_ROCKET_LAUNCHER;
+    if (m_pController == nullptr)
+        return;
+    if (CInGameMouse* cursor = m_pController->GetCursor())
+        cursor->SetTexture(weapon.m_pAimTexture, false);
+    const float aimPos[2] = {weapon.m_vAimPos.x, weapon.m_vAimPos.y};
+    m_pController->SetCursorPosition(aimPos);
+}
+
+void CGameActor::NextWeapon()
+{
+    const int next = m_iCurrentWeapon + 1;
+    SelectWeapon(static_cast<size_t>(next) < m_Weapons.size() ? next : 0);
+}
+
+void CGameActor::PrevWeapon()
+{
+    const int last = static_cast<int>(m_Weapons.size()) - 1;
+    SelectWeapon(m_iCurrentWeapon > 0 ? m_iCurrentWeapon - 1 : last);
+}
+
+void CGameActor::ClearWeapons()
+{
+    m_pCurrentWeapon = nullptr;
+    m_iCurrentWeapon = 0;
+    m_Weapons.clear();
+}
+
+void CGameActor::GetAimRay(D3DXVECTOR3* pDirection, D3DXVECTOR3* pOrigin) const
+{
+    if (m_pController == nullptr)
+        return;
+    const CCamera* camera = m_pController->GetCamera();
+    const float* cursor = m_pController->GetCursorPosition();
+    if (camera == nullptr || cursor == nullptr)
+        return;
+    const D3DXMATRIX& view = camera->GetWorldMatrix();
+    ScreenPointToRay(pDirection, D3DXVECTOR2(cursor[0], cursor[1]), g_matProjection, view);
+    *pOrigin = GetMatrixRow(view, ROW_POSITION);
+}
+
+bool CGameActor::FireWeapon()
+{
+    if (m_pCurrentWeapon == nullptr)
+        return false;
+    D3DXVECTOR3 direction(0.0f, 0.0f, 0.0f);
+    D3DXVECTOR3 origin(0.0f, 0.0f, 0.0f);
+    GetAimRay(&direction, &origin);
+    return m_pCurrentWeapon->TryFire(direction, origin);
+}
+
+void CGameActor::UseWeaponSecondary()
+{
+    if (m_pCurrentWeapon != nullptr)
+        m_pCurrentWeapon->SecondaryAction(0);
 }

@@ -6,9 +6,11 @@
 // "Scripts\GameActors.txt"; the world's actors are copies of them.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "Actors/Weapon.h"
 #include "Collision/CollisionObject.h"
 #include "Core/Asset.h"
 #include "Core/StdInterface.h"
@@ -76,11 +78,34 @@ public:
     // Burning in a car: hurt, and life lost at 5 a second.
     void TakeBurnDamage();
 
+    // The actor owns what it carries. The first weapon is taken in hand; one
+    // of a type already carried gives its ammunition and is deleted; any
+    // other is carried hidden.
+    void PickUpWeapon(std::unique_ptr<CWeapon> weapon);
+    // Nothing while the current weapon is scoped, or for an index not carried.
+    void SelectWeapon(int index);
+    void NextWeapon();
+    void PrevWeapon();
+    // Deletes every weapon carried.
+    void ClearWeapons();
+    CWeapon* GetCurrentWeapon() const { return m_pCurrentWeapon; }
+    const std::vector<std::unique_ptr<CWeapon>>& GetWeapons() const { return m_Weapons; }
+    int GetCurrentWeaponIndex() const { return m_iCurrentWeapon; }
+
+    // The ray under the controller's cursor, from its camera; not normalised.
+    // Left as it was without a controller, a cursor or a camera.
+    void GetAimRay(D3DXVECTOR3* pDirection, D3DXVECTOR3* pOrigin) const;
+    // The current weapon's fire gate along the aim ray; false without a weapon.
+    bool FireWeapon();
+    void UseWeaponSecondary();
+
     // The hand frame in the model (cObject::UpdateModelMatrices keeps it);
     // the model's root when it has no hand.
     const D3DXMATRIX& GetHandMatrix() const { return *m_pHandMatrix; }
     bool HasHandFrame() const;
 
+    // The current weapon is a rocket launcher: the gun stays up.
+    bool m_bRocketLauncher = false;
     // Observers into the body's shapes, valid while it exists: a bullet into
     // the head kills, the feet tell when a jump has landed.
     NxShape* m_pHeadShape = nullptr;
@@ -126,9 +151,14 @@ public:
 
 private:
     void CopyFrom(const CGameActor& other);
+    void ShowAimCursor(const CWeapon& weapon);
     void ReleaseBody();
     void ReadCollisionData(CDataBuffer& reader);
 
+    // Observer into m_Weapons, or null.
+    CWeapon* m_pCurrentWeapon = nullptr;
+    std::vector<std::unique_ptr<CWeapon>> m_Weapons;
+    int m_iCurrentWeapon = 0;
     // Into m_Model's hand frame, or the identity.
     const D3DXMATRIX* m_pHandMatrix;
 };

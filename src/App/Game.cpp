@@ -4,6 +4,7 @@
 #include "Actors/GameActor.h"
 #include "Actors/Projectile.h"
 #include "Actors/TireType.h"
+#include "Actors/Weapon.h"
 #include "Collision/CollisionObject.h"
 #include "Console/Console.h"
 #include "Console/FullKeyboard.h"
@@ -53,6 +54,7 @@ namespace {
 const DWORD PAUSE_SLEEP_MS = 20;
 const char* const DEBUG_SPHERE = "Sphere";
 const char* const PLAYER_PROTOTYPE = "Lizard";
+const char* const DEFAULT_WEAPON = "pistol";
 // Start-up stops without these: they prove the texture script was read.
 const char* const REQUIRED_TEXTURES[] = {"Test1", "Test2"};
 const char* const DEFAULT_CURSOR = "default";
@@ -181,6 +183,9 @@ void CGame::InitGame()
     CGameActor* player = nullptr;
     g_AssetManager.GetAsset(PLAYER_PROTOTYPE, player, true);
     g_Player = *player;
+    CWeapon* pistol = nullptr;
+    g_AssetManager.GetAsset(DEFAULT_WEAPON, pistol, true);
+    g_Pistol = *pistol;
 
     CGameTimer* gameTimer = nullptr;
     g_AssetManager.GetAsset(MAIN_GAME_TIMER, gameTimer, true);
@@ -245,6 +250,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
     LoadAssetsFromScript<CEffect>("Scripts\\EffectSystems.txt");
     LoadAssetsFromScript<CProjectile>("Scripts\\Projectiles.txt");
+    LoadAssetsFromScript<CWeapon>("Scripts\\Weapons.txt");
     LoadAssetsFromScript<CTerrain>("Scripts\\Terrains.txt");
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
     LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");

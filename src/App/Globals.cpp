@@ -2,6 +2,7 @@
 // constructed in this order and destroyed in the reverse order at exit.
 
 #include "Actors/GameActor.h"
+#include "Actors/Weapon.h"
 #include "Collision/CollisionObject.h"
 #include "Console/Console.h"
 #include "Console/FullKeyboard.h"
@@ -58,6 +59,7 @@ CLog g_Log;
 CLocalController g_LocalController;
 CGameActor g_Player;
 CPhysics g_Physics;
+CWeapon g_Pistol;
 CInGameMouse g_InGameMouse;
 CRoadNodeList g_RoadNodes;
 CSidewalkNodeList g_SidewalkNodes;

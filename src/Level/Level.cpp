@@ -3,6 +3,7 @@
 #include "AI/AIControllerSet.h"
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
+#include "Actors/Weapon.h"
 #include "Core/AssetManager.h"
 #include "Core/FatalError.h"
 #include "Display/Camera.h"
@@ -76,10 +77,11 @@ bool CLevel::Init()
     m_pTerrain = nullptr;
     m_PhoneDirectory.Shutdown();
     m_LensFlares.clear();
-    // The weapons lying in the world are deleted here once weapons exist,
-    // and the player's own cleared (CGameActor::ClearWeapons).
-    if (g_PlayerActor != nullptr)
+    m_Weapons.clear();
+    if (g_PlayerActor != nullptr) {
+        g_PlayerActor->ClearWeapons();
         g_PlayerActor->m_fWantedLevel = 0.0f;
+    }
     g_TrafficLights.ForgetLamps();
 
     m_ObjectGrid.Clear();
@@ -177,7 +179,8 @@ void CLevel::LoadScript()
     ParseScript(reader);
     SetUpPopulation();
     m_bReady = true;
-    // The player's rocket launcher is taken away here once weapons exist.
+    if (g_PlayerActor != nullptr)
+        g_PlayerActor->m_bRocketLauncher = false;
 }
 
 void CLevel::ParseScript(CDataBuffer& reader)
@@ -232,8 +235,9 @@ bool CLevel::ReadEntry(CDataBuffer& reader)
         g_GameTimer.SetTime(reader.GetFloat());
     } else if (reader.Match("OverWritePlayerStart")) {
         ReadPlayerStart(reader);
+    } else if (reader.Match("Weapon")) {
+        ReadWeapon(reader);
     } else {
-        // "Weapon" joins here with the weapons.
         return false;
     }
     return true;
@@ -275,6 +279,13 @@ void CLevel::ReadLensFlare(CDataBuffer& reader)
     if (m_pSunObject != nullptr)
         m_pSunObject->m_ComplexObject.SetPosition(&flare->m_vPosition);
     m_LensFlares.push_back(std::move(flare));
+}
+
+void CLevel::ReadWeapon(CDataBuffer& reader)
+{
+    std::unique_ptr<CWeapon> weapon = ReadInstance<CWeapon>(reader, "Invalid Weapon Specification.");
+    weapon->ApplyPosMatrix();
+    m_Weapons.push_back(std::move(weapon));
 }
 
 void CLevel::ReadPlayerStart(CDataBuffer& reader)

@@ -33,6 +33,7 @@ class CLensFlare;
 class CLevelObject;
 class CSkyBox;
 class CTerrain;
+class CWeapon;
 class CWaterPlane;
 
 // What the nearest-object queries fill: {squared distance, object}, nearest
@@ -107,6 +108,7 @@ public:
     CLevelObject* GetSunObject() const { return m_pSunObject; }
     const std::vector<std::unique_ptr<CBuildingObject>>& GetBuildings() const { return m_Buildings; }
     std::list<CCar*>& GetActiveCars() { return m_ActiveCars; }
+    std::list<std::unique_ptr<CWeapon>>& GetWeapons() { return m_Weapons; }
     std::list<CAIControllerSet*>& GetAgents() { return m_Agents; }
     const std::vector<CAIControllerSet*>& GetGatheredAgents() const { return m_GatheredAgents; }
     CProjectilePool& GetProjectiles() { return m_Projectiles; }
@@ -134,10 +136,13 @@ private:
     // Water planes, sun objects, buildings, flares and added agents.
     void DeleteOwned();
 
+    void ReadWeapon(CDataBuffer& reader);
     void UpdateCars();
+    void UpdateWeapons();
     void UpdateAgents();
     void UpdateLevelObjects();
     void UpdatePlayState();
+    static void PlaceCursorAtAim();
 
     std::string m_ScriptPath;
     CDataBuffer m_ScriptReader;
@@ -162,7 +167,8 @@ private:
     std::vector<std::unique_ptr<CBuildingObject>> m_Buildings;
     // Owned by the car grid.
     std::list<CCar*> m_ActiveCars;
-    // The weapons lying in the world join here with the weapons.
+    // Lying in the world until the player picks one up.
+    std::list<std::unique_ptr<CWeapon>> m_Weapons;
     std::list<CAIControllerSet*> m_Agents;
     // What AddAgent made; the pool keeps its own.
     std::vector<std::unique_ptr<CAIControllerSet>> m_AddedAgents;

@@ -1,6 +1,7 @@
 #include "AI/AIControllerSet.h"
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
+#include "Actors/Weapon.h"
 #include "Core/Clock.h"
 #include "Core/StepTrace.h"
 #include "Core/Utility.h"
@@ -61,8 +62,7 @@ void CLevel::Update()
         g_PlayerActor->Update();
         g_PlayerActor->UpdateAnimation();
     }
-    // The weapons lying in the world update and are picked up here once
-    // weapons exist.
+    UpdateWeapons();
     TraceStep("CTrafficLights::Update");
     g_TrafficLights.Update();
     UpdateLevelObjects();
@@ -82,10 +82,21 @@ void CLevel::UpdatePlayState()
 {
     if (m_iState != STATE_PLAYING)
         return;
-    // The current weapon's aim position is used here once weapons exist.
-    SetMouseCursorPosition();
+    PlaceCursorAtAim();
     TraceStep("CGameTimer::Update");
     g_GameTimer.Update();
+}
+
+// The player's weapon aims where the cursor is: through the scope while it
+// is on.
+void CLevel::PlaceCursorAtAim()
+{
+    const CWeapon* weapon = g_PlayerActor != nullptr ? g_PlayerActor->GetCurrentWeapon() : nullptr;
+    if (weapon == nullptr) {
+        SetMouseCursorPosition();
+        return;
+    }
+    SetMouseCursorPosition(weapon->m_bScoped ? weapon->m_vAimPosSec : weapon->m_vAimPos);
 }
 
 void CLevel::UpdateCars()
@@ -115,6 +126,18 @@ void CLevel::UpdateAgents()
         agent->m_u8InUse = 0;
         return true;
     });
+}
+
+// A weapon the player picks up now belongs to the player.
+void CLevel::UpdateWeapons()
+{
+    TraceStep("CWeapon::Update");
+    for (auto node = m_Weapons.begin(); node != m_Weapons.end();) {
+        auto current = node++;
+        (*current)->Update();
+        if (PickUpIfInRange(*current))
+            m_Weapons.erase(current);
+    }
 }
 
 void CLevel::UpdateLevelObjects()

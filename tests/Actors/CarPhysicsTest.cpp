@@ -604,7 +604,7 @@ TEST_F(PhysicsCarTuning, EachActionOfTheTable)
         c.change(expected);
         expected.actorCentre = ToNxVec3(expected.centre);
         m_Driver.ClearActions();
-        m_Driver.m_States[c.action] = static_cast<uint8_t>(c.state);
+        m_Driver.m_Actions[c.action] = static_cast<uint8_t>(c.state);
         car.EditTuning();
         const TuningState actual = state();
         EXPECT_NEAR(expected.spring, actual.spring, 1e-3f);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Actors/GameActor.h"
+#include "Actors/Weapon.h"
 #include "App/Application.h"
 #include "Console/Console.h"
 #include "Core/Clock.h"
@@ -212,6 +213,8 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
     EXPECT_EQ("Lizard", g_Player.GetName());
     EXPECT_EQ(nullptr, g_Player.m_PhysicsObject.m_pActor) << "released before the scene";
     EXPECT_EQ("MainGameTimer", g_GameTimer.GetName()) << "the clock is a copy of the prototype";
+    EXPECT_EQ("pistol", g_Pistol.GetName()) << "the default weapon is a copy of the prototype";
+    EXPECT_EQ(WEAPON_PISTOL, g_Pistol.m_iWeaponID);
     EXPECT_GT(g_RoadNodes.GetNodeCount(), 0u);
     EXPECT_GT(g_SidewalkNodes.GetNodeCount(), 0u);
     EXPECT_EQ(1u, g_TrafficLights.GetLightCount());

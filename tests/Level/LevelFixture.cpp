@@ -5,6 +5,7 @@
 
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
+#include "Actors/Weapon.h"
 #include "Core/AssetManager.h"
 #include "Core/StepTrace.h"
 #include "Display/ComplexObject.h"
@@ -120,6 +121,8 @@ void LevelFixture::FilePrototypes()
     LoadAssetsFromScript<CBuildingObject>("Scripts\\BuildingObjects.txt");
     LoadAssetsFromScript<CLensFlare>("Scripts\\LensFlares.txt");
     LoadAssetsFromScript<CCar>("Scripts\\Cars.txt");
+    m_Dir.Write("Scripts/Weapons.txt", "Weapon Gun Asset_Type Game\n");
+    LoadAssetsFromScript<CWeapon>("Scripts\\Weapons.txt");
 }
 
 CLevel& LevelFixture::LoadLevel(const std::string& body, const std::string& path)

@@ -8,7 +8,9 @@
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Actors/Projectile.h"
+#include "Actors/Weapon.h"
 #include "Core/AssetManager.h"
+#include "Input/InGameMouse.h"
 #include "Display/SkyBox.h"
 #include "Effects/LensFlare.h"
 #include "Level/BuildingObject.h"
@@ -65,6 +67,7 @@ TEST_F(PhysicsLevel, EachKeywordPlacesItsInstance)
                               "LensFlare Flare\n"
                               "LevelObject Box Orientation " + At(10, 1, 20) + " OtherSpawnPoint 300 0 20\n"
                               "Building Hut\n"
+                              "Weapon Gun PosMatrix " + At(5, 0.3f, 5) + "\n"
                               "Car Buggy Pos 30 0.5 40\n"
                               "Phone_Directory Numbers.txt\n"
                               "OverWriteTime 570\n"
@@ -99,6 +102,8 @@ TEST_F(PhysicsLevel, EachKeywordPlacesItsInstance)
     EXPECT_TRUE(Holds(level.GetObjectGrid().GetCell(CellOf(300, 20)).m_Entries,
                       static_cast<const CLevelObject*>(boxCell[0])));
     EXPECT_EQ(1u, level.GetBuildings().size());
+    ASSERT_EQ(1u, level.GetWeapons().size());
+    EXPECT_FLOAT_EQ(5.0f, level.GetWeapons().front()->m_DisplayObject.GetLocalMatrix()._41) << "laid at its place";
 
     const std::vector<CCar*>& carCell = level.GetCarGrid().GetCell(CellOf(30, 40)).m_Entries;
     ASSERT_EQ(1u, carCell.size());
@@ -122,7 +127,7 @@ TEST_F(PhysicsLevel, ReloadsBuildTheSameWorldAndLeaveThePlayerOnFoot)
 {
     g_PlayerActor = &g_Player;
     CLevel& level = LoadLevel(std::string(GROUND) + "WaterPlane Pool Pos 60 -1 70\n"
-                              "SunObject Disc\nLensFlare Flare\nBuilding Hut\n"
+                              "SunObject Disc\nLensFlare Flare\nBuilding Hut\nWeapon Gun\n"
                               "LevelObject Box Orientation " + At(10, 1, 20) + "\n"
                               "Car Buggy Pos 30 0.5 40\n");
     PlaceViewer(30, 40);
@@ -140,6 +145,7 @@ TEST_F(PhysicsLevel, ReloadsBuildTheSameWorldAndLeaveThePlayerOnFoot)
         EXPECT_EQ(1u, level.GetWaterPlanes().size());
         EXPECT_EQ(1u, level.GetLensFlares().size());
         EXPECT_EQ(1u, level.GetBuildings().size());
+        EXPECT_EQ(1u, level.GetWeapons().size());
         EXPECT_EQ(1u, level.GetActiveObjects().size()) << "the sun only, until the grid runs";
         EXPECT_EQ(1u, level.GetObjectGrid().GetCell(CellOf(10, 20)).m_Entries.size());
         EXPECT_EQ(1u, level.GetCarGrid().GetCell(CellOf(30, 40)).m_Entries.size());
@@ -166,6 +172,9 @@ TEST_F(CLevelTest, ScriptFaultsStopTheLoadWithTheirMessages)
     auto broken = std::make_unique<CCar>();
     broken->m_Name = "Broken";
     g_AssetManager.AddAsset(broken.release());
+    auto blunt = std::make_unique<CWeapon>();
+    blunt->m_Name = "Blunt";
+    g_AssetManager.AddAsset(blunt.release());
     auto dim = std::make_unique<CLensFlare>();
     dim->m_Name = "Dim";
     g_AssetManager.AddAsset(dim.release());
@@ -178,6 +187,7 @@ TEST_F(CLevelTest, ScriptFaultsStopTheLoadWithTheirMessages)
         {"Terrain Ground\nLevelObject Box Colour red\n", "Unknown keyword in Scripts\\Levels\\Test.txt: <Colour>"},
         {"Terrain Ground\nCar Broken\n", "Incomplete Car Specification."},
         {"Terrain Ground\nLensFlare Dim\n", "Incomplete Lens Flare Specified."},
+        {"Terrain Ground\nWeapon Blunt\n", "Invalid Weapon Specification."},
         {"Terrain Ground\nLevelObject Nothing\n", "Unable to find asset \"Nothing\" of type <CLevelObject>"},
         {"Sky_Box Sky\n", "No Terrain in level script Scripts\\Levels\\Test.txt"},
         {"", "No Terrain in level script Scripts\\Levels\\Test.txt"},
@@ -489,7 +499,8 @@ TEST_F(LevelUpdateTest, TheStepsRunInOrderAndRecycledAgentsAreUnlinked)
     const std::vector<std::string> expected = {
         "CObjectGrid::Update",    "CCarGrid::Update",         "CAIPool::Update",
         "CCrimeManager::Update",  "CPhysics::Update",         "CGameTimer::Update",
-        "CAIControllerSet::Update", "CGameActor::Update",     "CTrafficLights::Update",
+        "CAIControllerSet::Update", "CGameActor::Update",     "CWeapon::Update",
+        "CTrafficLights::Update",
         "CLevelObject::Update",   "CBuildingObject::Update",  "CProjectilePool::Update",
         "CCellPhone::Update",     "CMissionManager::Update",  "CProjectilePool::CastHitRays",
     };
@@ -497,4 +508,41 @@ TEST_F(LevelUpdateTest, TheStepsRunInOrderAndRecycledAgentsAreUnlinked)
     ASSERT_EQ(1u, level.GetAgents().size());
     EXPECT_EQ(staying, level.GetAgents().front());
     EXPECT_EQ(0, leaving->m_u8InUse);
+}
+
+TEST_F(LevelUpdateTest, ThePlayerPicksUpAWeaponLyingInReachAndAimsTheCursorWithIt)
+{
+    g_PlayerActor = &g_Player;
+    const float cursor[2] = {g_InGameMouse.GetPosition()[0], g_InGameMouse.GetPosition()[1]};
+    CLevel& level = LoadLevel(std::string(GROUND) + "Weapon Gun PosMatrix " + At(5, 0.3f, 5) + "\n" +
+                              "Weapon Gun PosMatrix " + At(50, 0.3f, 50) + "\n");
+    level.SetState(CLevel::STATE_PLAYING);
+    level.Update();
+    EXPECT_FLOAT_EQ(0.55f, g_InGameMouse.GetPosition()[0]) << "no weapon: the resting point";
+    EXPECT_FLOAT_EQ(0.4f, g_InGameMouse.GetPosition()[1]);
+    EXPECT_EQ(2u, level.GetWeapons().size());
+
+    g_Player.m_Model.m_matObject._41 = 5.0f;
+    g_Player.m_Model.m_matObject._43 = 5.5f;
+    g_Player.m_Model.UpdateWorldMatrix();
+    level.Update();
+    ASSERT_EQ(1u, level.GetWeapons().size()) << "the one in reach is the player's now";
+    ASSERT_NE(nullptr, g_Player.GetCurrentWeapon());
+    EXPECT_EQ("Gun", g_Player.GetCurrentWeapon()->m_Name);
+
+    CWeapon& gun = *g_Player.GetCurrentWeapon();
+    gun.m_vAimPos = D3DXVECTOR2(0.25f, 0.75f);
+    gun.m_vAimPosSec = D3DXVECTOR2(0.5f, 0.5f);
+    level.Update();
+    EXPECT_FLOAT_EQ(0.25f, g_InGameMouse.GetPosition()[0]);
+    EXPECT_FLOAT_EQ(0.75f, g_InGameMouse.GetPosition()[1]);
+    gun.m_bScoped = true;
+    level.Update();
+    EXPECT_FLOAT_EQ(0.5f, g_InGameMouse.GetPosition()[1]) << "through the scope";
+    gun.m_bScoped = false;
+
+    level.LoadScript();
+    EXPECT_TRUE(g_Player.GetWeapons().empty()) << "a load takes the player's weapons";
+    EXPECT_EQ(2u, level.GetWeapons().size());
+    g_InGameMouse.SetPosition(cursor);
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "Actors/Car.h"
+#include "Actors/Weapon.h"
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
 #include "Display/DisplayFixture.h"
@@ -95,6 +96,9 @@ TEST_F(ShippedLevelTest, ModernBuildsTheTownWithoutALogLine)
         cars += level.GetCarGrid().GetCell(cell).m_Entries.size();
     EXPECT_EQ(TOWN_CARS, cars);
     EXPECT_TRUE(level.GetCarGrid().GetOverflowCell().m_Entries.empty());
+
+    ASSERT_EQ(1u, level.GetWeapons().size());
+    EXPECT_EQ("pistol", level.GetWeapons().front()->m_Name);
 
     EXPECT_EQ(9, g_GameTimer.m_Hour);
     EXPECT_EQ(30, g_GameTimer.m_Minute);

@@ -1,36 +1,51 @@
 #pragma once
-// A driver whose actions the test sets: each action's state is written
-// straight into the array a car or an actor reads.
+// A controller whose every answer the test sets: its kind, action bytes,
+// axes, cursor position, camera, cursor and agent. For the actors, weapons,
+// level, AI and cars under test without the input manager: each action's
+// state is written straight into the array they read.
 
 #include <cstdint>
-#include <cstring>
 
 #include "Input/Controller.h"
 #include "Input/InputManager.h"
 
 class ScriptedController : public CController {
 public:
-    bool Start() override { return true; }
+    static constexpr int ACTION_COUNT = CInputManager::BUTTON_ACTION_COUNT;
+    static constexpr int AXIS_COUNT = CInputManager::AXIS_ACTION_COUNT;
+    // As the input manager counts an action.
+    static constexpr uint8_t HELD = CInputManager::STATE_HELD;
+    static constexpr uint8_t RELEASED = CInputManager::STATE_RELEASED;
+
+    explicit ScriptedController(int32_t kind = KIND_LOCAL);
+
+    bool Start() override;
     void Update() override {}
     const float* GetCursorPosition() const override { return m_Cursor; }
     float GetCursorX() const override { return m_Cursor[0]; }
     float GetCursorY() const override { return m_Cursor[1]; }
-    const uint8_t* GetActionCounters() const override { return m_States; }
+    const uint8_t* GetActionCounters() const override { return m_Actions; }
     const float* GetAxisValues() const override { return m_Axes; }
-    const D3DXMATRIX* GetCameraMatrix() const override { return nullptr; }
-    CCamera* GetCamera() const override { return nullptr; }
-    void SetCursorPosition(const float* position) override
-    {
-        m_Cursor[0] = position[0];
-        m_Cursor[1] = position[1];
-    }
-    CInGameMouse* GetCursor() const override { return nullptr; }
+    // The camera's world matrix, or null without a camera.
+    const D3DXMATRIX* GetCameraMatrix() const override;
+    CCamera* GetCamera() const override { return m_pCamera; }
+    void SetCursorPosition(const float* position) override;
+    CInGameMouse* GetCursor() const override { return m_pCursor; }
+    CAIControllerSet* GetAgent() const override { return m_pAgent; }
+    void SetAgent(CAIControllerSet* agent) override { m_pAgent = agent; }
 
-    void Hold(int action) { m_States[action] = CInputManager::STATE_HELD; }
-    void Release(int action) { m_States[action] = CInputManager::STATE_RELEASED; }
-    void ClearActions() { std::memset(m_States, CInputManager::STATE_IDLE, sizeof(m_States)); }
+    void SetKind(int32_t kind) { m_Kind = kind; }
+    void SetCursor(float x, float y);
+    void Hold(int action) { m_Actions[action] = HELD; }
+    void Release(int action) { m_Actions[action] = RELEASED; }
+    // Every action back to 0.
+    void ClearActions();
 
-    uint8_t m_States[CInputManager::BUTTON_ACTION_COUNT] = {};
-    float m_Axes[CInputManager::AXIS_ACTION_COUNT] = {};
-    float m_Cursor[2] = {};
+    uint8_t m_Actions[ACTION_COUNT] = {};
+    float m_Axes[AXIS_COUNT] = {};
+    float m_Cursor[2] = {0.5f, 0.5f};
+    // Observers the test keeps alive; null for none.
+    CCamera* m_pCamera = nullptr;
+    CInGameMouse* m_pCursor = nullptr;
+    CAIControllerSet* m_pAgent = nullptr;
 };

@@ -27,6 +27,7 @@ import particles  # noqa: E402
 import roads  # noqa: E402
 import sound  # noqa: E402
 import terrain  # noqa: E402
+import weapons  # noqa: E402
 from sound import SAMPLE_RATE  # noqa: E402
 
 SPLASH_WIDTH = 640
@@ -612,6 +613,7 @@ ASSETS.update(particles.ASSETS)
 ASSETS.update(roads.ASSETS)
 ASSETS.update(terrain.ASSETS)
 ASSETS.update(flares.ASSETS)
+ASSETS.update(weapons.ASSETS)
 
 
 def write_if_changed(path, data):
