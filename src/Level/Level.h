@@ -96,6 +96,7 @@ public:
     CPhoneDirectory& GetPhoneDirectory() { return m_PhoneDirectory; }
     int GetState() const { return m_iState; }
     int GetPreviousState() const { return m_iPreviousState; }
+    int GetWaterCount() const { return m_iWaterCount; }
     const std::vector<std::unique_ptr<CLensFlare>>& GetLensFlares() const { return m_LensFlares; }
     CObjectGrid& GetObjectGrid() { return m_ObjectGrid; }
     CCarGrid& GetCarGrid() { return m_CarGrid; }
@@ -114,9 +115,6 @@ public:
     CProjectilePool& GetProjectiles() { return m_Projectiles; }
     const CCarColorTable& GetCarColors() const { return m_CarColors; }
 
-    // Drawn water planes of the last main pass.
-    int m_iWaterCount = 0;
-
 private:
     void ParseScript(CDataBuffer& reader);
     // One entry of the script; false for an unknown keyword.
@@ -128,15 +126,13 @@ private:
     void ReadWaterPlane(CDataBuffer& reader);
     void ReadSunObject(CDataBuffer& reader);
     void ReadLensFlare(CDataBuffer& reader);
+    void ReadWeapon(CDataBuffer& reader);
     void ReadPlayerStart(CDataBuffer& reader);
     void SetUpPopulation();
     std::string SpawnNodeFileName() const;
 
     void TakePlayerOutOfCar();
-    // Water planes, sun objects, buildings, flares and added agents.
-    void DeleteOwned();
 
-    void ReadWeapon(CDataBuffer& reader);
     void UpdateCars();
     void UpdateWeapons();
     void UpdateAgents();
@@ -152,6 +148,8 @@ private:
     CPhoneDirectory m_PhoneDirectory;
     int m_iState = STATE_PAUSED;
     int m_iPreviousState = STATE_PAUSED;
+    // Water planes drawn in the last main pass.
+    int m_iWaterCount = 0;
     std::vector<std::unique_ptr<CLensFlare>> m_LensFlares;
     CObjectGrid m_ObjectGrid;
     CCarGrid m_CarGrid;
