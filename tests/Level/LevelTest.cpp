@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -545,4 +546,32 @@ TEST_F(LevelUpdateTest, ThePlayerPicksUpAWeaponLyingInReachAndAimsTheCursorWithI
     EXPECT_TRUE(g_Player.GetWeapons().empty()) << "a load takes the player's weapons";
     EXPECT_EQ(2u, level.GetWeapons().size());
     g_InGameMouse.SetPosition(cursor);
+}
+
+class CCarGridTest : public LevelFixture {};
+
+TEST_F(CCarGridTest, CarsOutsideTheGridGoToTheOverflowCellAndTheGridDeletesItsCars)
+{
+    CCarGrid grid;
+    auto* outside = new CCar();
+    outside->m_matSpawn._41 = 1400.0f;
+    auto* sliver = new CCar();
+    sliver->m_matSpawn._41 = -1450.0f;
+    auto* mission = new CCar();
+    grid.Insert(outside);
+    EXPECT_NE(std::string::npos, Log().find("Car in invalid space warning, object put into mystery slot"));
+    const size_t warnings = Log().size();
+    grid.Insert(sliver);
+    EXPECT_EQ(warnings, Log().size()) << "a quotient above -1 lies in column 0";
+    grid.AddToOverflow(mission);
+    EXPECT_EQ(2u, grid.GetOverflowCell().m_Entries.size());
+    EXPECT_EQ(sliver, grid.GetCell(CCarGrid::CellIndex(0, 8)).m_Entries.at(0));
+    for (const CCar* car : {outside, sliver, mission})
+        EXPECT_EQ(GRID_RECYCLE_DISTANCE, car->m_fRecycleDistance);
+
+    std::list<CCar*> active;
+    grid.Update(D3DXVECTOR3(-1400.0f, 0.0f, 0.0f), active);
+    EXPECT_EQ(std::list<CCar*>{sliver}, active) << "the overflow cell is never activated";
+    grid.Clear();
+    EXPECT_TRUE(grid.GetOverflowCell().m_Entries.empty());
 }
