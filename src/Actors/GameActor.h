@@ -65,6 +65,10 @@ public:
     // A null material keeps the one there is.
     void SetMaterial(const D3DMATERIAL8* pMaterial, bool bUse);
     void Draw();
+    // The per-frame step and the pose that follows it; the level runs both
+    // for the player every frame.
+    void Update();
+    void UpdateAnimation();
 
     // From the placement position (the scaled object matrix's translation).
     bool IsWithinRange(const D3DXVECTOR3& point, float radius) const;

@@ -30,6 +30,7 @@
 #include "Input/LocalController.h"
 #include "Level/BuildingObject.h"
 #include "Level/GameTimer.h"
+#include "Level/Level.h"
 #include "Level/LevelObject.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
@@ -243,6 +244,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CInGameMouse>("Scripts\\Mouses.txt");
     LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
     LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
+    LoadAssetsFromScript<CLevel>("Scripts\\Levels.txt");
     LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
     LoadAssetsFromScript<CWaterPlane>("Scripts\\WaterPlanes.txt");
     LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");

@@ -17,11 +17,16 @@
 #include "Display/TextMaster.h"
 #include "Display/VertexShaders.h"
 #include "Display/Display.h"
+#include "Game/CellPhone.h"
 #include "Game/CrimeManager.h"
+#include "Game/HUD.h"
+#include "Game/MissionManager.h"
+#include "Game/PhoneDirectory.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
 #include "Level/GameTimer.h"
+#include "Level/Level.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
 #include "Level/TrafficLights.h"
@@ -66,9 +71,15 @@ CComplexObject g_Sphere;
 CCrimeManager g_CrimeFile;
 CWaterGrid g_WaterGrid;
 COccHOMViewport g_VisibilityTester;
+CCellPhone g_CellPhone;
+CPhoneDirectory g_PhoneDirectory;
+CHUD g_HUD;
+CMissionManager g_MissionManager;
 
 // Plain statics: the active camera is set at start-up, the culling matrix
 // every frame.
 CCamera* g_pActiveCamera = nullptr;
 CGameActor* g_PlayerActor = nullptr;
+// The current level: an asset, owned by the asset manager.
+CLevel* g_pLevel = nullptr;
 D3DXMATRIX g_CullViewProj;

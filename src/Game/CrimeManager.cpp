@@ -2,6 +2,7 @@
 
 #include "Core/Asset.h"
 #include "Core/Log.h"
+#include "Core/StepTrace.h"
 
 namespace {
 
@@ -31,4 +32,10 @@ void CCrimeManager::ReportCrime(int type, intptr_t value, CGameActor* pOffender,
     if (type == CRIME_CAR_EXPLOSION && value != 0)
         event.m_VictimName = reinterpret_cast<const CAsset*>(value)->m_Name;
     m_PendingEvents.push_back(std::move(event));
+}
+
+void CCrimeManager::Update()
+{
+    TraceStep("CCrimeManager::Update");
+    m_PendingEvents.clear();
 }

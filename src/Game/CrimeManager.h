@@ -53,6 +53,10 @@ public:
     // when given, the place. A type outside the table is logged and dropped.
     void ReportCrime(int type, intptr_t value, CGameActor* pOffender, const D3DXVECTOR3* pPosition);
 
+    // Hands the queued events on; until wanted levels rise the queue is
+    // simply emptied.
+    void Update();
+
     const std::vector<CCrimeRecord>& GetPendingEvents() const { return m_PendingEvents; }
     const CCrimeRecord& GetRecord(CrimeType type) const { return m_Records[type]; }
 

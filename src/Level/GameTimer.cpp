@@ -11,6 +11,8 @@
 #include "Display/Display.h"
 #include "Display/Font2D.h"
 #include "Display/TextMaster.h"
+#include "Effects/LensFlare.h"
+#include "Level/Level.h"
 
 namespace {
 
@@ -206,6 +208,10 @@ void CGameTimer::UpdateSkyColor()
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
     if (device != nullptr)
         device->SetLight(0, &light);
+    if (g_pLevel == nullptr)
+        return;
+    for (const std::unique_ptr<CLensFlare>& flare : g_pLevel->GetLensFlares())
+        flare->m_vPosition = m_vSunPosition;
 }
 
 bool CGameTimer::GetPhaseColour(float t, D3DXCOLOR& colour) const

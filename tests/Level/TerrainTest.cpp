@@ -14,6 +14,7 @@
 #include "Core/DataBuffer.h"
 #include "Display/DisplayFixture.h"
 #include "Display/Texture.h"
+#include "Level/TerrainCellMesh.h"
 #include "Physics/CollidableObject.h"
 #include "Physics/Physics.h"
 #include "platform/d3dx8/XMeshText.h"
@@ -28,39 +29,15 @@ const D3DXVECTOR3 ORIGIN(-10.0f, 0.0f, 20.0f);
 const float HEIGHT_TOLERANCE = 1e-4f;
 const float NaN = std::numeric_limits<float>::quiet_NaN();
 
-typedef std::function<float(int column, int row)> HeightFunction;
-
 // Not planar on any quad, so that the two triangles of a quad differ.
 float Bumpy(int column, int row)
 {
     return 0.5f * column + 0.25f * row + 0.125f * float((column * row) % 7);
 }
 
-// A cell mesh as the content tools write them: 33 x 33 vertices in world
-// coordinates, two triangles a quad.
 std::string CellMeshText(int cx, int cz, const HeightFunction& height, float quad = QUAD)
 {
-    XTextMesh mesh;
-    mesh.name = "cell_" + std::to_string(cx) + "_" + std::to_string(cz);
-    const int side = CELL + 1;
-    for (int j = 0; j < side; ++j) {
-        for (int i = 0; i < side; ++i) {
-            const int column = cx * CELL + i;
-            const int row = cz * CELL + j;
-            mesh.positions.emplace_back(ORIGIN.x + column * quad, height(column, row), ORIGIN.z + row * quad);
-            mesh.normals.emplace_back(0.0f, 1.0f, 0.0f);
-            mesh.texCoords.emplace_back(float(i) / CELL, float(j) / CELL);
-        }
-    }
-    for (int j = 0; j < CELL; ++j) {
-        for (int i = 0; i < CELL; ++i) {
-            const DWORD a = DWORD(j * side + i);
-            mesh.faces.push_back({a, a + side, a + side + 1});
-            mesh.faces.push_back({a, a + side + 1, a + 1});
-        }
-    }
-    mesh.faceNormals = mesh.faces;
-    return XFileText(MeshText(mesh));
+    return TerrainCellMeshText(cx, cz, height, quad, ORIGIN);
 }
 
 // A collidable that counts its draws.

@@ -1,0 +1,3 @@
+#include "Core/StepTrace.h"
+
+StepTraceHook g_StepTrace = nullptr;
