@@ -1,0 +1,285 @@
+// The shipped sedan driven by a scripted driver on flat ground: the driving
+// table without stepping, then whole frames of the physics step, the driving
+// and the update as the level runs them.
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "AI/AIControllerSet.h"
+#include "Actors/Car.h"
+#include "Actors/GameActor.h"
+#include "Actors/Projectile.h"
+#include "Core/AssetManager.h"
+#include "Core/Clock.h"
+#include "Display/Camera.h"
+#include "Display/DisplayFixture.h"
+#include "Display/Texture.h"
+#include "Game/CrimeManager.h"
+#include "Physics/PhysicsMath.h"
+#include "Sound/RecordingFSound.h"
+#include "platform/novodex/NxPhysics.h"
+#include "support/FrameTime.h"
+#include "support/ScriptedController.h"
+#include "support/ShippedScripts.h"
+
+namespace {
+
+enum { GAS = 14, BRAKE = 15, TURN_LEFT = 16, TURN_RIGHT = 17, HORN = 18, HAND_BRAKE = 19 };
+const uint32_t FRAME_MILLISECONDS = 16;
+const float DT = FRAME_MILLISECONDS / 1000.0f;
+const uint32_t SEED = 7;
+// The sedan's rest height on its springs: spawned there, nothing tears.
+const float REST_HEIGHT = 0.85f;
+const int BRAKE_LIGHT_GROUP = 4;
+const uint32_t GROUND_SAMPLES = 5;
+const float GROUND_SPACING = 50.0f;
+const D3DXVECTOR3 GROUND_ORIGIN(-100.0f, 0.0f, -100.0f);
+const float TOLERANCE = 1e-4f;
+
+int Frames(float seconds)
+{
+    return static_cast<int>(std::lround(seconds / DT));
+}
+
+// The rotation by `angle` about the vertical axis, in the SDK's columns.
+NxMat33 RotationY(float angle)
+{
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    const NxReal rows[9] = {c, 0.0f, s, 0.0f, 1.0f, 0.0f, -s, 0.0f, c};
+    NxMat33 m;
+    m.setRowMajor(rows);
+    return m;
+}
+
+NxMat33 Flip()
+{
+    const NxReal rows[9] = {-1.0f, 0.0f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+    NxMat33 m;
+    m.setRowMajor(rows);
+    return m;
+}
+
+void ExpectMat(const NxMat33& expected, const NxMat33& actual)
+{
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(expected(r, c), actual(r, c), TOLERANCE) << "(" << r << ", " << c << ")";
+}
+
+class CarDriving : public DisplayFixture {
+protected:
+    void SetUp() override
+    {
+        CreateDisplay();
+        g_RandomTable.Fill(SEED);
+        SetFrameTime(FRAME_MILLISECONDS);
+        ASSERT_TRUE(g_Physics.Init());
+        const std::vector<float> heights(GROUND_SAMPLES * GROUND_SAMPLES, 0.0f);
+        ASSERT_TRUE(g_Physics.CreateTerrainActor(GROUND_SAMPLES, GROUND_SAMPLES, GROUND_SPACING, GROUND_ORIGIN,
+                                                 heights.data(), heights.size()));
+        LoadCarScripts();
+        g_AssetManager.GetAsset("Sedan", m_pSedan, true);
+        ASSERT_NE(nullptr, m_pSedan);
+        m_pCar = &Spawn(D3DXVECTOR3(0.0f, REST_HEIGHT, 0.0f));
+        m_pCar->m_pController = &m_Driver;
+    }
+    void TearDown() override
+    {
+        g_pActiveCamera = nullptr;
+        g_PlayerActor = nullptr;
+        m_Cars.clear();
+        g_Physics.Shutdown();
+        CTexture::ReleaseAllTextures();
+        g_AssetManager.Clear();
+        g_FrameTimer = CFrameTimer();
+        g_CrimeFile = CCrimeManager();
+        DisplayFixture::TearDown();
+    }
+
+    // A copy of the sedan built at `position`, turned by `matrix` when given.
+    CCar& Spawn(const D3DXVECTOR3& position, const D3DXMATRIX* turn = nullptr, size_t tires = 4)
+    {
+        m_Cars.push_back(std::make_unique<CCar>(*m_pSedan));
+        CCar& car = *m_Cars.back();
+        car.m_Tires.resize(tires);
+        D3DXMatrixIdentity(&car.m_matSpawn);
+        if (turn != nullptr)
+            car.m_matSpawn = *turn;
+        car.m_matSpawn._41 = position.x;
+        car.m_matSpawn._42 = position.y;
+        car.m_matSpawn._43 = position.z;
+        car.CreatePhysics();
+        return car;
+    }
+    // Driving only: the speed set, no step.
+    void Drive(float speed)
+    {
+        m_pCar->SetSpeed(speed);
+        m_pCar->UpdateDriving();
+    }
+    // The level's frame for every car.
+    void Run(int frames, const std::function<void(int)>& perFrame = nullptr)
+    {
+        for (int frame = 0; frame < frames; ++frame) {
+            g_Physics.Update();
+            for (auto& car : m_Cars) {
+                car->UpdateDriving();
+                car->Update();
+            }
+            if (perFrame)
+                perFrame(frame);
+        }
+    }
+    NxActor& Actor() const { return *m_pCar->m_PhysicsObject.m_pActor; }
+    float Speed() const { return m_pCar->GetForwardSpeed(); }
+    int CountCrimes(int type) const
+    {
+        const auto& events = g_CrimeFile.GetPendingEvents();
+        return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                              [type](const CCrimeRecord& r) { return r.m_iType == type; }));
+    }
+    bool BrakeLightsLit() const
+    {
+        bool lit = false;
+        for (const CDisplayObject3D& part : m_pCar->m_Body.GetOpaqueParts()) {
+            if (part.GetColourGroup() != BRAKE_LIGHT_GROUP)
+                continue;
+            lit = part.UsesOverrideMaterial() && part.GetOverrideMaterial().Diffuse.r == 1.0f &&
+                  part.GetOverrideMaterial().Diffuse.g == 0.0f && part.GetOverrideMaterial().Power == 1.0f;
+        }
+        return lit;
+    }
+
+    RecordingFSound m_Fmod;
+    CCar* m_pSedan = nullptr;
+    std::vector<std::unique_ptr<CCar>> m_Cars;
+    CCar* m_pCar = nullptr;
+    ScriptedController m_Driver;
+};
+
+struct DrivingCase {
+    const char* name;
+    bool driver;
+    std::vector<int> held;
+    float speed;
+    float acceleration;
+    bool alongVelocity;
+};
+
+TEST_F(CarDriving, TheDriversActionsGiveTheDrive)
+{
+    const CCarEngine& engine = m_pSedan->m_Engine;
+    const float top = engine.GetTopSpeed();
+    const float deceleration = m_pSedan->m_fDeceleration;
+    const float reverse = m_pSedan->m_fMaxSpeedReverse;
+    const DrivingCase cases[] = {
+        {"no driver forward", false, {}, 10.0f, -1.0f, true},
+        {"no driver backward", false, {}, -10.0f, 1.0f, false},
+        {"gas at the top speed", true, {GAS}, top, 0.0f, false},
+        {"gas on the curve", true, {GAS}, 5.0f, engine.GetAcceleration(5.0f), false},
+        {"gas rolling backward", true, {GAS}, -5.0f, engine.GetAcceleration(-5.0f), false},
+        {"brake standing", true, {BRAKE}, 0.0f, -deceleration, true},
+        {"brake backward", true, {BRAKE}, -3.0f, -deceleration, false},
+        {"brake beyond reverse", true, {BRAKE}, -reverse - 1.0f, 0.0f, false},
+        {"coasting", true, {}, 4.0f, -0.4f, true},
+        {"coasting backward", true, {}, -4.0f, 0.4f, false},
+        {"hand brake slow", true, {HAND_BRAKE}, 0.4f, -0.04f, true},
+        {"hand brake forward", true, {HAND_BRAKE}, 5.0f, -2.0f * deceleration, true},
+        {"hand brake backward", true, {HAND_BRAKE}, -5.0f, 2.0f * deceleration, false},
+        {"hand brake over gas", true, {GAS, HAND_BRAKE}, 5.0f, -2.0f * deceleration, true},
+    };
+    for (const DrivingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_pCar->m_pController = c.driver ? &m_Driver : nullptr;
+        m_Driver.ClearActions();
+        for (int action : c.held)
+            m_Driver.Hold(action);
+        Drive(c.speed);
+        EXPECT_NEAR(c.acceleration, m_pCar->m_fDriveAcceleration, TOLERANCE);
+        EXPECT_EQ(c.alongVelocity, m_pCar->m_bAlongVelocity);
+        const bool braking = c.held.size() == 1 && c.held[0] == BRAKE && c.speed >= 0.0f;
+        EXPECT_EQ(braking, BrakeLightsLit());
+    }
+}
+
+TEST_F(CarDriving, HandBrakeCounterSteersTheRearCapsulesByHalf)
+{
+    const float steer = 0.4f;
+    m_pCar->m_fSteerAngle = steer;
+    m_Driver.Hold(HAND_BRAKE);
+    m_Driver.Hold(TURN_RIGHT);
+    Drive(5.0f);
+    for (size_t rear : {2u, 3u})
+        ExpectMat(RotationY(-0.5f * steer) * Flip(), m_pCar->m_Tires[rear].m_pShape->getLocalOrientation());
+
+    m_Driver.Release(HAND_BRAKE);
+    Drive(5.0f);
+    for (size_t rear : {2u, 3u})
+        ExpectMat(Flip(), m_pCar->m_Tires[rear].m_pShape->getLocalOrientation());
+
+    // A two-tyre car has no rear pair to turn.
+    CCar& twoTires = Spawn(D3DXVECTOR3(10.0f, REST_HEIGHT, 0.0f), nullptr, 2);
+    twoTires.m_pController = &m_Driver;
+    twoTires.m_fSteerAngle = steer;
+    m_Driver.Hold(HAND_BRAKE);
+    twoTires.UpdateDriving();
+    EXPECT_EQ(2u, twoTires.m_uActiveTires);
+}
+
+TEST_F(CarDriving, SteeringAccumulatesRestartsSnapsAndClamps)
+{
+    const float delta = m_pSedan->m_fSteerAngleDelta;
+    const float max = m_pSedan->m_fSteerAngleMax;
+    m_Driver.Hold(TURN_RIGHT);
+    Drive(0.0f);
+    EXPECT_NEAR(DT * delta, m_pCar->m_fSteerAngle, TOLERANCE);
+    for (int i = 0; i < Frames(2.0f * max / delta); ++i)
+        Drive(0.0f);
+    EXPECT_FLOAT_EQ(max, m_pCar->m_fSteerAngle);
+
+    // The steering capsules: first and third columns turned, the middle kept.
+    const float a = m_pCar->m_fSteerAngle;
+    for (const CTire& tire : m_pCar->m_Tires) {
+        if (tire.m_iDriveType != CTire::DRIVE_STEERS && tire.m_iDriveType != CTire::DRIVE_STEERS_DRIVEN)
+            continue;
+        const NxReal rows[9] = {std::cos(a), 0.0f, std::sin(a), 0.0f, -1.0f, 0.0f, -std::sin(a), 0.0f, std::cos(a)};
+        NxMat33 expected;
+        expected.setRowMajor(rows);
+        ExpectMat(expected, tire.m_pShape->getLocalOrientation());
+        D3DXMATRIX steer;
+        D3DXMatrixRotationY(&steer, a);
+        EXPECT_NEAR(steer._13, tire.m_matSteer._13, TOLERANCE);
+        EXPECT_NEAR(steer._11, tire.m_matSteer._11, TOLERANCE);
+    }
+
+    m_Driver.ClearActions();
+    m_Driver.Hold(TURN_LEFT);
+    Drive(0.0f);
+    EXPECT_NEAR(max - DT * delta, m_pCar->m_fSteerAngle, TOLERANCE);
+    m_pCar->m_fSteerAngle = -0.3f;
+    m_Driver.Hold(TURN_RIGHT);
+    Drive(0.0f);
+    EXPECT_NEAR(DT * delta, m_pCar->m_fSteerAngle, TOLERANCE) << "both held: from straight, to the right";
+    m_Driver.ClearActions();
+    Drive(0.0f);
+    EXPECT_EQ(0.0f, m_pCar->m_fSteerAngle);
+
+    // Physics off: nothing changes.
+    g_Physics.SetEnabled(false);
+    m_Driver.Hold(TURN_RIGHT);
+    m_Driver.Hold(GAS);
+    m_pCar->m_fDriveAcceleration = 42.0f;
+    Drive(3.0f);
+    EXPECT_EQ(0.0f, m_pCar->m_fSteerAngle);
+    EXPECT_EQ(42.0f, m_pCar->m_fDriveAcceleration);
+    g_Physics.SetEnabled(true);
+}
+
+} // namespace
