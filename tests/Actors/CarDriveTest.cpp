@@ -282,4 +282,231 @@ TEST_F(CarDriving, SteeringAccumulatesRestartsSnapsAndClamps)
     g_Physics.SetEnabled(true);
 }
 
+// A driver whose agent has its police controller active, or not.
+class AgentController : public ScriptedController {
+public:
+    CAIControllerSet* GetAgent() const override { return m_pAgent; }
+    CAIControllerSet* m_pAgent = nullptr;
+};
+
+// Something that keeps the damage it takes; without an actor it stands still.
+class DamageRecorder : public CCollidableObject {
+public:
+    bool TakeDamage(const CDamageInfo& damage, NxContactPair*) override
+    {
+        m_Damage.push_back(damage);
+        return true;
+    }
+    std::vector<CDamageInfo> m_Damage;
+};
+
+TEST_F(CarDriving, ContactsDamageWhatTheCarHitsFast)
+{
+    NxContactPair pair;
+    DamageRecorder wall;
+    EXPECT_FALSE(m_pCar->OnContact(nullptr, &pair));
+    m_pCar->SetSpeed(10.0f);
+    ASSERT_TRUE(m_pCar->OnContact(&wall, &pair));
+    ASSERT_EQ(1u, wall.m_Damage.size());
+    EXPECT_NEAR(DT * 10.0f * 3.0f, wall.m_Damage[0].m_fImpactDamage, TOLERANCE);
+    EXPECT_EQ(m_pCar, wall.m_Damage[0].m_pSource);
+
+    // Level objects take no impact damage from cars.
+    wall.m_u8Kind = CCollidableObject::KIND_LEVEL_OBJECT;
+    m_pCar->OnContact(&wall, &pair);
+    EXPECT_EQ(0.0f, wall.m_Damage.back().m_fImpactDamage);
+
+    // Two slow cars touching.
+    CCar& other = Spawn(D3DXVECTOR3(10.0f, REST_HEIGHT, 0.0f));
+    m_pCar->SetSpeed(4.0f);
+    other.SetSpeed(-0.5f);
+    EXPECT_TRUE(m_pCar->OnContact(&other, &pair));
+    EXPECT_TRUE(other.OnContact(m_pCar, &pair));
+    EXPECT_EQ(CCar::DEFAULT_HULL, m_pCar->m_fHull);
+    EXPECT_EQ(CCar::DEFAULT_HULL, other.m_fHull);
+}
+
+TEST_F(CarDriving, AProjectileThatEmptiesTheHullReportsTheExplosionOnce)
+{
+    m_pCar->m_fHull = 5.0f;
+    CDamageInfo hit;
+    hit.m_u8Kind = CDamageInfo::KIND_PROJECTILE;
+    hit.m_fDamage = 6.0f;
+    EXPECT_TRUE(m_pCar->TakeDamage(hit, nullptr));
+    EXPECT_FLOAT_EQ(-1.0f, m_pCar->m_fHull);
+    EXPECT_EQ(1, CountCrimes(CRIME_CAR_EXPLOSION));
+    m_pCar->TakeDamage(hit, nullptr);
+    EXPECT_EQ(1, CountCrimes(CRIME_CAR_EXPLOSION));
+    EXPECT_FLOAT_EQ(-7.0f, m_pCar->m_fHull);
+}
+
+TEST_F(CarDriving, DirectHitsAlarmTheDriverOrReportTheShotPoliceCar)
+{
+    CGameActor attacker;
+    attacker.m_Model.m_matScaledObject._41 = 3.0f;
+    attacker.m_Model.m_matScaledObject._42 = 1.0f;
+    attacker.m_Model.m_matScaledObject._43 = -4.0f;
+    CProjectile bullet;
+    bullet.m_pOwner = &attacker;
+    CDamageInfo hit;
+    hit.m_bDirectHit = true;
+    hit.m_u8Kind = CDamageInfo::KIND_PROJECTILE;
+    hit.m_pSource = &bullet;
+
+    m_pCar->TakeDamage(hit, nullptr);
+    EXPECT_EQ(D3DXVECTOR3(3.0f, 1.0f, -4.0f), m_Driver.m_AlarmPoint);
+    EXPECT_GE(m_Driver.GetDelay(), 5.0f);
+    EXPECT_LE(m_Driver.GetDelay(), 8.0f);
+    EXPECT_EQ(0, CountCrimes(CRIME_SHOOT_POLICE_CAR));
+
+    // A police driver reports it while the attacker is wanted below 2.
+    CAIControllerSet police;
+    police.m_u8PoliceActive = 1;
+    AgentController officer;
+    officer.m_pAgent = &police;
+    m_pCar->m_pController = &officer;
+    attacker.m_fWantedLevel = 1.9f;
+    m_pCar->TakeDamage(hit, nullptr);
+    EXPECT_EQ(1, CountCrimes(CRIME_SHOOT_POLICE_CAR));
+    EXPECT_EQ(&attacker, g_CrimeFile.GetPendingEvents().back().m_pOffender);
+    EXPECT_EQ(0.0f, officer.GetDelay());
+    attacker.m_fWantedLevel = 2.0f;
+    m_pCar->TakeDamage(hit, nullptr);
+    EXPECT_EQ(1, CountCrimes(CRIME_SHOOT_POLICE_CAR));
+
+    // Police shooting is no alarm; nor is a hit that no actor owns.
+    attacker.m_fWantedLevel = 0.0f;
+    attacker.m_pController = &officer;
+    m_pCar->m_pController = &m_Driver;
+    m_Driver.m_AlarmPoint = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    m_Driver.SetDelay(0.0f);
+    m_pCar->TakeDamage(hit, nullptr);
+    bullet.m_pOwner = nullptr;
+    m_pCar->TakeDamage(hit, nullptr);
+    EXPECT_EQ(D3DXVECTOR3(0.0f, 0.0f, 0.0f), m_Driver.m_AlarmPoint);
+    EXPECT_EQ(0.0f, m_Driver.GetDelay());
+    EXPECT_EQ(1, CountCrimes(CRIME_SHOOT_POLICE_CAR));
+}
+
+TEST_F(CarDriving, AGasTankHitExplodesTheCarOnTheNextUpdate)
+{
+    CDamageInfo hit;
+    hit.m_bDirectHit = true;
+    hit.m_fDamage = 1.0f;
+    hit.m_pHitShape = m_pCar->m_GasTanks[0].m_pShape;
+    m_pCar->TakeDamage(hit, nullptr);
+    ASSERT_EQ(1, CountCrimes(CRIME_CAR_EXPLOSION));
+    EXPECT_EQ(nullptr, g_CrimeFile.GetPendingEvents().back().m_pOffender);
+    EXPECT_LT(m_pCar->m_fHull, 0.0f);
+    EXPECT_TRUE(m_pCar->m_bNotExploded);
+
+    // This frame's tyre records name the capsules the explosion frees.
+    for (const CTire& tire : m_pCar->m_Tires)
+        m_pCar->m_TireContacts.push_back({&Actor(), tire.m_pShape, D3DXVECTOR3(0.0f, 0.0f, 0.0f)});
+    m_pCar->Update();
+    EXPECT_FALSE(m_pCar->m_bNotExploded);
+    EXPECT_TRUE(m_pCar->m_bBurnt);
+    EXPECT_TRUE(m_pCar->m_TireContacts.empty());
+    EXPECT_EQ(0u, m_pCar->m_uActiveTires);
+    for (const CTire& tire : m_pCar->m_Tires)
+        EXPECT_EQ(nullptr, tire.m_pShape);
+    EXPECT_EQ(CCar::DEFAULT_RECYCLE_DISTANCE, m_pCar->m_fRecycleDistance) << "a driver's agent's, not the car's";
+}
+
+TEST_F(CarDriving, UpsideDownTimeCountsOnlyNearlyUpsideDown)
+{
+    const struct {
+        float degrees;
+        bool counts;
+    } cases[] = {{0.0f, false}, {50.0f, false}, {140.0f, true}, {180.0f, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.degrees);
+        D3DXMATRIX tilt;
+        D3DXMatrixRotationZ(&tilt, D3DXToRadian(c.degrees));
+        Actor().setGlobalOrientation(ToNxOrientation(tilt));
+        m_pCar->m_fUpsideDownTime = 0.0f;
+        m_pCar->Update();
+        m_pCar->Update();
+        EXPECT_NEAR(c.counts ? 2.0f * DT : 0.0f, m_pCar->m_fUpsideDownTime, TOLERANCE);
+    }
+}
+
+TEST_F(CarDriving, AirborneTheCentreOfMassFollowsTheKineticEnergy)
+{
+    const D3DXVECTOR3 script = m_pCar->m_vScriptCenterOfMass;
+    const struct {
+        float energy;
+        NxVec3 target;
+    } cases[] = {{300.0f, NxVec3(0.0f, 0.0f, 0.0f)}, {100.0f, NxVec3(script.x, 1.1f * script.y, script.z)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.energy);
+        for (int frame = 0; frame < Frames(30.0f); ++frame) {
+            Actor().setLinearVelocity(NxVec3(0.0f, std::sqrt(2.0f * c.energy / Actor().getMass()), 0.0f));
+            m_pCar->Update();
+        }
+        EXPECT_NEAR(c.energy, Actor().computeKineticEnergy(), 1.0f);
+        const NxVec3 offset = Actor().getCMassLocalPosition();
+        EXPECT_NEAR(c.target.x, offset.x, 1e-3f);
+        EXPECT_NEAR(c.target.y, offset.y, 1e-3f);
+        EXPECT_NEAR(c.target.z, offset.z, 1e-3f);
+    }
+}
+
+TEST_F(CarDriving, FarUnseenOldRecyclableCarsAreRemoved)
+{
+    CCamera camera;
+    const struct {
+        const char* name;
+        bool camera;
+        bool recyclable;
+        float distance;
+        float offScreen;
+        float inWorld;
+        bool removed;
+    } cases[] = {
+        {"all", true, true, 900.0f, 2.5f, 11.0f, true},
+        {"no camera", false, true, 900.0f, 2.5f, 11.0f, false},
+        {"kept", true, false, 900.0f, 2.5f, 11.0f, false},
+        {"near", true, true, 800.0f, 2.5f, 11.0f, false},
+        {"seen lately", true, true, 900.0f, 1.5f, 11.0f, false},
+        {"new", true, true, 900.0f, 2.5f, 9.0f, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        camera.SetPosition(D3DXVECTOR3(0.0f, REST_HEIGHT, c.distance));
+        g_pActiveCamera = c.camera ? &camera : nullptr;
+        m_pCar->m_bRecyclable = c.recyclable;
+        m_pCar->m_fOffScreenTime = c.offScreen;
+        m_pCar->m_fTimeInWorld = c.inWorld;
+        m_pCar->m_bInWorld = true;
+        m_pCar->m_bRemoved = false;
+        m_pCar->Update();
+        EXPECT_EQ(c.removed, m_pCar->m_bRemoved);
+    }
+}
+
+TEST_F(CarDriving, EngineFrequencyFollowsTheSpeedAndTheHornTheButton)
+{
+    const float speed = 15.0f;
+    m_pCar->SetSpeed(speed);
+    m_Fmod.TakeCalls();
+    m_pCar->Update();
+    const int channel = m_pCar->m_Engine.m_Sound.GetChannel();
+    const int frequency = SFX3D::EngineFrequency(m_pSedan->m_Engine.GetEngineSpeed(speed));
+    const std::vector<std::string> calls = m_Fmod.TakeCalls();
+    const std::string expected = "SetFrequency(" + std::to_string(channel) + "," + std::to_string(frequency) + ")";
+    EXPECT_NE(calls.end(), std::find(calls.begin(), calls.end(), expected));
+    EXPECT_FLOAT_EQ(m_pSedan->m_Engine.GetEngineSpeed(speed), m_pCar->m_Engine.m_fEngineSpeed);
+
+    m_Driver.Hold(HORN);
+    m_pCar->UpdateDriving();
+    m_pCar->UpdateDriving();
+    EXPECT_TRUE(m_pCar->m_bHornPlaying);
+    EXPECT_EQ(1, m_Fmod.TakeCallCount("PlaySoundEx"));
+    m_Driver.Release(HORN);
+    m_pCar->UpdateDriving();
+    EXPECT_FALSE(m_pCar->m_bHornPlaying);
+    EXPECT_EQ(1, m_Fmod.TakeCallCount("StopSound"));
+}
+
 } // namespace
