@@ -41,6 +41,8 @@ const uint32_t GROUND_SAMPLES = 5;
 const float GROUND_SPACING = 50.0f;
 const D3DXVECTOR3 GROUND_ORIGIN(-100.0f, 0.0f, -100.0f);
 const float TOLERANCE = 1e-4f;
+// The game's world pulls down at this many metres per second squared.
+const float GRAVITY = 9.8f;
 
 int Frames(float seconds)
 {
@@ -507,6 +509,164 @@ TEST_F(CarDriving, EngineFrequencyFollowsTheSpeedAndTheHornTheButton)
     m_pCar->UpdateDriving();
     EXPECT_FALSE(m_pCar->m_bHornPlaying);
     EXPECT_EQ(1, m_Fmod.TakeCallCount("StopSound"));
+}
+
+// The same car through whole frames of the physics step.
+class PhysicsCarDrive : public CarDriving {
+protected:
+    // The heading about the vertical axis, growing as the car turns right.
+    float Heading() const
+    {
+        const NxVec3 forward = Actor().getGlobalOrientation().getColumn(2);
+        return std::atan2(forward.x, forward.z);
+    }
+};
+
+TEST_F(PhysicsCarDrive, SettlesAtItsRideHeightWithTheWheelsOnTheGround)
+{
+    Run(Frames(2.0f));
+    const CTire& tire = m_pCar->m_Tires[0];
+    const NxSpringDesc& spring = m_pCar->GetSuspensionTable()->m_Springs.at(0);
+    const float weightPerTire = Actor().getMass() * GRAVITY / m_pCar->m_Tires.size();
+    const float reach = tire.m_fSuspensionLength * 0.5f + tire.m_fSuspensionRadius - tire.m_vMountPosition.y;
+    EXPECT_NEAR(reach - weightPerTire / spring.spring, Actor().getGlobalPosition().y, 0.01f);
+    for (const CTire& wheel : m_pCar->m_Tires)
+        EXPECT_NEAR(wheel.m_fRadius, wheel.m_Wheel.GetWorldMatrix()._42, 0.02f);
+}
+
+TEST_F(PhysicsCarDrive, GasAcceleratesAlongTheCurveUpToTheTopSpeed)
+{
+    const CCarEngine& engine = m_pSedan->m_Engine;
+    const int drivenTires = 2;
+    Run(Frames(0.5f));
+    m_Driver.Hold(GAS);
+    float expected = 0.0f;
+    // The physics runs faster than the frames by its time scale.
+    const float simulated = DT * g_Physics.GetTimeScale();
+    Run(Frames(1.0f / g_Physics.GetTimeScale()),
+        [&](int) { expected += drivenTires * engine.GetAcceleration(expected) * simulated; });
+    EXPECT_NEAR(expected, Speed(), 0.1f * expected);
+
+    // Near the top speed, from the ground's far edge.
+    const float top = engine.GetTopSpeed();
+    CCar& fast = Spawn(D3DXVECTOR3(20.0f, REST_HEIGHT, -90.0f));
+    fast.m_pController = &m_Driver;
+    Run(Frames(0.5f));
+    fast.SetSpeed(top - 1.0f);
+    float fastest = 0.0f;
+    Run(Frames(4.0f), [&](int) { fastest = std::max(fastest, fast.GetForwardSpeed()); });
+    EXPECT_LE(fastest, 1.02f * top);
+    EXPECT_GE(fast.GetForwardSpeed(), top - 1.0f);
+}
+
+TEST_F(PhysicsCarDrive, TurningRightFollowsTheSteeringGeometry)
+{
+    // A gentle turn, within the tyres' grip at this speed.
+    m_pCar->m_fSteerAngleMax = 0.2f;
+    Run(Frames(0.5f));
+    m_pCar->SetSpeed(8.0f);
+    m_Driver.Hold(TURN_RIGHT);
+    Run(Frames(0.6f));
+    const float before = Heading();
+    const NxVec3 start = Actor().getGlobalPosition();
+    float travelled = 0.0f;
+    NxVec3 last = start;
+    Run(Frames(0.5f), [&](int) {
+        travelled += (Actor().getGlobalPosition() - last).magnitude();
+        last = Actor().getGlobalPosition();
+    });
+    const float turned = Heading() - before;
+    EXPECT_GT(turned, 0.0f) << "to the right";
+    const float wheelbase = m_pCar->m_Tires[0].m_vMountPosition.z - m_pCar->m_Tires[2].m_vMountPosition.z;
+    const float curvature = std::tan(m_pCar->m_fSteerAngleMax) / wheelbase;
+    EXPECT_NEAR(curvature, turned / travelled, 0.2f * curvature);
+}
+
+TEST_F(PhysicsCarDrive, BrakeStopsThenReversesNoFasterThanItsLimit)
+{
+    Run(Frames(0.5f));
+    m_pCar->SetSpeed(15.0f);
+    m_Driver.Hold(BRAKE);
+    bool stopped = false;
+    float slowest = 0.0f;
+    Run(Frames(7.0f), [&](int) {
+        stopped = stopped || Speed() <= 0.0f;
+        slowest = std::min(slowest, Speed());
+    });
+    const float reverse = m_pSedan->m_fMaxSpeedReverse;
+    // The brake lets go in the frame after the limit is passed.
+    const int drivenTires = 2;
+    const float lastFrame = drivenTires * m_pSedan->m_fDeceleration * DT * g_Physics.GetTimeScale();
+    EXPECT_TRUE(stopped);
+    EXPECT_GE(slowest, -reverse - lastFrame);
+    EXPECT_NEAR(-reverse, Speed(), 0.05f * reverse);
+}
+
+TEST_F(PhysicsCarDrive, OnItsRoofItLosesItsHullThenExplodesOnce)
+{
+    D3DXMATRIX roof;
+    D3DXMatrixRotationZ(&roof, D3DX_PI);
+    CCar& car = Spawn(D3DXVECTOR3(0.0f, 0.7f, 0.0f), &roof);
+    m_Cars.erase(m_Cars.begin());
+    m_pCar = &car;
+    car.m_pController = &m_Driver;
+    m_Driver.Hold(HORN);
+    const float grace = 5.0f;
+    const float rate = 200.0f;
+    float burningSince = -1.0f;
+    float explodedAt = -1.0f;
+    int explosions = 0;
+    int jumps = 0;
+    float lastVertical = 0.0f;
+    Run(Frames(grace + car.m_fHull / rate + CCar::EXPLOSION_DELAY + 1.0f), [&](int frame) {
+        const float t = (frame + 1) * DT;
+        if (t <= grace - DT) {
+            EXPECT_EQ(CCar::DEFAULT_HULL, car.m_fHull) << t;
+        }
+        if (burningSince < 0.0f && car.m_fHull < 0.0f)
+            burningSince = t;
+        if (!car.m_bNotExploded && explodedAt < 0.0f) {
+            explodedAt = t;
+            ++explosions;
+            EXPECT_FALSE(car.m_bHornPlaying);
+            m_Driver.Release(HORN);
+        }
+        const float vertical = Actor().getLinearVelocity().y;
+        jumps += vertical - lastVertical > 10.0f ? 1 : 0;
+        lastVertical = vertical;
+        if (explodedAt >= 0.0f) {
+            EXPECT_TRUE(car.m_TireContacts.empty());
+            EXPECT_EQ(0u, car.m_uActiveTires);
+        }
+    });
+    ASSERT_GT(burningSince, 0.0f);
+    EXPECT_NEAR(grace + CCar::DEFAULT_HULL / rate, burningSince, 3.0f * DT);
+    ASSERT_GT(explodedAt, 0.0f);
+    EXPECT_NEAR(burningSince + CCar::EXPLOSION_DELAY, explodedAt, 2.0f * DT);
+    EXPECT_EQ(1, explosions);
+    EXPECT_EQ(1, jumps);
+    EXPECT_TRUE(car.m_bBurnt);
+    for (const CTire& tire : car.m_Tires)
+        EXPECT_EQ(nullptr, tire.m_pShape);
+    // The brake lights keep their own material while a driver sits in it.
+    for (const CDisplayObject3D& part : car.m_Body.GetOpaqueParts()) {
+        if (part.GetColourGroup() == BRAKE_LIGHT_GROUP)
+            continue;
+        EXPECT_TRUE(part.UsesOverrideMaterial());
+        EXPECT_FLOAT_EQ(0.095f, part.GetOverrideMaterial().Emissive.r);
+    }
+    for (const CDoor& door : car.m_Doors)
+        for (NxJoint* joint : door.m_pJoints) {
+            if (joint == nullptr)
+                continue;
+            NxReal force = 0.0f;
+            NxReal torque = 0.0f;
+            joint->getBreakable(force, torque);
+            EXPECT_EQ(CDoor::EXPLOSION_BREAKING_FORCE, force);
+            EXPECT_EQ(CDoor::EXPLOSION_BREAKING_TORQUE, torque);
+        }
+    EXPECT_FALSE(car.m_bHornPlaying);
+    EXPECT_EQ(CCar::DEFAULT_RECYCLE_DISTANCE, car.m_fRecycleDistance);
 }
 
 } // namespace
