@@ -413,6 +413,43 @@ TEST_F(CarDriving, AGasTankHitExplodesTheCarOnTheNextUpdate)
     for (const CTire& tire : m_pCar->m_Tires)
         EXPECT_EQ(nullptr, tire.m_pShape);
     EXPECT_EQ(CCar::DEFAULT_RECYCLE_DISTANCE, m_pCar->m_fRecycleDistance) << "a driver's agent's, not the car's";
+
+    // Every later update: the driver's agent is recycled soon, or the car.
+    CAIControllerSet agent;
+    AgentController driver;
+    driver.m_pAgent = &agent;
+    m_pCar->m_pController = &driver;
+    m_pCar->Update();
+    EXPECT_EQ(CAIControllerSet::EXPLODED_VIEW_RANGE, agent.m_fViewRange);
+    m_pCar->m_pController = nullptr;
+    m_pCar->Update();
+    EXPECT_EQ(10.0f, m_pCar->m_fRecycleDistance);
+}
+
+TEST_F(CarDriving, ThePlayerBurnsInACarDeepUnderWater)
+{
+    CGameActor player;
+    g_PlayerActor = &player;
+    CDamageInfo water;
+    water.m_bWater = true;
+    const struct {
+        const char* name;
+        bool inCar;
+        float waterLevel;
+        bool hurt;
+    } cases[] = {
+        {"deep", true, REST_HEIGHT + 3.5f, true},
+        {"shallow", true, REST_HEIGHT + 2.5f, false},
+        {"not in this car", false, REST_HEIGHT + 3.5f, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        player.m_pCar = c.inCar ? m_pCar : nullptr;
+        player.m_bHurt = false;
+        water.m_fWaterLevel = c.waterLevel;
+        EXPECT_TRUE(m_pCar->TakeDamage(water, nullptr));
+        EXPECT_EQ(c.hurt, player.m_bHurt);
+    }
 }
 
 TEST_F(CarDriving, UpsideDownTimeCountsOnlyNearlyUpsideDown)
