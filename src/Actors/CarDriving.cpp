@@ -165,7 +165,8 @@ void CCar::UpdateHorn(bool held)
         return;
     const D3DXMATRIX& body = m_Body.GetWorldMatrix();
     const D3DXVECTOR3 position(body._41, body._42, body._43);
-    const D3DXVECTOR3 velocity = ToD3DXVector(m_PhysicsObject.m_pActor->getLinearVelocity());
+    const NxActor* actor = m_PhysicsObject.m_pActor;
+    const D3DXVECTOR3 velocity = actor != nullptr ? ToD3DXVector(actor->getLinearVelocity()) : D3DXVECTOR3(0, 0, 0);
     m_Horn.Play3D(&position, &velocity);
     m_bHornPlaying = true;
 }

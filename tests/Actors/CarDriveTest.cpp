@@ -284,6 +284,19 @@ TEST_F(CarDriving, SteeringAccumulatesRestartsSnapsAndClamps)
     g_Physics.SetEnabled(true);
 }
 
+TEST_F(CarDriving, ACarWithoutPhysicsDrivesNothingAndUpdatesNothing)
+{
+    CCar unbuilt(*m_pSedan);
+    unbuilt.m_pController = &m_Driver;
+    m_Driver.Hold(GAS);
+    m_Driver.Hold(HORN);
+    unbuilt.m_fHull = -1.0f;
+    unbuilt.UpdateDriving();
+    unbuilt.Update();
+    EXPECT_TRUE(unbuilt.m_bNotExploded);
+    EXPECT_FLOAT_EQ(m_pSedan->m_Engine.GetAcceleration(0.0f), unbuilt.m_fDriveAcceleration);
+}
+
 // A driver whose agent has its police controller active, or not.
 class AgentController : public ScriptedController {
 public:
