@@ -27,6 +27,7 @@
 #include "platform/d3dx8/D3DX8Math.h"
 
 class CController;
+class CGameActor;
 class NxActor;
 class NxShape;
 
@@ -69,6 +70,11 @@ public:
     bool Load(CDataBuffer& reader) override;
     bool ReadProperty(CDataBuffer& reader) override;
     std::vector<CTireContact>* GetTireContacts() override { return &m_TireContacts; }
+    // The car hits `pOther`: impact damage when both it and their closing
+    // speed are fast; the result of the other's TakeDamage, false without one.
+    bool OnContact(CCollidableObject* pOther, NxContactPair* pPair) override;
+    // Hull damage, the crimes it makes, and the driver's reaction; true.
+    bool TakeDamage(const CDamageInfo& damage, NxContactPair* pPair) override;
 
     // After the script: the collision box from the body's meshes when the
     // script gave no radius.
@@ -119,6 +125,18 @@ public:
     void SaveTuning() const;
     // The tuning text PrintTuning shows.
     void FormatTuning(char* text, size_t size) const;
+
+    // Once a frame, before Update: the driver's actions into the drive
+    // acceleration, the along-velocity flag and the steer angle; brake
+    // lights, hand brake, horn, radio and the car editor. Nothing while the
+    // physics stands still.
+    void UpdateDriving();
+    // Once a frame, after UpdateDriving: burning and the explosion, roll-over
+    // damage, the centre of mass, the drive at the tyre contacts, the wheels,
+    // meshes, sounds and effects following the actor, and the removal test.
+    void Update();
+    // Colour group 4 lit red, or back to its own material.
+    void SetBrakeLights(bool on);
 
     // Explosions write a velocity change here for the next update to add.
     D3DXVECTOR3& GetPendingVelocityChange() { return m_BoundingBox.m_vMin; }
@@ -219,6 +237,28 @@ private:
     void BindMatrices();
     // The actor's forward axis (its orientation's third column).
     NxVec3 GetActorForward() const;
+    void UpdateHandBrake(const uint8_t* actions, float speed);
+    void UpdateSteering(const uint8_t* actions, float dt);
+    void SteerTires();
+    void UpdateHorn(bool held);
+    void StopHorn();
+    // The explosion timer and, when it runs out, the explosion itself.
+    void UpdateBurning(float dt);
+    void Explode();
+    void UpdateUpsideDown(float dt);
+    void UpdateCenterOfMass(float dt);
+    // Each tyre contact of the frame: the tyre's contact point and the drive.
+    void ApplyTireContacts();
+    void ApplyDrive(const CTire& tire, const NxVec3& point);
+    void UpdateWheels(float dt);
+    void FollowActor(float dt);
+    void UpdateRemoval();
+    // The actor's position, or the body's without one.
+    D3DXVECTOR3 GetWorldPosition() const;
+    // Who fired or struck: a projectile's shooter, or the actor itself.
+    static CGameActor* FindAttacker(const CDamageInfo& damage);
+    void ReactToDirectHit(CGameActor* attacker);
+    bool IsGasTank(const NxShape* shape) const;
 
     // "NumSeats": how many matrices "Seat" may read.
     uint32_t m_uDeclaredSeats = 0;

@@ -126,3 +126,9 @@ float CCarEngine::GetEngineSpeed(float speed) const
     }
     return m_VelToRPM.back().m_fEngineSpeedHigh;
 }
+
+void CCarEngine::UpdateSound(const D3DXVECTOR3& position, const D3DXVECTOR3& velocity)
+{
+    m_fEngineSpeed = GetEngineSpeed(D3DXVec3Length(&velocity));
+    m_Sound.SetPositionAndFrequency(&position, &velocity, m_fEngineSpeed);
+}

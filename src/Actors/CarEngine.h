@@ -54,6 +54,8 @@ public:
     // Along the first segment holding the speed; outside every segment the
     // last one's high engine speed; without segments the idle speed.
     float GetEngineSpeed(float speed) const;
+    // The engine speed at |velocity|, and the engine sound at the car.
+    void UpdateSound(const D3DXVECTOR3& position, const D3DXVECTOR3& velocity);
 
     std::vector<CAccelPoint> m_VelToAccel;
     std::vector<CRpmSegment> m_VelToRPM;

@@ -1,5 +1,7 @@
 #include "Actors/Tire.h"
 
+#include <cmath>
+
 #include "Actors/CarShapes.h"
 #include "Actors/TireType.h"
 #include "Core/AssetManager.h"
@@ -129,4 +131,33 @@ bool CTire::CreateShape(NxActor& carActor)
     capsule.flags = SWEPT_CAPSULE_FLAGS;
     m_pShape = carActor.createShape(capsule);
     return m_pShape != nullptr;
+}
+
+void CTire::UpdatePose(const D3DXMATRIX& bodyPose)
+{
+    if (m_pShape == nullptr)
+        return;
+    D3DXMATRIX pose;
+    D3DXMatrixMultiply(&pose, &m_matMountRotation, &m_matSpin);
+    D3DXMatrixMultiply(&pose, &pose, &m_matSteer);
+    D3DXMatrixMultiply(&pose, &pose, &m_matWobble);
+    D3DXVECTOR3 offset = m_vMountPosition;
+    if (m_uNoContact != 0) {
+        offset.y -= m_fSuspensionLength * 0.5f - m_fRadius;
+    } else {
+        // The capsule's axis points down the suspension; the wheel rests
+        // where the spring met the ground.
+        const NxMat34 capsule = m_pShape->getGlobalPose();
+        NxVec3 axis = -capsule.M.getColumn(1);
+        axis.normalize();
+        const float along = std::fabs((capsule.t - ToNxVec3(m_vContactPoint)).dot(axis));
+        offset.y -= along - m_fRadius;
+    }
+    pose._41 = offset.x;
+    pose._42 = offset.y;
+    pose._43 = offset.z;
+    D3DXMatrixMultiply(&pose, &pose, &bodyPose);
+    m_uNoContact = 1;
+    m_Wheel.SetLocalMatrix(pose);
+    m_Wheel.UpdateWorldMatrix();
 }

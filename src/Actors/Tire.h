@@ -61,6 +61,10 @@ public:
     // mount, on the tyre's material, its user data the owner record; false
     // when the actor would not take it.
     bool CreateShape(NxActor& carActor);
+    // The wheel on its suspension under the body pose `bodyPose`: hanging at
+    // full length without a contact since the last pose, else resting on the
+    // contact point. Only with a capsule.
+    void UpdatePose(const D3DXMATRIX& bodyPose);
 
     CComplexObject m_Wheel;
     // Observer into the asset manager.

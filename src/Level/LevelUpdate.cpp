@@ -103,8 +103,8 @@ void CLevel::UpdateCars()
 {
     WalkUnlinking(m_ActiveCars, [](CCar* car) {
         if (!car->m_bRemoved) {
-            // CCar::UpdateDriving and CCar::Update join here with the car's
-            // driving step.
+            car->UpdateDriving();
+            car->Update();
             return false;
         }
         car->ReleasePhysics();
