@@ -487,6 +487,21 @@ TEST_F(PhysicsLevelStreaming, RemovedThingsLeaveOnTheNextUpdateAndComeBackWithTh
     EXPECT_EQ(1, box->m_u8InWorld);
 }
 
+TEST_F(PhysicsLevelStreaming, AnActiveCarRunsItsFrame)
+{
+    CLevel& level = LoadLevel(std::string(GROUND) + "Car Buggy Pos 30 0.5 40\n");
+    PlaceViewer(30, 40);
+    SetFrameTime(16);
+    level.Update();
+    ASSERT_EQ(1u, level.GetActiveCars().size());
+    const CCar* car = level.GetActiveCars().front();
+
+    for (int frame = 0; frame < 30; ++frame)
+        level.Update();
+    // The frame it came in counts too: the grid brings it in before the cars run.
+    EXPECT_NEAR(31 * 0.016f, car->m_fTimeInWorld, 1e-4f) << "each frame of the level is a frame of the car";
+}
+
 TEST_F(LevelUpdateTest, TheStepsRunInOrderAndRecycledAgentsAreUnlinked)
 {
     g_PlayerActor = &g_Player;
