@@ -3,6 +3,7 @@
 // filled and culled for its own view: the mirrored one for the water, then
 // the camera's.
 
+#include "App/ScreenStates.h"
 #include "Core/Game.h"
 
 #include "Actors/Car.h"
@@ -36,8 +37,6 @@ const int MENU_INPUT_CONTEXT = 0;
 const char* const MENU_POINTER = "arrowup";
 const char* const IN_GAME_MENU = "Main In Game Screen";
 const char* const SAVE_OPTIONS_SCREEN = "Save Options";
-// The Back event the running mission receives.
-const int CRIME_BACK = 5;
 const DWORD IN_GAME_SLEEP_MS = 1;
 
 void UpdateCameras()
@@ -105,18 +104,6 @@ void SetPlayerDriver(CController* driver)
         g_PlayerActor->m_pCar->SetController(driver);
 }
 
-// The local controller drives either the player or the free camera.
-void ToggleFreeCamera()
-{
-    const bool toFreeCamera = g_FreeCamera.m_pController == nullptr;
-    SetPlayerDriver(toFreeCamera ? nullptr : &g_LocalController);
-    CCamera& active = toFreeCamera ? g_FreeCamera : g_GameCamera;
-    CCamera& idle = toFreeCamera ? g_GameCamera : g_FreeCamera;
-    g_pActiveCamera = &active;
-    active.m_pController = &g_LocalController;
-    idle.m_pController = nullptr;
-}
-
 void OpenInGameMenu()
 {
     CSingleScreen* menu = g_MenuManager.FindScreen(IN_GAME_MENU);
@@ -130,8 +117,19 @@ void OpenInGameMenu()
         g_pLevel->SetState(CLevel::STATE_PAUSED);
 }
 
-// With a menu up the key belongs to it: the save screen closes, any other
-// screen hears Back through the running mission.
+} // namespace
+
+void ToggleFreeCamera()
+{
+    const bool toFreeCamera = g_FreeCamera.m_pController == nullptr;
+    SetPlayerDriver(toFreeCamera ? nullptr : &g_LocalController);
+    CCamera& active = toFreeCamera ? g_FreeCamera : g_GameCamera;
+    CCamera& idle = toFreeCamera ? g_GameCamera : g_FreeCamera;
+    g_pActiveCamera = &active;
+    active.m_pController = &g_LocalController;
+    idle.m_pController = nullptr;
+}
+
 void HandleMenuKey()
 {
     const CSingleScreen* current = g_MenuManager.GetCurrentScreen();
@@ -145,8 +143,6 @@ void HandleMenuKey()
     }
     g_CrimeFile.ReportCrime(CRIME_BACK, 0, nullptr, nullptr);
 }
-
-} // namespace
 
 int FrontEndState()
 {
