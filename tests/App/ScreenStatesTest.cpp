@@ -8,6 +8,7 @@
 #include "Actors/GameActor.h"
 #include "App/ScreenStates.h"
 #include "Core/AssetManager.h"
+#include "Core/DataBuffer.h"
 #include "Core/Game.h"
 #include "Display/Camera.h"
 #include "Display/Display.h"
@@ -79,6 +80,11 @@ TEST_F(ScreenStatesTest, BothStatesRunTheirStepsInOrderAndMirrorOnlyOverWater)
     EXPECT_EQ(firstFrame, Frame(FrontEndState)) << "no water drawn yet: no reflection";
     EXPECT_EQ(frontEndMirrored, Frame(FrontEndState));
     EXPECT_EQ(inGameMirrored, Frame(InGameState));
+    // A display without a reflection target skips the pass.
+    IDirect3DTexture8* const target = g_RenderReflection;
+    g_RenderReflection = nullptr;
+    EXPECT_EQ(firstFrame, Frame(FrontEndState)) << "the mirrored queue without its pass";
+    g_RenderReflection = target;
 
     // Empties the pond out of the terrain's cells before the level goes.
     m_pLevel->Init();
@@ -190,4 +196,24 @@ TEST(MenuKey, OpensTheInGameMenuClosesTheSaveScreenAndOtherwiseReportsBack)
     EXPECT_EQ(CRIME_BACK, g_CrimeFile.GetPendingEvents().back().m_iType);
     g_MenuManager.PopScreen();
     g_CrimeFile.Update();
+
+    // With the in-game menu listed, the key opens it over the paused level.
+    auto* menu = new CSingleScreen();
+    menu->m_Name = "Main In Game Screen";
+    g_AssetManager.AddAsset(menu);
+    CDataBuffer reader;
+    reader.SetSeparators(SCRIPT_SEPARATORS);
+    const std::string script = "SingleScreen \"Main In Game Screen\"\n";
+    reader.Tokenise(script.data(), script.size());
+    g_MenuManager.Load(reader);
+    CLevel level;
+    level.SetState(CLevel::STATE_PLAYING);
+    g_pLevel = &level;
+    HandleMenuKey();
+    g_pLevel = nullptr;
+    EXPECT_EQ(menu, g_MenuManager.GetCurrentScreen());
+    EXPECT_EQ(CInputManager::CONTEXT_MENU, g_InputManager.GetCurrentContext());
+    EXPECT_EQ(CLevel::STATE_PAUSED, level.GetState());
+    g_InputManager.Reset();
+    g_AssetManager.Clear();
 }
