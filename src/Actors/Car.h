@@ -101,6 +101,9 @@ public:
     void SetSpeed(float speed);
     // The driver's seat in the world, or null for a car without seats.
     const D3DXMATRIX* GetDriverSeat() const;
+    // Whoever drives; null leaves the car to itself.
+    CController* GetController() const { return m_pController; }
+    void SetController(CController* pController) { m_pController = pController; }
     // The physics of a placed car: the body's actor with its collision
     // boxes, gas tanks and tyre capsules, the doors on their hinges; then
     // the paint and the engine sound. Without a scene only those two.

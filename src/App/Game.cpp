@@ -60,6 +60,8 @@ const char* const REQUIRED_TEXTURES[] = {"Test1", "Test2"};
 const char* const DEFAULT_CURSOR = "default";
 const char* const MAIN_GAME_TIMER = "MainGameTimer";
 const char* const MENU_POINTER = "arrowup";
+const char* const PLAY_POINTER = "arrowtarget";
+const int PLAY_INPUT_CONTEXT = 1;
 const char* const MENU_MANAGER_SCRIPT = "Scripts\\Menu\\MenuManager.txt";
 const char* const INPUT_FAILED = "Unable to start the keyboard and the mouse; the game runs without input";
 
@@ -108,23 +110,6 @@ int PausedState()
     return 1;
 }
 
-int FrontEndState()
-{
-    g_InGameMouse.Update();
-    g_MenuManager.Update();
-    g_GameCamera.Update();
-    g_FreeCamera.Update();
-    g_CinemaCamera.Update();
-    g_Display.BeginScene();
-    g_MenuManager.Draw();
-    g_InGameMouse.Draw();
-    CStateBlocks::ApplyFont();
-    g_TextMaster.DrawAll();
-    g_Display.EndScene();
-    g_Display.Present();
-    return 1;
-}
-
 CGame::CGame()
 {
     // The bottom of the stack holds the (null) state the game started in.
@@ -156,6 +141,18 @@ void CGame::Resume()
 {
     if (m_CurrentState == PausedState)
         PopState();
+}
+
+void CGame::EnterPlay()
+{
+    PushState(InGameState);
+    g_InGameMouse.SetCursor(PLAY_POINTER);
+    g_InputManager.PushContext(PLAY_INPUT_CONTEXT);
+    if (g_pLevel != nullptr)
+        g_pLevel->SetState(CLevel::STATE_PLAYING);
+    g_pActiveCamera = &g_GameCamera;
+    g_GameCamera.m_pController = &g_LocalController;
+    g_FreeCamera.m_pController = nullptr;
 }
 
 void CGame::InitGame()

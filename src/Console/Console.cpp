@@ -579,8 +579,7 @@ const CConsoleCommand* CConsole::FindCommand(const std::string& name) const
 }
 
 // In the table's order; the commands of the level and the AI join at their
-// places as those arrive: RESTART and SICK after QUIT, SPAWN after AI, and
-// CACOLOR, which paints the level's cars, after CINDEX.
+// places as those arrive: RESTART and SICK after QUIT, SPAWN after AI.
 void CConsole::RegisterCommands()
 {
     AddIntegerVariable("CONSOLECOLOR", [this](int32_t value) { m_Colour = static_cast<uint32_t>(value); });
@@ -600,6 +599,7 @@ void CConsole::RegisterCommands()
     AddCommand("AI", ConAI);
     AddCommand("CCOLOR", ConCarColour);
     AddCommand("CINDEX", ConCarColourIndex);
+    AddCommand("CACOLOR", ConAllCarsColour);
     AddCommand("CSPEC", ConCarSpecular);
     AddCommand("CPOWER", ConCarPower);
     AddCommand("ADDCOLOR", ConAddColour);

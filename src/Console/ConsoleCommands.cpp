@@ -11,6 +11,7 @@
 #include "Actors/GameActor.h"
 #include "Console/ConsoleReaders.h"
 #include "Display/Camera.h"
+#include "Level/Level.h"
 #include "Physics/Physics.h"
 #include "Sound/Sound.h"
 #include "platform/files/Files.h"
@@ -219,6 +220,23 @@ bool ConSetPos(std::string& arguments, CLineRing& output)
 bool ConCarColour(std::string& arguments, CLineRing& output)
 {
     return PaintPlayerCar(arguments, output, &CCarColorTable::SetWorkingDiffuse);
+}
+
+// The working paint's colour on every car the level has active.
+bool ConAllCarsColour(std::string& arguments, CLineRing& output)
+{
+    D3DXCOLOR colour;
+    if (!ParseColour(arguments, colour)) {
+        PrintLine(output, INVALID_COLOUR);
+        return false;
+    }
+    CCarColorTable* table = PaintTable();
+    if (table == nullptr || g_pLevel == nullptr)
+        return false;
+    table->SetWorkingDiffuse(OpaqueColour(colour));
+    for (CCar* car : g_pLevel->GetActiveCars())
+        car->SetColour(&table->GetWorking());
+    return true;
 }
 
 bool ConCarSpecular(std::string& arguments, CLineRing& output)

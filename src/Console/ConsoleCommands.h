@@ -14,6 +14,7 @@ bool ConQuit();
 bool ConAI(std::string& arguments, CLineRing& output);
 bool ConCarColour(std::string& arguments, CLineRing& output);
 bool ConCarColourIndex(std::string& arguments, CLineRing& output);
+bool ConAllCarsColour(std::string& arguments, CLineRing& output);
 bool ConCarSpecular(std::string& arguments, CLineRing& output);
 bool ConCarPower(std::string& arguments, CLineRing& output);
 bool ConAddColour(std::string& arguments, CLineRing& output);

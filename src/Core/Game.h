@@ -20,6 +20,8 @@ int NullState();
 int PausedState();
 // The front end: the menus over the running level.
 int FrontEndState();
+// Play: the console, the in-game menu key and the free camera over the level.
+int InGameState();
 
 // The user options. The first six fields are laid out exactly as the display
 // mode record, and are handed to the display as such.
@@ -48,6 +50,9 @@ public:
     void PopState();
     void Pause();
     void Resume();
+    // From the menus into play: the game camera follows the player, whom the
+    // local controller drives, and the level plays.
+    void EnterPlay();
 
     void InitGame();
     void LoadAssetScripts();

@@ -22,6 +22,7 @@
 #include "Core/StdInterface.h"
 #include "Game/PhoneDirectory.h"
 #include "Level/CarGrid.h"
+#include "Level/LevelObject.h"
 #include "Level/ObjectGrid.h"
 #include "platform/d3dx8/D3DX8Math.h"
 
@@ -50,6 +51,13 @@ public:
     // The object grid is placed once this many seconds have passed.
     static constexpr float OBJECT_GRID_PERIOD = 1.0f;
     enum { STATE_PAUSED = 0, STATE_PLAYING = 1 };
+    // The developer overlay the DEBUGMODE word picks: one drawing per value.
+    enum {
+        DEBUG_COLLISION_TREES = 1,
+        DEBUG_NODE_GRAPHS = 2,
+        DEBUG_BOX_SHAPES = 4,
+        DEBUG_PHYSICS_ACTORS = 8,
+    };
 
     CLevel();
     // Frees what the level owns. It runs at exit after the player, the sound
@@ -89,6 +97,20 @@ public:
     CCar* AddCarToGrid(CCar* car);
     CProjectile* SpawnProjectile(const CProjectile& prototype);
     void SetState(int state);
+
+    // Drawing, in the order the screen state calls it each frame. The
+    // queueing runs once per pass, after the pass's view is set on the device.
+    void QueueRender(ERenderPass pass);
+    // Into g_RenderReflection, only when the last main pass drew water.
+    void RenderReflection();
+    // The main view; the scene was begun by the screen state.
+    void Render();
+    void RenderLensFlares();
+    void DrawDebug();
+    // The mirror through the first water plane; false without water planes.
+    bool GetMirrorPlane(D3DXPLANE& mirror) const;
+    // The reflection of the active camera's view in that mirror.
+    bool GetMirroredView(D3DXMATRIX& view) const;
 
     const std::string& GetScriptPath() const { return m_ScriptPath; }
     CSkyBox* GetSkyBox() const { return m_pSkyBox; }
@@ -139,6 +161,12 @@ private:
     void UpdateLevelObjects();
     void UpdatePlayState();
     static void PlaceCursorAtAim();
+
+    void DrawActors();
+    void DrawFlares(const D3DXMATRIX& view, int width, int height);
+    void DrawCollisionTrees() const;
+    void DrawBoxShapes() const;
+    static void DrawPhysicsActors();
 
     std::string m_ScriptPath;
     CDataBuffer m_ScriptReader;

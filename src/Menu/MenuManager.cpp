@@ -10,6 +10,7 @@
 #include "Display/Display.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
+#include "Level/Level.h"
 #include "Menu/Button.h"
 #include "Menu/CyclicObject.h"
 #include "Menu/MenuScreens.h"
@@ -108,7 +109,7 @@ const CMenuManager::Command CMenuManager::COMMANDS[] = {
     {"Q", &CMenuManager::Quit},
     {"RETRY", &CMenuManager::Ignore},
     {"BK", &CMenuManager::Back},
-    {"NG", &CMenuManager::Ignore},
+    {"NG", &CMenuManager::NewGame},
     {"CTRL", &CMenuManager::Rebind},
     {"LG", &CMenuManager::Ignore},
     {"D_AP", &CMenuManager::ApplyDisplayOptions},
@@ -175,6 +176,12 @@ void CMenuManager::ReturnToGame()
     ShowPlayerHud();
 }
 
+void CMenuManager::ResumeLevelPlay()
+{
+    if (g_pLevel != nullptr)
+        g_pLevel->SetState(CLevel::STATE_PLAYING);
+}
+
 void CMenuManager::Update()
 {
     Update(m_GameInput, g_FrameTimer.GetFrameTime());
@@ -225,6 +232,11 @@ void CMenuManager::Back(CButton&)
 }
 
 void CMenuManager::Ignore(CButton&) {}
+
+void CMenuManager::NewGame(CButton&)
+{
+    g_Game.EnterPlay();
+}
 
 // Blocks until a key or axis moves. The caption stays when the action is
 // unknown or the wait ended without a binding (the window closed).

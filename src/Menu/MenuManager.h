@@ -53,17 +53,19 @@ private:
 
     void RunLink(CButton& button);
     void ReturnToGame();
-    // The level plays again: its play state goes back to 1 once there is a level.
-    void ResumeLevelPlay() {}
+    // The level plays again, when there is one.
+    static void ResumeLevelPlay();
     // With a player: the aiming cursor hidden in a car or without a weapon,
     // and the HUD shown, once the player's weapons and the HUD exist.
     void ShowPlayerHud() {}
 
     void Quit(CButton& button);
+    // Play starts (or goes on) on the current level.
+    void NewGame(CButton& button);
     void Back(CButton& button);
     void Rebind(CButton& button);
     void ApplyDisplayOptions(CButton& button);
-    // The commands of play, saving and the credits, whose targets are not in
+    // The commands of retrying, loading, saving and the credits, whose targets are not in
     // the game yet: the click does nothing, and the word never opens a
     // screen of that name.
     void Ignore(CButton& button);

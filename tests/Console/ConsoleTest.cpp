@@ -19,6 +19,7 @@
 #include "Display/Camera.h"
 #include "Input/InputManager.h"
 #include "Level/GameTimer.h"
+#include "Level/Level.h"
 #include "Physics/Physics.h"
 #include "Sound/Sound.h"
 #include "platform/dinput/DInput.h"
@@ -442,6 +443,28 @@ TEST_F(ConsoleTest, PaintCommandsEditTheWorkingPaintOfThePlayersCar)
     EXPECT_EQ("ColorPos: 0\nColor: 1 0.5 0.25 0\nSpecular: 1 0.1 0.2 0.3\nSpecPower: 12\n\n",
               m_Dir.Read("Scripts/CarColor.txt"));
     g_PlayerActor = nullptr;
+    CCarColorTable::SetCurrent(nullptr);
+}
+
+// CACOLOR paints every active car of the level with the working colour.
+TEST_F(ConsoleTest, AllCarsColourNeedsALevelAndAColour)
+{
+    CCarColorTable table;
+    CCarColorTable::SetCurrent(&table);
+    EXPECT_EQ((Lines{"SET CACOLOR 1 0", "Invalid Color fool", "Function returned false", ""}),
+              Run("SET CACOLOR 1 0"));
+    EXPECT_EQ((Lines{"SET CACOLOR 0 1 0", "Function returned false", ""}), Run("SET CACOLOR 0 1 0"))
+        << "no level";
+
+    CLevel level;
+    CCar car;
+    level.GetActiveCars().push_back(&car);
+    g_pLevel = &level;
+    EXPECT_EQ((Lines{"SET CACOLOR 0 1 0", "CACOLOR set successfully", ""}), Run("SET CACOLOR 0 1 0"));
+    EXPECT_FLOAT_EQ(1.0f, table.GetWorking().Diffuse.g);
+    EXPECT_FLOAT_EQ(0.0f, table.GetWorking().Diffuse.r);
+    g_pLevel = nullptr;
+    level.GetActiveCars().clear();
     CCarColorTable::SetCurrent(nullptr);
 }
 

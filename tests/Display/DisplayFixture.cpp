@@ -99,6 +99,22 @@ std::vector<uint32_t> GlDisplayFixture::ReadBackBuffer(UINT& width, UINT& height
     return ReadSurface(target, width, height);
 }
 
+void ClearTargetTexture(IDirect3DDevice8* device, IDirect3DTexture8* texture, D3DCOLOR colour)
+{
+    IDirect3DSurface8* backBuffer = nullptr;
+    IDirect3DSurface8* depth = nullptr;
+    IDirect3DSurface8* target = nullptr;
+    ASSERT_EQ(D3D_OK, device->GetRenderTarget(&backBuffer));
+    ASSERT_EQ(D3D_OK, device->GetDepthStencilSurface(&depth));
+    ASSERT_EQ(D3D_OK, texture->GetSurfaceLevel(0, &target));
+    ASSERT_EQ(D3D_OK, device->SetRenderTarget(target, depth));
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0);
+    ASSERT_EQ(D3D_OK, device->SetRenderTarget(backBuffer, depth));
+    target->Release();
+    depth->Release();
+    backBuffer->Release();
+}
+
 std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface, UINT& width, UINT& height)
 {
     D3DSURFACE_DESC desc = {};

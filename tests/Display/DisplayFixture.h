@@ -42,6 +42,9 @@ protected:
 
 // A surface's pixels as 0xAARRGGBB, top row first.
 std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface, UINT& width, UINT& height);
+// Every pixel of the render-target texture's top level in `colour`; the
+// device's own target is put back.
+void ClearTargetTexture(IDirect3DDevice8* device, IDirect3DTexture8* texture, D3DCOLOR colour);
 // An image file's pixels, read through `device`; empty when it cannot be read.
 std::vector<uint32_t> ReadImageFile(IDirect3DDevice8* device, const std::string& path, UINT& width, UINT& height);
 // Writes a width x height image (0xAARRGGBB, top row first) as a BMP file

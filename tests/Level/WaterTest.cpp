@@ -280,18 +280,7 @@ TEST_F(GlWaterGridTest, TheGridCoversTheWholeBackBufferWithTheReflection)
     ASSERT_EQ(nullptr, g_RenderReflection);
     ASSERT_EQ(D3D_OK, D3DXCreateTexture(device, 256, 256, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
                                         D3DPOOL_DEFAULT, &g_RenderReflection));
-    IDirect3DSurface8* backBuffer = nullptr;
-    IDirect3DSurface8* depth = nullptr;
-    IDirect3DSurface8* reflection = nullptr;
-    ASSERT_EQ(D3D_OK, device->GetRenderTarget(&backBuffer));
-    ASSERT_EQ(D3D_OK, device->GetDepthStencilSurface(&depth));
-    ASSERT_EQ(D3D_OK, g_RenderReflection->GetSurfaceLevel(0, &reflection));
-    ASSERT_EQ(D3D_OK, device->SetRenderTarget(reflection, depth));
-    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
-    ASSERT_EQ(D3D_OK, device->SetRenderTarget(backBuffer, depth));
-    reflection->Release();
-    depth->Release();
-    backBuffer->Release();
+    ClearTargetTexture(device, g_RenderReflection, 0xFFFFFFFF);
 
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "Core/Game.h"
 #include "Core/Log.h"
+#include "Display/Camera.h"
 #include "Input/InputManager.h"
+#include "Input/LocalController.h"
+#include "Level/Level.h"
 #include "Menu/Button.h"
 #include "Menu/CyclicObject.h"
 #include "Menu/MenuFixture.h"
@@ -128,9 +132,13 @@ TEST_F(MenuScreensTest, LoadLeavesTheGameTwiceUnderTheFirstScreenAndBackReturnsT
     m_Manager.PopScreen();
     EXPECT_EQ("A", CurrentName());
     g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
+    CLevel level;
+    g_pLevel = &level;
     m_Manager.PopScreen();
+    g_pLevel = nullptr;
     EXPECT_EQ("(game)", CurrentName());
     EXPECT_EQ(CInputManager::CONTEXT_PLAY, g_InputManager.GetCurrentContext());
+    EXPECT_EQ(CLevel::STATE_PLAYING, level.GetState()) << "the level plays again";
     g_InputManager.Reset();
     m_Manager.Update(m_Input, 0.1f);
     m_Manager.Draw();
@@ -155,7 +163,6 @@ TEST_F(MenuScreensTest, ClicksRunCommandsBeforeScreenNames)
         size_t stack;
     } clicks[] = {
         {0.55f, "RETRY", "A", 2},     // a command not built yet: nothing
-        {0.25f, "NG", "A", 2},        // a command word, never the screen "NG"
         {0.45f, "Nowhere", "A", 2},   // no such screen: nothing
         {0.15f, "BK", "(game)", 1},   // back to the game
     };
@@ -178,6 +185,27 @@ TEST_F(MenuScreensTest, ClicksRunCommandsBeforeScreenNames)
     m_Input.MoveTo(0.05f, 0.05f);
     m_Manager.Update(m_Input, 0.1f);
     EXPECT_EQ("A", CurrentName()) << "no release, no click";
+}
+
+TEST_F(MenuScreensTest, NewGameEntersPlayAndIsNeverTheScreenOfThatName)
+{
+    LoadAllScreens();
+    CCamera* const savedCamera = g_pActiveCamera;
+    CLevel level;
+    g_pLevel = &level;
+    g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
+    Click(0.05f, 0.25f);
+    g_pLevel = nullptr;
+    EXPECT_EQ("A", CurrentName());
+    EXPECT_EQ(InGameState, g_Game.GetCurrentState());
+    EXPECT_EQ(CInputManager::CONTEXT_PLAY, g_InputManager.GetCurrentContext());
+    EXPECT_EQ(CLevel::STATE_PLAYING, level.GetState());
+    EXPECT_EQ(&g_GameCamera, g_pActiveCamera);
+    EXPECT_EQ(&g_LocalController, g_GameCamera.m_pController);
+    g_Game.PopState();
+    g_GameCamera.m_pController = nullptr;
+    g_pActiveCamera = savedCamera;
+    g_InputManager.Reset();
 }
 
 TEST_F(MenuScreensTest, TheManagerScriptKnowsTwoKeywords)

@@ -53,6 +53,8 @@ public:
     // ends and no further pair with it is reported. Its joints are unbound.
     void releaseActor(NxActor& actor);
     NxU32 getNbActors() const { return static_cast<NxU32>(m_Actors.size()); }
+    // Null past the last actor.
+    NxActor* getActor(NxU32 index) const { return index < m_Actors.size() ? m_Actors[index].get() : nullptr; }
 
     NxJoint* createJoint(const NxJointDesc& desc);
     void releaseJoint(NxJoint& joint);

@@ -1,0 +1,382 @@
+// The level's three drawing steps of a frame: the queueing (once per pass),
+// the mirrored view into the reflection texture, and the main view with the
+// water drawn only where the stencil marks it.
+
+#include "Level/Level.h"
+
+#include "AI/AIControllerSet.h"
+#include "Actors/Car.h"
+#include "Actors/GameActor.h"
+#include "Actors/Projectile.h"
+#include "Actors/Weapon.h"
+#include "Collision/CollisionObject.h"
+#include "Core/Game.h"
+#include "Core/StepTrace.h"
+#include "Display/Camera.h"
+#include "Display/Display.h"
+#include "Display/Occ_HOM.h"
+#include "Display/RenderQueue.h"
+#include "Display/RenderStates.h"
+#include "Display/SkyBox.h"
+#include "Effects/LensFlare.h"
+#include "Game/CellPhone.h"
+#include "Game/HUD.h"
+#include "Game/MissionManager.h"
+#include "Level/BuildingObject.h"
+#include "Level/LevelObject.h"
+#include "Level/Node.h"
+#include "Level/Sidewalk.h"
+#include "Level/Terrain.h"
+#include "Level/WaterGrid.h"
+#include "Level/WaterPlane.h"
+#include "Physics/Physics.h"
+#include "platform/novodex/NxScene.h"
+
+namespace {
+
+const int REFLECTION_SIZE = 256;
+// Geometry up to this far above the water is clipped out of the reflection.
+const float CLIP_ABOVE_WATER = 0.1f;
+const UINT PARTICLE_VERTEX_STRIDE = 20;
+const DWORD STENCIL_MARK = 1;
+const DWORD STENCIL_ALL_BITS = 0xFFFFFFFF;
+const DWORD WATER_FVF = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+void Check(HRESULT result, const char* text)
+{
+    CheckD3DResult(result, __FILE__, __LINE__, text);
+}
+
+void SetWorldIdentity(IDirect3DDevice8* device)
+{
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    device->SetTransform(D3DTS_WORLD, &identity);
+}
+
+// Every state block may reset the clip plane, so each one is followed by this.
+void SetClipPlane(IDirect3DDevice8* device, const D3DXPLANE& plane)
+{
+    Check(device->SetClipPlane(0, &plane.a), "g_Display.GetD3DDevice()->SetClipPlane(0,(f32*)&Plane.a)");
+    Check(device->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0),
+          "g_Display.GetD3DDevice()->SetRenderState(D3DRS_CLIPPLANEENABLE,D3DCLIPPLANE0)");
+}
+
+void StoreCullViewProj(const D3DXMATRIX& view)
+{
+    D3DXMATRIX projection;
+    g_Display.GetD3DDevice()->GetTransform(D3DTS_PROJECTION, &projection);
+    D3DXMatrixMultiply(&g_CullViewProj, &view, &projection);
+}
+
+void DrawTerrainAroundCamera(const CTerrain* terrain)
+{
+    CTerrain::Cell cell;
+    if (terrain != nullptr && terrain->GetCell(g_pActiveCamera->GetPosition(), cell))
+        terrain->Render(cell);
+}
+
+void DrawParticles(IDirect3DDevice8* device, const D3DXPLANE* clip)
+{
+    SetWorldIdentity(device);
+    CStateBlocks::ApplyParticle();
+    if (clip != nullptr)
+        SetClipPlane(device, *clip);
+    device->SetStreamSource(0, g_vbParticles, PARTICLE_VERTEX_STRIDE);
+    g_RenderQueue.DrawParticles2();
+    g_RenderQueue.DrawParticles1();
+    CStateBlocks::ApplyParticleBlack();
+    if (clip != nullptr)
+        SetClipPlane(device, *clip);
+    SetWorldIdentity(device);
+    g_RenderQueue.DrawParticles2Black();
+    g_RenderQueue.DrawParticles1Black();
+}
+
+// The water and the sprites share these: the reflection texture mirrored at
+// its edges, unlit, two-sided, tested against the depth but never writing it,
+// and drawn only where the mask holds its mark.
+void ApplyWaterStates(IDirect3DDevice8* device)
+{
+    CStateBlocks::ApplyTransObject3D();
+    device->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_MIRROR);
+    device->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_MIRROR);
+    device->SetVertexShader(WATER_FVF);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    device->SetRenderState(D3DRS_STENCILREF, STENCIL_MARK);
+    device->SetRenderState(D3DRS_STENCILMASK, STENCIL_ALL_BITS);
+    device->SetRenderState(D3DRS_STENCILWRITEMASK, STENCIL_ALL_BITS);
+    device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+}
+
+// The mask: the water planes mark the stencil and leave the colour as it is.
+void ApplyWaterMaskStates(IDirect3DDevice8* device)
+{
+    device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+    device->SetRenderState(D3DRS_STENCILREF, STENCIL_MARK);
+    device->SetRenderState(D3DRS_STENCILMASK, STENCIL_ALL_BITS);
+    device->SetRenderState(D3DRS_STENCILWRITEMASK, STENCIL_ALL_BITS);
+    device->SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
+    device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+}
+
+// A release cannot fail: the text only names it in the log.
+void ReleaseSurface(IDirect3DSurface8*& surface)
+{
+    if (surface == nullptr)
+        return;
+    surface->Release();
+    surface = nullptr;
+}
+
+} // namespace
+
+bool CLevel::GetMirrorPlane(D3DXPLANE& mirror) const
+{
+    if (m_WaterPlanes.empty())
+        return false;
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    const D3DXVECTOR3 point = m_WaterPlanes.front()->GetPosition();
+    D3DXPlaneFromPointNormal(&mirror, &point, &up);
+    return true;
+}
+
+bool CLevel::GetMirroredView(D3DXMATRIX& view) const
+{
+    D3DXPLANE mirror;
+    if (!GetMirrorPlane(mirror))
+        return false;
+    D3DXMATRIX reflect;
+    D3DXMatrixReflect(&reflect, &mirror);
+    D3DXMatrixMultiply(&view, &reflect, &g_pActiveCamera->GetViewMatrix());
+    return true;
+}
+
+void CLevel::QueueRender(ERenderPass pass)
+{
+    TraceStep("CLevel::QueueRender");
+    D3DXMATRIX view;
+    g_Display.GetD3DDevice()->GetTransform(D3DTS_VIEW, &view);
+    StoreCullViewProj(view);
+    for (CCar* car : m_ActiveCars)
+        car->Draw();
+    for (CLevelObject* object : m_ActiveObjects)
+        object->QueueRender(pass);
+    for (const std::unique_ptr<CBuildingObject>& building : m_Buildings)
+        building->QueueRender(pass);
+    for (const std::unique_ptr<CWeapon>& weapon : m_Weapons)
+        weapon->Draw();
+    m_Projectiles.Draw();
+    g_MissionManager.Draw();
+}
+
+void CLevel::DrawActors()
+{
+    for (CAIControllerSet* agent : m_Agents)
+        agent->Draw();
+    if (g_PlayerActor != nullptr)
+        g_PlayerActor->Draw();
+    g_RenderQueue.DrawOpaque();
+    g_RenderQueue.DrawOpaqueCars();
+}
+
+void CLevel::DrawFlares(const D3DXMATRIX& view, int width, int height)
+{
+    CStateBlocks::ApplySunFlare();
+    SetWorldIdentity(g_Display.GetD3DDevice());
+    D3DXMATRIX projection;
+    g_Display.GetD3DDevice()->GetTransform(D3DTS_PROJECTION, &projection);
+    for (const std::unique_ptr<CLensFlare>& flare : m_LensFlares)
+        flare->Render(projection, view, flare->m_vPosition, width, height, 0);
+}
+
+void CLevel::RenderReflection()
+{
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    D3DXPLANE mirror;
+    // Without a target there is nothing to draw into; without water no mirror.
+    if (m_iWaterCount == 0 || g_RenderReflection == nullptr || device == nullptr || !GetMirrorPlane(mirror))
+        return;
+    TraceStep("CLevel::RenderReflection");
+    IDirect3DSurface8* oldDepth = nullptr;
+    IDirect3DSurface8* oldTarget = nullptr;
+    IDirect3DSurface8* target = nullptr;
+    Check(device->GetDepthStencilSurface(&oldDepth), "pD3DDevice->GetDepthStencilSurface( &pOldDepthSurf)");
+    Check(device->GetRenderTarget(&oldTarget), "pD3DDevice->GetRenderTarget(&pOldRenderTarget)");
+    Check(g_RenderReflection->GetSurfaceLevel(0, &target),
+          "g_RenderReflection->GetSurfaceLevel( 0,&pMiniMapRenderTargetSurf)");
+    Check(device->SetRenderTarget(target, oldDepth), "pD3DDevice->SetRenderTarget( pMiniMapRenderTargetSurf,pOldDepthSurf )");
+    Check(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0),
+          "pD3DDevice->Clear( 0,NULL,D3DCLEAR_TARGET|D3DCLEAR_ZBUFFER,0x00000000,1.0f,0 )");
+    Check(device->BeginScene(), "pD3DDevice->BeginScene()");
+
+    D3DXMATRIX mirroredView;
+    GetMirroredView(mirroredView);
+    D3DXPLANE clip = mirror;
+    clip.d -= CLIP_ABOVE_WATER;
+    SetClipPlane(device, clip);
+
+    if (m_pSkyBox != nullptr) {
+        CStateBlocks::ApplySkyBox();
+        SetClipPlane(device, clip);
+        Check(device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE),
+              "g_Display.GetD3DDevice()->SetRenderState(D3DRS_CULLMODE,D3DCULL_NONE)");
+        m_pSkyBox->Render(mirroredView);
+    }
+    DrawFlares(mirroredView, REFLECTION_SIZE, REFLECTION_SIZE);
+    SetClipPlane(device, clip);
+
+    device->SetTransform(D3DTS_VIEW, &mirroredView);
+    StoreCullViewProj(mirroredView);
+
+    CStateBlocks::ApplyObject3D();
+    SetClipPlane(device, clip);
+    // The mirror turns the winding over.
+    Check(device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW),
+          "g_Display.GetD3DDevice()->SetRenderState(D3DRS_CULLMODE,D3DCULL_CW)");
+    SetClipPlane(device, clip);
+    DrawActors();
+    DrawTerrainAroundCamera(m_pTerrain);
+
+    DrawParticles(device, &clip);
+
+    CStateBlocks::ApplyTransObject3D();
+    SetClipPlane(device, clip);
+    g_RenderQueue.DrawTransparent();
+
+    Check(device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0),
+          "g_Display.GetD3DDevice()->SetRenderState(D3DRS_CLIPPLANEENABLE,0)");
+    Check(device->EndScene(), "pD3DDevice->EndScene()");
+    Check(device->SetRenderTarget(oldTarget, oldDepth), "pD3DDevice->SetRenderTarget( pOldRenderTarget,pOldDepthSurf )");
+    ReleaseSurface(target);
+    ReleaseSurface(oldTarget);
+    ReleaseSurface(oldDepth);
+}
+
+void CLevel::Render()
+{
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    if (device == nullptr)
+        return;
+    TraceStep("CLevel::Render");
+    const D3DXMATRIX& view = g_pActiveCamera->GetViewMatrix();
+    if (m_pSkyBox != nullptr) {
+        CStateBlocks::ApplySkyBox();
+        m_pSkyBox->Render(view);
+        const CDisplayMode& mode = g_Display.GetCurrentMode();
+        DrawFlares(view, mode.Width, mode.Height);
+    }
+    device->SetTransform(D3DTS_VIEW, &view);
+
+    CStateBlocks::ApplyObject3D();
+    DrawActors();
+    DrawTerrainAroundCamera(m_pTerrain);
+
+    ApplyWaterMaskStates(device);
+    m_iWaterCount = 0;
+    CTerrain::Cell cell;
+    if (m_pTerrain != nullptr && m_pTerrain->GetCell(g_pActiveCamera->GetPosition(), cell))
+        m_iWaterCount = m_pTerrain->RenderCellObjects(cell);
+    device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
+
+    DrawDebug();
+    DrawParticles(device, nullptr);
+
+    ApplyWaterStates(device);
+    g_WaterGrid.UpdateRipples();
+    if (m_iWaterCount != 0)
+        g_WaterGrid.Render();
+
+    ApplyWaterStates(device);
+    g_RenderQueue.DrawSprites();
+    device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
+
+    CStateBlocks::ApplyTransObject3D();
+    g_RenderQueue.DrawTransparent();
+
+    CStateBlocks::ApplyObject2D();
+    RenderLensFlares();
+    g_CellPhone.Draw();
+    g_HUD.Draw();
+}
+
+void CLevel::RenderLensFlares()
+{
+    CStateBlocks::ApplySunFlare();
+    SetWorldIdentity(g_Display.GetD3DDevice());
+    for (const std::unique_ptr<CLensFlare>& flare : m_LensFlares)
+        flare->UpdateAndRender();
+}
+
+void CLevel::DrawCollisionTrees() const
+{
+    for (CLevelObject* object : m_ActiveObjects)
+        object->m_CollisionObject.DebugDraw();
+    for (CCar* car : m_ActiveCars)
+        car->m_CollisionObject.DebugDraw();
+    for (CProjectile* projectile : m_Projectiles.GetLive())
+        projectile->m_CollisionObject.DebugDraw();
+    for (CAIControllerSet* agent : m_Agents)
+        if (agent->GetActor() != nullptr && agent->GetCar() == nullptr)
+            agent->GetActor()->m_CollisionObject.DebugDraw();
+    if (g_PlayerActor != nullptr)
+        g_PlayerActor->m_CollisionObject.DebugDraw();
+}
+
+void CLevel::DrawBoxShapes() const
+{
+    for (CLevelObject* object : m_ActiveObjects)
+        object->DebugDrawBoxShapes();
+    for (CCar* car : m_ActiveCars)
+        car->DebugDrawBoxShapes();
+    for (const std::unique_ptr<CWaterPlane>& water : m_WaterPlanes)
+        water->DebugDrawBoxShapes();
+    for (CProjectile* projectile : m_Projectiles.GetLive())
+        projectile->DebugDrawBoxShapes();
+    for (CAIControllerSet* agent : m_Agents)
+        if (agent->GetActor() != nullptr && agent->GetCar() == nullptr)
+            agent->GetActor()->DebugDrawBoxShapes();
+    if (g_PlayerActor != nullptr)
+        g_PlayerActor->DebugDrawBoxShapes();
+}
+
+void CLevel::DrawPhysicsActors()
+{
+    const NxScene* scene = g_Physics.GetScene();
+    if (scene == nullptr)
+        return;
+    for (NxU32 index = 0; index < scene->getNbActors(); ++index)
+        DebugDrawActorShapes(scene->getActor(index));
+}
+
+void CLevel::DrawDebug()
+{
+    const uint32_t flags = g_Game.m_DebugFlags;
+    if (flags == 0)
+        return;
+    CStateBlocks::ApplyLine();
+    if (flags == DEBUG_COLLISION_TREES)
+        DrawCollisionTrees();
+    if (flags == DEBUG_PHYSICS_ACTORS)
+        DrawPhysicsActors();
+    if (flags == DEBUG_BOX_SHAPES)
+        DrawBoxShapes();
+    if (flags == DEBUG_NODE_GRAPHS) {
+        g_Display.GetD3DDevice()->SetRenderState(D3DRS_ZENABLE, TRUE);
+        g_RoadNodes.DrawDebug();
+        g_SidewalkNodes.DrawDebug();
+    }
+}

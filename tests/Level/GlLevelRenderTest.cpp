@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "App/Application.h"
+#include "Core/AssetManager.h"
+#include "Core/Game.h"
+#include "Display/Display.h"
+#include "Display/DisplayMesh.h"
+#include "Display/SkyBox.h"
+#include "Display/Texture.h"
+#include "Level/LevelFixture.h"
+#include "Level/Node.h"
+#include "Level/Sidewalk.h"
+#include "Level/WaterGrid.h"
+#include "Level/WaterPlane.h"
+#include "platform/d3dx8/XMeshText.h"
+
+namespace {
+
+const UINT FACE_SIDE = 4;
+const D3DCOLOR SKY = 0xFF3080F0;
+const D3DCOLOR FILL = 0xFFFFFFFF;
+const int REFLECTION_SIDE = 256;
+const char* const FACES[] = {"Front", "Back", "Right", "Left", "Top", "Bottom"};
+// The camera above the terrain's middle, looking down at the pond before it.
+const D3DXVECTOR3 EYE(64.0f, 12.0f, 40.0f);
+const D3DXVECTOR3 POND_CENTRE(64.0f, 1.0f, 64.0f);
+
+// Takes the surface over.
+std::vector<uint32_t> ReadAndRelease(IDirect3DSurface8* surface)
+{
+    UINT width = 0;
+    UINT height = 0;
+    std::vector<uint32_t> pixels = ReadSurface(surface, width, height);
+    surface->Release();
+    return pixels;
+}
+
+std::vector<uint32_t> ReadTexture(IDirect3DTexture8* texture)
+{
+    IDirect3DSurface8* surface = nullptr;
+    if (texture == nullptr || FAILED(texture->GetSurfaceLevel(0, &surface)))
+        return {};
+    return ReadAndRelease(surface);
+}
+
+size_t CountRgb(const std::vector<uint32_t>& pixels, D3DCOLOR colour)
+{
+    size_t count = 0;
+    for (uint32_t pixel : pixels)
+        count += (pixel & 0xFFFFFFu) == (colour & 0xFFFFFFu);
+    return count;
+}
+
+// The level's drawing on the real device of a main window, with the sky
+// "Compass" in one colour, a cube for the water's mesh and the reflection
+// target filled white.
+class GlLevelRenderTest : public LevelFixture {
+protected:
+    void SetUp() override
+    {
+        RegisterWindowClass();
+        ASSERT_TRUE(CreateMainWindow());
+        m_StateOnly = false;
+        SetClientSize(640, 480);
+        ShowWindow(g_hWnd, SW_SHOWNORMAL);
+        LevelFixture::SetUp();
+        g_Display.InvalidateDeviceObjects();
+        g_Display.RestoreDeviceObjects();
+        ASSERT_NE(nullptr, g_RenderReflection);
+        FileSkyAndWater();
+        ClearTargetTexture(g_Display.GetD3DDevice(), g_RenderReflection, FILL);
+        g_WaterGrid.Build();
+
+        m_Viewer.m_vPosition = EYE;
+        const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+        D3DXMatrixLookAtLH(&m_Viewer.m_matView, &EYE, &POND_CENTRE, &up);
+    }
+
+    void TearDown() override
+    {
+        g_Game.m_DebugFlags = 0;
+        LevelFixture::TearDown();
+        DestroyWindow(g_hWnd);
+        g_hWnd = nullptr;
+    }
+
+    void FileSkyAndWater()
+    {
+        IDirect3DDevice8* device = g_Display.GetD3DDevice();
+        const std::vector<uint32_t> pixels(FACE_SIDE * FACE_SIDE, SKY);
+        ASSERT_TRUE(WriteBmpFile(device, "sky.bmp", FACE_SIDE, FACE_SIDE, pixels));
+        m_Dir.Write("Scripts/Textures.txt", "Texture SkyFace\nImageFilename sky.bmp\n");
+        std::string sky = "Skybox Compass\nAsset_Type Level\n";
+        for (const char* face : FACES)
+            sky += std::string(face) + " SkyFace\n";
+        m_Dir.Write("Scripts/Skybox.txt", sky);
+        LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+        LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
+        m_Dir.Write("Assets/Meshes/cube.x", XFileText(MeshText(CubeMesh())));
+        m_Dir.Write("Scripts/Meshes.txt", "Mesh Water\nAsset_Type Game\nSrc Assets\\Meshes\\cube.x\n");
+        LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+        m_Dir.Write("Scripts/WaterPlanes.txt", "WaterPlane Pond Asset_Type Level Model Water\n");
+        LoadAssetsFromScript<CWaterPlane>("Scripts\\WaterPlanes.txt");
+    }
+
+    std::vector<uint32_t> BackBuffer()
+    {
+        IDirect3DSurface8* target = nullptr;
+        if (FAILED(g_Display.GetD3DDevice()->GetRenderTarget(&target)))
+            return {};
+        return ReadAndRelease(target);
+    }
+
+    // One front-end frame; the back buffer as drawn, before the next clear.
+    std::vector<uint32_t> Frame()
+    {
+        FrontEndState();
+        return BackBuffer();
+    }
+
+    CLevel& LoadPond(bool withWater)
+    {
+        const std::string water = withWater ? "WaterPlane Pond Pos 64 1 64\n" : "";
+        return LoadLevel("Terrain Ground\nSky_Box Compass\n" + water);
+    }
+};
+
+} // namespace
+
+TEST_F(GlLevelRenderTest, WithoutWaterTheReflectionIsNeverTouched)
+{
+    CLevel& level = LoadPond(false);
+    for (int frame = 0; frame < 3; ++frame)
+        Frame();
+    EXPECT_EQ(0, level.GetWaterCount());
+    const std::vector<uint32_t> reflection = ReadTexture(g_RenderReflection);
+    ASSERT_EQ(size_t(REFLECTION_SIDE * REFLECTION_SIDE), reflection.size());
+    EXPECT_EQ(reflection.size(), CountRgb(reflection, FILL));
+}
+
+TEST_F(GlLevelRenderTest, TheWaterMarksTheStencilThenShowsTheMirroredSky)
+{
+    CLevel& level = LoadPond(true);
+    Frame();
+    EXPECT_EQ(1, level.GetWaterCount());
+    std::vector<uint32_t> reflection = ReadTexture(g_RenderReflection);
+    EXPECT_EQ(reflection.size(), CountRgb(reflection, FILL)) << "no reflection in the first frame";
+
+    const std::vector<uint32_t> pixels = Frame();
+    reflection = ReadTexture(g_RenderReflection);
+    EXPECT_EQ(0u, CountRgb(reflection, FILL));
+    EXPECT_GT(CountRgb(reflection, SKY), reflection.size() / 4) << "the mirrored sky";
+    ASSERT_EQ(640u * 480u, pixels.size());
+    const uint32_t pond = pixels[240 * 640 + 320];
+    const uint32_t ground = pixels[470 * 640 + 320];
+    const uint32_t sky = pixels[5 * 640 + 320];
+    EXPECT_NE(pond & 0xFFFFFFu, FILL & 0xFFFFFFu) << "the water grid over the pond";
+    EXPECT_NE(pond & 0xFFFFFFu, SKY & 0xFFFFFFu);
+    EXPECT_GT(pond & 0xFFu, (pond >> 16) & 0xFFu) << "the grid's blue tint";
+    EXPECT_NE(pond, ground) << "terrain outside the pond";
+    EXPECT_EQ(SKY & 0xFFFFFFu, sky & 0xFFFFFFu);
+}
+
+TEST_F(GlLevelRenderTest, DebugModeTwoDrawsTheNodeLinesAndZeroNothing)
+{
+    const D3DCOLOR twoWay = D3DCOLOR_ARGB(255, 0, 0, 255);
+    m_Dir.Write("Scripts/Levels/ModernRoadNodes.txt",
+                "NumberOfNodes 2\n"
+                "RoadNode 0 Position 56 4 60 NumberOfConnections 1 ConnectedNodes 1\n"
+                "RoadNode 1 Position 72 4 60 NumberOfConnections 1 ConnectedNodes 0\n");
+    m_Dir.Write("Scripts/Levels/ModernSidewalkNodes.txt", "NumberOfNodes 0\n");
+    g_RoadNodes.Init();
+    g_SidewalkNodes.Init();
+    LoadPond(false);
+
+    g_Game.m_DebugFlags = 0;
+    EXPECT_EQ(0u, CountRgb(Frame(), twoWay));
+    g_Game.m_DebugFlags = CLevel::DEBUG_NODE_GRAPHS;
+    EXPECT_GT(CountRgb(Frame(), twoWay), 10u) << "the two-way road in blue";
+}
