@@ -23,6 +23,7 @@
 #include "Display/VertexShaders.h"
 #include "Display/Texture.h"
 #include "Effects/Effect.h"
+#include "Game/CellPhone.h"
 #include "Game/CrimeManager.h"
 #include "Game/PhoneDirectory.h"
 #include "Effects/LensFlare.h"
@@ -200,6 +201,8 @@ void CGame::InitGame()
 
     StartConsole();
     g_LocalController.Start();
+    // Its script is still to be read; the phone dials with the player's keys.
+    g_CellPhone.m_pController = &g_LocalController;
     g_RoadNodes.Init();
     g_SidewalkNodes.Init();
     g_TrafficLights.Init();

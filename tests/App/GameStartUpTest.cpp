@@ -14,7 +14,9 @@
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
 #include "Display/Camera.h"
+#include "Game/CellPhone.h"
 #include "Input/InputManager.h"
+#include "Input/LocalController.h"
 #include "Level/Level.h"
 #include "Sound/Sound.h"
 #include "support/FatalTrap.h"
@@ -40,6 +42,7 @@ struct StartUpSeen {
     uint32_t freeCameraMode = 0;
     uint32_t gameCameraMode = 0;
     const D3DXMATRIX* gameCameraTarget = nullptr;
+    const CController* cellPhoneController = nullptr;
     // Where the player stood in the first frame, and where the sound
     // listener was at the start of the next.
     D3DXVECTOR3 playerPosition;
@@ -69,6 +72,7 @@ void LookAtTheGame()
     s_Seen.freeCameraMode = g_FreeCamera.m_u32Mode;
     s_Seen.gameCameraMode = g_GameCamera.m_u32Mode;
     s_Seen.gameCameraTarget = g_GameCamera.m_pTarget;
+    s_Seen.cellPhoneController = g_CellPhone.m_pController;
     const D3DXMATRIX& player = g_Player.m_Model.m_matWorld;
     s_Seen.playerPosition = D3DXVECTOR3(player._41, player._42, player._43);
 }
@@ -120,6 +124,7 @@ TEST(GameStartUpTest, ReachesTheFrontEndOverThePausedModernFromTheMenuCamera)
     EXPECT_FLOAT_EQ(-0.732098f, s_Seen.freeCameraWorld._11);
     EXPECT_EQ(static_cast<uint32_t>(CCamera::MODE_CHASE), s_Seen.gameCameraMode);
     EXPECT_EQ(&g_Player.m_Model.m_matWorld, s_Seen.gameCameraTarget);
+    EXPECT_EQ(&g_LocalController, s_Seen.cellPhoneController);
 
     ASSERT_TRUE(s_Seen.listenerSeen);
     EXPECT_GT(D3DXVec3Length(&s_Seen.playerPosition), 0.0f) << "the player stands in the town";
