@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "Actors/GameActor.h"
 #include "Console/Console.h"
 #include "Core/Game.h"
 #include "Core/Log.h"
@@ -10,6 +11,8 @@
 #include "Display/Display.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
+#include "Input/LocalController.h"
+#include "Level/Level.h"
 
 const char* const WINDOW_CLASS_NAME = "TrelliformWndClass";
 const char* const WINDOW_TITLE = "Project Kelm";
@@ -75,6 +78,17 @@ LRESULT OnSysCommand(HWND hWnd, WPARAM wParam, LPARAM lParam)
         break;
     }
     return DefWindowProcA(hWnd, WM_SYSCOMMAND, wParam, lParam);
+}
+
+// The game camera chases the player, whom the local controller drives.
+void SetChaseCamera()
+{
+    g_PlayerActor->m_pController = &g_LocalController;
+    g_GameCamera.m_pTarget = &g_PlayerActor->m_Model.m_matWorld;
+    D3DXVECTOR3 eye;
+    g_GameCamera.GetFollowPosition(&eye);
+    g_GameCamera.SetPosition(eye);
+    g_GameCamera.m_u32Mode = CCamera::MODE_CHASE;
 }
 
 // The front end looks at the city from a fixed point above it.
@@ -196,11 +210,14 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     ShowSplashScreen();
     g_Log.Open(LOG_FILE);
     g_Game.InitGame();
+    SetChaseCamera();
     g_Console.ExecuteFile(START_UP_SCRIPT);
+    g_Game.StartGame();
 
     SetMenuCamera();
     g_Game.PushState(FrontEndState);
     g_InGameMouse.SetCursor(MENU_POINTER);
+    g_pLevel->SetState(CLevel::STATE_PAUSED);
     g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
 
     MSG msg;

@@ -23,6 +23,9 @@
 #include "Display/VertexShaders.h"
 #include "Display/Texture.h"
 #include "Effects/Effect.h"
+#include "Game/CellPhone.h"
+#include "Game/CrimeManager.h"
+#include "Game/PhoneDirectory.h"
 #include "Effects/LensFlare.h"
 #include "Effects/ParticleSystem.h"
 #include "Input/InGameMouse.h"
@@ -62,6 +65,7 @@ const char* const MAIN_GAME_TIMER = "MainGameTimer";
 const char* const MENU_POINTER = "arrowup";
 const char* const PLAY_POINTER = "arrowtarget";
 const int PLAY_INPUT_CONTEXT = 1;
+const char* const START_LEVEL = "Modern";
 const char* const MENU_MANAGER_SCRIPT = "Scripts\\Menu\\MenuManager.txt";
 const char* const INPUT_FAILED = "Unable to start the keyboard and the mouse; the game runs without input";
 
@@ -197,6 +201,8 @@ void CGame::InitGame()
 
     StartConsole();
     g_LocalController.Start();
+    // Its script is still to be read; the phone dials with the player's keys.
+    g_CellPhone.m_pController = &g_LocalController;
     g_RoadNodes.Init();
     g_SidewalkNodes.Init();
     g_TrafficLights.Init();
@@ -211,11 +217,23 @@ void CGame::InitGame()
     g_Sphere.BindWorldMatrix();
     SetUpCollisionScratch();
     LoadMenuManager();
+    g_CrimeFile.Init();
     LoadOptions();
     ApplyOptions();
     g_VertexShaders.SetFiles();
     g_VertexShaders.CreateAll();
     g_WaterGrid.Build();
+    PushState(InGameState);
+}
+
+// The level prototype itself becomes current, not a copy of it.
+void CGame::StartGame()
+{
+    g_AssetManager.GetAsset(START_LEVEL, g_pLevel, true);
+    g_PhoneDirectory.Start();
+    g_pLevel->LoadScript();
+    EnterPlay();
+    g_GameTimer.Update();
 }
 
 void CGame::ShutdownGame()
@@ -224,7 +242,9 @@ void CGame::ShutdownGame()
     // The textures go first: each holds the device.
     CTexture::ReleaseAllTextures();
     g_Display.Shutdown();
-    // Its body goes before the scene does.
+    // Their bodies go before the scene does.
+    if (g_pLevel != nullptr)
+        g_pLevel->Shutdown();
     g_Player.Shutdown();
     g_Physics.Shutdown();
     // Writes the key bindings.
@@ -275,8 +295,12 @@ void CGame::Frame()
     g_InputManager.Update();
     g_FrameTimer.Update();
     m_CurrentState();
-    // The listener stays at the origin until there is a player to follow.
-    D3DXMATRIX listener;
-    D3DXMatrixIdentity(&listener);
-    g_Sound.Update(listener);
+    // The listener hears from the player; until there is one, from the origin.
+    if (g_PlayerActor != nullptr) {
+        g_Sound.Update(g_PlayerActor->m_Model.m_matWorld);
+        return;
+    }
+    D3DXMATRIX origin;
+    D3DXMatrixIdentity(&origin);
+    g_Sound.Update(origin);
 }

@@ -56,6 +56,8 @@ public:
 
     void InitGame();
     void LoadAssetScripts();
+    // Into play on the level "Modern"; WinMain then puts the front end over it.
+    void StartGame();
     void ShutdownGame();
 
     // "Scripts\Options.txt": read at start-up, written at shut-down; a

@@ -1,6 +1,9 @@
 #include "Game/CrimeManager.h"
 
+#include "Actors/GameActor.h"
 #include "Core/Asset.h"
+#include "Core/DataBuffer.h"
+#include "Core/FatalError.h"
 #include "Core/Log.h"
 #include "Core/StepTrace.h"
 
@@ -8,6 +11,18 @@ namespace {
 
 // Room for a busy frame's reports without growing during play.
 const size_t PENDING_RESERVE = 16;
+const char* const CRIME_FILE = "Scripts\\CrimeFile.txt";
+
+// The names the crime file gives the types; an unknown name is type 0.
+const EnumName CRIME_TYPE_NAMES[] = {
+    {"StealPoliceCar", CRIME_STEAL_POLICE_CAR},
+    {"ShootPoliceCar", CRIME_SHOOT_POLICE_CAR},
+    {"CarExplosion", CRIME_CAR_EXPLOSION},
+    {"HitAndRun", CRIME_HIT_AND_RUN},
+    {"Murder", CRIME_MURDER},
+    {"Back", CRIME_BACK},
+    {"Save", CRIME_SAVE},
+};
 
 } // namespace
 
@@ -16,6 +31,32 @@ CCrimeManager::CCrimeManager()
     for (int type = 0; type < CRIME_TYPE_COUNT; ++type)
         m_Records[type].m_iType = type;
     m_PendingEvents.reserve(PENDING_RESERVE);
+}
+
+void CCrimeManager::Init()
+{
+    m_pWantedValue = &g_PlayerActor->m_fWantedLevel;
+    ReadCrimeFile();
+}
+
+void CCrimeManager::ReadCrimeFile()
+{
+    CDataBuffer reader;
+    if (!reader.Init(CRIME_FILE, SCRIPT_SEPARATORS))
+        FatalError("Unable to initialize data buffer");
+    int selected = CRIME_STEAL_POLICE_CAR;
+    while (!reader.IsEndOfBuffer()) {
+        if (reader.Match("MaxWantedLevel")) {
+            MaxWantedLevel = reader.GetFloat();
+        } else if (reader.Match("CrimeType")) {
+            selected = FindEnumValue(reader.GetString(), CRIME_TYPE_NAMES, CRIME_TYPE_COUNT);
+        } else if (reader.Match("WantedAmount")) {
+            m_Records[selected].m_fWantedAmount = reader.GetFloat();
+        } else {
+            // A word the file does not know is passed over.
+            reader.NextToken();
+        }
+    }
 }
 
 void CCrimeManager::ReportCrime(int type, intptr_t value, CGameActor* pOffender, const D3DXVECTOR3* pPosition)

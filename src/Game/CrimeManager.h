@@ -49,6 +49,11 @@ class CCrimeManager {
 public:
     CCrimeManager();
 
+    // Takes the player's wanted value (the player must exist), then reads the
+    // maximum and each type's amount from "Scripts\CrimeFile.txt"; an
+    // unreadable file is fatal, like every start-up script.
+    void Init();
+
     // Queues a copy of the type's record with the offender, the value and,
     // when given, the place. A type outside the table is logged and dropped.
     void ReportCrime(int type, intptr_t value, CGameActor* pOffender, const D3DXVECTOR3* pPosition);
@@ -64,7 +69,10 @@ public:
     float MaxWantedLevel = 0.0f;
 
 private:
+    void ReadCrimeFile();
+
     CCrimeRecord m_Records[CRIME_TYPE_COUNT];
+    float* m_pWantedValue = nullptr;
     std::vector<CCrimeRecord> m_PendingEvents;
 };
 

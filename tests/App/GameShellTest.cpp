@@ -127,7 +127,8 @@ bool Near(uint32_t a, uint32_t b)
 }
 
 // The screenshot is the 640 x 480 window with the menu pointer, whose tip is
-// at the middle of the screen, drawn over the menu.
+// at the middle of the screen, drawn over the level and the menu: only the
+// pointer's opaque pixels are known.
 void ExpectCursorShot(const std::string& shot, const std::vector<uint32_t>& cursor)
 {
     UINT width = 0;
@@ -151,8 +152,6 @@ void ExpectCursorShot(const std::string& shot, const std::vector<uint32_t>& curs
     }
     EXPECT_GT(drawn, 0);
     EXPECT_EQ(0, mismatches) << shot;
-    EXPECT_EQ(0u, frame[0] & 0xFFFFFF) << "cleared to black";
-    EXPECT_EQ(0u, frame[static_cast<size_t>(height) * width - 1] & 0xFFFFFF);
 }
 
 TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)

@@ -4,6 +4,7 @@
 
 #include "Actors/GameActor.h"
 #include "Core/Log.h"
+#include "support/FatalTrap.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -45,6 +46,42 @@ TEST(CrimeManager, ReportsQueueCopiesOfTheirTypesRecord)
     const std::string log = dir.Read("log.txt");
     EXPECT_NE(std::string::npos, log.find("Unknown crime type 7 reported\n")) << log;
     EXPECT_NE(std::string::npos, log.find("Unknown crime type -1 reported\n")) << log;
+}
+
+// Keywords ignore case, type names do not: an unknown name selects the first
+// record, as does an amount before any type; an unknown word is passed over.
+TEST(CrimeManager, InitReadsTheMaximumAndEachTypesAmountFromTheCrimeFile)
+{
+    TempDir dir;
+    ScopedWorkingDir cwd(dir.Path());
+    dir.Write("Scripts/CrimeFile.txt", "WantedAmount 0.25\nmaxwantedlevel: 6\nCrimeType Murder\nWantedAmount 2\n"
+                                       "Bogus 7\nCrimeType HitAndRun WantedAmount 0.5\n"
+                                       "CrimeType murder WantedAmount 3\n");
+    CGameActor player;
+    CGameActor* const previousPlayer = g_PlayerActor;
+    g_PlayerActor = &player;
+    CCrimeManager crimes;
+    crimes.Init();
+    g_PlayerActor = previousPlayer;
+
+    EXPECT_FLOAT_EQ(6.0f, crimes.MaxWantedLevel);
+    EXPECT_FLOAT_EQ(2.0f, crimes.GetRecord(CRIME_MURDER).m_fWantedAmount);
+    EXPECT_FLOAT_EQ(0.5f, crimes.GetRecord(CRIME_HIT_AND_RUN).m_fWantedAmount);
+    EXPECT_FLOAT_EQ(3.0f, crimes.GetRecord(CRIME_STEAL_POLICE_CAR).m_fWantedAmount)
+        << "\"murder\" is no type name: the first record takes it";
+    EXPECT_FLOAT_EQ(0.0f, crimes.GetRecord(CRIME_SAVE).m_fWantedAmount);
+}
+
+TEST(CrimeManager, WithoutTheCrimeFileStartUpStops)
+{
+    TempDir dir;
+    ScopedWorkingDir cwd(dir.Path());
+    CGameActor player;
+    CGameActor* const previousPlayer = g_PlayerActor;
+    g_PlayerActor = &player;
+    CCrimeManager crimes;
+    EXPECT_FATAL(crimes.Init(), "Unable to initialize data buffer");
+    g_PlayerActor = previousPlayer;
 }
 
 } // namespace
