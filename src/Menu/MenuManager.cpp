@@ -233,9 +233,11 @@ void CMenuManager::Back(CButton&)
 
 void CMenuManager::Ignore(CButton&) {}
 
+// The menu that started the game closes over it.
 void CMenuManager::NewGame(CButton&)
 {
     g_Game.EnterPlay();
+    PopScreen();
 }
 
 // Blocks until a key or axis moves. The caption stays when the action is

@@ -187,7 +187,7 @@ TEST_F(MenuScreensTest, ClicksRunCommandsBeforeScreenNames)
     EXPECT_EQ("A", CurrentName()) << "no release, no click";
 }
 
-TEST_F(MenuScreensTest, NewGameEntersPlayAndIsNeverTheScreenOfThatName)
+TEST_F(MenuScreensTest, NewGameEntersPlayClosesTheMenuAndIsNeverTheScreenOfThatName)
 {
     LoadAllScreens();
     CCamera* const savedCamera = g_pActiveCamera;
@@ -196,7 +196,7 @@ TEST_F(MenuScreensTest, NewGameEntersPlayAndIsNeverTheScreenOfThatName)
     g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
     Click(0.05f, 0.25f);
     g_pLevel = nullptr;
-    EXPECT_EQ("A", CurrentName());
+    EXPECT_EQ("(game)", CurrentName());
     EXPECT_EQ(InGameState, g_Game.GetCurrentState());
     EXPECT_EQ(CInputManager::CONTEXT_PLAY, g_InputManager.GetCurrentContext());
     EXPECT_EQ(CLevel::STATE_PLAYING, level.GetState());
