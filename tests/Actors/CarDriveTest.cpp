@@ -25,6 +25,7 @@
 #include "Sound/RecordingFSound.h"
 #include "platform/novodex/NxPhysics.h"
 #include "support/FrameTime.h"
+#include "support/GamePhysics.h"
 #include "support/ScriptedController.h"
 #include "support/ShippedScripts.h"
 
@@ -37,9 +38,6 @@ const uint32_t SEED = 7;
 // The sedan's rest height on its springs: spawned there, nothing tears.
 const float REST_HEIGHT = 0.85f;
 const int BRAKE_LIGHT_GROUP = 4;
-const uint32_t GROUND_SAMPLES = 5;
-const float GROUND_SPACING = 50.0f;
-const D3DXVECTOR3 GROUND_ORIGIN(-100.0f, 0.0f, -100.0f);
 const float TOLERANCE = 1e-4f;
 // The game's world pulls down at this many metres per second squared.
 const float GRAVITY = 9.8f;
@@ -83,9 +81,7 @@ protected:
         g_RandomTable.Fill(SEED);
         SetFrameTime(FRAME_MILLISECONDS);
         ASSERT_TRUE(g_Physics.Init());
-        const std::vector<float> heights(GROUND_SAMPLES * GROUND_SAMPLES, 0.0f);
-        ASSERT_TRUE(g_Physics.CreateTerrainActor(GROUND_SAMPLES, GROUND_SAMPLES, GROUND_SPACING, GROUND_ORIGIN,
-                                                 heights.data(), heights.size()));
+        ASSERT_TRUE(CreateFlatGround());
         LoadCarScripts();
         g_AssetManager.GetAsset("Sedan", m_pSedan, true);
         ASSERT_NE(nullptr, m_pSedan);

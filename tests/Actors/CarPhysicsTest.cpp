@@ -29,6 +29,7 @@
 #include "Physics/PhysicsMath.h"
 #include "platform/novodex/NxPhysics.h"
 #include "support/FrameTime.h"
+#include "support/GamePhysics.h"
 #include "support/ScriptText.h"
 #include "support/ScriptedController.h"
 #include "support/ShippedScripts.h"
@@ -57,9 +58,6 @@ const float SWUNG = 0.1f;
 const float SETTLED_HEIGHT = 0.85f;
 // Above what the door's weight puts on a joint, below what a push does.
 const float WEAK_TORQUE = 8.0f;
-const float GROUND_SPACING = 50.0f;
-const uint32_t GROUND_SAMPLES = 5;
-const D3DXVECTOR3 GROUND_ORIGIN(-100.0f, 0.0f, -100.0f);
 
 std::string TireText(float x, float z, int suspension)
 {
@@ -138,9 +136,7 @@ protected:
         g_RandomTable.Fill(SEED);
         SetFrameTime(FRAME_MILLISECONDS);
         ASSERT_TRUE(g_Physics.Init());
-        const std::vector<float> heights(GROUND_SAMPLES * GROUND_SAMPLES, 0.0f);
-        ASSERT_TRUE(g_Physics.CreateTerrainActor(GROUND_SAMPLES, GROUND_SAMPLES, GROUND_SPACING, GROUND_ORIGIN,
-                                                 heights.data(), heights.size()));
+        ASSERT_TRUE(CreateFlatGround());
         LoadCarScripts();
         ScopedWorkingDir inGame(KELM_GAME_DIR);
         m_pPrototype = std::make_unique<CCar>();

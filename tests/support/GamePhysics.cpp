@@ -60,13 +60,18 @@ int TestCrate::CountDamage(float damage) const
     return count;
 }
 
+bool CreateFlatGround()
+{
+    const std::vector<float> heights(GROUND_SAMPLES * GROUND_SAMPLES, 0.0f);
+    return g_Physics.CreateTerrainActor(GROUND_SAMPLES, GROUND_SAMPLES, GROUND_SPACING, GROUND_ORIGIN, heights.data(),
+                                        heights.size());
+}
+
 void GamePhysics::SetUp()
 {
     ASSERT_TRUE(g_Physics.Init());
     SetFrameTime(FRAME_MILLISECONDS);
-    const std::vector<float> heights(GROUND_SAMPLES * GROUND_SAMPLES, 0.0f);
-    ASSERT_TRUE(g_Physics.CreateTerrainActor(GROUND_SAMPLES, GROUND_SAMPLES, GROUND_SPACING, GROUND_ORIGIN,
-                                             heights.data(), heights.size()));
+    ASSERT_TRUE(CreateFlatGround());
 }
 
 void GamePhysics::TearDown()

@@ -32,6 +32,10 @@ public:
     std::vector<D3DXVECTOR3> m_Pushes;
 };
 
+// The flat ground, 200 m across at height 0 about the origin, as the game
+// builds a terrain's ground; false when the scene refuses it.
+bool CreateFlatGround();
+
 class GamePhysics : public ::testing::Test {
 protected:
     static constexpr uint32_t FRAME_MILLISECONDS = 16;
