@@ -34,11 +34,6 @@ const float HAND_BRAKE_COUNTER_STEER = -0.5f;
 const float HAND_BRAKE_MIN_SPEED = 0.5f;
 const float HAND_BRAKE_DECELERATION_FACTOR = 2.0f;
 
-bool IsHeld(const uint8_t* actions, int action)
-{
-    return actions[action] == CInputManager::STATE_HELD;
-}
-
 D3DMATERIAL8 BrakeLightMaterial()
 {
     const D3DCOLORVALUE red = {1.0f, 0.0f, 0.0f, 1.0f};
@@ -75,10 +70,10 @@ void CCar::UpdateDriving()
     }
 
     bool brakeLights = false;
-    if (IsHeld(actions, ACTION_GAS)) {
+    if (IsActionHeld(actions, ACTION_GAS)) {
         m_fDriveAcceleration = m_Engine.GetTopSpeed() > speed ? m_Engine.GetAcceleration(speed) : 0.0f;
         m_bAlongVelocity = false;
-    } else if (IsHeld(actions, ACTION_BRAKE)) {
+    } else if (IsActionHeld(actions, ACTION_BRAKE)) {
         m_fDriveAcceleration = speed <= -m_fMaxSpeedReverse ? 0.0f : -m_fDeceleration;
         m_bAlongVelocity = speed >= 0.0f;
         brakeLights = m_bAlongVelocity;
@@ -93,14 +88,14 @@ void CCar::UpdateDriving()
     SteerTires();
     if (m_pController->GetKind() == CController::KIND_LOCAL)
         g_Radio.Update();
-    UpdateHorn(IsHeld(actions, ACTION_HORN));
+    UpdateHorn(IsActionHeld(actions, ACTION_HORN));
     if (g_CarEditMode != 0)
         EditTuning();
 }
 
 void CCar::UpdateHandBrake(const uint8_t* actions, float speed)
 {
-    const bool held = IsHeld(actions, ACTION_HAND_BRAKE);
+    const bool held = IsActionHeld(actions, ACTION_HAND_BRAKE);
     const NxMat33 rear = RearCapsuleOrientation(held ? HAND_BRAKE_COUNTER_STEER * m_fSteerAngle : 0.0f);
     for (size_t index : {FIRST_REAR_TIRE, SECOND_REAR_TIRE})
         if (index < m_Tires.size() && m_Tires[index].m_pShape != nullptr)
@@ -118,8 +113,8 @@ void CCar::UpdateHandBrake(const uint8_t* actions, float speed)
 
 void CCar::UpdateSteering(const uint8_t* actions, float dt)
 {
-    const bool right = IsHeld(actions, ACTION_TURN_RIGHT);
-    const bool left = IsHeld(actions, ACTION_TURN_LEFT);
+    const bool right = IsActionHeld(actions, ACTION_TURN_RIGHT);
+    const bool left = IsActionHeld(actions, ACTION_TURN_LEFT);
     if (right) {
         // Both held: the newer press wins, turning right from straight.
         if (left)

@@ -64,22 +64,12 @@ const char* const TIRE_LENGTH_KEYWORDS[CCar::EDIT_SELECTIONS] = {
     "RearRightSuspensionLength: "};
 const char* const TUNING_FILE_EXTENSION = ".txt";
 
-bool IsHeld(const uint8_t* actions, int action)
-{
-    return actions[action] == CInputManager::STATE_HELD;
-}
-
-bool IsReleased(const uint8_t* actions, int action)
-{
-    return actions[action] == CInputManager::STATE_RELEASED;
-}
-
 // +1 while the first of the pair is held (it wins), -1 for the second alone.
 float PairDirection(const uint8_t* actions, int up, int down)
 {
-    if (IsHeld(actions, up))
+    if (IsActionHeld(actions, up))
         return 1.0f;
-    if (IsHeld(actions, down))
+    if (IsActionHeld(actions, down))
         return -1.0f;
     return 0.0f;
 }
@@ -117,12 +107,12 @@ void CCar::EditTuning()
                                  PairDirection(actions, ACTION_CENTER_Z_UP, ACTION_CENTER_Z_DOWN));
     if (centerStep != D3DXVECTOR3(0.0f, 0.0f, 0.0f))
         EditCenterOfMass(centerStep * CENTER_STEP);
-    if (IsHeld(actions, ACTION_CENTER_ZERO))
+    if (IsActionHeld(actions, ACTION_CENTER_ZERO))
         EditCenterOfMass(-m_vScriptCenterOfMass);
-    if (IsReleased(actions, ACTION_SAVE))
+    if (IsActionReleased(actions, ACTION_SAVE))
         SaveTuning();
     for (int i = 0; i < EDIT_SELECTIONS; ++i)
-        if (IsReleased(actions, ACTION_SELECT_FIRST_TIRE + i))
+        if (IsActionReleased(actions, ACTION_SELECT_FIRST_TIRE + i))
             m_bEditSelected[i] = !m_bEditSelected[i];
 }
 

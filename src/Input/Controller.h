@@ -9,6 +9,20 @@ class CAIControllerSet;
 class CCamera;
 class CInGameMouse;
 
+// Each action's byte as every controller counts it: 2 while held, 1 for
+// the one update after its release, then 0.
+enum { ACTION_STATE_IDLE = 0, ACTION_STATE_RELEASED = 1, ACTION_STATE_HELD = 2 };
+
+inline bool IsActionHeld(const uint8_t* actions, int action)
+{
+    return actions[action] == ACTION_STATE_HELD;
+}
+
+inline bool IsActionReleased(const uint8_t* actions, int action)
+{
+    return actions[action] == ACTION_STATE_RELEASED;
+}
+
 // The driver of everything that can be driven: a game actor, a car, a
 // camera, the in-game cursor, the cell phone. The player's controller hands
 // out the input manager's arrays; an AI controller fills arrays of the same

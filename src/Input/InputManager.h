@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Input/Controller.h"
 #include "Input/DeviceObject.h"
 
 class DeviceKeyboard;
@@ -47,7 +48,7 @@ public:
     // FindAction kinds.
     enum { BUTTON_ACTION = 0, AXIS_ACTION = 1 };
     // Action states: held, released at the last update, idle.
-    enum { STATE_IDLE = 0, STATE_RELEASED = 1, STATE_HELD = 2 };
+    enum { STATE_IDLE = ACTION_STATE_IDLE, STATE_RELEASED = ACTION_STATE_RELEASED, STATE_HELD = ACTION_STATE_HELD };
     // BeginTextEntry flags: what the keys may type.
     enum {
         TEXT_KEYPAD_DIGITS = 0x01,
