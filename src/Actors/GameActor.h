@@ -70,6 +70,13 @@ public:
     void Update();
     void UpdateAnimation();
 
+    bool TakeDamage(const CDamageInfo& damage, NxContactPair* pPair) override;
+    bool OnContact(CCollidableObject* pOther, NxContactPair* pPair) override;
+
+    // Into the driver's seat of `pCar` (null does nothing); out again beside it.
+    void EnterCar(CCar* pCar);
+    void ExitCar();
+
     // From the placement position (the scaled object matrix's translation).
     bool IsWithinRange(const D3DXVECTOR3& point, float radius) const;
     void RestoreLife();
@@ -150,6 +157,12 @@ public:
     int32_t m_iCheckpoint = 0;
 
 private:
+    void UpdateOnFoot();
+    // Watches for the leave key; the car reads the controller itself.
+    void UpdateInCar();
+    // The leap out of a car's way.
+    void JumpOutWay();
+
     void CopyFrom(const CGameActor& other);
     void ShowAimCursor(const CWeapon& weapon);
     void ReleaseBody();

@@ -6,6 +6,24 @@ void CGameActor::Update()
 {
 }
 
+void CGameActor::UpdateOnFoot()
+{
+}
+
+void CGameActor::JumpOutWay()
+{
+}
+
 void CGameActor::UpdateAnimation()
 {
+}
+
+bool CGameActor::TakeDamage(const CDamageInfo& damage, NxContactPair* pPair)
+{
+    return CCollidableObject::TakeDamage(damage, pPair);
+}
+
+bool CGameActor::OnContact(CCollidableObject* pOther, NxContactPair* pPair)
+{
+    return CCollidableObject::OnContact(pOther, pPair);
 }
