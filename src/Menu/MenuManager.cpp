@@ -1,5 +1,6 @@
 #include "Menu/MenuManager.h"
 
+#include "Actors/GameActor.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Core/DataBuffer.h"
@@ -8,6 +9,7 @@
 #include "Core/Log.h"
 #include "Core/Window.h"
 #include "Display/Display.h"
+#include "Game/HUD.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Level/Level.h"
@@ -180,6 +182,17 @@ void CMenuManager::ResumeLevelPlay()
 {
     if (g_pLevel != nullptr)
         g_pLevel->SetState(CLevel::STATE_PLAYING);
+}
+
+// The menu showed the cursor; in play it is the aim, which has nothing to
+// point with in a car or with empty hands.
+void CMenuManager::ShowPlayerHud()
+{
+    if (g_PlayerActor == nullptr)
+        return;
+    if (g_PlayerActor->m_pCar != nullptr || g_PlayerActor->GetCurrentWeapon() == nullptr)
+        g_InGameMouse.SetVisible(false);
+    g_HUD.m_bVisible = 1;
 }
 
 void CMenuManager::Update()

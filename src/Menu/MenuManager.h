@@ -56,8 +56,8 @@ private:
     // The level plays again, when there is one.
     static void ResumeLevelPlay();
     // With a player: the aiming cursor hidden in a car or without a weapon,
-    // and the HUD shown, once the player's weapons and the HUD exist.
-    void ShowPlayerHud() {}
+    // and the HUD shown.
+    static void ShowPlayerHud();
 
     void Quit(CButton& button);
     // Play starts (or goes on) on the current level.

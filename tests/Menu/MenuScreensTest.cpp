@@ -1,10 +1,16 @@
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "Actors/Car.h"
+#include "Actors/GameActor.h"
+#include "Actors/Weapon.h"
 #include "Core/Game.h"
 #include "Core/Log.h"
 #include "Display/Camera.h"
+#include "Game/HUD.h"
+#include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
 #include "Level/Level.h"
@@ -145,6 +151,51 @@ TEST_F(MenuScreensTest, LoadLeavesTheGameTwiceUnderTheFirstScreenAndBackReturnsT
     m_Manager.PopScreen();
     m_Manager.PopScreen();
     EXPECT_EQ(0u, m_Manager.GetStackSize()) << "an empty stack stays empty";
+}
+
+TEST_F(MenuScreensTest, BackToTheGameShowsTheHudAndKeepsTheAimOnlyOnFootWithAWeapon)
+{
+    CSingleScreen* const screen = Get<CSingleScreen>("B");
+    const bool wasShown = g_InGameMouse.IsVisible();
+    CGameActor player;
+    CCar car;
+    const struct {
+        const char* seen;
+        bool player, inCar, armed;
+        bool cursorShown;
+        uint8_t hud;
+    } backs[] = {
+        {"no player yet", false, false, true, true, 0},
+        {"on foot with a weapon", true, false, true, true, 1},
+        {"on foot, empty-handed", true, false, false, false, 1},
+        {"in a car with a weapon", true, true, true, false, 1},
+    };
+    for (const auto& back : backs) {
+        SCOPED_TRACE(back.seen);
+        player.ClearWeapons();
+        if (back.armed)
+            player.PickUpWeapon(std::make_unique<CWeapon>());
+        player.m_pCar = back.inCar ? &car : nullptr;
+        g_PlayerActor = back.player ? &player : nullptr;
+        g_HUD.m_bVisible = 0;
+        g_InGameMouse.SetVisible(true);
+        CMenuManager menus;
+        menus.PushScreen(screen);
+        menus.PushScreen(screen);
+        menus.PopScreen();
+        EXPECT_EQ(screen, menus.GetCurrentScreen());
+        EXPECT_TRUE(g_InGameMouse.IsVisible()) << "only back to the game touches the play";
+        EXPECT_EQ(0, g_HUD.m_bVisible);
+        menus.PopScreen();
+        EXPECT_EQ(nullptr, menus.GetCurrentScreen());
+        EXPECT_EQ(back.cursorShown, g_InGameMouse.IsVisible());
+        EXPECT_EQ(back.hud, g_HUD.m_bVisible);
+    }
+    player.m_pCar = nullptr;
+    g_PlayerActor = nullptr;
+    g_HUD.m_bVisible = 0;
+    g_InGameMouse.SetVisible(wasShown);
+    g_InputManager.Reset();
 }
 
 TEST_F(MenuScreensTest, ClicksRunCommandsBeforeScreenNames)
