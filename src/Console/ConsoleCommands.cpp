@@ -159,12 +159,19 @@ const D3DXMATRIX* AgentTarget(int32_t index, CLineRing& output)
     return &actor->m_Model.m_matObject;
 }
 
+// A typed INF or NAN would send a body to no place physics can hold.
+bool IsFinite(const D3DXVECTOR3& point)
+{
+    return std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z);
+}
+
 // The place the arguments give, else a point ahead of the player on the
-// ground; false, with the reason printed, when neither can be had.
+// ground; false when the place given is none, or when there is no player
+// to stand ahead of (said).
 bool SpawnPoint(std::string& arguments, const CLevel& level, CLineRing& output, D3DXVECTOR3& point)
 {
     if (ParseVector3(arguments, point))
-        return true;
+        return IsFinite(point);
     const CGameActor* player = Player(output);
     if (player == nullptr)
         return false;
@@ -377,7 +384,7 @@ bool ConSetHealth(std::string& arguments, CLineRing& output)
 bool ConSetPos(std::string& arguments, CLineRing& output)
 {
     D3DXVECTOR3 position;
-    if (!ParseVector3(arguments, position))
+    if (!ParseVector3(arguments, position) || !IsFinite(position))
         return false;
     CGameActor* player = Player(output);
     if (player == nullptr)

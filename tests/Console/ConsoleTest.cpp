@@ -48,9 +48,13 @@ protected:
         m_PhysicsOn = g_Physics.IsEnabled();
         m_TimeScale = g_Physics.GetTimeScale();
         m_Context = g_InputManager.GetCurrentContext();
-        // Before the level: no player, no camera.
+        // Before the level: no level, no paint table, no player, no camera.
+        m_Level = g_pLevel;
+        m_Paints = CCarColorTable::CurrentForEditing();
         m_Player = g_PlayerActor;
         m_Camera = g_pActiveCamera;
+        g_pLevel = nullptr;
+        CCarColorTable::SetCurrent(nullptr);
         g_PlayerActor = nullptr;
         g_pActiveCamera = nullptr;
     }
@@ -62,6 +66,8 @@ protected:
         g_Physics.SetTimeScale(m_TimeScale);
         while (g_InputManager.GetCurrentContext() != m_Context)
             g_InputManager.PopContext();
+        g_pLevel = m_Level;
+        CCarColorTable::SetCurrent(m_Paints);
         g_PlayerActor = m_Player;
         g_pActiveCamera = m_Camera;
     }
@@ -105,6 +111,8 @@ protected:
     bool m_PhysicsOn = true;
     float m_TimeScale = 0.0f;
     int m_Context = 0;
+    CLevel* m_Level = nullptr;
+    CCarColorTable* m_Paints = nullptr;
     CGameActor* m_Player = nullptr;
     CCamera* m_Camera = nullptr;
 };

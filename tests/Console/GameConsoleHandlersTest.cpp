@@ -38,6 +38,7 @@ protected:
         LevelFixture::SetUp();
         m_Console.Init(nullptr, m_Keys, &m_Keyboard);
         m_TimeScale = g_Physics.GetTimeScale();
+        g_GameCamera.m_pTarget = nullptr;
         g_PlayerActor = &g_Player;
         g_Player.CreatePhysics();
         LoadLevel(GROUND);
@@ -125,6 +126,10 @@ TEST_F(GameConsoleHandlersTest, HandlersPrintAndChangeWhatTheyName)
              EXPECT_TRUE(level.GetWeapons().empty());
          }},
         {"SET SPAWN", Failed("SET SPAWN", {"**Invalid SPAWN Command**"}), [] {}},
+        {"SET SPAWN CAR BUGGY 1 NAN 2", Failed("SET SPAWN CAR BUGGY 1 NAN 2", {}),
+         [&] { EXPECT_TRUE(level.GetActiveCars().empty()); }},
+        {"SET SETPOS INF 0 0", Failed("SET SETPOS INF 0 0", {}),
+         [] { EXPECT_EQ(PLAYER_AT, g_Player.m_Model.m_vPosition); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
