@@ -578,8 +578,7 @@ const CConsoleCommand* CConsole::FindCommand(const std::string& name) const
     return found == m_Commands.end() ? nullptr : &found->second;
 }
 
-// In the table's order; the commands of the level and the AI join at their
-// places as those arrive: RESTART and SICK after QUIT, SPAWN after AI.
+// In the table's order; the level's RESTART joins after QUIT when it arrives.
 void CConsole::RegisterCommands()
 {
     AddIntegerVariable("CONSOLECOLOR", [this](int32_t value) { m_Colour = static_cast<uint32_t>(value); });
@@ -596,7 +595,9 @@ void CConsole::RegisterCommands()
     });
     AddCommand("TEST", ConTest);
     AddCommand("QUIT", ConQuit);
+    AddCommand("SICK", ConSick);
     AddCommand("AI", ConAI);
+    AddCommand("SPAWN", ConSpawn);
     AddCommand("CCOLOR", ConCarColour);
     AddCommand("CINDEX", ConCarColourIndex);
     AddCommand("CACOLOR", ConAllCarsColour);

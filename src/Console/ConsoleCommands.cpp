@@ -5,13 +5,20 @@
 #include <cstdarg>
 #include <cstdio>
 #include <functional>
+#include <memory>
 
+#include "AI/AIControllerSet.h"
 #include "Actors/Car.h"
 #include "Actors/CarColorTable.h"
 #include "Actors/GameActor.h"
+#include "Actors/Weapon.h"
 #include "Console/ConsoleReaders.h"
+#include "Core/AssetManager.h"
+#include "Core/Game.h"
 #include "Display/Camera.h"
 #include "Level/Level.h"
+#include "Level/LevelObject.h"
+#include "Level/Terrain.h"
 #include "Physics/Physics.h"
 #include "Sound/Sound.h"
 #include "platform/files/Files.h"
@@ -24,9 +31,20 @@ const char* const CAMERA_INFO_FILE = "camera.txt";
 namespace {
 
 const char* const NO_PLAYER = "No player";
+const char* const NO_LEVEL = "No level loaded";
 const char* const NO_SIMULATOR = "Simulator does not exist";
 const char* const NO_AI = "AI commands are not available";
 const char* const INVALID_AGENT = "**Invalid AI ENTITY Index**";
+const char* const AGENT_WITHOUT_ACTOR = "AI entity has no actor";
+const char* const INVALID_SICK = "Invalid integer";
+const char* const INVALID_SPAWN = "**Invalid SPAWN Command**";
+const char* const INVALID_SPAWN_CAR = "**Invalid AI CREATE CAR type**";
+const char* const UNKNOWN_CAR = "**Unknown Car type**";
+const char* const WORD_CAR = "CAR";
+// Without a place given, things spawn this far ahead of the player.
+const float SPAWN_AHEAD = 5.0f;
+// A weapon lies this far above the spawn point.
+const float WEAPON_LIFT = 0.5f;
 const char* const NO_CAMERA = "Camera does not exist.";
 const char* const NOT_IN_A_CAR = "Your not in a car";
 const char* const INVALID_COLOUR = "Invalid Color fool";
@@ -62,6 +80,14 @@ CGameActor* Player(CLineRing& output)
     return g_PlayerActor;
 }
 
+// The current level, or null with "No level loaded" printed.
+CLevel* Level(CLineRing& output)
+{
+    if (g_pLevel == nullptr)
+        PrintLine(output, NO_LEVEL);
+    return g_pLevel;
+}
+
 // The car the player drives, or null with "Your not in a car" printed.
 CCar* PlayerCar(CLineRing& output)
 {
@@ -72,10 +98,13 @@ CCar* PlayerCar(CLineRing& output)
 }
 
 // The level's paint table, whose working entry the colour commands edit;
-// null before a level is loaded.
-CCarColorTable* PaintTable()
+// null, with "No level loaded" printed, before a level is loaded.
+CCarColorTable* PaintTable(CLineRing& output)
 {
-    return CCarColorTable::CurrentForEditing();
+    CCarColorTable* table = CCarColorTable::CurrentForEditing();
+    if (table == nullptr)
+        PrintLine(output, NO_LEVEL);
+    return table;
 }
 
 D3DCOLORVALUE OpaqueColour(const D3DXCOLOR& colour)
@@ -87,8 +116,10 @@ D3DCOLORVALUE OpaqueColour(const D3DXCOLOR& colour)
 bool EditPlayerPaint(CLineRing& output, const std::function<void(CCarColorTable&)>& edit)
 {
     CCar* car = PlayerCar(output);
-    CCarColorTable* table = PaintTable();
-    if (car == nullptr || table == nullptr)
+    if (car == nullptr)
+        return false;
+    CCarColorTable* table = PaintTable(output);
+    if (table == nullptr)
         return false;
     edit(*table);
     car->SetColour(&table->GetWorking());
@@ -106,11 +137,131 @@ bool PaintPlayerCar(std::string& arguments, CLineRing& output, void (CCarColorTa
     return EditPlayerPaint(output, [&](CCarColorTable& table) { (table.*set)(OpaqueColour(colour)); });
 }
 
-// The number of AI agents the console can address: none until the AI and
-// the level's agent list exist.
+// The number of AI agents the console can address: the level's list.
 int32_t AgentCount()
 {
-    return 0;
+    return g_pLevel != nullptr ? static_cast<int32_t>(g_pLevel->GetAgents().size()) : 0;
+}
+
+// The matrix the game camera follows for agent `index`, or null with the
+// reason printed.
+const D3DXMATRIX* AgentTarget(int32_t index, CLineRing& output)
+{
+    if (index < 0 || index >= AgentCount()) {
+        PrintLine(output, INVALID_AGENT);
+        return nullptr;
+    }
+    const CGameActor* actor = g_pLevel->GetAgent(index)->GetActor();
+    if (actor == nullptr) {
+        PrintLine(output, AGENT_WITHOUT_ACTOR);
+        return nullptr;
+    }
+    return &actor->m_Model.m_matObject;
+}
+
+// A typed INF or NAN would send a body to no place physics can hold.
+bool IsFinite(const D3DXVECTOR3& point)
+{
+    return std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z);
+}
+
+// The place the arguments give, else a point ahead of the player on the
+// ground; false when the place given is none, or when there is no player
+// to stand ahead of (said).
+bool SpawnPoint(std::string& arguments, const CLevel& level, CLineRing& output, D3DXVECTOR3& point)
+{
+    if (ParseVector3(arguments, point))
+        return IsFinite(point);
+    const CGameActor* player = Player(output);
+    if (player == nullptr)
+        return false;
+    D3DXVECTOR3 facing;
+    D3DXVec3Normalize(&facing, &player->m_Model.m_vFacing);
+    point = player->m_Model.m_vPosition + facing * SPAWN_AHEAD;
+    const CTerrain* terrain = level.GetTerrain();
+    if (terrain != nullptr) {
+        D3DXVECTOR3 ground;
+        terrain->GetHeight(point, ground, nullptr);
+        point.y = ground.y;
+    }
+    return true;
+}
+
+bool SpawnCar(std::string& arguments, CLevel& level, CLineRing& output)
+{
+    std::string name;
+    if (!NextToken(arguments, name)) {
+        PrintLine(output, INVALID_SPAWN_CAR);
+        return false;
+    }
+    CCar* prototype = nullptr;
+    g_AssetManager.GetAssetByUpperName(name, prototype, false);
+    if (prototype == nullptr) {
+        PrintLine(output, UNKNOWN_CAR);
+        return false;
+    }
+    D3DXVECTOR3 point;
+    if (!SpawnPoint(arguments, level, output, point))
+        return false;
+    std::unique_ptr<CCar> car = std::make_unique<CCar>(*prototype);
+    car->m_Body.SetPosition(&point);
+    car->m_Body.UpdateWorldMatrix();
+    car->Reset();
+    level.AddCar(car.release());
+    PrintFormatted(output, "Car Index: %d", static_cast<int>(level.GetActiveCars().size()) - 1);
+    return true;
+}
+
+// Turned as the player stands, its bottom on the point, and entered into
+// the world as the object grid enters its own.
+void SpawnLevelObject(const CLevelObject& prototype, const D3DXVECTOR3& point, CLevel& level)
+{
+    std::unique_ptr<CLevelObject> object = std::make_unique<CLevelObject>(prototype);
+    D3DXMATRIX start;
+    D3DXMatrixIdentity(&start);
+    if (g_PlayerActor != nullptr)
+        start = g_PlayerActor->m_Model.m_matObject;
+    start._41 = point.x;
+    start._42 = point.y;
+    start._43 = point.z;
+    const CCollisionBox* box = object->m_CollisionObject.m_pRoot.get();
+    if (box != nullptr)
+        start._42 -= box->m_vMin.y;
+    object->m_matStart = start;
+    object->m_matWorld = start;
+    object->Spawn();
+    level.GetObjectGrid().AddObject(object.get());
+    CObjectGridKind::EnterWorld(object.release(), level.GetActiveObjects());
+}
+
+void SpawnWeapon(const CWeapon& prototype, const D3DXVECTOR3& point, CLevel& level)
+{
+    std::unique_ptr<CWeapon> weapon = std::make_unique<CWeapon>(prototype);
+    weapon->m_matPos._41 = point.x;
+    weapon->m_matPos._42 = point.y + WEAPON_LIFT;
+    weapon->m_matPos._43 = point.z;
+    weapon->ApplyPosMatrix();
+    level.GetWeapons().push_back(std::move(weapon));
+}
+
+// A level object or a weapon by name; neither fails without a word.
+bool SpawnNamed(const std::string& name, std::string& arguments, CLevel& level, CLineRing& output)
+{
+    CLevelObject* object = nullptr;
+    g_AssetManager.GetAssetByUpperName(name, object, false);
+    CWeapon* weapon = nullptr;
+    if (object == nullptr)
+        g_AssetManager.GetAssetByUpperName(name, weapon, false);
+    if (object == nullptr && weapon == nullptr)
+        return false;
+    D3DXVECTOR3 point;
+    if (!SpawnPoint(arguments, level, output, point))
+        return false;
+    if (object != nullptr)
+        SpawnLevelObject(*object, point, level);
+    else
+        SpawnWeapon(*weapon, point, level);
+    return true;
 }
 
 } // namespace
@@ -126,10 +277,37 @@ bool ConQuit()
     return true;
 }
 
+bool ConSick(std::string& arguments, CLineRing& output)
+{
+    int32_t flags = 0;
+    if (!ParseInt(arguments, flags)) {
+        PrintLine(output, INVALID_SICK);
+        return false;
+    }
+    g_Game.m_DebugFlags = static_cast<uint32_t>(flags);
+    return true;
+}
+
 bool ConAI(std::string&, CLineRing& output)
 {
     PrintLine(output, NO_AI);
     return false;
+}
+
+// SPAWN CAR <car> [x y z] or SPAWN <level object or weapon> [x y z].
+bool ConSpawn(std::string& arguments, CLineRing& output)
+{
+    std::string word;
+    if (!NextToken(arguments, word)) {
+        PrintLine(output, INVALID_SPAWN);
+        return false;
+    }
+    CLevel* level = Level(output);
+    if (level == nullptr)
+        return false;
+    if (word == WORD_CAR)
+        return SpawnCar(arguments, *level, output);
+    return SpawnNamed(word, arguments, *level, output);
 }
 
 // Nothing ever makes the simulator; without one the gravity stays as it is.
@@ -175,10 +353,11 @@ bool ConSetController(std::string& arguments, CLineRing& output)
 {
     int32_t agent = 0;
     if (ParseInt(arguments, agent)) {
-        if (agent < 0 || agent >= AgentCount()) {
-            PrintLine(output, INVALID_AGENT);
+        const D3DXMATRIX* target = AgentTarget(agent, output);
+        if (target == nullptr)
             return false;
-        }
+        g_GameCamera.m_pTarget = target;
+        return true;
     }
     CGameActor* player = Player(output);
     if (player == nullptr)
@@ -205,7 +384,7 @@ bool ConSetHealth(std::string& arguments, CLineRing& output)
 bool ConSetPos(std::string& arguments, CLineRing& output)
 {
     D3DXVECTOR3 position;
-    if (!ParseVector3(arguments, position))
+    if (!ParseVector3(arguments, position) || !IsFinite(position))
         return false;
     CGameActor* player = Player(output);
     if (player == nullptr)
@@ -230,11 +409,14 @@ bool ConAllCarsColour(std::string& arguments, CLineRing& output)
         PrintLine(output, INVALID_COLOUR);
         return false;
     }
-    CCarColorTable* table = PaintTable();
-    if (table == nullptr || g_pLevel == nullptr)
+    CLevel* level = Level(output);
+    if (level == nullptr)
+        return false;
+    CCarColorTable* table = PaintTable(output);
+    if (table == nullptr)
         return false;
     table->SetWorkingDiffuse(OpaqueColour(colour));
-    for (CCar* car : g_pLevel->GetActiveCars())
+    for (CCar* car : level->GetActiveCars())
         car->SetColour(&table->GetWorking());
     return true;
 }
@@ -264,22 +446,29 @@ bool ConCarColourIndex(std::string& arguments, CLineRing& output)
     CCar* car = PlayerCar(output);
     if (car == nullptr)
         return false;
+    const CCarColorTable* table = PaintTable(output);
+    if (table == nullptr)
+        return false;
+    if (index < 0 || static_cast<uint32_t>(index) >= table->GetCount()) {
+        PrintLine(output, INVALID_COLOUR);
+        return false;
+    }
     car->SetColourIndex(index);
     return true;
 }
 
-bool ConAddColour(std::string&, CLineRing&)
+bool ConAddColour(std::string&, CLineRing& output)
 {
-    CCarColorTable* table = PaintTable();
+    CCarColorTable* table = PaintTable(output);
     if (table == nullptr)
         return false;
     table->AppendWorking();
     return true;
 }
 
-bool ConSaveColours(std::string&, CLineRing&)
+bool ConSaveColours(std::string&, CLineRing& output)
 {
-    const CCarColorTable* table = PaintTable();
+    const CCarColorTable* table = PaintTable(output);
     return table != nullptr && table->Save();
 }
 

@@ -11,7 +11,9 @@
 
 bool ConTest();
 bool ConQuit();
+bool ConSick(std::string& arguments, CLineRing& output);
 bool ConAI(std::string& arguments, CLineRing& output);
+bool ConSpawn(std::string& arguments, CLineRing& output);
 bool ConCarColour(std::string& arguments, CLineRing& output);
 bool ConCarColourIndex(std::string& arguments, CLineRing& output);
 bool ConAllCarsColour(std::string& arguments, CLineRing& output);

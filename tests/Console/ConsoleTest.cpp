@@ -13,6 +13,7 @@
 #include "Actors/GameActor.h"
 #include "Console/Console.h"
 #include "Console/ConsoleCommands.h"
+#include "Console/ConsoleLines.h"
 #include "Console/FullKeyboard.h"
 #include "Core/Game.h"
 #include "Core/Log.h"
@@ -31,7 +32,7 @@ namespace {
 // Never a multiple of the toggle's cooldown.
 const float FRAME = 0.035f;
 const BYTE DOWN = 0x80;
-typedef std::vector<std::string> Lines;
+typedef ConsoleLines Lines;
 
 class ConsoleTest : public ::testing::Test {
 protected:
@@ -47,9 +48,13 @@ protected:
         m_PhysicsOn = g_Physics.IsEnabled();
         m_TimeScale = g_Physics.GetTimeScale();
         m_Context = g_InputManager.GetCurrentContext();
-        // Before the level: no player, no camera.
+        // Before the level: no level, no paint table, no player, no camera.
+        m_Level = g_pLevel;
+        m_Paints = CCarColorTable::CurrentForEditing();
         m_Player = g_PlayerActor;
         m_Camera = g_pActiveCamera;
+        g_pLevel = nullptr;
+        CCarColorTable::SetCurrent(nullptr);
         g_PlayerActor = nullptr;
         g_pActiveCamera = nullptr;
     }
@@ -61,6 +66,8 @@ protected:
         g_Physics.SetTimeScale(m_TimeScale);
         while (g_InputManager.GetCurrentContext() != m_Context)
             g_InputManager.PopContext();
+        g_pLevel = m_Level;
+        CCarColorTable::SetCurrent(m_Paints);
         g_PlayerActor = m_Player;
         g_pActiveCamera = m_Camera;
     }
@@ -92,16 +99,7 @@ protected:
         return lines;
     }
     // The lines a run wrote, from its echo to the fresh line.
-    Lines Run(const char* line)
-    {
-        const CLineRing& output = m_Console.GetOutput();
-        int32_t i = output.GetCurrentIndex();
-        m_Console.RunLine(line);
-        Lines lines{output.Line(i)};
-        for (; i != output.GetCurrentIndex(); i = CLineRing::Next(i))
-            lines.push_back(output.Line(CLineRing::Next(i)));
-        return lines;
-    }
+    Lines Run(const char* line) { return RunConsoleLine(m_Console, line); }
 
     TempDir m_Dir;
     ScopedWorkingDir m_Cwd;
@@ -113,6 +111,8 @@ protected:
     bool m_PhysicsOn = true;
     float m_TimeScale = 0.0f;
     int m_Context = 0;
+    CLevel* m_Level = nullptr;
+    CCarColorTable* m_Paints = nullptr;
     CGameActor* m_Player = nullptr;
     CCamera* m_Camera = nullptr;
 };
@@ -215,6 +215,12 @@ TEST_F(ConsoleTest, TheDispatcherWritesItsResultsVerbatim)
         {"SET SETCONTROLLER", {"SET SETCONTROLLER", "No player", "Function returned false", ""}},
         {"SET SETCONTROLLER 0", {"SET SETCONTROLLER 0", "**Invalid AI ENTITY Index**", "Function returned false", ""}},
         {"SET GETCAMERAINFO", {"SET GETCAMERAINFO", "Camera does not exist.", "GETCAMERAINFO set successfully", ""}},
+        {"SET SICK", {"SET SICK", "Invalid integer", "Function returned false", ""}},
+        {"SET SPAWN", {"SET SPAWN", "**Invalid SPAWN Command**", "Function returned false", ""}},
+        {"SET SPAWN CAR BUGGY", {"SET SPAWN CAR BUGGY", "No level loaded", "Function returned false", ""}},
+        {"SET SPAWN BOX 1 2 3", {"SET SPAWN BOX 1 2 3", "No level loaded", "Function returned false", ""}},
+        {"SET ADDCOLOR", {"SET ADDCOLOR", "No level loaded", "Function returned false", ""}},
+        {"SET SAVECOLORS", {"SET SAVECOLORS", "No level loaded", "Function returned false", ""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -239,6 +245,8 @@ TEST_F(ConsoleTest, VariablesAreWrittenInTheirOwnType)
         EXPECT_EQ(c.debugFlags, g_Game.m_DebugFlags);
     }
 
+    m_Console.RunLine("SET SICK 0X22");
+    EXPECT_EQ(0x22u, g_Game.m_DebugFlags) << "the same word as DEBUGMODE";
     m_Console.RunLine("SET CONSOLECOLOR 0X800000FF");
     EXPECT_EQ(0x800000FFu, m_Console.GetColour());
     m_Console.RunLine("SET TIMERATIO ABC");
@@ -434,10 +442,16 @@ TEST_F(ConsoleTest, PaintCommandsEditTheWorkingPaintOfThePlayersCar)
     EXPECT_FLOAT_EQ(1.0f, working.Diffuse.a);
     EXPECT_FLOAT_EQ(0.3f, working.Specular.b);
     EXPECT_FLOAT_EQ(12.0f, working.Power);
-    EXPECT_EQ((Lines{"SET CINDEX 3", "CINDEX set successfully", ""}), Run("SET CINDEX 3"));
+    EXPECT_EQ((Lines{"SET CINDEX 0", "Invalid Color fool", "Function returned false", ""}), Run("SET CINDEX 0"))
+        << "an empty table has no entry 0";
 
     m_Console.RunLine("SET ADDCOLOR");
     ASSERT_EQ(1u, table.GetCount());
+    EXPECT_EQ((Lines{"SET CINDEX 0", "CINDEX set successfully", ""}), Run("SET CINDEX 0"));
+    for (const char* outside : {"SET CINDEX 1", "SET CINDEX -1"}) {
+        SCOPED_TRACE(outside);
+        EXPECT_EQ((Lines{outside, "Invalid Color fool", "Function returned false", ""}), Run(outside));
+    }
     EXPECT_FLOAT_EQ(0.5f, table.Get(0).Diffuse.r);
     EXPECT_EQ((Lines{"SET SAVECOLORS", "SAVECOLORS set successfully", ""}), Run("SET SAVECOLORS"));
     EXPECT_EQ("ColorPos: 0\nColor: 1 0.5 0.25 0\nSpecular: 1 0.1 0.2 0.3\nSpecPower: 12\n\n",
@@ -453,8 +467,8 @@ TEST_F(ConsoleTest, AllCarsColourNeedsALevelAndAColour)
     CCarColorTable::SetCurrent(&table);
     EXPECT_EQ((Lines{"SET CACOLOR 1 0", "Invalid Color fool", "Function returned false", ""}),
               Run("SET CACOLOR 1 0"));
-    EXPECT_EQ((Lines{"SET CACOLOR 0 1 0", "Function returned false", ""}), Run("SET CACOLOR 0 1 0"))
-        << "no level";
+    EXPECT_EQ((Lines{"SET CACOLOR 0 1 0", "No level loaded", "Function returned false", ""}),
+              Run("SET CACOLOR 0 1 0"));
 
     CLevel level;
     CCar car;
