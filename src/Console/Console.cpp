@@ -596,6 +596,7 @@ void CConsole::RegisterCommands()
     });
     AddCommand("TEST", ConTest);
     AddCommand("QUIT", ConQuit);
+    AddCommand("RESTART", ConRestart);
     AddCommand("AI", ConAI);
     AddCommand("CCOLOR", ConCarColour);
     AddCommand("CINDEX", ConCarColourIndex);

@@ -24,6 +24,7 @@ const char* const CAMERA_INFO_FILE = "camera.txt";
 namespace {
 
 const char* const NO_PLAYER = "No player";
+const char* const NO_LEVEL = "No level loaded";
 const char* const NO_SIMULATOR = "Simulator does not exist";
 const char* const NO_AI = "AI commands are not available";
 const char* const INVALID_AGENT = "**Invalid AI ENTITY Index**";
@@ -345,5 +346,17 @@ bool ConGetCameraInfo(std::string&, CLineRing& output)
     PrintFormatted(output, "Camera Look At: %f %f %f", lookAt.x, lookAt.y, lookAt.z);
     PrintFormatted(output, "Camera Up Vector: %f %f %f", up.x, up.y, up.z);
     PrintFormatted(output, "Camera Angle: %f", camera->m_fVerticalAngle);
+    return true;
+}
+
+// The level builds itself again from its script; a player in a car is put
+// out on the spot by the reload and stands idle with the camera chasing.
+bool ConRestart(std::string&, CLineRing& output)
+{
+    if (g_pLevel == nullptr) {
+        PrintLine(output, NO_LEVEL);
+        return false;
+    }
+    g_pLevel->LoadScript();
     return true;
 }

@@ -11,6 +11,7 @@
 
 bool ConTest();
 bool ConQuit();
+bool ConRestart(std::string& arguments, CLineRing& output);
 bool ConAI(std::string& arguments, CLineRing& output);
 bool ConCarColour(std::string& arguments, CLineRing& output);
 bool ConCarColourIndex(std::string& arguments, CLineRing& output);
