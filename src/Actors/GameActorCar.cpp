@@ -23,8 +23,8 @@ const float EXIT_LIFT = 2.0f;
 // Someone who left a car stays alarmed for a while.
 const float ALARM_DELAY = 5.0f;
 const float ALARM_DELAY_SPREAD = 3.0f;
-// Taking back a police car is a crime of its own only for those the police
-// do not already want.
+// An officer getting out charges the one he pursues with stealing the police
+// car, unless the police want that one already.
 const int STEAL_POLICE_CAR_WANTED_LIMIT = 2;
 
 enum { ROW_RIGHT = 0, ROW_POSITION = 3 };
