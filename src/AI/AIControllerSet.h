@@ -2,9 +2,13 @@
 // One AI agent: its controllers, its actor and the car it drives. The level
 // keeps a list of agents, updates and draws them, and unlinks those whose
 // recycling has been requested. Until the agents' controllers exist an agent
-// has no actor and no car, and its steps do nothing.
+// has at most a police controller, its actor and car are set from outside,
+// and its update and draw do nothing.
 
 #include <cstdint>
+#include <memory>
+
+#include "AI/NormalPoliceController.h"
 
 class CCar;
 class CGameActor;
@@ -19,10 +23,17 @@ public:
     void Draw();
     CGameActor* GetActor() const { return m_pActor; }
     CCar* GetCar() const { return m_pCar; }
+    // The active person controller is told to get out; it does so on its
+    // next update.
     void GetOutOfCar();
-    // Into `pCar` and bound to it; null leaves the car the agent is in.
+    // Into `pCar` and bound to it, the actor seated in it. An agent that
+    // already drives leaves its car whatever is passed; null on foot does
+    // nothing.
     void SetVehicle(CCar* pCar);
+    // The police controller is the active person controller.
+    bool IsPoliceActive() const { return m_u8PoliceActive != 0 && m_pPoliceController != nullptr; }
 
+    std::unique_ptr<CNormalPoliceController> m_pPoliceController;
     uint8_t m_u8PoliceActive = 0;
     // The level unlinks the agent on its next update.
     uint8_t m_u8RecycleRequested = 0;

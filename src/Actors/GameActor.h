@@ -76,6 +76,10 @@ public:
     // Into the driver's seat of `pCar` (null does nothing); out again beside it.
     void EnterCar(CCar* pCar);
     void ExitCar();
+    // Off the seat on the spot: `lift` up and a little to the seat's left,
+    // on a body that moves again, hanging from nothing. The car is not
+    // touched: it may already be gone.
+    void StepOutOfCar(float lift);
 
     // From the placement position (the scaled object matrix's translation).
     bool IsWithinRange(const D3DXVECTOR3& point, float radius) const;

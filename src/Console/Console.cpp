@@ -595,6 +595,7 @@ void CConsole::RegisterCommands()
     });
     AddCommand("TEST", ConTest);
     AddCommand("QUIT", ConQuit);
+    AddCommand("RESTART", ConRestart);
     AddCommand("SICK", ConSick);
     AddCommand("AI", ConAI);
     AddCommand("SPAWN", ConSpawn);

@@ -536,3 +536,14 @@ bool ConGetCameraInfo(std::string&, CLineRing& output)
     PrintFormatted(output, "Camera Angle: %f", camera->m_fVerticalAngle);
     return true;
 }
+
+// The level builds itself again from its script; a player in a car is put
+// out on the spot by the reload and stands idle with the camera chasing.
+bool ConRestart(std::string&, CLineRing& output)
+{
+    CLevel* level = Level(output);
+    if (level == nullptr)
+        return false;
+    level->LoadScript();
+    return true;
+}

@@ -11,6 +11,7 @@
 
 bool ConTest();
 bool ConQuit();
+bool ConRestart(std::string& arguments, CLineRing& output);
 bool ConSick(std::string& arguments, CLineRing& output);
 bool ConAI(std::string& arguments, CLineRing& output);
 bool ConSpawn(std::string& arguments, CLineRing& output);

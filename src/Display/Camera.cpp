@@ -184,6 +184,13 @@ void CCamera::GetFollowPosition(D3DXVECTOR3* pPosition) const
     *pPosition = FollowGoal();
 }
 
+void CCamera::ChaseFrom(const D3DXMATRIX& target)
+{
+    m_pTarget = &target;
+    SetPosition(FollowGoal());
+    m_u32Mode = MODE_CHASE;
+}
+
 // The eye moves in along the ray from the point looked at; moving the world
 // matrix (not only the position copy) keeps the pull-in for this frame's view.
 void CCamera::AvoidObstacles(const D3DXVECTOR3& lookAt)

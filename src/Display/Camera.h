@@ -57,6 +57,8 @@ public:
     void AddPitch(float delta);
     // Where the follow mode would put the eye; untouched without a target.
     void GetFollowPosition(D3DXVECTOR3* pPosition) const;
+    // Chases `target` from where following it would put the eye.
+    void ChaseFrom(const D3DXMATRIX& target);
     // Pulls the eye in to the first obstacle between `lookAt` and the eye.
     void AvoidObstacles(const D3DXVECTOR3& lookAt);
 

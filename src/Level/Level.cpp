@@ -36,8 +36,7 @@ const char* const POOL_POLICE_CAR = "COPCAR";
 const int POOL_POLICE_CARS = 10;
 const int POOL_POSITION_NONE = 0;
 
-// Leaving a car puts the actor this far to the left of the driver's seat.
-const float EXIT_SIDE_OFFSET = 1.5f;
+const char* const IDLE_ANIMATION = "Idle";
 
 // An unreadable script leaves an empty reader, which never reaches its end.
 bool HasEntry(const CDataBuffer& reader)
@@ -112,30 +111,18 @@ bool CLevel::Shutdown()
     return Init();
 }
 
-// The car is left as it stands: the car grid deletes it next, and the actor
-// must hold nothing of it by then.
+// The player gets out on the spot. The car is left as it stands: the car
+// grid deletes it next, and the actor must hold nothing of it by then.
 void CLevel::TakePlayerOutOfCar()
 {
     CGameActor* player = g_PlayerActor;
     if (player == nullptr || player->m_pCar == nullptr)
         return;
-    D3DXMATRIX placed = player->m_Model.m_matWorld;
-    const D3DXMATRIX* seat = player->m_pCar->GetDriverSeat();
-    if (seat != nullptr) {
-        placed = *seat;
-        placed._41 -= seat->_11 * EXIT_SIDE_OFFSET;
-        placed._42 -= seat->_12 * EXIT_SIDE_OFFSET;
-        placed._43 -= seat->_13 * EXIT_SIDE_OFFSET;
-    }
+    player->StepOutOfCar(0.0f);
     player->m_pCar = nullptr;
-    player->m_Model.m_pParentMatrix = nullptr;
-    player->m_Model.m_matObject = placed;
-    player->m_Model.UpdateWorldMatrix();
-    player->EnablePhysics();
-    player->SyncPhysicsPose();
-    g_GameCamera.m_pTarget = &player->m_Model.m_matWorld;
-    g_GameCamera.m_u32Mode = CCamera::MODE_CHASE;
     g_Radio.SetOn(false);
+    g_GameCamera.ChaseFrom(player->m_Model.m_matWorld);
+    player->m_Model.SetAnimation(IDLE_ANIMATION);
 }
 
 bool CLevel::Load(CDataBuffer& reader)

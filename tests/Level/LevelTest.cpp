@@ -136,8 +136,8 @@ TEST_F(PhysicsLevel, ReloadsBuildTheSameWorldAndLeaveThePlayerOnFoot)
     const NxU32 actors = g_Physics.GetScene()->getNbActors();
     ASSERT_EQ(1u, level.GetActiveCars().size());
     CCar* car = level.GetActiveCars().front();
-    g_Player.m_pCar = car;
-    g_Player.m_Model.m_pParentMatrix = car->GetDriverSeat();
+    g_Player.EnterCar(car);
+    ASSERT_EQ(car, g_Player.m_pCar);
     const D3DXMATRIX seat = *car->GetDriverSeat();
 
     for (int reload = 0; reload < 2; ++reload) {
@@ -160,8 +160,9 @@ TEST_F(PhysicsLevel, ReloadsBuildTheSameWorldAndLeaveThePlayerOnFoot)
     EXPECT_EQ(nullptr, g_Player.m_pCar);
     EXPECT_EQ(nullptr, g_Player.m_Model.m_pParentMatrix);
     const D3DXMATRIX& placed = g_Player.m_Model.m_matObject;
-    EXPECT_FLOAT_EQ(seat._41 - 1.5f, placed._41) << "beside the seat";
-    EXPECT_FLOAT_EQ(seat._43, placed._43);
+    EXPECT_NEAR(seat._41 - 1.4f * seat._11, placed._41, 1e-4f) << "beside the seat, on the spot";
+    EXPECT_NEAR(seat._42 - 1.4f * seat._12, placed._42, 1e-4f);
+    EXPECT_NEAR(seat._43 - 1.4f * seat._13, placed._43, 1e-4f);
     EXPECT_EQ(&g_Player.m_Model.m_matWorld, g_GameCamera.m_pTarget);
     EXPECT_EQ(static_cast<uint32_t>(CCamera::MODE_CHASE), g_GameCamera.m_u32Mode);
 }
