@@ -293,6 +293,9 @@ void CGameActor::UpdateAim(float dt)
     D3DXVECTOR3 direction(0.0f, 0.0f, 0.0f);
     D3DXVECTOR3 origin(0.0f, 0.0f, 0.0f);
     GetAimRay(&direction, &origin);
+    // Before the display sets a projection the ray is not a number: no aim.
+    if (!std::isfinite(direction.x) || !std::isfinite(direction.y) || !std::isfinite(direction.z))
+        direction = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     const float length = D3DXVec3Length(&direction);
     const float downward = length != 0.0f ? -direction.y / length : -direction.y;
     m_fAimAngle = std::acos(std::min(std::max(downward, -1.0f), 1.0f)) + AIM_RAISE;

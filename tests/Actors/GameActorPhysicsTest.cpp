@@ -14,12 +14,14 @@
 #include "Core/DataBuffer.h"
 #include "Game/CrimeManager.h"
 #include "Display/Camera.h"
+#include "Display/RenderStates.h"
 #include "Physics/Physics.h"
 #include "Physics/PhysicsMath.h"
 #include "platform/novodex/NxPhysics.h"
 #include "support/ArmModel.h"
 #include "support/FrameTime.h"
 #include "support/GamePhysics.h"
+#include "support/ScriptText.h"
 #include "support/ScriptedController.h"
 
 namespace {
@@ -202,10 +204,12 @@ TEST(PhysicsGameActorWithoutScene, HasNoBodyAndNoWantedLevel)
 enum {
     JUMP = 9,
     WALK = 10,
+    FIRE = 11,
     GAS = 14,
     BRAKE = 15,
     TURN_LEFT = 16,
     TURN_RIGHT = 17,
+    HAND_BRAKE = 19,
     RADIO_PREV = 39,
     RADIO_NEXT = 40,
 };
@@ -376,6 +380,49 @@ TEST_F(PhysicsGameActorMotion, HeldWeaponKeysCycleOneWeaponAFrame)
     m_Controller.ClearActions();
     Frame(m_Actor, false);
     EXPECT_EQ(0, m_Actor.GetCurrentWeaponIndex());
+}
+
+// A charging weapon shows the fire reaching it without projectiles; the sniper
+// scopes in on the secondary action.
+TEST_F(PhysicsGameActorMotion, FireRaisesTheGunInStrideAndTheSecondaryActsOnRelease)
+{
+    const D3DXMATRIX savedProjection = g_matProjection;
+    g_matProjection = D3DXMATRIX(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    CCamera camera;
+    camera.m_u32Mode = CCamera::MODE_CHASE;
+    m_Controller.m_pCamera = &camera;
+    auto charger = std::make_unique<CWeapon>();
+    ASSERT_TRUE(LoadFrom(*charger, "Weapon Charger Asset_Type Game WeaponID Pistol ChargeFire True AmmoPickup 5"));
+    auto sniper = std::make_unique<CWeapon>();
+    ASSERT_TRUE(LoadFrom(*sniper, "Weapon Sniper Asset_Type Game"));
+    CWeapon& inHand = *charger;
+    m_Actor.PickUpWeapon(std::move(charger));
+    m_Actor.PickUpWeapon(std::move(sniper));
+
+    Hold({WALK, GAS});
+    for (int frame = 0; frame < 3; ++frame)
+        Frame(m_Actor, false);
+    EXPECT_FALSE(m_Actor.m_bGunPose);
+    const float strideTime = m_Actor.m_Model.GetAnimationTime();
+    Hold({WALK, GAS, FIRE});
+    Frame(m_Actor, false);
+    EXPECT_TRUE(m_Actor.m_bGunPose);
+    EXPECT_GT(inHand.m_fCharge, 0.0f) << "the weapon was fired";
+    EXPECT_STREQ("WalkGun", m_Actor.m_Model.GetAnimationName());
+    EXPECT_NEAR(strideTime + g_FrameTimer.GetFrameTime() * ANIMATION_CLOCK_RATE,
+                m_Actor.m_Model.GetAnimationTime(), 1e-6f)
+        << "in step";
+    EXPECT_NEAR(D3DX_PI / 2 + 0.2f, m_Actor.m_fAimAngle, 1e-5f) << "no projection yet: a level aim";
+
+    m_Actor.SelectWeapon(1);
+    Hold({HAND_BRAKE});
+    Frame(m_Actor, false);
+    EXPECT_EQ(static_cast<uint32_t>(CCamera::MODE_CHASE), camera.m_u32Mode) << "not while held";
+    m_Controller.Release(HAND_BRAKE);
+    Frame(m_Actor, false);
+    EXPECT_TRUE(m_Actor.GetCurrentWeapon()->m_bScoped);
+    EXPECT_EQ(static_cast<uint32_t>(CCamera::MODE_ZOOM), camera.m_u32Mode);
+    g_matProjection = savedProjection;
 }
 
 TEST_F(PhysicsGameActorMotion, TheLookAxesTurnTheActorAndPitchItsCameraSlowerWhenZoomed)
