@@ -83,12 +83,14 @@ void SetAnimationKeepingTime(cObject& model, const char* name)
     model.SetAnimationTime(time);
 }
 
-// (vx, vz) scaled down to `limit`; vy as it is.
-void LimitHorizontalSpeed(D3DXVECTOR3& velocity, float limit)
+float HorizontalSpeed(const D3DXVECTOR3& velocity)
 {
-    const float speed = std::sqrt(velocity.x * velocity.x + velocity.z * velocity.z);
-    if (speed <= limit)
-        return;
+    return std::sqrt(velocity.x * velocity.x + velocity.z * velocity.z);
+}
+
+// (vx, vz) from `speed` down to `limit`; vy as it is.
+void SlowHorizontally(D3DXVECTOR3& velocity, float speed, float limit)
+{
     const float scale = limit / speed;
     velocity.x *= scale;
     velocity.z *= scale;
@@ -115,11 +117,11 @@ void CGameActor::Update()
             UpdateOnFoot();
     }
 
-    const float speed = std::sqrt(m_vVelocity.x * m_vVelocity.x + m_vVelocity.z * m_vVelocity.z);
+    const float speed = HorizontalSpeed(m_vVelocity);
     if ((m_bRunning || m_bRunStrafing) && speed > m_fRunSpeed)
-        LimitHorizontalSpeed(m_vVelocity, m_fRunSpeed);
-    else if (m_bWalking || m_bWalkStrafing || m_bDodging)
-        LimitHorizontalSpeed(m_vVelocity, m_fWalkSpeed);
+        SlowHorizontally(m_vVelocity, speed, m_fRunSpeed);
+    else if ((m_bWalking || m_bWalkStrafing || m_bDodging) && speed > m_fWalkSpeed)
+        SlowHorizontally(m_vVelocity, speed, m_fWalkSpeed);
     body->setLinearVelocity(ToNxVec3(m_vVelocity));
 }
 
