@@ -330,9 +330,7 @@ bool CCar::TakeDamage(const CDamageInfo& damage, NxContactPair* /*pPair*/)
 
 CGameActor* CCar::FindAttacker(const CDamageInfo& damage)
 {
-    if (const CProjectile* projectile = dynamic_cast<const CProjectile*>(damage.m_pSource))
-        return projectile->m_pOwner;
-    return dynamic_cast<CGameActor*>(damage.m_pSource);
+    return FindDamageOwner(damage);
 }
 
 // Without an actor behind the hit nobody is blamed and nobody is sought.

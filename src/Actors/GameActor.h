@@ -166,6 +166,15 @@ private:
     void UpdateInCar();
     // The leap out of a car's way.
     void JumpOutWay();
+    void UpdateStride(const uint8_t* actions, float step);
+    void SetStrideAnimation(bool walking, bool running, const char* animation);
+    void UpdateTurn(const float* axes);
+    void UpdateAim(float dt);
+    void RotateArm();
+    void ApplyPendingPush();
+    bool IsStruckHard(const CCollidableObject* pSource) const;
+    // A point of the pair's stream on the feet box, on this actor's side.
+    bool FeetTouch(const NxContactPair& pair, int side) const;
 
     void CopyFrom(const CGameActor& other);
     void ShowAimCursor(const CWeapon& weapon);

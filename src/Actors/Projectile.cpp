@@ -853,3 +853,10 @@ D3DXVECTOR3 CProjectile::GetForward() const
 {
     return GetMatrixRow(m_matWorld, ROW_FORWARD);
 }
+
+CGameActor* FindDamageOwner(const CDamageInfo& damage)
+{
+    if (const CProjectile* projectile = dynamic_cast<const CProjectile*>(damage.m_pSource))
+        return projectile->m_pOwner;
+    return dynamic_cast<CGameActor*>(damage.m_pSource);
+}

@@ -253,3 +253,7 @@ private:
 
     uint32_t m_u32Generation = 0;
 };
+
+// Who is behind a damage record: a projectile's shooter, an actor itself;
+// null for anything else.
+CGameActor* FindDamageOwner(const CDamageInfo& damage);

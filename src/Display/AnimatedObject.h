@@ -61,6 +61,8 @@ public:
     cAnimation& GetAnimation() { return m_Animation; }
     const cAnimationSet* GetCurrentSet() const { return m_pCurrentSet; }
     float GetAnimationTime() const { return m_fAnimationTime; }
+    // Seconds into the current set, as Update counts them.
+    void SetAnimationTime(float seconds) { m_fAnimationTime = seconds; }
 
     // Observer: the holder of the parent keeps it alive while set.
     const D3DXMATRIX* m_pParentMatrix = nullptr;

@@ -12,51 +12,23 @@
 #include "Core/Clock.h"
 #include "Core/DataBuffer.h"
 #include "Core/Log.h"
+#include "Core/Utility.h"
+#include "Display/Camera.h"
+#include "Display/RenderStates.h"
 #include "Game/CrimeManager.h"
+#include "support/ArmModel.h"
 #include "support/FatalTrap.h"
 #include "support/FrameTime.h"
 #include "support/MatrixExpect.h"
+#include "support/ScriptedController.h"
 #include "support/ScriptText.h"
 #include "support/TempDir.h"
 
 namespace {
 
 const char* const MODEL_NAME = "ArmObj";
-const char* const UPPER_ARM = "Bip01_R_UpperArm";
+const char* const UPPER_ARM = ARM_MODEL_UPPER_ARM;
 const uint32_t FRAME_MILLISECONDS = 16;
-
-// A model of three frames: a root lifted 1 m, an upper arm at the shoulder
-// and a hand at the end of the arm; with the sets "Idle" and "Walk".
-cObject MakeArmModel()
-{
-    struct FrameSpec {
-        const char* name;
-        int parent;
-        D3DXMATRIX transform;
-    };
-    const FrameSpec specs[] = {
-        {"Bip01", -1, Translation(0, 1, 0)},
-        {UPPER_ARM, 0, Translation(0.2f, 0.5f, 0)},
-        {CGameActor::HAND_FRAME_NAME, 1, Translation(0.5f, 0, 0)},
-    };
-    cObject model;
-    std::vector<cFrame>& frames = model.GetMesh().GetFrames();
-    for (const FrameSpec& spec : specs) {
-        cFrame frame;
-        frame.m_Name = spec.name;
-        frame.m_Parent = spec.parent;
-        frame.m_matFileTransform = spec.transform;
-        frame.m_matTransform = spec.transform;
-        if (spec.parent >= 0)
-            frames[spec.parent].m_FirstChild = static_cast<int>(frames.size());
-        frames.push_back(frame);
-    }
-    for (const char* set : {"Idle", "Walk"}) {
-        model.GetAnimation().GetSets().emplace_back();
-        model.GetAnimation().GetSets().back().m_Name = set;
-    }
-    return model;
-}
 
 // Actors over the arm model, in a folder of their own with the log open.
 class GameActorScript : public ::testing::Test {
@@ -390,6 +362,159 @@ TEST(DefaultCollisionRecord, IsOnePersonSizedBoxOfRadiusOne)
     EXPECT_EQ(nullptr, record.m_pfScale);
     EXPECT_EQ(&record, &GetDefaultCollisionRecord()) << "built once";
     EXPECT_NE(&record, &g_CollisionScratch);
+}
+
+const float ANIMATION_CLOCK_RATE = 0.06666667f;
+
+float Distance(const D3DXVECTOR3& a, const D3DXVECTOR3& b)
+{
+    const D3DXVECTOR3 step = a - b;
+    return D3DXVec3Length(&step);
+}
+// The aim points the arm a little above the ray.
+const float AIM_RAISE = 0.2f;
+
+D3DXMATRIX CameraLooking(const D3DXVECTOR3& right, const D3DXVECTOR3& up, const D3DXVECTOR3& forward)
+{
+    return D3DXMATRIX(right.x, right.y, right.z, 0, up.x, up.y, up.z, 0, forward.x, forward.y, forward.z, 0, 0, 5,
+                      -5, 1);
+}
+
+// An actor aiming through a scripted controller's camera, with a projection
+// on the device and the upper arm as its one ArmRot frame.
+class GameActorAim : public GameActorScript {
+protected:
+    void SetUp() override
+    {
+        m_SavedProjection = g_matProjection;
+        D3DXMatrixPerspectiveFovLH(&g_matProjection, D3DX_PI / 4, 4.0f / 3.0f, 1.0f, 100.0f);
+        SetFrameTime(FRAME_MILLISECONDS);
+        m_Controller.m_pCamera = &m_Camera;
+        ASSERT_TRUE(LoadFrom(m_Actor, Block("ArmRotFrame Bip01_R_UpperArm\n")));
+        m_Actor.m_pController = &m_Controller;
+        m_Actor.m_Model.SetAnimation("Idle");
+    }
+    void TearDown() override
+    {
+        g_matProjection = m_SavedProjection;
+        GameActorScript::TearDown();
+    }
+    // The upper arm's posed local transform.
+    const D3DXMATRIX& Shoulder() const { return m_Actor.m_Model.GetMesh().FindFrame(UPPER_ARM)->m_matTransform; }
+
+    D3DXMATRIX m_SavedProjection;
+    CCamera m_Camera;
+    ScriptedController m_Controller;
+    CGameActor m_Actor;
+};
+
+TEST_F(GameActorAim, WithoutTheGunPoseTheArmFallsToZeroAndTheWalkComesBack)
+{
+    m_Actor.m_bWalking = true;
+    m_Actor.m_Model.SetAnimation("WalkGun");
+    m_Actor.m_fAimAngle = 0.1f;
+    m_Actor.UpdateAnimation();
+    const float dt = g_FrameTimer.GetFrameTime();
+    EXPECT_NEAR(0.1f - D3DX_PI * dt, m_Actor.m_fAimAngle, 1e-6f);
+    EXPECT_STREQ("WalkGun", m_Actor.m_Model.GetAnimationName()) << "the arm is still up";
+    EXPECT_LT(Shoulder()._22, 1.0f - 1e-4f) << "the arm is turned";
+
+    m_Actor.UpdateAnimation();
+    EXPECT_EQ(0.0f, m_Actor.m_fAimAngle) << "and stops at zero";
+    EXPECT_STREQ("Walk", m_Actor.m_Model.GetAnimationName());
+    EXPECT_NEAR(2 * dt * ANIMATION_CLOCK_RATE, m_Actor.m_Model.GetAnimationTime(), 1e-6f) << "in step";
+    ExpectMatrixNear(Translation(0.2f, 0.5f, 0), Shoulder());
+
+    m_Actor.m_bWalking = false;
+    m_Actor.m_bRunning = true;
+    m_Actor.UpdateAnimation();
+    EXPECT_STREQ("Run", m_Actor.m_Model.GetAnimationName());
+}
+
+TEST_F(GameActorAim, TheGunPointsAlongTheAimRayALittleHigh)
+{
+    const D3DXVECTOR3 x(1, 0, 0);
+    const D3DXVECTOR3 y(0, 1, 0);
+    const D3DXVECTOR3 z(0, 0, 1);
+    const struct {
+        const char* name;
+        D3DXMATRIX camera;
+        float angle;
+    } cases[] = {
+        {"level", CameraLooking(x, y, z), D3DX_PI / 2 + AIM_RAISE},
+        {"straight down", CameraLooking(x, z, -y), AIM_RAISE},
+        {"straight up", CameraLooking(x, -z, y), D3DX_PI + AIM_RAISE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_Camera.m_matWorld = c.camera;
+        m_Actor.m_bGunPose = true;
+        m_Actor.UpdateAnimation();
+        EXPECT_NEAR(c.angle, m_Actor.m_fAimAngle, 1e-5f);
+    }
+
+    // Without a camera to aim through, the ray is empty: a level arm.
+    m_Controller.m_pCamera = nullptr;
+    m_Actor.UpdateAnimation();
+    EXPECT_NEAR(D3DX_PI / 2 + AIM_RAISE, m_Actor.m_fAimAngle, 1e-5f);
+}
+
+// The arm turns about (-1, 0, 0.15) as the correction matrix turns it,
+// through the first ArmRot frame's place plus the offset; the weapon in the
+// hand follows in the same step.
+TEST_F(GameActorAim, TheArmTurnsAboutItsPivotAndTheWeaponFollowsTheHand)
+{
+    D3DXMATRIX quarterTurn;
+    D3DXMatrixRotationY(&quarterTurn, D3DX_PI / 2);
+    const D3DXVECTOR3 shoulder(0.2f, 0.5f, 0);
+    const struct {
+        const char* name;
+        D3DXMATRIX correction;
+        D3DXVECTOR3 offset;
+    } cases[] = {
+        {"about the shoulder", Translation(0, 0, 0), D3DXVECTOR3(0, 0, 0)},
+        {"corrected", quarterTurn, D3DXVECTOR3(0, 0, 0)},
+        {"about a point above the shoulder", Translation(0, 0, 0), D3DXVECTOR3(0, 0.3f, 0)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_Actor.m_Model.m_matCorrection = c.correction;
+        m_Actor.m_vArmRotOffset = c.offset;
+        m_Actor.PickUpWeapon(std::make_unique<CWeapon>());
+        m_Controller.SetCursor(0.5f, 0.5f);
+        m_Actor.m_bGunPose = true;
+        m_Actor.UpdateAnimation();
+        const float angle = D3DX_PI / 2 + AIM_RAISE;
+        ASSERT_NEAR(angle, m_Actor.m_fAimAngle, 1e-5f);
+
+        const D3DXMATRIX& arm = Shoulder();
+        const D3DXVECTOR3 uncorrected(-1, 0, 0.15f);
+        D3DXVECTOR3 axis;
+        D3DXVec3Normalize(&axis, &uncorrected);
+        D3DXVec3TransformNormal(&axis, &axis, &c.correction);
+        D3DXVECTOR3 turnedAxis;
+        D3DXVec3TransformNormal(&turnedAxis, &axis, &arm);
+        EXPECT_NEAR(0.0f, Distance(turnedAxis, axis), 1e-5f) << "the axis stays put";
+        EXPECT_NEAR(1.0f + 2.0f * std::cos(angle), arm._11 + arm._22 + arm._33, 1e-5f) << "turned by the aim";
+        const D3DXVECTOR3 pivot = shoulder + c.offset;
+        const D3DXVECTOR3 origin(arm._41, arm._42, arm._43);
+        EXPECT_NEAR(D3DXVec3Length(&c.offset), Distance(origin, pivot), 1e-5f);
+
+        const D3DXMATRIX hand = m_Actor.GetHandMatrix() * m_Actor.m_Model.m_matWorld;
+        const D3DXMATRIX& weapon = m_Actor.GetCurrentWeapon()->m_DisplayObject.GetWorldMatrix();
+        EXPECT_NEAR(0.0f, Distance(GetMatrixRow(hand, 3), GetMatrixRow(weapon, 3)), 1e-5f)
+            << "the weapon is in the hand as posed this frame";
+        m_Actor.ClearWeapons();
+    }
+}
+
+TEST_F(GameActorAim, AnArmRotEntryWithoutAFrameIsPassedOver)
+{
+    m_Actor.m_ArmRotFrames.insert(m_Actor.m_ArmRotFrames.begin(), CArmRotFrame{nullptr, "Bip01_Tail"});
+    m_Actor.m_bGunPose = true;
+    m_Actor.UpdateAnimation();
+    EXPECT_NEAR(std::cos(D3DX_PI / 2 + AIM_RAISE), Shoulder()._22, 1e-2f) << "the arm still turns";
+    EXPECT_NEAR(0.5f, Shoulder()._42, 1e-5f) << "about its own place";
 }
 
 } // namespace

@@ -342,6 +342,27 @@ NxVec3 NxActor::getLinearVelocity() const
     return m_bDynamic ? ToNx(m_pBody->getLinearVelocity()) : NxVec3();
 }
 
+void NxActor::setAngularVelocity(const NxVec3& velocity)
+{
+    if (!m_bDynamic || !velocity.isFinite())
+        return;
+    m_pBody->setAngularVelocity(ToBullet(velocity) * m_pBody->getAngularFactor());
+    if (!velocity.isZero())
+        m_pBody->activate(true);
+}
+
+NxVec3 NxActor::getAngularVelocity() const
+{
+    return m_bDynamic ? ToNx(m_pBody->getAngularVelocity()) : NxVec3();
+}
+
+void NxActor::setAngularMomentum(const NxVec3& momentum)
+{
+    if (!m_bDynamic || !momentum.isFinite())
+        return;
+    setAngularVelocity(ToNx(m_pBody->getInvInertiaTensorWorld() * ToBullet(momentum)));
+}
+
 void NxActor::addForce(const NxVec3& force, NxForceMode mode)
 {
     addForceAtPos(force, ToNx(m_pBody->getCenterOfMassPosition()), mode);

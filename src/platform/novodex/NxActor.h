@@ -106,6 +106,11 @@ public:
     // Of the centre of mass; static actors have none and ignore the set.
     void setLinearVelocity(const NxVec3& velocity);
     NxVec3 getLinearVelocity() const;
+    // In world axes; static actors have none and ignore the sets. The
+    // momentum is turned into the velocity through the world inertia.
+    void setAngularVelocity(const NxVec3& velocity);
+    NxVec3 getAngularVelocity() const;
+    void setAngularMomentum(const NxVec3& momentum);
 
     // Forces gather until the next simulate call that runs a step and act
     // through its steps; a call too short to step carries them on, weighted

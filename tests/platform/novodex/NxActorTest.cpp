@@ -95,3 +95,30 @@ TEST_F(PhysicsActor, AnImpulseChangesTheVelocitiesAtOnceAndWakesTheBody)
     Run(0.25f);
     EXPECT_GT(resting->getGlobalPosition().x - before.x, 0.1f);
 }
+
+// A cube of mass 6 and side 1 has the inertia 1 about every axis, so its
+// momentum and its angular velocity are the same numbers.
+TEST_F(PhysicsActor, AngularVelocityAndMomentumSetTheSpinAndAFrozenAxisKeepsNone)
+{
+    NxActor* body = MakeBox(NxVec3(0, 100.0f, 0), NxVec3(0.5f, 0.5f, 0.5f), 1.0f);
+    NxActor* wall = MakeBox(NxVec3(5, 0, 0), NxVec3(0.5f, 0.5f, 0.5f));
+    ASSERT_NE(nullptr, body);
+    ASSERT_NE(nullptr, wall);
+    ASSERT_TRUE(body->updateMassFromShapes(0.0f, 6.0f));
+
+    body->setAngularVelocity(NxVec3(0, 2.0f, 0));
+    EXPECT_NEAR(2.0f, body->getAngularVelocity().y, 1e-5f);
+    EXPECT_NEAR(2.0f, body->computeKineticEnergy(), 1e-4f);
+    body->setAngularMomentum(NxVec3(3.0f, 0, 0));
+    EXPECT_NEAR(3.0f, body->getAngularVelocity().x, 1e-4f);
+    EXPECT_NEAR(0.0f, body->getAngularVelocity().y, 1e-5f);
+    body->setAngularMomentum(NxVec3(0, 0, 0));
+    EXPECT_EQ(0.0f, body->computeKineticEnergy());
+
+    body->raiseBodyFlag(NX_BF_FROZEN_ROT);
+    body->setAngularVelocity(NxVec3(1.0f, 1.0f, 1.0f));
+    EXPECT_TRUE(body->getAngularVelocity().isZero());
+    wall->setAngularVelocity(NxVec3(1.0f, 0, 0));
+    wall->setAngularMomentum(NxVec3(1.0f, 0, 0));
+    EXPECT_EQ(0.0f, wall->computeKineticEnergy());
+}
