@@ -81,10 +81,10 @@ bool PondMirrored()
 // Called at the start of every frame: past the warm-up, stamps the frame and
 // counts the allocations up to the last measured frame's end; then closes.
 // True while the frame is a measured one.
-bool MeasureFrame()
+bool MeasureFrame(int warmUpFrames)
 {
     const int frame = s_Frame++;
-    const int first = GameRun::WARM_UP_FRAMES;
+    const int first = warmUpFrames;
     const int end = first + GameRun::MEASURED_FRAMES;
     if (frame < first || frame > end)
         return false;
@@ -104,7 +104,7 @@ bool MeasureFrame()
 
 int FrontEndScript()
 {
-    MeasureFrame();
+    MeasureFrame(GameRun::FRONT_END_WARM_UP_FRAMES);
     FrontEndState();
     return 1;
 }
@@ -145,7 +145,7 @@ int InGameScript()
 {
     if (s_Frame == 0)
         StartWalking();
-    if (MeasureFrame() && PondMirrored())
+    if (MeasureFrame(GameRun::IN_GAME_WARM_UP_FRAMES) && PondMirrored())
         ++s_ReflectionFrames;
     InGameState();
     return 1;
