@@ -3,7 +3,9 @@
 # repetitions in random order, reporting mean, median and spread; arguments go
 # to the benchmark binary (for example --benchmark_filter=ScriptReader).
 # Without arguments the draw benchmark runs a second time on Mesa's no-op
-# driver, which takes the rasteriser out of both sides.
+# driver, which takes the rasteriser out of both sides. The runs are pinned to
+# two cores, as a player's machine of the game's day would have them; the game
+# benchmarks run the game 640 x 480 offscreen without a sound device.
 # KELM_BENCH_DIR picks another build folder, KELM_BENCH_JOBS the build's job
 # count (3 by default: the machines are shared).
 set -euo pipefail
@@ -16,8 +18,10 @@ cmake --build "$build" --target kelm_bench -j "$jobs"
 
 compare=(--benchmark_repetitions=9 --benchmark_enable_random_interleaving=true
          --benchmark_report_aggregates_only=true)
-"$build/bench/kelm_bench" "${compare[@]}" "$@"
+pin=(taskset -c 0,1)
+export SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null
+"${pin[@]}" "$build/bench/kelm_bench" "${compare[@]}" "$@"
 if [ $# -eq 0 ]; then
-    GALLIUM_NOOP=1 "$build/bench/kelm_bench" --benchmark_filter=LitTexturedDraws \
+    GALLIUM_NOOP=1 "${pin[@]}" "$build/bench/kelm_bench" --benchmark_filter=LitTexturedDraws \
         --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
 fi

@@ -56,14 +56,15 @@ void CFrameTimer::Update(uint32_t now)
     m_FrameDelta = now - m_LastTime;
     m_WindowSum += m_FrameDelta;
     m_LastTime = now;
-    m_Window.push_back(m_FrameDelta);
+    m_Window[m_WindowNext] = m_FrameDelta;
+    m_WindowNext = (m_WindowNext + 1) % WINDOW_FRAMES;
 
-    if (m_Window.size() != WINDOW_FRAMES)
+    if (++m_WindowCount != WINDOW_FRAMES)
         return;
     m_MeanDelta = m_WindowSum / WINDOW_FRAMES;
     m_FrameTime = static_cast<float>(m_MeanDelta) * MS_TO_SECONDS;
-    m_WindowSum -= m_Window.front();
-    m_Window.pop_front();
+    m_WindowSum -= m_Window[m_WindowNext];
+    --m_WindowCount;
 }
 
 CRandomTable::CRandomTable()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 
 // The millisecond game clock over timeGetTime. It stands still until Start.
 class CClock {
@@ -42,7 +41,11 @@ private:
     uint32_t m_LastTime = 0;
     uint32_t m_FrameDelta = 0;
     uint32_t m_WindowSum = 0;
-    std::deque<uint32_t> m_Window;
+    // A ring of the deltas in the window; the oldest sits where the next one
+    // goes once the window is full.
+    uint32_t m_Window[WINDOW_FRAMES] = {};
+    uint32_t m_WindowNext = 0;
+    uint32_t m_WindowCount = 0;
     float m_FrameTime = 0.0f;
     uint32_t m_MeanDelta = 0;
 };

@@ -75,15 +75,15 @@ CRenderQueue::CRenderQueue()
 
 void CRenderQueue::Clear()
 {
-    m_Snapshots.clear();
-    m_Transparent.clear();
-    m_OpaqueBatch.m_Objects.clear();
-    m_CarBatch.m_Objects.clear();
-    m_Particles1.clear();
-    m_Particles1Black.clear();
-    m_Particles2.clear();
-    m_Particles2Black.clear();
-    m_Sprites.clear();
+    m_SpareSnapshots.Recycle(m_Snapshots);
+    m_SpareObjects.Recycle(m_Transparent);
+    m_SpareObjects.Recycle(m_OpaqueBatch.m_Objects);
+    m_SpareObjects.Recycle(m_CarBatch.m_Objects);
+    m_SpareParticles.Recycle(m_Particles1);
+    m_SpareParticles.Recycle(m_Particles1Black);
+    m_SpareParticles.Recycle(m_Particles2);
+    m_SpareParticles.Recycle(m_Particles2Black);
+    m_SpareSprites.Recycle(m_Sprites);
 }
 
 void CRenderQueue::AddToBatch(CMeshBatch& batch, CDisplayObject3D* object)
@@ -95,7 +95,7 @@ void CRenderQueue::AddToBatch(CMeshBatch& batch, CDisplayObject3D* object)
     auto it = batch.m_Objects.begin();
     while (it != batch.m_Objects.end() && lower((*it)->GetMesh(), mesh))
         ++it;
-    batch.m_Objects.insert(it, object);
+    m_SpareObjects.Insert(batch.m_Objects, it, object);
 }
 
 void CRenderQueue::AddOpaque(CDisplayObject3D* object)
@@ -116,7 +116,7 @@ void CRenderQueue::AddTransparent(CDisplayObject3D* object)
     auto it = m_Transparent.begin();
     while (it != m_Transparent.end() && !(DistanceSqFromGameCamera((*it)->GetWorldMatrix()) < key))
         ++it;
-    m_Transparent.insert(it, object);
+    m_SpareObjects.Insert(m_Transparent, it, object);
 }
 
 void CRenderQueue::AddTransparentSnapshot(CDisplayObject3D* object)
@@ -128,24 +128,24 @@ void CRenderQueue::AddTransparentSnapshot(CDisplayObject3D* object)
     auto it = m_Snapshots.begin();
     while (it != m_Snapshots.end() && !(DistanceSqFromGameCamera(it->m_pObject->GetWorldMatrix()) < key))
         ++it;
-    m_Snapshots.insert(it, SnapshotEntry{object->GetWorldMatrix(), object});
+    m_SpareSnapshots.Insert(m_Snapshots, it, SnapshotEntry{object->GetWorldMatrix(), object});
 }
 
 void CRenderQueue::AddEffect(CEffect& effect)
 {
     for (CParticleEmitter& system : effect.m_ParticleSystems) {
         if (system.m_pEmitFrameMatrix != nullptr)
-            (system.m_u8Dark != 0 ? m_Particles2Black : m_Particles2).push_back(&system);
+            m_SpareParticles.PushBack(system.m_u8Dark != 0 ? m_Particles2Black : m_Particles2, &system);
         else if (system.m_pRenderFrameMatrix != nullptr)
-            (system.m_u8Dark != 0 ? m_Particles1Black : m_Particles1).push_back(&system);
+            m_SpareParticles.PushBack(system.m_u8Dark != 0 ? m_Particles1Black : m_Particles1, &system);
     }
     if (effect.m_u8ParticlesOnly != 0)
         return;
     for (C3DSprite& sprite : effect.m_Sprites)
-        m_Sprites.push_back(&sprite);
+        m_SpareSprites.PushBack(m_Sprites, &sprite);
     // Effect meshes are few: they skip the sort by mesh.
     for (CEffectMesh& mesh : effect.m_Meshes)
-        m_OpaqueBatch.m_Objects.push_back(&mesh.m_DisplayObject);
+        m_SpareObjects.PushBack(m_OpaqueBatch.m_Objects, &mesh.m_DisplayObject);
 }
 
 void CRenderQueue::DrawOpaque()

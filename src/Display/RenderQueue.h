@@ -2,6 +2,7 @@
 
 #include <list>
 
+#include "Core/SpareListNodes.h"
 #include "Display/ComplexObjectQueue.h"
 #include "platform/d3d8/D3D8.h"
 #include "platform/d3dx8/D3DX8Math.h"
@@ -22,8 +23,9 @@ struct CMeshBatch {
 
 // What the level will draw this frame. The level queues its visible things,
 // then its render pass draws the lists one after the other, each under its
-// own state block. The queue owns only its list nodes: everything queued
-// must stay alive until the frame has been drawn.
+// own state block. The queue owns only its list nodes, which it keeps from
+// frame to frame: everything queued must stay alive until the frame has been
+// drawn.
 class CRenderQueue : public CComplexObjectQueue {
 public:
     // The only vertex format the batches draw: every display mesh has it.
@@ -93,6 +95,11 @@ private:
     std::list<CParticleEmitter*> m_Particles2;
     std::list<CParticleEmitter*> m_Particles2Black;
     std::list<C3DSprite*> m_Sprites;
+
+    CSpareListNodes<SnapshotEntry> m_SpareSnapshots;
+    CSpareListNodes<CDisplayObject3D*> m_SpareObjects;
+    CSpareListNodes<CParticleEmitter*> m_SpareParticles;
+    CSpareListNodes<C3DSprite*> m_SpareSprites;
 };
 
 extern CRenderQueue g_RenderQueue;

@@ -518,9 +518,9 @@ NxU32 NxScene::pairEvents(const NxActor& actor0, const NxActor& actor1)
     if (wanted == 0)
         return 0;
     const uint64_t key = PairKey(actor0.m_Serial, actor1.m_Serial);
-    m_TouchingPairs.insert(key);
+    m_TouchingPairs.push_back(key);
     NxU32 events = wanted & NX_NOTIFY_ON_TOUCH;
-    if (m_PreviousTouchingPairs.count(key) == 0)
+    if (!std::binary_search(m_PreviousTouchingPairs.begin(), m_PreviousTouchingPairs.end(), key))
         events |= wanted & NX_NOTIFY_ON_START_TOUCH;
     return events;
 }
@@ -607,6 +607,7 @@ NxShape* NxScene::raycastClosestShape(const NxRay& worldRay, NxShapesType shapeT
 
 void NxScene::gatherContacts()
 {
+    std::sort(m_TouchingPairs.begin(), m_TouchingPairs.end());
     std::swap(m_PreviousTouchingPairs, m_TouchingPairs);
     m_TouchingPairs.clear();
     if (m_pContactReport == nullptr)
@@ -637,8 +638,11 @@ void NxScene::gatherContacts()
 
     // A compound pair has a manifold per touching pair of children, anywhere
     // in Bullet's list: each actor pair's manifolds are brought together.
-    std::stable_sort(m_GatheredManifolds.begin(), m_GatheredManifolds.end(),
-                     [](const GatheredManifold& a, const GatheredManifold& b) { return a.pair < b.pair; });
+    // An insertion sort: stable without the buffer std::stable_sort takes,
+    // and quick on a list that is nearly in order.
+    const auto byPair = [](const GatheredManifold& a, const GatheredManifold& b) { return a.pair < b.pair; };
+    for (auto it = m_GatheredManifolds.begin(); it != m_GatheredManifolds.end(); ++it)
+        std::rotate(std::upper_bound(m_GatheredManifolds.begin(), it, *it, byPair), it, it + 1);
     size_t next = 0;
     for (NxU32 pair = 0; pair < m_ReportedPairs.size(); ++pair) {
         m_ReportedPairs[pair].firstShapePair = m_Contacts.getNbShapePairs();
@@ -656,12 +660,15 @@ void NxScene::gatherContacts()
 NxU32 NxScene::findReportedPair(NxActor& actor0, NxActor& actor1)
 {
     const uint64_t key = PairKey(actor0.m_Serial, actor1.m_Serial);
-    auto found = m_PairIndex.find(key);
-    if (found != m_PairIndex.end())
+    const auto found = std::lower_bound(m_PairIndex.begin(), m_PairIndex.end(), key,
+                                        [](const std::pair<uint64_t, NxU32>& entry, uint64_t wanted) {
+                                            return entry.first < wanted;
+                                        });
+    if (found != m_PairIndex.end() && found->first == key)
         return found->second;
     const NxU32 events = pairEvents(actor0, actor1);
     const NxU32 index = events ? static_cast<NxU32>(m_ReportedPairs.size()) : NOT_REPORTED;
-    m_PairIndex.emplace(key, index);
+    m_PairIndex.emplace(found, key, index);
     if (events)
         m_ReportedPairs.push_back({{&actor0, &actor1}, 0, events});
     return index;

@@ -155,9 +155,11 @@ private:
     NxContactBuffer m_Contacts;
     std::vector<ReportedPair> m_ReportedPairs;
     std::vector<GatheredManifold> m_GatheredManifolds;
-    std::unordered_map<uint64_t, NxU32> m_PairIndex;
-    std::unordered_set<uint64_t> m_TouchingPairs;
-    std::unordered_set<uint64_t> m_PreviousTouchingPairs;
+    // Flat and sorted by pair key, so that a step's contacts reuse the
+    // memory of the steps before.
+    std::vector<std::pair<uint64_t, NxU32>> m_PairIndex;
+    std::vector<uint64_t> m_TouchingPairs;
+    std::vector<uint64_t> m_PreviousTouchingPairs;
     // Actors with forces gathered or carried on.
     std::vector<NxActor*> m_ForcedActors;
 };

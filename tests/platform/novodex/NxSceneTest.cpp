@@ -134,6 +134,59 @@ TEST_F(PhysicsScene, ACompoundPairIsReportedOnceWithEachShapePair)
     EXPECT_TRUE(touched[0] && touched[1]);
 }
 
+// Bullet lists the manifolds of several compound pairs mixed together; each
+// pair still comes once a step, with its own shape pairs, and starts touching
+// once.
+TEST_F(PhysicsScene, SeveralCompoundPairsAreEachReportedOnceAStepAndStartOnce)
+{
+    RecordingReport report;
+    m_pScene->setUserContactReport(&report);
+    m_pScene->setActorGroupPairFlags(0, 0, NX_NOTIFY_ON_START_TOUCH | NX_NOTIFY_ON_TOUCH);
+    NxActor* ground = MakeGround();
+    const int BOXES = 3;
+    NxActor* boxes[BOXES] = {};
+    for (int i = 0; i < BOXES; ++i) {
+        boxes[i] = MakeBox(NxVec3(10.0f * (i - 1), 0.6f, 0), NxVec3(0.5f, 0.5f, 0.5f), 1.0f);
+        ASSERT_NE(nullptr, boxes[i]);
+        NxBoxShapeDesc second;
+        second.dimensions = NxVec3(0.5f, 0.5f, 0.5f);
+        second.localPose.t = NxVec3(2, 0, 0);
+        ASSERT_NE(nullptr, boxes[i]->createShape(second));
+    }
+    const auto boxSide = [&](const RecordingReport::Pair& pair, int box) {
+        return pair.actors[0] == boxes[box] ? 0 : pair.actors[1] == boxes[box] ? 1 : -1;
+    };
+
+    Run(1.0f);
+    for (int box = 0; box < BOXES; ++box) {
+        SCOPED_TRACE(box);
+        int starts = 0;
+        for (const RecordingReport::Pair& pair : report.pairs)
+            starts += boxSide(pair, box) >= 0 && (pair.events & NX_NOTIFY_ON_START_TOUCH) != 0;
+        EXPECT_EQ(1, starts);
+    }
+
+    report.pairs.clear();
+    Run(STEP);
+    ASSERT_EQ(size_t(BOXES), report.pairs.size());
+    for (int box = 0; box < BOXES; ++box) {
+        SCOPED_TRACE(box);
+        int found = 0;
+        for (const RecordingReport::Pair& pair : report.pairs) {
+            const int side = boxSide(pair, box);
+            if (side < 0)
+                continue;
+            ++found;
+            EXPECT_EQ(ground, pair.actors[1 - side]);
+            EXPECT_EQ(NxU32(NX_NOTIFY_ON_TOUCH), pair.events);
+            EXPECT_EQ(2u, pair.shapePairs);
+            for (const RecordingReport::Point& point : pair.points)
+                EXPECT_EQ(boxes[box], &point.shapes[side]->getActor());
+        }
+        EXPECT_EQ(1, found);
+    }
+}
+
 TEST_F(PhysicsScene, AnActorReleasedDuringAReportGoesAfterIt)
 {
     // The report releases box A at its first pair; A's other pair of the
