@@ -33,8 +33,12 @@ void CMission::LoadStartFile(const std::string& path)
         FailToLoad(path);
     while (!reader.IsEndOfBuffer()) {
         // A keyword taken as the last token may leave nothing for the next.
-        if (!ParsePre(reader) && !reader.IsEndOfBuffer())
+        if (ParsePre(reader) || reader.IsEndOfBuffer())
+            continue;
+        // A script of nothing but comments still holds one empty token.
+        if (!reader.PeekString().empty())
             FailToLoad(path);
+        reader.NextToken();
     }
 }
 
