@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <memory>
 
 #include "Actors/GameActor.h"
 #include "Console/Console.h"
@@ -9,6 +10,9 @@
 #include "Core/Log.h"
 #include "Display/Camera.h"
 #include "Display/Display.h"
+#include "Game/CheckPointMission.h"
+#include "Game/DestructionMission.h"
+#include "Game/MissionManager.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
@@ -101,6 +105,20 @@ void SetMenuCamera()
                                          514.331909f, 27.839115f, 310.794739f, 1.0f);
     g_GameCamera.m_pController = nullptr;
     g_pActiveCamera = &g_FreeCamera;
+}
+
+// The first missions wait in the city; the checkpoint runs race the player.
+void CreateFirstMissions()
+{
+    auto bombRun = std::make_unique<CMission2>();
+    bombRun->SetPlayer(g_PlayerActor);
+    g_MissionManager.AddMission(std::move(bombRun), "3");
+    g_MissionManager.AddMission(std::make_unique<DestructionMission>(), "5");
+    auto timedRun = std::make_unique<CTimedCheckPointMission>();
+    timedRun->SetPlayer(g_PlayerActor);
+    g_MissionManager.AddMission(std::move(timedRun), "6");
+    g_MissionManager.CreateMission("SaveMission");
+    g_MissionManager.CreateMission("Intro");
 }
 
 LRESULT OnPaint(HWND hWnd)
@@ -213,7 +231,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     SetChaseCamera();
     g_Console.ExecuteFile(START_UP_SCRIPT);
     g_Game.StartGame();
-
+    CreateFirstMissions();
     SetMenuCamera();
     g_Game.PushState(FrontEndState);
     g_InGameMouse.SetCursor(MENU_POINTER);
@@ -228,6 +246,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
+        // Once the window is destroyed there is nothing to draw into; the
+        // quit it posted ends the loop on the next pass.
+        if (!IsWindow(g_hWnd))
+            continue;
         g_Game.Frame();
     }
     g_Game.ShutdownGame();

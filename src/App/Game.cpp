@@ -25,6 +25,7 @@
 #include "Effects/Effect.h"
 #include "Game/CellPhone.h"
 #include "Game/CrimeManager.h"
+#include "Game/HUD.h"
 #include "Game/PhoneDirectory.h"
 #include "Effects/LensFlare.h"
 #include "Effects/ParticleSystem.h"
@@ -67,6 +68,7 @@ const char* const PLAY_POINTER = "arrowtarget";
 const int PLAY_INPUT_CONTEXT = 1;
 const char* const START_LEVEL = "Modern";
 const char* const MENU_MANAGER_SCRIPT = "Scripts\\Menu\\MenuManager.txt";
+const char* const CELL_PHONE_SCRIPT = "Scripts\\CellPhone.txt";
 const char* const INPUT_FAILED = "Unable to start the keyboard and the mouse; the game runs without input";
 
 // The shared collision record: one box about the size of a person.
@@ -201,15 +203,17 @@ void CGame::InitGame()
 
     StartConsole();
     g_LocalController.Start();
-    // Its script is still to be read; the phone dials with the player's keys.
+    g_CellPhone.Load(CELL_PHONE_SCRIPT);
+    // The phone dials with the player's keys.
     g_CellPhone.m_pController = &g_LocalController;
-    g_RoadNodes.Init();
-    g_SidewalkNodes.Init();
-    g_TrafficLights.Init();
 
     g_PlayerActor = &g_Player;
     g_PlayerActor->UpdateCollision();
     g_PlayerActor->CreatePhysics();
+    g_HUD.Load(g_PlayerActor);
+    g_RoadNodes.Init();
+    g_SidewalkNodes.Init();
+    g_TrafficLights.Init();
 
     CComplexObject* sphere = nullptr;
     g_AssetManager.GetAsset(DEBUG_SPHERE, sphere, true);

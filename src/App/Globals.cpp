@@ -18,10 +18,13 @@
 #include "Display/VertexShaders.h"
 #include "Display/Display.h"
 #include "Game/CellPhone.h"
+#include "Game/ConversationManager.h"
 #include "Game/CrimeManager.h"
+#include "Game/Extras.h"
 #include "Game/HUD.h"
 #include "Game/MissionManager.h"
 #include "Game/PhoneDirectory.h"
+#include "Game/ProgressData.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
@@ -50,6 +53,9 @@ CFontDesc g_FontVerdana8("Verdana", false, false, true, 8, 0.5f);
 CRenderQueue g_RenderQueue;
 CInputManager g_InputManager;
 CAssetManager g_AssetManager;
+CConversationManager g_ConversationManager;
+CCellPhone g_CellPhone;
+CPhoneDirectory g_PhoneDirectory;
 CConsole g_Console;
 CFullKeyboard g_FullKeyboard;
 CSound g_Sound;
@@ -64,17 +70,17 @@ CInGameMouse g_InGameMouse;
 CRoadNodeList g_RoadNodes;
 CSidewalkNodeList g_SidewalkNodes;
 CTrafficLights g_TrafficLights;
+CHUD g_HUD;
 CCollisionObject g_CollisionScratch;
 CMenuManager g_MenuManager;
+CMissionManager g_MissionManager;
 CVertexShaders g_VertexShaders;
 CComplexObject g_Sphere;
 CCrimeManager g_CrimeFile;
 CWaterGrid g_WaterGrid;
+std::vector<std::string> g_UnlockedExtras;
 COccHOMViewport g_VisibilityTester;
-CCellPhone g_CellPhone;
-CPhoneDirectory g_PhoneDirectory;
-CHUD g_HUD;
-CMissionManager g_MissionManager;
+CProgressData g_Progress;
 
 // Plain statics: the active camera is set at start-up, the culling matrix
 // every frame.

@@ -172,9 +172,9 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
     D3D8Platform::ResetTestHooks();
     EXPECT_EQ(0, result);
 
-    // The pass that handles the close still runs its frame; the quit it posts
-    // ends the loop on the next pass.
-    ASSERT_EQ(static_cast<size_t>(FRAMES_BEFORE_CLOSE + 1), s_FrameTimes.size());
+    // The pass that handles the close destroys the window and draws no
+    // frame; the quit it posts ends the loop on the next pass.
+    ASSERT_EQ(static_cast<size_t>(FRAMES_BEFORE_CLOSE), s_FrameTimes.size());
     RECT client = g_WindowGeometry.m_ClientRect;
     EXPECT_EQ(640, client.right - client.left);
     EXPECT_EQ(480, client.bottom - client.top);

@@ -1,11 +1,14 @@
 // The game as a player starts it, looked at on its first front-end frame:
-// the level "Modern" loaded and paused behind the main menu.
+// the level "Modern" loaded and paused behind the main menu, the first
+// missions waiting in the town.
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,10 +17,21 @@
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
 #include "Display/Camera.h"
+#include "Display/ComplexObject.h"
+#include "Display/Display.h"
 #include "Game/CellPhone.h"
+#include "Game/CheckPointMission.h"
+#include "Game/DestructionMission.h"
+#include "Game/HUD.h"
+#include "Game/MissionIntro.h"
+#include "Game/MissionManager.h"
+#include "Game/PhoneDirectory.h"
+#include "Game/SaveMission.h"
+#include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
 #include "Level/Level.h"
+#include "Physics/Physics.h"
 #include "Sound/Sound.h"
 #include "support/FatalTrap.h"
 #include "support/ScriptedGame.h"
@@ -28,6 +42,8 @@ namespace {
 // What the first front-end frame saw.
 struct StartUpSeen {
     bool ran = false;
+    // Frames run by the script: the window closes in the first.
+    int frames = 0;
     // The states under the front end's, top first, down to the bottom's null.
     ScreenState states[5] = {};
     size_t savedStates = 0;
@@ -43,14 +59,58 @@ struct StartUpSeen {
     uint32_t gameCameraMode = 0;
     const D3DXMATRIX* gameCameraTarget = nullptr;
     const CController* cellPhoneController = nullptr;
-    // Where the player stood in the first frame, and where the sound
-    // listener was at the start of the next.
+    bool cellPhoneLoaded = false;
+    const CGameActor* hudPlayer = nullptr;
+    // Where the player stood in the first frame; the sound listener is put
+    // there at the frame's end.
     D3DXVECTOR3 playerPosition;
-    D3DXVECTOR3 listenerPosition;
-    bool listenerSeen = false;
+    // The missions in list order: names, and whether each is of the class
+    // its name asks for.
+    std::vector<std::string> missionNames;
+    std::vector<bool> missionClassesRight;
+    // The racers of the two checkpoint runs ("3" and "6").
+    std::vector<CGameActor*> bombRunRacers;
+    std::vector<CGameActor*> timedRunRacers;
+    // The player and its prototype after the player was changed.
+    const CGameActor* playerPrototype = nullptr;
+    float prototypeWantedLevel = -1.0f;
 };
 
 StartUpSeen s_Seen;
+
+template <class Mission>
+bool IsA(const CMission* mission)
+{
+    return dynamic_cast<const Mission*>(mission) != nullptr;
+}
+
+void LookAtTheMissions()
+{
+    bool (*const expectedClass[])(const CMission*) = {
+        IsA<CMission2>, IsA<DestructionMission>, IsA<CTimedCheckPointMission>, IsA<CSaveMission>, IsA<CMissionIntro>,
+    };
+    for (size_t i = 0; i < g_MissionManager.GetMissionCount(); ++i) {
+        const CMission* mission = g_MissionManager.GetMission(i);
+        s_Seen.missionNames.push_back(mission->GetName());
+        s_Seen.missionClassesRight.push_back(i < std::size(expectedClass) && expectedClass[i](mission));
+    }
+    if (auto* bombRun = dynamic_cast<const CCheckPointMission*>(g_MissionManager.GetMission(0)))
+        s_Seen.bombRunRacers = bombRun->GetRacers();
+    if (auto* timedRun = dynamic_cast<const CCheckPointMission*>(g_MissionManager.GetMission(2)))
+        s_Seen.timedRunRacers = timedRun->GetRacers();
+}
+
+// The player is changed and changed back.
+void LookAtThePlayersPrototype()
+{
+    CGameActor* prototype = nullptr;
+    g_AssetManager.GetAsset("Lizard", prototype, false);
+    s_Seen.playerPrototype = prototype;
+    const float wanted = g_Player.m_fWantedLevel;
+    g_Player.m_fWantedLevel = wanted + 3.0f;
+    s_Seen.prototypeWantedLevel = prototype != nullptr ? prototype->m_fWantedLevel - g_Player.m_fWantedLevel : 0.0f;
+    g_Player.m_fWantedLevel = wanted;
+}
 
 void LookAtTheGame()
 {
@@ -73,23 +133,39 @@ void LookAtTheGame()
     s_Seen.gameCameraMode = g_GameCamera.m_u32Mode;
     s_Seen.gameCameraTarget = g_GameCamera.m_pTarget;
     s_Seen.cellPhoneController = g_CellPhone.m_pController;
+    s_Seen.cellPhoneLoaded = g_CellPhone.IsLoaded();
+    s_Seen.hudPlayer = g_HUD.GetPlayer();
     const D3DXMATRIX& player = g_Player.m_Model.m_matWorld;
     s_Seen.playerPosition = D3DXVECTOR3(player._41, player._42, player._43);
+    LookAtTheMissions();
+    LookAtThePlayersPrototype();
 }
 
-// Looks before the first front-end frame runs; the next frame shows where
-// the first one left the listener, and closes the game.
+// Looks before the first front-end frame runs, and closes the game: no
+// frame follows once the window is gone.
 int ScriptedStartUp()
 {
-    if (s_Seen.ran && !s_Seen.listenerSeen) {
-        s_Seen.listenerPosition = g_Sound.GetLastListenerPosition();
-        s_Seen.listenerSeen = true;
-        PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
-    }
+    ++s_Seen.frames;
     if (!s_Seen.ran)
         LookAtTheGame();
+    PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
     FrontEndState();
     return 1;
+}
+
+// What the destructors at exit run once more: each must find nothing left to
+// release and write nothing.
+void ShutDownAgain()
+{
+    g_Display.Shutdown();
+    g_pLevel->Shutdown();
+    g_Player.Shutdown();
+    g_Physics.Shutdown();
+    g_InputManager.Shutdown();
+    g_LocalController.Shutdown();
+    g_CellPhone.Shutdown();
+    g_PhoneDirectory.Shutdown();
+    g_Sphere.Shutdown();
 }
 
 TEST(GameStartUpTest, ReachesTheFrontEndOverThePausedModernFromTheMenuCamera)
@@ -99,6 +175,7 @@ TEST(GameStartUpTest, ReachesTheFrontEndOverThePausedModernFromTheMenuCamera)
     ScopedWorkingDir cwd(dir.Path());
     EXPECT_EQ(0, RunGameScripted(ScriptedStartUp));
     ASSERT_TRUE(s_Seen.ran);
+    EXPECT_EQ(1, s_Seen.frames) << "no frame is drawn once the window is gone";
 
     // Under the script's state: the front end, the play that start-up and
     // StartGame each pushed, the null state and the bottom's null entry.
@@ -126,11 +203,38 @@ TEST(GameStartUpTest, ReachesTheFrontEndOverThePausedModernFromTheMenuCamera)
     EXPECT_EQ(&g_Player.m_Model.m_matWorld, s_Seen.gameCameraTarget);
     EXPECT_EQ(&g_LocalController, s_Seen.cellPhoneController);
 
-    ASSERT_TRUE(s_Seen.listenerSeen);
+    EXPECT_TRUE(s_Seen.cellPhoneLoaded);
+    EXPECT_EQ(&g_Player, s_Seen.hudPlayer);
+
+    const std::vector<std::string> missions = {"3", "5", "6", "SaveMission", "Intro"};
+    EXPECT_EQ(missions, s_Seen.missionNames);
+    EXPECT_EQ(std::vector<bool>(missions.size(), true), s_Seen.missionClassesRight)
+        << "CMission2, DestructionMission, CTimedCheckPointMission, CSaveMission, CMissionIntro";
+    EXPECT_EQ(std::vector<CGameActor*>{&g_Player}, s_Seen.bombRunRacers);
+    EXPECT_EQ(std::vector<CGameActor*>{&g_Player}, s_Seen.timedRunRacers);
+
+    ASSERT_NE(nullptr, s_Seen.playerPrototype);
+    EXPECT_NE(&g_Player, s_Seen.playerPrototype) << "the player is a copy of Lizard";
+    EXPECT_FLOAT_EQ(-3.0f, s_Seen.prototypeWantedLevel) << "changing the player leaves the prototype";
+
+    // The one frame left the listener at the player.
+    const D3DXVECTOR3 listener = g_Sound.GetLastListenerPosition();
     EXPECT_GT(D3DXVec3Length(&s_Seen.playerPosition), 0.0f) << "the player stands in the town";
-    EXPECT_FLOAT_EQ(s_Seen.playerPosition.x, s_Seen.listenerPosition.x) << "the listener is at the player";
-    EXPECT_FLOAT_EQ(s_Seen.playerPosition.y, s_Seen.listenerPosition.y);
-    EXPECT_FLOAT_EQ(s_Seen.playerPosition.z, s_Seen.listenerPosition.z);
+    EXPECT_FLOAT_EQ(s_Seen.playerPosition.x, listener.x) << "the listener is at the player";
+    EXPECT_FLOAT_EQ(s_Seen.playerPosition.y, listener.y);
+    EXPECT_FLOAT_EQ(s_Seen.playerPosition.z, listener.z);
+
+    // Shut-down wrote the options and the key bindings; the second round
+    // writes neither again.
+    const std::string options = dir.Path() + "/Scripts/Options.txt";
+    const std::string controls = dir.Path() + "/controls.cfg";
+    EXPECT_NE(std::string::npos, dir.Read("Scripts/Options.txt").find("BFullScreen: "));
+    EXPECT_FALSE(dir.Read("controls.cfg").empty());
+    std::filesystem::remove(options);
+    std::filesystem::remove(controls);
+    ShutDownAgain();
+    EXPECT_FALSE(std::filesystem::exists(options));
+    EXPECT_FALSE(std::filesystem::exists(controls));
 
     const std::string log = dir.Read("log.txt");
     EXPECT_EQ(std::string::npos, log.find("Error in")) << log;

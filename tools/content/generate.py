@@ -21,6 +21,7 @@ from rgba import RgbaImage  # noqa: E402
 import cars  # noqa: E402
 import character  # noqa: E402
 import flares  # noqa: E402
+import hud  # noqa: E402
 import level_objects  # noqa: E402
 import menus  # noqa: E402
 import particles  # noqa: E402
@@ -613,6 +614,7 @@ ASSETS.update(particles.ASSETS)
 ASSETS.update(roads.ASSETS)
 ASSETS.update(terrain.ASSETS)
 ASSETS.update(flares.ASSETS)
+ASSETS.update(hud.ASSETS)
 ASSETS.update(weapons.ASSETS)
 
 

@@ -227,6 +227,11 @@ BOOL DestroyWindow(HWND hWnd)
     return TRUE;
 }
 
+BOOL IsWindow(HWND hWnd)
+{
+    return Win32Window::Find(hWnd) != nullptr ? TRUE : FALSE;
+}
+
 BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL /*menu*/)
 {
     if (rect == nullptr)

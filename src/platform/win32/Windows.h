@@ -210,6 +210,8 @@ ATOM RegisterClassA(const WNDCLASSA* windowClass);
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL DestroyWindow(HWND hWnd);
+// True while the window exists, its WM_DESTROY included.
+BOOL IsWindow(HWND hWnd);
 BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL menu);
 BOOL GetWindowRect(HWND hWnd, RECT* rect);
 BOOL GetClientRect(HWND hWnd, RECT* rect);

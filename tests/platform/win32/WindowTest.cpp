@@ -284,6 +284,7 @@ TEST_F(GlWin32Window, DestroyFromTheQueueHidesTheWindow)
 TEST_F(GlWin32Window, DefaultCloseDestroysTheWindow)
 {
     ASSERT_TRUE(PostMessageA(m_hWnd, WM_CLOSE, 0, 0));
+    EXPECT_TRUE(IsWindow(m_hWnd));
     MSG msg;
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(0, DispatchMessageA(&msg));
@@ -291,6 +292,7 @@ TEST_F(GlWin32Window, DefaultCloseDestroysTheWindow)
     EXPECT_EQ(static_cast<UINT>(WM_CLOSE), g_Received[0].message);
     EXPECT_EQ(static_cast<UINT>(WM_DESTROY), g_Received[1].message);
     EXPECT_EQ(nullptr, Win32Platform::GetSDLWindow(m_hWnd));
+    EXPECT_FALSE(IsWindow(m_hWnd));
     RECT rect;
     EXPECT_FALSE(GetWindowRect(m_hWnd, &rect));
 

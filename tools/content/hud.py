@@ -1,0 +1,132 @@
+"""The pictures of the cell phone and the heads-up display: RGBA PNGs whose
+white parts take the colour that Scripts/HUD.txt gives each element."""
+
+import math
+
+from rgba import RgbaImage
+
+OPAQUE = 255
+WHITE = (OPAQUE, OPAQUE, OPAQUE, OPAQUE)
+PHONE_BODY = (52, 56, 66, OPAQUE)
+PHONE_SCREEN = (176, 204, 168, OPAQUE)
+PHONE_KEY = (120, 126, 140, OPAQUE)
+
+PHONE_WIDTH, PHONE_HEIGHT = 96, 160
+PHONE_MARGIN = 8
+SCREEN_HEIGHT = 64
+KEY_COLUMNS, KEY_ROWS = 3, 4
+KEY_RADIUS = 7
+BUTTON_SIZE = 16
+DIAL_SIZE = 128
+DIAL_RIM = 5
+DIAL_TICKS = 12
+TICK_LENGTH = 10
+NEEDLE_WIDTH, NEEDLE_LENGTH = 6, 56
+MARK_SIZE = 16
+DOT_SIZE = 8
+STAR_SIZE = 24
+STAR_POINTS = 5
+STAR_INNER = 0.4
+MAP_SIZE = 128
+MAP_RIM = 4
+NORTH_TIP = 12
+
+
+def disc(image, cx, cy, radius, colour, inner=0.0):
+    """Paints the pixels whose centres lie between the two radii."""
+    for y in range(image.height):
+        for x in range(image.width):
+            distance = math.hypot(x + 0.5 - cx, y + 0.5 - cy)
+            if inner <= distance <= radius:
+                image.set_pixel(x, y, colour)
+
+
+def phone_back():
+    """A dark handset: a green screen at the top and twelve keys below it."""
+    image = RgbaImage(PHONE_WIDTH, PHONE_HEIGHT)
+    image.fill_polygon([(0, 0), (PHONE_WIDTH, 0), (PHONE_WIDTH, PHONE_HEIGHT), (0, PHONE_HEIGHT)], PHONE_BODY)
+    screen_right, screen_bottom = PHONE_WIDTH - PHONE_MARGIN, PHONE_MARGIN + SCREEN_HEIGHT
+    image.fill_polygon([(PHONE_MARGIN, PHONE_MARGIN), (screen_right, PHONE_MARGIN),
+                        (screen_right, screen_bottom), (PHONE_MARGIN, screen_bottom)], PHONE_SCREEN)
+    pitch_x = (PHONE_WIDTH - 2 * PHONE_MARGIN) / KEY_COLUMNS
+    pitch_y = (PHONE_HEIGHT - screen_bottom - PHONE_MARGIN) / KEY_ROWS
+    for row in range(KEY_ROWS):
+        for column in range(KEY_COLUMNS):
+            disc(image, PHONE_MARGIN + (column + 0.5) * pitch_x, screen_bottom + (row + 0.5) * pitch_y,
+                 KEY_RADIUS, PHONE_KEY)
+    return image.to_png()
+
+
+def white_disc(size):
+    """A round button or marker that fills its square."""
+    image = RgbaImage(size, size)
+    disc(image, size / 2, size / 2, size / 2, WHITE)
+    return image.to_png()
+
+
+def dial():
+    """A ring with a tick every 30 degrees, for both the tachometer and the speedometer."""
+    image = RgbaImage(DIAL_SIZE, DIAL_SIZE)
+    centre, outer = DIAL_SIZE / 2, DIAL_SIZE / 2
+    disc(image, centre, centre, outer, WHITE, outer - DIAL_RIM)
+    for tick in range(DIAL_TICKS):
+        angle = 2 * math.pi * tick / DIAL_TICKS
+        for step in range(TICK_LENGTH):
+            radius = outer - DIAL_RIM - step
+            image.set_pixel(int(centre + radius * math.cos(angle)), int(centre + radius * math.sin(angle)), WHITE)
+    return image.to_png()
+
+
+def needle():
+    """A bar pointing up from its foot, the point it turns about."""
+    image = RgbaImage(NEEDLE_WIDTH, NEEDLE_LENGTH)
+    image.fill_polygon([(NEEDLE_WIDTH / 2, 0), (NEEDLE_WIDTH, NEEDLE_LENGTH), (0, NEEDLE_LENGTH)], WHITE)
+    return image.to_png()
+
+
+def position_mark():
+    """The player on the minimap: a triangle pointing the way the map faces."""
+    image = RgbaImage(MARK_SIZE, MARK_SIZE)
+    image.fill_polygon([(MARK_SIZE / 2, 0), (MARK_SIZE, MARK_SIZE), (0, MARK_SIZE)], WHITE)
+    return image.to_png()
+
+
+def warning_star():
+    image = RgbaImage(STAR_SIZE, STAR_SIZE)
+    centre = STAR_SIZE / 2
+    points = []
+    for corner in range(2 * STAR_POINTS):
+        radius = centre if corner % 2 == 0 else centre * STAR_INNER
+        angle = math.pi * corner / STAR_POINTS - math.pi / 2
+        points.append((centre + radius * math.cos(angle), centre + radius * math.sin(angle)))
+    image.fill_polygon(points, WHITE)
+    return image.to_png()
+
+
+def map_frame():
+    """The minimap's rim with a notch at the top for north."""
+    image = RgbaImage(MAP_SIZE, MAP_SIZE)
+    centre = MAP_SIZE / 2
+    disc(image, centre, centre, centre, WHITE, centre - MAP_RIM)
+    image.fill_polygon([(centre, NORTH_TIP), (centre + NORTH_TIP / 2, 0), (centre - NORTH_TIP / 2, 0)], WHITE)
+    return image.to_png()
+
+
+def map_mask():
+    """White where the minimap shows: a disc within the frame."""
+    image = RgbaImage(MAP_SIZE, MAP_SIZE)
+    disc(image, MAP_SIZE / 2, MAP_SIZE / 2, MAP_SIZE / 2 - MAP_RIM, WHITE)
+    return image.to_png()
+
+
+ASSETS = {
+    "Assets/Images/HUD/phone_back.png": phone_back,
+    "Assets/Images/HUD/phone_button.png": lambda: white_disc(BUTTON_SIZE),
+    "Assets/Images/HUD/dial.png": dial,
+    "Assets/Images/HUD/needle.png": needle,
+    "Assets/Images/HUD/position.png": position_mark,
+    "Assets/Images/HUD/checkpoint_dot.png": lambda: white_disc(DOT_SIZE),
+    "Assets/Images/HUD/warning_star.png": warning_star,
+    "Assets/Images/HUD/map_frame.png": map_frame,
+    "Assets/Images/HUD/map_mask.png": map_mask,
+}
