@@ -88,11 +88,7 @@ LRESULT OnSysCommand(HWND hWnd, WPARAM wParam, LPARAM lParam)
 void SetChaseCamera()
 {
     g_PlayerActor->m_pController = &g_LocalController;
-    g_GameCamera.m_pTarget = &g_PlayerActor->m_Model.m_matWorld;
-    D3DXVECTOR3 eye;
-    g_GameCamera.GetFollowPosition(&eye);
-    g_GameCamera.SetPosition(eye);
-    g_GameCamera.m_u32Mode = CCamera::MODE_CHASE;
+    g_GameCamera.ChaseFrom(g_PlayerActor->m_Model.m_matWorld);
 }
 
 // The front end looks at the city from a fixed point above it.
