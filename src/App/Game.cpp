@@ -99,6 +99,7 @@ void LoadMenuManager()
     if (!reader.Init(MENU_MANAGER_SCRIPT, SCRIPT_SEPARATORS))
         FatalError("Unable to initialize data buffer");
     g_MenuManager.Load(reader);
+    g_MenuManager.SetPlayStarter([] { g_Game.EnterPlay(); });
 }
 
 } // namespace

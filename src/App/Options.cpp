@@ -30,28 +30,6 @@ const char* TrueFalse(uint8_t flag)
 
 } // namespace
 
-CDisplayMode CUserOptions::GetDisplayMode() const
-{
-    CDisplayMode mode;
-    mode.Width = ResX;
-    mode.Height = ResY;
-    mode.FullScreen = BFullScreen;
-    mode.VSync = VSync;
-    mode.BPP = BPP;
-    mode.RefreshRate = RefreshRate;
-    return mode;
-}
-
-void CUserOptions::SetDisplayMode(const CDisplayMode& mode)
-{
-    ResX = mode.Width;
-    ResY = mode.Height;
-    BFullScreen = mode.FullScreen;
-    VSync = mode.VSync;
-    BPP = mode.BPP;
-    RefreshRate = mode.RefreshRate;
-}
-
 // Values are taken as they are written: no range is enforced.
 void CGame::LoadOptions()
 {

@@ -249,7 +249,8 @@ void CMenuManager::Ignore(CButton&) {}
 // The menu that started the game closes over it.
 void CMenuManager::NewGame(CButton&)
 {
-    g_Game.EnterPlay();
+    if (m_StartPlay != nullptr)
+        m_StartPlay();
     PopScreen();
 }
 

@@ -39,6 +39,11 @@ public:
     void Update(CMenuInput& input, float seconds);
     void Draw() const;
 
+    // How New Game starts play: the shell's way in, since the shell owns the
+    // screen states. Unset, New Game only closes the menu.
+    typedef void (*PlayStarter)();
+    void SetPlayStarter(PlayStarter starter) { m_StartPlay = starter; }
+
     // The display options' cyclic objects of the current screen show `mode`.
     void RefreshDisplayOptions(const CDisplayMode& mode);
     // The sound sliders show the stored volumes, the controls the bindings.
@@ -74,6 +79,7 @@ private:
     CSingleScreen* m_pCurrentScreen = nullptr;
     std::deque<CSingleScreen*> m_Stack;
     CGameMenuInput m_GameInput;
+    PlayStarter m_StartPlay = nullptr;
 };
 
 extern CMenuManager g_MenuManager;

@@ -241,6 +241,7 @@ TEST_F(MenuScreensTest, ClicksRunCommandsBeforeScreenNames)
 TEST_F(MenuScreensTest, NewGameEntersPlayClosesTheMenuAndIsNeverTheScreenOfThatName)
 {
     LoadAllScreens();
+    m_Manager.SetPlayStarter([] { g_Game.EnterPlay(); });
     CCamera* const savedCamera = g_pActiveCamera;
     CLevel level;
     g_pLevel = &level;
