@@ -27,6 +27,7 @@
 #include "Level/Level.h"
 #include "Level/LevelObject.h"
 #include "Level/Node.h"
+#include "Menu/MenuManager.h"
 #include "support/FrameTime.h"
 #include "support/SdlEvents.h"
 #include "support/ScriptedGame.h"
@@ -307,10 +308,12 @@ int ScriptedPlay()
     return 1;
 }
 
-// Play starts as New Game starts it; the script then plays in it.
+// Play starts as New Game starts it, the menu closing over it; the script
+// then plays in it.
 int ScriptedFrontEnd()
 {
     g_Game.EnterPlay();
+    g_MenuManager.PopScreen();
     g_Game.PushState(ScriptedPlay);
     return 1;
 }
