@@ -25,6 +25,7 @@
 #include "Core/Window.h"
 #include "Display/Camera.h"
 #include "Level/Level.h"
+#include "Menu/MenuManager.h"
 #include "game/AllocationCount.h"
 #include "game/GameRun.h"
 #include "platform/win32/Windows.h"
@@ -132,10 +133,11 @@ void FacePond()
 }
 
 // Play pushes its own state over this one; this one goes back on top and
-// runs play's frames itself.
+// runs play's frames itself. The menu closes as New Game closes it.
 void StartWalking()
 {
     g_Game.EnterPlay();
+    g_MenuManager.PopScreen();
     g_Game.PopState();
     FacePond();
     PushKey(GAS_KEY, true);
