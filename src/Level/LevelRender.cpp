@@ -93,10 +93,10 @@ void DrawParticles(IDirect3DDevice8* device, const D3DXPLANE* clip)
     g_RenderQueue.DrawParticles1Black();
 }
 
-// The water and the sprites share these: the reflection texture mirrored at
-// its edges, unlit, two-sided, tested against the depth but never writing it,
-// and drawn only where the mask holds its mark.
-void ApplyWaterStates(IDirect3DDevice8* device)
+// The water and the sprites share these: textures mirrored at their edges,
+// unlit (the quads carry no normals, so light would leave them black),
+// two-sided, tested against the depth but never writing it.
+void ApplyUnlitQuadStates(IDirect3DDevice8* device)
 {
     CStateBlocks::ApplyTransObject3D();
     device->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_MIRROR);
@@ -109,6 +109,12 @@ void ApplyWaterStates(IDirect3DDevice8* device)
     device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
     device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
+}
+
+// The water shows only where the mask holds its mark.
+void ApplyWaterStates(IDirect3DDevice8* device)
+{
+    ApplyUnlitQuadStates(device);
     device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
     device->SetRenderState(D3DRS_STENCILREF, STENCIL_MARK);
     device->SetRenderState(D3DRS_STENCILMASK, STENCIL_ALL_BITS);
@@ -300,7 +306,9 @@ void CLevel::Render()
     if (m_iWaterCount != 0)
         g_WaterGrid.Render();
 
-    ApplyWaterStates(device);
+    // The effects' flashes and puffs show wherever they are, not only over
+    // the water: the mask's test stays off for them.
+    ApplyUnlitQuadStates(device);
     g_RenderQueue.DrawSprites();
     device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
 

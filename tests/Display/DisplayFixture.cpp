@@ -115,6 +115,17 @@ void ClearTargetTexture(IDirect3DDevice8* device, IDirect3DTexture8* texture, D3
     backBuffer->Release();
 }
 
+long ScreenPixelIndex(const D3DXMATRIX& viewProjection, const D3DXVECTOR3& point, int width, int height)
+{
+    D3DXVECTOR3 clip;
+    D3DXVec3TransformCoord(&clip, &point, &viewProjection);
+    const int x = static_cast<int>((clip.x + 1.0f) * 0.5f * width);
+    const int y = static_cast<int>((1.0f - clip.y) * 0.5f * height);
+    if (x < 0 || x >= width || y < 0 || y >= height)
+        return -1;
+    return static_cast<long>(y) * width + x;
+}
+
 std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface, UINT& width, UINT& height)
 {
     D3DSURFACE_DESC desc = {};

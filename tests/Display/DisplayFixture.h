@@ -40,6 +40,9 @@ protected:
     std::vector<uint32_t> ReadBackBuffer(UINT& width, UINT& height) const;
 };
 
+// The index, in a width x height read-back, of the pixel a world point lands
+// on through `viewProjection`; -1 when it falls off the screen.
+long ScreenPixelIndex(const D3DXMATRIX& viewProjection, const D3DXVECTOR3& point, int width, int height);
 // A surface's pixels as 0xAARRGGBB, top row first.
 std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface, UINT& width, UINT& height);
 // Every pixel of the render-target texture's top level in `colour`; the

@@ -116,12 +116,9 @@ protected:
     {
         D3DXMATRIX viewProjection;
         D3DXMatrixMultiply(&viewProjection, &m_View, &m_Projection);
-        D3DXVECTOR3 clip;
-        D3DXVec3TransformCoord(&clip, &point, &viewProjection);
-        const int x = static_cast<int>((clip.x + 1.0f) * 0.5f * SCREEN_WIDTH);
-        const int y = static_cast<int>((1.0f - clip.y) * 0.5f * SCREEN_HEIGHT);
-        EXPECT_TRUE(x >= 0 && x < SCREEN_WIDTH && y >= 0 && y < SCREEN_HEIGHT);
-        return pixels[static_cast<size_t>(y) * SCREEN_WIDTH + x];
+        const long index = ScreenPixelIndex(viewProjection, point, SCREEN_WIDTH, SCREEN_HEIGHT);
+        EXPECT_GE(index, 0) << "on the screen";
+        return index < 0 ? 0 : pixels[static_cast<size_t>(index)];
     }
 
     CCamera m_SavedCamera;

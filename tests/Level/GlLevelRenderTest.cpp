@@ -6,16 +6,20 @@
 #include "App/Application.h"
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
+#include "Display/AnimSequence.h"
 #include "Display/Display.h"
 #include "Display/DisplayMesh.h"
+#include "Display/RenderQueue.h"
 #include "Display/SkyBox.h"
 #include "Display/Texture.h"
+#include "Effects/Effect.h"
 #include "Level/LevelFixture.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
 #include "Level/WaterGrid.h"
 #include "Level/WaterPlane.h"
 #include "platform/d3dx8/XMeshText.h"
+#include "support/ScriptText.h"
 
 namespace {
 
@@ -27,6 +31,8 @@ const char* const FACES[] = {"Front", "Back", "Right", "Left", "Top", "Bottom"};
 // The camera above the terrain's middle, looking down at the pond before it.
 const D3DXVECTOR3 EYE(64.0f, 12.0f, 40.0f);
 const D3DXVECTOR3 POND_CENTRE(64.0f, 1.0f, 64.0f);
+const int SCREEN_WIDTH = 640;
+const int SCREEN_HEIGHT = 480;
 
 // Takes the surface over.
 std::vector<uint32_t> ReadAndRelease(IDirect3DSurface8* surface)
@@ -44,6 +50,20 @@ std::vector<uint32_t> ReadTexture(IDirect3DTexture8* texture)
     if (texture == nullptr || FAILED(texture->GetSurfaceLevel(0, &surface)))
         return {};
     return ReadAndRelease(surface);
+}
+
+// The pixel a point of the world lands on, seen through the device's current
+// view and projection; 0 when it falls off the screen.
+uint32_t PixelOf(const std::vector<uint32_t>& pixels, IDirect3DDevice8* device, const D3DXVECTOR3& point)
+{
+    D3DXMATRIX view;
+    D3DXMATRIX projection;
+    device->GetTransform(D3DTS_VIEW, &view);
+    device->GetTransform(D3DTS_PROJECTION, &projection);
+    D3DXMATRIX viewProjection;
+    D3DXMatrixMultiply(&viewProjection, &view, &projection);
+    const long index = ScreenPixelIndex(viewProjection, point, SCREEN_WIDTH, SCREEN_HEIGHT);
+    return index < 0 ? 0 : pixels[static_cast<size_t>(index)];
 }
 
 size_t CountRgb(const std::vector<uint32_t>& pixels, D3DCOLOR colour)
@@ -64,7 +84,7 @@ protected:
         RegisterWindowClass();
         ASSERT_TRUE(CreateMainWindow());
         m_StateOnly = false;
-        SetClientSize(640, 480);
+        SetClientSize(SCREEN_WIDTH, SCREEN_HEIGHT);
         ShowWindow(g_hWnd, SW_SHOWNORMAL);
         LevelFixture::SetUp();
         g_Display.InvalidateDeviceObjects();
@@ -180,4 +200,56 @@ TEST_F(GlLevelRenderTest, DebugModeTwoDrawsTheNodeLinesAndZeroNothing)
     EXPECT_EQ(0u, CountRgb(Frame(), twoWay));
     g_Game.m_DebugFlags = CLevel::DEBUG_NODE_GRAPHS;
     EXPECT_GT(CountRgb(Frame(), twoWay), 10u) << "the two-way road in blue";
+}
+
+
+// A flash of one flat colour, an effect's sprite over the pond and one over
+// the dry ground before it, drawn by the level's main pass under its own
+// state blocks: both keep the texture's colour.
+TEST_F(GlLevelRenderTest, EffectSpritesShowTheirTextureColourOverGroundAndWater)
+{
+    const D3DCOLOR flash = 0xFFE0A040;
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    ASSERT_TRUE(WriteBmpFile(device, "flash.bmp", FACE_SIDE, FACE_SIDE,
+                             std::vector<uint32_t>(FACE_SIDE * FACE_SIDE, flash)));
+    m_Dir.Write("Scripts/Flash.txt", "Texture Flash\nImageFilename flash.bmp\n");
+    LoadAssetsFromScript<CTexture>("Scripts\\Flash.txt");
+    auto* sequence = new C3DAnimSequence();
+    ASSERT_TRUE(LoadFrom(*sequence, "3DAnimSeq Flash\n Asset_Type Game\n AnimFrame Flash\n Time 10\n"));
+    g_AssetManager.AddAsset(sequence);
+    CEffect prototype;
+    ASSERT_TRUE(prototype.Compile("EffectSystem \"Flashes\" 1 {\n SpriteNum = 2\n"
+                                  " Sprite 1 Asset = \"Flash\" Sprite 2 Asset = \"Flash\" Sprite 2 Pos = XYZ(0, 3, 0)\n"
+                                  " EventSequence { initial Sprite 1 Start initial Sprite 1 Size = 0.5\n"
+                                  "  initial Sprite 2 Start initial Sprite 2 Size = 0.5 }\n}"))
+        << prototype.GetStatus();
+    CEffect effect(prototype);
+    // Between the eye and the pond's middle.
+    const D3DXVECTOR3 overPond(64.0f, 6.5f, 52.0f);
+    const D3DXVECTOR3 overGround = overPond + D3DXVECTOR3(0.0f, 3.0f, 0.0f);
+    D3DXMATRIX frame;
+    D3DXMatrixTranslation(&frame, overPond.x, overPond.y, overPond.z);
+    effect.SetMatrix(&frame);
+    effect.Start();
+    const float oneFrame = 0.016f;
+    effect.Update(oneFrame);
+
+    CLevel& level = LoadPond(true);
+    D3DXMatrixInverse(&m_Viewer.m_matWorld, nullptr, &m_Viewer.m_matView);
+    g_RenderQueue.Clear();
+    device->SetTransform(D3DTS_VIEW, &m_Viewer.m_matView);
+    level.QueueRender(RENDER_PASS_MAIN);
+    effect.Render();
+    g_Display.BeginScene();
+    level.Render();
+    g_Display.EndScene();
+    const std::vector<uint32_t> pixels = BackBuffer();
+    g_RenderQueue.Clear();
+
+    ASSERT_EQ(size_t(SCREEN_WIDTH * SCREEN_HEIGHT), pixels.size());
+    EXPECT_EQ(1, level.GetWaterCount());
+    EXPECT_EQ(flash & 0xFFFFFFu, PixelOf(pixels, device, overPond) & 0xFFFFFFu)
+        << std::hex << PixelOf(pixels, device, overPond);
+    EXPECT_EQ(flash & 0xFFFFFFu, PixelOf(pixels, device, overGround) & 0xFFFFFFu)
+        << std::hex << PixelOf(pixels, device, overGround) << ": the sprite, not the ground behind it";
 }

@@ -122,6 +122,40 @@ TEST_F(GlD3D8Pipeline, LitTexturedTriangleHasDirectionalDiffuseAmbientAndSeparat
     texture->Release();
 }
 
+// A vertex without a normal takes no light: lit, it keeps only the emissive
+// and the ambient terms, whatever its own colour and the lights.
+TEST_F(GlD3D8Pipeline, LitVerticesWithoutNormalsKeepOnlyEmissiveAndAmbient)
+{
+    SetCamera();
+    m_Device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    m_Device->SetRenderState(D3DRS_AMBIENT, 0x00404040);
+    D3DMATERIAL8 material = {};
+    material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    material.Ambient = {1.0f, 0.5f, 0.25f, 1.0f};
+    material.Emissive = {0.1f, 0.2f, 0.3f, 0.0f};
+    m_Device->SetMaterial(&material);
+    D3DLIGHT8 light = {};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
+    light.Direction = {0.0f, 0.0f, 1.0f};
+    ASSERT_EQ(D3D_OK, m_Device->SetLight(0, &light));
+    ASSERT_EQ(D3D_OK, m_Device->LightEnable(0, TRUE));
+
+    const ColourVertex triangle[3] = {
+        {-2.0f, 2.0f, 4.0f, 0xFFFFFFFF},
+        {2.0f, 2.0f, 4.0f, 0xFFFFFFFF},
+        {0.0f, -2.0f, 4.0f, 0xFFFFFFFF},
+    };
+    m_Device->SetVertexShader(kFvfColour);
+    ASSERT_EQ(D3D_OK, m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ColourVertex)));
+
+    const float ambient = 64.0f / 255.0f;
+    const uint32_t pixel = PixelAt(32, 28);
+    ExpectNear(static_cast<int>(std::lround((0.1f + ambient * 1.0f) * 255)), Red(pixel), "red");
+    ExpectNear(static_cast<int>(std::lround((0.2f + ambient * 0.5f) * 255)), Green(pixel), "green");
+    ExpectNear(static_cast<int>(std::lround((0.3f + ambient * 0.25f) * 255)), Blue(pixel), "blue");
+}
+
 TEST_F(GlD3D8Pipeline, PretransformedQuadCoversExactPixelsAndTexelCentresLandOnPixelCentres)
 {
     DrawScreenQuad(8, 8, 16, 12, 0xFFFF0000);
