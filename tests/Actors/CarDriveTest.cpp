@@ -725,25 +725,6 @@ int HoldingHinges(const CCar& car)
     return holding;
 }
 
-TEST_F(PhysicsCarDrive, ADropOntoItsTyresKeepsTheDoorsOnTheirHinges)
-{
-    struct Case {
-        const char* what;
-        float height;
-    };
-    const Case cases[] = {{"spawned at 1.5 m", 1.5f}, {"1.5 m above its rest", REST_HEIGHT + 1.5f}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        CCar& dropped = Spawn(D3DXVECTOR3(10.0f, c.height, 0.0f));
-        const int hinges = HoldingHinges(dropped);
-        ASSERT_EQ(4, hinges);
-        Run(Frames(2.0f));
-        EXPECT_NEAR(REST_HEIGHT, dropped.m_PhysicsObject.m_pActor->getGlobalPosition().y, 0.05f) << "landed";
-        EXPECT_EQ(hinges, HoldingHinges(dropped));
-        dropped.ReleasePhysics();
-    }
-}
-
 // Moving as though driven up to `velocity`: its doors move with it, where
 // SetSpeed would leave them for the hinges to drag along.
 void Launch(CCar& car, const NxVec3& velocity)
@@ -751,6 +732,29 @@ void Launch(CCar& car, const NxVec3& velocity)
     car.m_PhysicsObject.m_pActor->setLinearVelocity(velocity);
     for (CDoor& door : car.m_Doors)
         door.m_PhysicsObject.m_pActor->setLinearVelocity(velocity);
+}
+
+TEST_F(PhysicsCarDrive, ADropOntoItsTyresKeepsTheDoorsOnTheirHinges)
+{
+    struct Case {
+        const char* what;
+        float height;
+        float speed;
+    };
+    const Case cases[] = {{"spawned at 1.5 m", 1.5f, 0.0f},
+                          {"1.5 m above its rest", REST_HEIGHT + 1.5f, 0.0f},
+                          {"off a 1.5 m ledge at 15 m/s", REST_HEIGHT + 1.5f, 15.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CCar& dropped = Spawn(D3DXVECTOR3(10.0f, c.height, -40.0f));
+        Launch(dropped, NxVec3(0.0f, 0.0f, c.speed));
+        const int hinges = HoldingHinges(dropped);
+        ASSERT_EQ(4, hinges);
+        Run(Frames(2.0f));
+        EXPECT_NEAR(REST_HEIGHT, dropped.m_PhysicsObject.m_pActor->getGlobalPosition().y, 0.05f) << "landed";
+        EXPECT_EQ(hinges, HoldingHinges(dropped));
+        dropped.ReleasePhysics();
+    }
 }
 
 // A second sedan drives square into a parked one's left door.
