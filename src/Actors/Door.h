@@ -23,8 +23,9 @@ class CDoor : public CCollidableObject {
 public:
     enum { JOINT_COUNT = 2 };
 
-    // Force and torque that break the joints: the first joint's torque is
-    // the script's, the second's fixed; the explosion loosens both.
+    // Force and torque that break the joints, as impulses over one physics
+    // step (NxJoint::setBreakable): the first joint's torque is the script's,
+    // the second's fixed; the explosion loosens both.
     static constexpr float BREAKING_FORCE = 100.0f;
     static constexpr float SECOND_BREAKING_TORQUE = 20.0f;
     static constexpr float EXPLOSION_BREAKING_FORCE = 10.0f;

@@ -35,7 +35,7 @@ enum { GAS = 14, BRAKE = 15, TURN_LEFT = 16, TURN_RIGHT = 17, HORN = 18, HAND_BR
 const uint32_t FRAME_MILLISECONDS = 16;
 const float DT = FRAME_MILLISECONDS / 1000.0f;
 const uint32_t SEED = 7;
-// The sedan's rest height on its springs: spawned there, nothing tears.
+// The sedan's rest height on its springs: spawned there, it starts settled.
 const float REST_HEIGHT = 0.85f;
 const int BRAKE_LIGHT_GROUP = 4;
 const float TOLERANCE = 1e-4f;
@@ -713,6 +713,95 @@ TEST_F(PhysicsCarDrive, OnItsRoofItLosesItsHullThenExplodesOnce)
         }
     EXPECT_FALSE(car.m_bHornPlaying);
     EXPECT_EQ(CCar::DEFAULT_RECYCLE_DISTANCE, car.m_fRecycleDistance);
+}
+
+// The doors' hinges, every one of them, still holding.
+int HoldingHinges(const CCar& car)
+{
+    int holding = 0;
+    for (const CDoor& door : car.m_Doors)
+        for (const NxJoint* joint : door.m_pJoints)
+            holding += joint != nullptr && joint->getState() == NX_JS_SIMULATING ? 1 : 0;
+    return holding;
+}
+
+// Moving as though driven up to `velocity`: its doors move with it, where
+// SetSpeed would leave them for the hinges to drag along.
+void Launch(CCar& car, const NxVec3& velocity)
+{
+    car.m_PhysicsObject.m_pActor->setLinearVelocity(velocity);
+    for (CDoor& door : car.m_Doors)
+        door.m_PhysicsObject.m_pActor->setLinearVelocity(velocity);
+}
+
+TEST_F(PhysicsCarDrive, ADropOntoItsTyresKeepsTheDoorsOnTheirHinges)
+{
+    struct Case {
+        const char* what;
+        float height;
+        float speed;
+    };
+    const Case cases[] = {{"spawned at 1.5 m", 1.5f, 0.0f},
+                          {"1.5 m above its rest", REST_HEIGHT + 1.5f, 0.0f},
+                          {"off a 1.5 m ledge at 15 m/s", REST_HEIGHT + 1.5f, 15.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CCar& dropped = Spawn(D3DXVECTOR3(10.0f, c.height, -40.0f));
+        Launch(dropped, NxVec3(0.0f, 0.0f, c.speed));
+        const int hinges = HoldingHinges(dropped);
+        ASSERT_EQ(4, hinges);
+        Run(Frames(2.0f));
+        EXPECT_NEAR(REST_HEIGHT, dropped.m_PhysicsObject.m_pActor->getGlobalPosition().y, 0.05f) << "landed";
+        EXPECT_EQ(hinges, HoldingHinges(dropped));
+        dropped.ReleasePhysics();
+    }
+}
+
+// A second sedan drives square into a parked one's left door.
+TEST_F(PhysicsCarDrive, RammedSideOnAtSpeedTheStruckDoorTearsOffANudgeTearsNothing)
+{
+    struct Case {
+        const char* what;
+        float speed;
+        bool tears;
+    };
+    const Case cases[] = {{"a nudge at 5 m/s", 5.0f, false}, {"a crash at 20 m/s", 20.0f, true}};
+    D3DXMATRIX east;
+    D3DXMatrixRotationY(&east, D3DX_PI * 0.5f);
+    float z = 20.0f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CCar& parked = Spawn(D3DXVECTOR3(0.0f, REST_HEIGHT, z));
+        const CDoor& struck = parked.m_Doors[0];
+        const float doorMiddle = (struck.m_vBoxMin.z + struck.m_vBoxMax.z) * 0.5f;
+        CCar& rammer = Spawn(D3DXVECTOR3(-6.0f, REST_HEIGHT, z + doorMiddle), &east);
+        Run(Frames(0.5f));
+        Launch(rammer, NxVec3(c.speed, 0.0f, 0.0f));
+        Run(Frames(1.0f));
+        if (c.tears) {
+            EXPECT_EQ(NX_JS_BROKEN, struck.m_pJoints[0]->getState());
+            EXPECT_EQ(NX_JS_BROKEN, struck.m_pJoints[1]->getState());
+        } else {
+            EXPECT_EQ(4, HoldingHinges(parked));
+            EXPECT_EQ(4, HoldingHinges(rammer));
+        }
+        z += 20.0f;
+    }
+}
+
+// Rolled onto its left side in the air, it lands on the left door.
+TEST_F(PhysicsCarDrive, LandingOnItsSideTearsOffTheDoorUnderneath)
+{
+    D3DXMATRIX leftSideDown;
+    D3DXMatrixRotationZ(&leftSideDown, -D3DX_PI * 0.5f);
+    CCar& rolled = Spawn(D3DXVECTOR3(10.0f, 6.0f, 0.0f), &leftSideDown);
+    Run(Frames(3.0f));
+    const CDoor& under = rolled.m_Doors[0];
+    const CDoor& over = rolled.m_Doors[1];
+    EXPECT_EQ(NX_JS_BROKEN, under.m_pJoints[0]->getState());
+    EXPECT_EQ(NX_JS_BROKEN, under.m_pJoints[1]->getState());
+    EXPECT_EQ(NX_JS_SIMULATING, over.m_pJoints[0]->getState());
+    EXPECT_EQ(NX_JS_SIMULATING, over.m_pJoints[1]->getState());
 }
 
 } // namespace

@@ -51,13 +51,14 @@ const int PAINT_GROUP = 1;
 const float DOOR_TORQUE = 50.0f;
 // Newton seconds on the 5 kg door's free edge: a swing, and a kick.
 const float PUSH = 0.3f;
-const float KICK = 0.8f;
+const float KICK = 4.0f;
 // Radians the swing covers at least.
 const float SWUNG = 0.1f;
 // Where the test car rests on its springs.
 const float SETTLED_HEIGHT = 0.85f;
-// Above what the door's weight puts on a joint, below what a push does.
-const float WEAK_TORQUE = 8.0f;
+// Newton metre seconds over a physics step: above what the door's weight and
+// its settling put on a joint, below what the kick does.
+const float WEAK_TORQUE = 0.5f;
 
 std::string TireText(float x, float z, int suspension)
 {

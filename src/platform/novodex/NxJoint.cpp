@@ -1,6 +1,8 @@
 // Joints over Bullet constraints. Breaking reads the constraint's feedback
 // after every substep: the force on the first body, and its torque taken
-// about the anchor (Bullet's is about the body's centre of mass).
+// about the anchor (Bullet's is about the body's centre of mass). Bullet
+// gives them as the substep's impulses over its length; the limits are
+// impulses, so they are taken back to what the substep carried.
 
 #include "platform/novodex/NxJoint.h"
 
@@ -130,7 +132,7 @@ void NxJoint::unbind()
     m_State = NX_JS_UNBOUND;
 }
 
-void NxJoint::checkBreak()
+void NxJoint::checkBreak(NxReal stepSeconds)
 {
     if (m_State != NX_JS_SIMULATING || (m_MaxForce == NX_MAX_REAL && m_MaxTorque == NX_MAX_REAL))
         return;
@@ -142,7 +144,7 @@ void NxJoint::checkBreak()
     const btVector3 force = m_pFeedback->m_appliedForceBodyA;
     const btVector3 torque =
         m_pFeedback->m_appliedTorqueBodyA - (anchor - body.getWorldTransform().getOrigin()).cross(force);
-    if (force.length() <= m_MaxForce && torque.length() <= m_MaxTorque)
+    if (force.length() * stepSeconds <= m_MaxForce && torque.length() * stepSeconds <= m_MaxTorque)
         return;
     m_Scene.getWorld().removeConstraint(m_pConstraint.get());
     m_State = NX_JS_BROKEN;

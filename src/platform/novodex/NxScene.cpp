@@ -274,7 +274,9 @@ NxScene::NxScene(NxPhysicsSDK& sdk, const NxSceneDesc& desc)
     gContactAddedCallback = TagContactPoint;
     m_pWorld->world.setGravity(ToBullet(m_Gravity));
     m_pWorld->world.setInternalTickCallback(
-        [](btDynamicsWorld* world, btScalar) { static_cast<NxScene*>(world->getWorldUserInfo())->afterSubstep(); },
+        [](btDynamicsWorld* world, btScalar step) {
+            static_cast<NxScene*>(world->getWorldUserInfo())->afterSubstep(step);
+        },
         this);
 }
 
@@ -505,10 +507,10 @@ void NxScene::finishPendingReleases()
     m_PendingActorReleases.clear();
 }
 
-void NxScene::afterSubstep()
+void NxScene::afterSubstep(NxReal stepSeconds)
 {
     for (const auto& joint : m_Joints)
-        joint->checkBreak();
+        joint->checkBreak(stepSeconds);
 }
 
 NxU32 NxScene::pairEvents(const NxActor& actor0, const NxActor& actor1)

@@ -116,7 +116,7 @@ private:
     NxScene(NxPhysicsSDK& sdk, const NxSceneDesc& desc);
     int addShapeTag(NxShape& shape);
     void removeShapeTag(int tag);
-    void afterSubstep();
+    void afterSubstep(NxReal stepSeconds);
     void gatherContacts();
     NxU32 findReportedPair(NxActor& actor0, NxActor& actor1);
     void gatherTireRecords();

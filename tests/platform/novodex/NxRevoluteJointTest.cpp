@@ -9,8 +9,13 @@ using PhysicsRevoluteJoint = SceneFixture;
 // A 1 kg box hinged to the world about the z axis through the origin, its
 // centre `offset` from the hinge: hanging below it the hinge carries 9.8 N
 // and no torque; held out level by a locked limit it also carries 9.8 N m.
+// The limits are impulses over one step, so that load is 9.8 x STEP of them;
+// the first steps, catching the box, carry about twice as much.
 TEST_F(PhysicsRevoluteJoint, HoldsItsLoadAndBreaksAboveItsForceOrTorque)
 {
+    const NxReal load = 9.8f * STEP;
+    const NxReal above = 3.0f * load;
+    const NxReal below = 0.5f * load;
     struct Case {
         const char* what;
         NxVec3 offset;
@@ -20,10 +25,10 @@ TEST_F(PhysicsRevoluteJoint, HoldsItsLoadAndBreaksAboveItsForceOrTorque)
         bool breaks;
     };
     const Case cases[] = {
-        {"hanging, within both limits", NxVec3(0, -1, 0), false, 20.0f, 1.0f, false},
-        {"hanging, above the force", NxVec3(0, -1, 0), false, 5.0f, NX_MAX_REAL, true},
-        {"held out, within both limits", NxVec3(1, 0, 0), true, 20.0f, 20.0f, false},
-        {"held out, above the torque", NxVec3(1, 0, 0), true, 100.0f, 5.0f, true},
+        {"hanging, within both limits", NxVec3(0, -1, 0), false, above, below, false},
+        {"hanging, above the force", NxVec3(0, -1, 0), false, below, NX_MAX_REAL, true},
+        {"held out, within both limits", NxVec3(1, 0, 0), true, above, above, false},
+        {"held out, above the torque", NxVec3(1, 0, 0), true, NX_MAX_REAL, below, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -53,6 +58,31 @@ TEST_F(PhysicsRevoluteJoint, HoldsItsLoadAndBreaksAboveItsForceOrTorque)
             EXPECT_NEAR(c.offset.x, position.x, 0.05f);
             EXPECT_NEAR(c.offset.y, position.y, 0.05f);
         }
+        m_pScene->releaseJoint(*joint);
+        m_pScene->releaseActor(*box);
+    }
+}
+
+// A limit between the hanging box's impulse over a half step and over a
+// whole one: it holds the weight in half steps and gives way in whole ones.
+TEST_F(PhysicsRevoluteJoint, ShorterStepsHoldAGreaterForce)
+{
+    const NxReal limit = 0.75f * 9.8f * STEP;
+    for (const bool halfSteps : {true, false}) {
+        SCOPED_TRACE(halfSteps ? "half steps" : "whole steps");
+        m_pScene->setTiming(halfSteps ? STEP * 0.5f : STEP, 4, NX_TIMESTEP_FIXED);
+        NxActor* box = MakeBox(NxVec3(0, -1, 0), NxVec3(0.1f, 0.1f, 0.1f), 1.0f);
+        ASSERT_NE(nullptr, box);
+        ASSERT_TRUE(box->updateMassFromShapes(0.0f, 1.0f));
+        NxRevoluteJointDesc desc;
+        desc.actor[0] = box;
+        desc.localAnchor[0] = NxVec3(0, 1, 0);
+        NxJoint* joint = m_pScene->createJoint(desc);
+        ASSERT_NE(nullptr, joint);
+        joint->setBreakable(limit, NX_MAX_REAL);
+
+        Run(1.0f);
+        EXPECT_EQ(halfSteps ? NX_JS_SIMULATING : NX_JS_BROKEN, joint->getState());
         m_pScene->releaseJoint(*joint);
         m_pScene->releaseActor(*box);
     }
