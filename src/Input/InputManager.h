@@ -176,9 +176,11 @@ private:
 
     std::string ButtonBindingFileName(const BYTE* binding) const;
     std::string AxisBindingFileName(const LONG* binding) const;
-    // The bindings a value of the key-binding file names; null when none.
-    BYTE* FindButtonBinding(const ConfigReader& reader, const std::string& value) const;
-    LONG* FindAxisBinding(const ConfigReader& reader, const std::string& value) const;
+    // The binding (a button's or an axis's, by the lookup given) a value of
+    // the key-binding file names; null when none.
+    template <typename Binding>
+    Binding* FindBinding(const ConfigReader& reader, const std::string& value,
+                         Binding* (DeviceObject::*nameToBinding)(const char*)) const;
     // For a joystick value: its name without the slot digit, and the
     // attached joysticks that carry the product name recorded for that slot.
     std::vector<DeviceJoystick*> FindRecordedJoysticks(const ConfigReader& reader, const std::string& value,

@@ -175,12 +175,14 @@ bool CInputManager::LoadBindings(const char* fileName)
     // The version line is not checked: there has only been one.
     reader.SkipLine();
     for (int action = 0; action < BUTTON_ACTION_COUNT; ++action) {
-        m_ButtonBindings[action] = FindButtonBinding(reader, reader.FindConfigValue(m_ActionNames[action]));
+        m_ButtonBindings[action] =
+            FindBinding(reader, reader.FindConfigValue(m_ActionNames[action]), &DeviceObject::NameToButtonBinding);
         if (m_ButtonBindings[action] == nullptr)
             SetDefaultBindings(action);
     }
     for (int axis = 0; axis < AXIS_ACTION_COUNT; ++axis) {
-        m_AxisBindings[axis] = FindAxisBinding(reader, reader.FindConfigValue(m_AxisNames[axis]));
+        m_AxisBindings[axis] =
+            FindBinding(reader, reader.FindConfigValue(m_AxisNames[axis]), &DeviceObject::NameToAxisBinding);
         if (m_AxisBindings[axis] == nullptr)
             SetDefaultBindings(AXIS_CODE_BASE + axis);
     }
@@ -244,43 +246,25 @@ std::vector<DeviceJoystick*> CInputManager::FindRecordedJoysticks(const ConfigRe
     return joysticks;
 }
 
-BYTE* CInputManager::FindButtonBinding(const ConfigReader& reader, const std::string& value) const
+// The keyboard has no axes, but its base lookup answers null, so every
+// device may be asked for either kind of binding.
+template <typename Binding>
+Binding* CInputManager::FindBinding(const ConfigReader& reader, const std::string& value,
+                                    Binding* (DeviceObject::*nameToBinding)(const char*)) const
 {
     if (value == NOT_FOUND)
         return nullptr;
     if (IsJoystickValue(value)) {
         std::string name;
         for (DeviceJoystick* joystick : FindRecordedJoysticks(reader, value, name)) {
-            BYTE* binding = joystick->NameToButtonBinding(name.c_str());
+            Binding* binding = (joystick->*nameToBinding)(name.c_str());
             if (binding != nullptr)
                 return binding;
         }
         return nullptr;
     }
     for (const std::unique_ptr<DeviceObject>& device : m_Devices) {
-        BYTE* binding = device ? device->NameToButtonBinding(value.c_str()) : nullptr;
-        if (binding != nullptr)
-            return binding;
-    }
-    return nullptr;
-}
-
-LONG* CInputManager::FindAxisBinding(const ConfigReader& reader, const std::string& value) const
-{
-    if (value == NOT_FOUND)
-        return nullptr;
-    if (IsJoystickValue(value)) {
-        std::string name;
-        for (DeviceJoystick* joystick : FindRecordedJoysticks(reader, value, name)) {
-            LONG* binding = joystick->NameToAxisBinding(name.c_str());
-            if (binding != nullptr)
-                return binding;
-        }
-        return nullptr;
-    }
-    // The keyboard has no axes.
-    for (int slot = MOUSE_SLOT; slot < DEVICE_SLOT_COUNT; ++slot) {
-        LONG* binding = m_Devices[slot] ? m_Devices[slot]->NameToAxisBinding(value.c_str()) : nullptr;
+        Binding* binding = device ? (device.get()->*nameToBinding)(value.c_str()) : nullptr;
         if (binding != nullptr)
             return binding;
     }
