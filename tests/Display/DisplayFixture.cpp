@@ -133,6 +133,21 @@ std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface, UINT& width, UINT&
     return pixels;
 }
 
+std::vector<uint16_t> ReadTexels16(IDirect3DTexture8* texture, uint32_t size)
+{
+    std::vector<uint16_t> texels;
+    D3DLOCKED_RECT locked = {};
+    if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
+        return texels;
+    for (uint32_t y = 0; y < size; ++y) {
+        const uint16_t* row =
+            reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch);
+        texels.insert(texels.end(), row, row + size);
+    }
+    texture->UnlockRect(0);
+    return texels;
+}
+
 std::vector<uint32_t> ReadImageFile(IDirect3DDevice8* device, const std::string& path, UINT& width, UINT& height)
 {
     D3DXIMAGE_INFO info = {};

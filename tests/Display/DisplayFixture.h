@@ -42,6 +42,9 @@ protected:
 
 // A surface's pixels as 0xAARRGGBB, top row first.
 std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface, UINT& width, UINT& height);
+// The top level of a square texture of 16-bit texels, top row first; empty
+// when it cannot be locked.
+std::vector<uint16_t> ReadTexels16(IDirect3DTexture8* texture, uint32_t size);
 // Every pixel of the render-target texture's top level in `colour`; the
 // device's own target is put back.
 void ClearTargetTexture(IDirect3DDevice8* device, IDirect3DTexture8* texture, D3DCOLOR colour);
