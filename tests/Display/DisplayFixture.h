@@ -42,6 +42,9 @@ protected:
 
 // A surface's pixels as 0xAARRGGBB, top row first.
 std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface, UINT& width, UINT& height);
+// True when every colour channel of two 0xAARRGGBB pixels differs by no
+// more than `tolerance`; alpha is not compared.
+bool ColourNear(uint32_t a, uint32_t b, int tolerance);
 // The top level of a square texture of 16-bit texels, top row first; empty
 // when it cannot be locked.
 std::vector<uint16_t> ReadTexels16(IDirect3DTexture8* texture, uint32_t size);
