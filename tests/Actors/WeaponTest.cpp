@@ -15,13 +15,13 @@
 #include "Actors/GameActor.h"
 #include "Actors/Projectile.h"
 #include "Actors/ProjectilePool.h"
+#include "Actors/StandInEffects.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Display/Camera.h"
 #include "Display/RenderStates.h"
 #include "Display/Texture.h"
 #include "Effects/Effect.h"
-#include "Effects/ParticleSystem.h"
 #include "Input/InGameMouse.h"
 #include "support/FatalTrap.h"
 #include "support/FrameTime.h"
@@ -42,23 +42,6 @@ void FileTexture(const char* name)
     auto* texture = new CTexture();
     texture->m_Name = name;
     g_AssetManager.AddAsset(texture);
-}
-
-// Particles for half a second, then the effect ends.
-void FileTestEffect()
-{
-    auto* burst = new CParticleEmitter();
-    ASSERT_TRUE(burst->Compile("ParticleSystem \"Burst\" 1 { EventSequence \"s\" { NumParticles = 5 Loops = 1 "
-                               "EmitRate = 1000 Lifetime = 0.5 } }"))
-        << burst->GetStatus();
-    burst->m_Name = "Burst";
-    g_AssetManager.AddAsset(burst);
-    auto* effect = new CEffect();
-    ASSERT_TRUE(effect->Compile("EffectSystem \"Test\" 1.0 { ParticleNum = 1 Particle 1 Asset = \"Burst\" "
-                                "Particle 1 MatrixType = JustEmitter EventSequence { at 0.2 Effect 1 Stop } }"))
-        << effect->GetStatus();
-    effect->m_Name = "Flash";
-    g_AssetManager.AddAsset(effect);
 }
 
 std::unique_ptr<CWeapon> LoadWeapon(const std::string& script)
@@ -375,7 +358,8 @@ TEST_F(WeaponTest, AThrowWithoutAnOwnerDoesNothingAndForgetsTheCharge)
 
 TEST_F(WeaponTest, ShotsInABurstStartOneMuzzleEffectOnTheFirstShot)
 {
-    FileTestEffect();
+    // Particles for half a second, then the effect ends.
+    FileStandInEffects({"Flash"}, "0.2");
     CWeapon& uzzi = Take("Weapon Uzzi Asset_Type Game Projectile Shot EffectFire Flash");
     uzzi.Update();
     ASSERT_TRUE(uzzi.m_FireEffect.m_u8Compiled);
