@@ -8,10 +8,7 @@
 #include "Display/AnimatedObject.h"
 #include "Display/Animation.h"
 #include "Display/Texture.h"
-#include "Menu/Button.h"
-#include "Menu/CyclicObject.h"
 #include "Menu/MenuScreens.h"
-#include "Menu/SliderObject.h"
 #include "support/TempDir.h"
 
 void LoadCharacterScripts()
@@ -26,13 +23,7 @@ void LoadMenuScripts()
 {
     ScopedWorkingDir inGame(KELM_GAME_DIR);
     LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
-    LoadAssetsFromScript<CButton>("Scripts\\MenuButtons.txt");
-    LoadAssetsFromScript<CCyclicObject>("Scripts\\Menu\\CyclicObjects.txt");
-    LoadAssetsFromScript<CSliderObject>("Scripts\\Menu\\SliderObjects.txt");
-    LoadAssetsFromScript<CSingleMenu>("Scripts\\Menu\\MenuScreens.txt");
-    LoadAssetsFromScript<CSingleTabObject>("Scripts\\Menu\\SingleTabObjects.txt");
-    LoadAssetsFromScript<CMultiTabObject>("Scripts\\Menu\\MultiTabObjects.txt");
-    LoadAssetsFromScript<CSingleScreen>("Scripts\\Menu\\SingleScreen.txt");
+    LoadMenuScreenScripts();
 }
 
 void LoadCarScripts()
