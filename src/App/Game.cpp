@@ -278,9 +278,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CBuildingObject>("Scripts\\BuildingObjects.txt");
     LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");
     LoadAssetsFromScript<CCar>("Scripts\\Cars.txt");
-    LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
-    LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
-    LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
+    LoadAnimatedObjectScripts();
     LoadAssetsFromScript<CGameTimer>("Scripts\\GameTimer.txt");
     LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
     LoadMenuScreenScripts();

@@ -4,9 +4,7 @@
 #include "Actors/TireType.h"
 #include "Core/AssetManager.h"
 #include "Display/AnimSequence.h"
-#include "Display/AnimatedMesh.h"
 #include "Display/AnimatedObject.h"
-#include "Display/Animation.h"
 #include "Display/Texture.h"
 #include "Menu/MenuScreens.h"
 #include "support/TempDir.h"
@@ -14,9 +12,7 @@
 void LoadCharacterScripts()
 {
     ScopedWorkingDir inGame(KELM_GAME_DIR);
-    LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
-    LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
-    LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
+    LoadAnimatedObjectScripts();
 }
 
 void LoadMenuScripts()
