@@ -145,10 +145,14 @@ void CInputManager::SaveBindings()
         return;
 
     std::string text = std::string(VERSION_LINE) + LINE_END;
-    for (int action = 0; action < BUTTON_ACTION_COUNT; ++action)
-        text += m_ActionNames[action] + LINE_END + ButtonBindingFileName(m_ButtonBindings[action]) + LINE_END;
-    for (int axis = 0; axis < AXIS_ACTION_COUNT; ++axis)
-        text += m_AxisNames[axis] + LINE_END + AxisBindingFileName(m_AxisBindings[axis]) + LINE_END;
+    for (int action = 0; action < BUTTON_ACTION_COUNT; ++action) {
+        text += m_ActionNames[action] + LINE_END;
+        text += BindingFileName(m_ButtonBindings[action], &DeviceObject::GetButtonBindingName) + LINE_END;
+    }
+    for (int axis = 0; axis < AXIS_ACTION_COUNT; ++axis) {
+        text += m_AxisNames[axis] + LINE_END;
+        text += BindingFileName(m_AxisBindings[axis], &DeviceObject::GetAxisBindingName) + LINE_END;
+    }
     text += std::string(CONTROL_TYPE_NAME) + LINE_END;
     text += std::string(m_ControlType != 0 ? CONTROL_TYPE_JOYSTICK : CONTROL_TYPE_KEYBOARD) + LINE_END;
     text += JOYSTICKS_PREFIX + std::to_string(CountJoysticks()) + LINE_END;
@@ -192,38 +196,14 @@ bool CInputManager::LoadBindings(const char* fileName)
     return true;
 }
 
-std::string CInputManager::ButtonBindingFileName(const BYTE* binding) const
+template <typename Binding>
+std::string CInputManager::BindingFileName(const Binding* binding, BindingNamer<Binding> namer) const
 {
-    for (int slot = 0; slot < DEVICE_SLOT_COUNT; ++slot) {
-        if (!m_Devices[slot])
-            continue;
-        char name[DeviceObject::NAME_SIZE] = {};
-        m_Devices[slot]->GetButtonBindingName(binding, name);
-        if (name[0] == '\0')
-            continue;
-        std::string fileName = name;
-        if (slot >= FIRST_JOYSTICK_SLOT)
-            fileName += SlotDigit(slot);
-        return fileName;
-    }
-    return std::string();
-}
-
-std::string CInputManager::AxisBindingFileName(const LONG* binding) const
-{
-    for (int slot = MOUSE_SLOT; slot < DEVICE_SLOT_COUNT; ++slot) {
-        if (!m_Devices[slot])
-            continue;
-        char name[DeviceObject::NAME_SIZE] = {};
-        m_Devices[slot]->GetAxisBindingName(binding, name);
-        if (name[0] == '\0')
-            continue;
-        std::string fileName = name;
-        if (slot >= FIRST_JOYSTICK_SLOT)
-            fileName += SlotDigit(slot);
-        return fileName;
-    }
-    return std::string();
+    int slot = 0;
+    std::string fileName = DeviceBindingName(binding, namer, slot);
+    if (!fileName.empty() && slot >= FIRST_JOYSTICK_SLOT)
+        fileName += SlotDigit(slot);
+    return fileName;
 }
 
 std::vector<DeviceJoystick*> CInputManager::FindRecordedJoysticks(const ConfigReader& reader,
