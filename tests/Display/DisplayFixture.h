@@ -38,6 +38,18 @@ protected:
 
     // The current render target, 0xAARRGGBB, top row first.
     std::vector<uint32_t> ReadBackBuffer(UINT& width, UINT& height) const;
+    // Clears the target to `background` and the depth to the far plane, runs
+    // `draw` in a scene and reads the target back.
+    template <class DrawCall>
+    std::vector<uint32_t> DrawScene(D3DCOLOR background, UINT& width, UINT& height, DrawCall draw) const
+    {
+        IDirect3DDevice8* device = g_Display.GetD3DDevice();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0);
+        device->BeginScene();
+        draw();
+        device->EndScene();
+        return ReadBackBuffer(width, height);
+    }
 };
 
 // A surface's pixels as 0xAARRGGBB, top row first.

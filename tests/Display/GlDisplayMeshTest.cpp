@@ -60,13 +60,9 @@ TEST_F(GlDisplayMeshTest, TheDemoCrateCoversItsProjectedSquare)
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
 
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_COLOUR, 1.0f, 0);
-    device->BeginScene();
-    crate.Render();
-    device->EndScene();
     UINT width = 0;
     UINT height = 0;
-    const std::vector<uint32_t> pixels = ReadBackBuffer(width, height);
+    const std::vector<uint32_t> pixels = DrawScene(CLEAR_COLOUR, width, height, [&] { crate.Render(); });
     ASSERT_EQ(static_cast<UINT>(SCREEN_WIDTH), width);
     ASSERT_EQ(static_cast<UINT>(SCREEN_HEIGHT), height);
 

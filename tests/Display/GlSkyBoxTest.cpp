@@ -95,12 +95,10 @@ protected:
         const D3DXVECTOR3 at = eye + face.look;
         D3DXMatrixLookAtLH(&view, &eye, &at, &face.up);
 
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_COLOUR, 1.0f, 0);
-        device->BeginScene();
-        CStateBlocks::ApplySkyBox();
-        sky.Render(view);
-        device->EndScene();
-        return ReadBackBuffer(width, height);
+        return DrawScene(CLEAR_COLOUR, width, height, [&] {
+            CStateBlocks::ApplySkyBox();
+            sky.Render(view);
+        });
     }
 
     CSkyBox* m_pSky = nullptr;
