@@ -184,11 +184,12 @@ private:
     // That name as the key-binding file writes it: a joystick's carries its slot.
     template <typename Binding>
     std::string BindingFileName(const Binding* binding, BindingNamer<Binding> namer) const;
-    // The binding (a button's or an axis's, by the lookup given) a value of
-    // the key-binding file names; null when none.
+    // A device's call that finds a binding of one kind by its name.
     template <typename Binding>
-    Binding* FindBinding(const ConfigReader& reader, const std::string& value,
-                         Binding* (DeviceObject::*nameToBinding)(const char*)) const;
+    using BindingFinder = Binding* (DeviceObject::*)(const char* name);
+    // The binding a value of the key-binding file names; null when none.
+    template <typename Binding>
+    Binding* FindBinding(const ConfigReader& reader, const std::string& value, BindingFinder<Binding> finder) const;
     // For a joystick value: its name without the slot digit, and the
     // attached joysticks that carry the product name recorded for that slot.
     std::vector<DeviceJoystick*> FindRecordedJoysticks(const ConfigReader& reader, const std::string& value,

@@ -230,21 +230,21 @@ std::vector<DeviceJoystick*> CInputManager::FindRecordedJoysticks(const ConfigRe
 // device may be asked for either kind of binding.
 template <typename Binding>
 Binding* CInputManager::FindBinding(const ConfigReader& reader, const std::string& value,
-                                    Binding* (DeviceObject::*nameToBinding)(const char*)) const
+                                    BindingFinder<Binding> finder) const
 {
     if (value == NOT_FOUND)
         return nullptr;
     if (IsJoystickValue(value)) {
         std::string name;
         for (DeviceJoystick* joystick : FindRecordedJoysticks(reader, value, name)) {
-            Binding* binding = (joystick->*nameToBinding)(name.c_str());
+            Binding* binding = (joystick->*finder)(name.c_str());
             if (binding != nullptr)
                 return binding;
         }
         return nullptr;
     }
     for (const std::unique_ptr<DeviceObject>& device : m_Devices) {
-        Binding* binding = device ? (device.get()->*nameToBinding)(value.c_str()) : nullptr;
+        Binding* binding = device ? (device.get()->*finder)(value.c_str()) : nullptr;
         if (binding != nullptr)
             return binding;
     }
