@@ -42,11 +42,8 @@
 #include "Level/TrafficLights.h"
 #include "Level/WaterGrid.h"
 #include "Level/WaterPlane.h"
-#include "Menu/Button.h"
-#include "Menu/CyclicObject.h"
 #include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
-#include "Menu/SliderObject.h"
 #include "Physics/Physics.h"
 #include "Sound/Radio.h"
 #include "Sound/SFX3D.h"
@@ -281,18 +278,10 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CBuildingObject>("Scripts\\BuildingObjects.txt");
     LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");
     LoadAssetsFromScript<CCar>("Scripts\\Cars.txt");
-    LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
-    LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
-    LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
+    LoadAnimatedObjectScripts();
     LoadAssetsFromScript<CGameTimer>("Scripts\\GameTimer.txt");
     LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
-    LoadAssetsFromScript<CButton>("Scripts\\MenuButtons.txt");
-    LoadAssetsFromScript<CCyclicObject>("Scripts\\Menu\\CyclicObjects.txt");
-    LoadAssetsFromScript<CSliderObject>("Scripts\\Menu\\SliderObjects.txt");
-    LoadAssetsFromScript<CSingleMenu>("Scripts\\Menu\\MenuScreens.txt");
-    LoadAssetsFromScript<CSingleTabObject>("Scripts\\Menu\\SingleTabObjects.txt");
-    LoadAssetsFromScript<CMultiTabObject>("Scripts\\Menu\\MultiTabObjects.txt");
-    LoadAssetsFromScript<CSingleScreen>("Scripts\\Menu\\SingleScreen.txt");
+    LoadMenuScreenScripts();
 }
 
 void CGame::Frame()

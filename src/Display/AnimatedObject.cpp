@@ -219,3 +219,10 @@ bool cObject::RenderWithColours(const D3DMATERIAL8& colours)
 {
     return m_Mesh.RenderWithColours(m_matWorld, m_pCurrentSet != nullptr, colours.Diffuse, colours.Emissive);
 }
+
+void LoadAnimatedObjectScripts()
+{
+    LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
+    LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
+    LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
+}

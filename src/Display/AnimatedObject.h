@@ -84,3 +84,7 @@ private:
     cAnimationSet* m_pCurrentSet = nullptr;
     float m_fAnimationTime = 0.0f;
 };
+
+// The animated meshes, their animation sets, then the animated objects made
+// of them. The meshes' textures are made, so a display must exist.
+void LoadAnimatedObjectScripts();

@@ -433,36 +433,42 @@ int CInputManager::FindAction(const char* name, int kind) const
     return -1;
 }
 
+template <typename Binding>
+std::string CInputManager::DeviceBindingName(const Binding* binding, BindingNamer<Binding> namer, int& slot) const
+{
+    for (slot = 0; slot < DEVICE_SLOT_COUNT; ++slot) {
+        if (!m_Devices[slot])
+            continue;
+        char name[DeviceObject::NAME_SIZE] = {};
+        (m_Devices[slot].get()->*namer)(binding, name);
+        if (name[0] != '\0')
+            return name;
+    }
+    return std::string();
+}
+
+// The key-binding file's writer names bindings through these as well.
+template std::string CInputManager::DeviceBindingName(const BYTE*, BindingNamer<BYTE>, int&) const;
+template std::string CInputManager::DeviceBindingName(const LONG*, BindingNamer<LONG>, int&) const;
+
 void CInputManager::GetBindingName(std::string& name, int action) const
 {
     if (!IsValidAction(action))
         return;
-    for (const std::unique_ptr<DeviceObject>& device : m_Devices) {
-        if (!device)
-            continue;
-        char deviceName[DeviceObject::NAME_SIZE] = {};
-        device->GetButtonBindingName(m_ButtonBindings[action], deviceName);
-        if (deviceName[0] != '\0') {
-            name = deviceName;
-            return;
-        }
-    }
+    int slot = 0;
+    const std::string found = DeviceBindingName(m_ButtonBindings[action], &DeviceObject::GetButtonBindingName, slot);
+    if (!found.empty())
+        name = found;
 }
 
 void CInputManager::GetAxisBindingName(std::string& name, int axis) const
 {
     if (!IsValidAxis(axis))
         return;
-    for (const std::unique_ptr<DeviceObject>& device : m_Devices) {
-        if (!device)
-            continue;
-        char deviceName[DeviceObject::NAME_SIZE] = {};
-        device->GetAxisBindingName(m_AxisBindings[axis], deviceName);
-        if (deviceName[0] != '\0') {
-            name = deviceName;
-            return;
-        }
-    }
+    int slot = 0;
+    const std::string found = DeviceBindingName(m_AxisBindings[axis], &DeviceObject::GetAxisBindingName, slot);
+    if (!found.empty())
+        name = found;
 }
 
 const std::string& CInputManager::GetActionName(int action) const

@@ -174,11 +174,22 @@ private:
     // False once the window is closing; a WM_QUIT is left for the main loop.
     bool PumpMessages();
 
-    std::string ButtonBindingFileName(const BYTE* binding) const;
-    std::string AxisBindingFileName(const LONG* binding) const;
-    // The bindings a value of the key-binding file names; null when none.
-    BYTE* FindButtonBinding(const ConfigReader& reader, const std::string& value) const;
-    LONG* FindAxisBinding(const ConfigReader& reader, const std::string& value) const;
+    // A device's call that names a binding of one kind (a button's or an axis's).
+    template <typename Binding>
+    using BindingNamer = void (DeviceObject::*)(const Binding* binding, char* name) const;
+    // The first attached device's name for the binding, and that device's
+    // slot; empty when no device names it.
+    template <typename Binding>
+    std::string DeviceBindingName(const Binding* binding, BindingNamer<Binding> namer, int& slot) const;
+    // That name as the key-binding file writes it: a joystick's carries its slot.
+    template <typename Binding>
+    std::string BindingFileName(const Binding* binding, BindingNamer<Binding> namer) const;
+    // A device's call that finds a binding of one kind by its name.
+    template <typename Binding>
+    using BindingFinder = Binding* (DeviceObject::*)(const char* name);
+    // The binding a value of the key-binding file names; null when none.
+    template <typename Binding>
+    Binding* FindBinding(const ConfigReader& reader, const std::string& value, BindingFinder<Binding> finder) const;
     // For a joystick value: its name without the slot digit, and the
     // attached joysticks that carry the product name recorded for that slot.
     std::vector<DeviceJoystick*> FindRecordedJoysticks(const ConfigReader& reader, const std::string& value,

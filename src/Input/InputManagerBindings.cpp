@@ -145,10 +145,14 @@ void CInputManager::SaveBindings()
         return;
 
     std::string text = std::string(VERSION_LINE) + LINE_END;
-    for (int action = 0; action < BUTTON_ACTION_COUNT; ++action)
-        text += m_ActionNames[action] + LINE_END + ButtonBindingFileName(m_ButtonBindings[action]) + LINE_END;
-    for (int axis = 0; axis < AXIS_ACTION_COUNT; ++axis)
-        text += m_AxisNames[axis] + LINE_END + AxisBindingFileName(m_AxisBindings[axis]) + LINE_END;
+    for (int action = 0; action < BUTTON_ACTION_COUNT; ++action) {
+        text += m_ActionNames[action] + LINE_END;
+        text += BindingFileName(m_ButtonBindings[action], &DeviceObject::GetButtonBindingName) + LINE_END;
+    }
+    for (int axis = 0; axis < AXIS_ACTION_COUNT; ++axis) {
+        text += m_AxisNames[axis] + LINE_END;
+        text += BindingFileName(m_AxisBindings[axis], &DeviceObject::GetAxisBindingName) + LINE_END;
+    }
     text += std::string(CONTROL_TYPE_NAME) + LINE_END;
     text += std::string(m_ControlType != 0 ? CONTROL_TYPE_JOYSTICK : CONTROL_TYPE_KEYBOARD) + LINE_END;
     text += JOYSTICKS_PREFIX + std::to_string(CountJoysticks()) + LINE_END;
@@ -175,12 +179,14 @@ bool CInputManager::LoadBindings(const char* fileName)
     // The version line is not checked: there has only been one.
     reader.SkipLine();
     for (int action = 0; action < BUTTON_ACTION_COUNT; ++action) {
-        m_ButtonBindings[action] = FindButtonBinding(reader, reader.FindConfigValue(m_ActionNames[action]));
+        m_ButtonBindings[action] =
+            FindBinding(reader, reader.FindConfigValue(m_ActionNames[action]), &DeviceObject::NameToButtonBinding);
         if (m_ButtonBindings[action] == nullptr)
             SetDefaultBindings(action);
     }
     for (int axis = 0; axis < AXIS_ACTION_COUNT; ++axis) {
-        m_AxisBindings[axis] = FindAxisBinding(reader, reader.FindConfigValue(m_AxisNames[axis]));
+        m_AxisBindings[axis] =
+            FindBinding(reader, reader.FindConfigValue(m_AxisNames[axis]), &DeviceObject::NameToAxisBinding);
         if (m_AxisBindings[axis] == nullptr)
             SetDefaultBindings(AXIS_CODE_BASE + axis);
     }
@@ -190,38 +196,14 @@ bool CInputManager::LoadBindings(const char* fileName)
     return true;
 }
 
-std::string CInputManager::ButtonBindingFileName(const BYTE* binding) const
+template <typename Binding>
+std::string CInputManager::BindingFileName(const Binding* binding, BindingNamer<Binding> namer) const
 {
-    for (int slot = 0; slot < DEVICE_SLOT_COUNT; ++slot) {
-        if (!m_Devices[slot])
-            continue;
-        char name[DeviceObject::NAME_SIZE] = {};
-        m_Devices[slot]->GetButtonBindingName(binding, name);
-        if (name[0] == '\0')
-            continue;
-        std::string fileName = name;
-        if (slot >= FIRST_JOYSTICK_SLOT)
-            fileName += SlotDigit(slot);
-        return fileName;
-    }
-    return std::string();
-}
-
-std::string CInputManager::AxisBindingFileName(const LONG* binding) const
-{
-    for (int slot = MOUSE_SLOT; slot < DEVICE_SLOT_COUNT; ++slot) {
-        if (!m_Devices[slot])
-            continue;
-        char name[DeviceObject::NAME_SIZE] = {};
-        m_Devices[slot]->GetAxisBindingName(binding, name);
-        if (name[0] == '\0')
-            continue;
-        std::string fileName = name;
-        if (slot >= FIRST_JOYSTICK_SLOT)
-            fileName += SlotDigit(slot);
-        return fileName;
-    }
-    return std::string();
+    int slot = 0;
+    std::string fileName = DeviceBindingName(binding, namer, slot);
+    if (!fileName.empty() && slot >= FIRST_JOYSTICK_SLOT)
+        fileName += SlotDigit(slot);
+    return fileName;
 }
 
 std::vector<DeviceJoystick*> CInputManager::FindRecordedJoysticks(const ConfigReader& reader,
@@ -244,43 +226,25 @@ std::vector<DeviceJoystick*> CInputManager::FindRecordedJoysticks(const ConfigRe
     return joysticks;
 }
 
-BYTE* CInputManager::FindButtonBinding(const ConfigReader& reader, const std::string& value) const
+// The keyboard has no axes, but its base lookup answers null, so every
+// device may be asked for either kind of binding.
+template <typename Binding>
+Binding* CInputManager::FindBinding(const ConfigReader& reader, const std::string& value,
+                                    BindingFinder<Binding> finder) const
 {
     if (value == NOT_FOUND)
         return nullptr;
     if (IsJoystickValue(value)) {
         std::string name;
         for (DeviceJoystick* joystick : FindRecordedJoysticks(reader, value, name)) {
-            BYTE* binding = joystick->NameToButtonBinding(name.c_str());
+            Binding* binding = (joystick->*finder)(name.c_str());
             if (binding != nullptr)
                 return binding;
         }
         return nullptr;
     }
     for (const std::unique_ptr<DeviceObject>& device : m_Devices) {
-        BYTE* binding = device ? device->NameToButtonBinding(value.c_str()) : nullptr;
-        if (binding != nullptr)
-            return binding;
-    }
-    return nullptr;
-}
-
-LONG* CInputManager::FindAxisBinding(const ConfigReader& reader, const std::string& value) const
-{
-    if (value == NOT_FOUND)
-        return nullptr;
-    if (IsJoystickValue(value)) {
-        std::string name;
-        for (DeviceJoystick* joystick : FindRecordedJoysticks(reader, value, name)) {
-            LONG* binding = joystick->NameToAxisBinding(name.c_str());
-            if (binding != nullptr)
-                return binding;
-        }
-        return nullptr;
-    }
-    // The keyboard has no axes.
-    for (int slot = MOUSE_SLOT; slot < DEVICE_SLOT_COUNT; ++slot) {
-        LONG* binding = m_Devices[slot] ? m_Devices[slot]->NameToAxisBinding(value.c_str()) : nullptr;
+        Binding* binding = device ? (device.get()->*finder)(value.c_str()) : nullptr;
         if (binding != nullptr)
             return binding;
     }

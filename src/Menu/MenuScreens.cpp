@@ -238,3 +238,14 @@ CButton* CSingleScreen::FindClickedLink(const float* cursor) const
         clicked = m_pMultiTab->FindClickedLink(cursor);
     return clicked;
 }
+
+void LoadMenuScreenScripts()
+{
+    LoadAssetsFromScript<CButton>("Scripts\\MenuButtons.txt");
+    LoadAssetsFromScript<CCyclicObject>("Scripts\\Menu\\CyclicObjects.txt");
+    LoadAssetsFromScript<CSliderObject>("Scripts\\Menu\\SliderObjects.txt");
+    LoadAssetsFromScript<CSingleMenu>("Scripts\\Menu\\MenuScreens.txt");
+    LoadAssetsFromScript<CSingleTabObject>("Scripts\\Menu\\SingleTabObjects.txt");
+    LoadAssetsFromScript<CMultiTabObject>("Scripts\\Menu\\MultiTabObjects.txt");
+    LoadAssetsFromScript<CSingleScreen>("Scripts\\Menu\\SingleScreen.txt");
+}

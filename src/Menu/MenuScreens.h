@@ -116,3 +116,8 @@ public:
     CSingleMenu* m_pMenu = nullptr;
     CMultiTabObject* m_pMultiTab = nullptr;
 };
+
+// The menu scripts: buttons, cyclic objects, sliders, menus, tabs, sets of
+// tabs and screens, each after the pieces it names. The buttons' textures
+// must be loaded first.
+void LoadMenuScreenScripts();

@@ -7,10 +7,10 @@
 
 #include "Actors/Projectile.h"
 #include "Actors/ProjectilePool.h"
+#include "Actors/StandInEffects.h"
 #include "Core/AssetManager.h"
 #include "Display/RenderQueue.h"
 #include "Effects/Effect.h"
-#include "Effects/ParticleSystem.h"
 #include "Sound/RecordingFSound.h"
 #include "Sound/SFX3D.h"
 #include "platform/novodex/NxPhysics.h"
@@ -24,32 +24,13 @@ const float CRATE_HALF_HEIGHT = 0.5f;
 // The stand-in effects play for a second.
 const int EFFECT_FRAMES = 63;
 
-// The shipped effects need a display: these stand in for them under their
-// names, a burst of five particles over in a second.
-void FileStandInEffects()
-{
-    auto* burst = new CParticleEmitter();
-    ASSERT_TRUE(burst->Compile("ParticleSystem \"Burst\" 1 { EventSequence \"s\" { NumParticles = 5 Loops = 1 "
-                               "EmitRate = 1000 Lifetime = 0.5 } }"))
-        << burst->GetStatus();
-    burst->m_Name = "Burst";
-    g_AssetManager.AddAsset(burst);
-    for (const char* name : {"BulletHit", "Explosion"}) {
-        auto* effect = new CEffect();
-        ASSERT_TRUE(effect->Compile("EffectSystem \"Test\" 1.0 { ParticleNum = 1 Particle 1 Asset = \"Burst\" "
-                                    "Particle 1 MatrixType = JustEmitter EventSequence { at 1.0 Effect 1 Stop } }"))
-            << effect->GetStatus();
-        effect->m_Name = name;
-        g_AssetManager.AddAsset(effect);
-    }
-}
-
 class PhysicsShippedProjectiles : public GamePhysics {
 protected:
     void SetUp() override
     {
         GamePhysics::SetUp();
-        FileStandInEffects();
+        // The shipped effects need a display: these stand in for them.
+        FileStandInEffects({"BulletHit", "Explosion"}, "1.0");
         ScopedWorkingDir inGame(KELM_GAME_DIR);
         LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
         LoadAssetsFromScript<CProjectile>("Scripts\\Projectiles.txt");

@@ -9,6 +9,7 @@
 #include "Actors/GameActor.h"
 #include "Actors/Projectile.h"
 #include "Actors/ProjectilePool.h"
+#include "Actors/StandInEffects.h"
 #include "Actors/Weapon.h"
 #include "Core/AssetManager.h"
 #include "Core/Utility.h"
@@ -17,7 +18,6 @@
 #include "Display/RenderStates.h"
 #include "Display/Texture.h"
 #include "Effects/Effect.h"
-#include "Effects/ParticleSystem.h"
 #include "Input/InGameMouse.h"
 #include "Sound/RecordingFSound.h"
 #include "Sound/SFX3D.h"
@@ -43,20 +43,7 @@ void FileStandIn(const std::string& name)
 // What the weapons name that needs a display: stand-ins under the names.
 void FileStandIns()
 {
-    auto* burst = new CParticleEmitter();
-    ASSERT_TRUE(burst->Compile("ParticleSystem \"Burst\" 1 { EventSequence \"s\" { NumParticles = 5 Loops = 1 "
-                               "EmitRate = 1000 Lifetime = 0.5 } }"))
-        << burst->GetStatus();
-    burst->m_Name = "Burst";
-    g_AssetManager.AddAsset(burst);
-    for (const char* name : {"BulletHit", "Explosion", "MuzzleFlash"}) {
-        auto* effect = new CEffect();
-        ASSERT_TRUE(effect->Compile("EffectSystem \"Test\" 1.0 { ParticleNum = 1 Particle 1 Asset = \"Burst\" "
-                                    "Particle 1 MatrixType = JustEmitter EventSequence { at 0.2 Effect 1 Stop } }"))
-            << effect->GetStatus();
-        effect->m_Name = name;
-        g_AssetManager.AddAsset(effect);
-    }
+    FileStandInEffects({"BulletHit", "Explosion", "MuzzleFlash"}, "0.2");
     for (const char* name : {"Pistol", "Uzzi", "Grenade", "C4", "Sniper", "RocketLauncher"}) {
         FileStandIn<CDisplayObject3D>(name);
         FileStandIn<CTexture>(std::string(name) + "Icon");

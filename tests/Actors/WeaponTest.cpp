@@ -15,13 +15,14 @@
 #include "Actors/GameActor.h"
 #include "Actors/Projectile.h"
 #include "Actors/ProjectilePool.h"
+#include "Actors/StandInEffects.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
+#include "Core/Utility.h"
 #include "Display/Camera.h"
 #include "Display/RenderStates.h"
 #include "Display/Texture.h"
 #include "Effects/Effect.h"
-#include "Effects/ParticleSystem.h"
 #include "Input/InGameMouse.h"
 #include "support/FatalTrap.h"
 #include "support/FrameTime.h"
@@ -33,6 +34,7 @@ namespace {
 
 const uint32_t FRAME_MILLISECONDS = 16;
 const float FRAME_SECONDS = 0.016f;
+const float TOLERANCE = 1e-4f;
 // A thrown charge: it flies in stage 0 and goes off in stage 1.
 const char* const SHOT_SCRIPT = "Projectile Shot Asset_Type Game NumStages 2 DetonateStage 1 "
                                 "Stage 0 DamageType COLLISION Stage 1 DamageType EXPLOSION Damage 10";
@@ -44,40 +46,11 @@ void FileTexture(const char* name)
     g_AssetManager.AddAsset(texture);
 }
 
-// Particles for half a second, then the effect ends.
-void FileTestEffect()
-{
-    auto* burst = new CParticleEmitter();
-    ASSERT_TRUE(burst->Compile("ParticleSystem \"Burst\" 1 { EventSequence \"s\" { NumParticles = 5 Loops = 1 "
-                               "EmitRate = 1000 Lifetime = 0.5 } }"))
-        << burst->GetStatus();
-    burst->m_Name = "Burst";
-    g_AssetManager.AddAsset(burst);
-    auto* effect = new CEffect();
-    ASSERT_TRUE(effect->Compile("EffectSystem \"Test\" 1.0 { ParticleNum = 1 Particle 1 Asset = \"Burst\" "
-                                "Particle 1 MatrixType = JustEmitter EventSequence { at 0.2 Effect 1 Stop } }"))
-        << effect->GetStatus();
-    effect->m_Name = "Flash";
-    g_AssetManager.AddAsset(effect);
-}
-
 std::unique_ptr<CWeapon> LoadWeapon(const std::string& script)
 {
     auto weapon = std::make_unique<CWeapon>();
     EXPECT_TRUE(LoadFrom(*weapon, script)) << script;
     return weapon;
-}
-
-D3DXVECTOR3 Row(const D3DXMATRIX& m, int row)
-{
-    return D3DXVECTOR3(m(row, 0), m(row, 1), m(row, 2));
-}
-
-void ExpectVectorNear(const D3DXVECTOR3& expected, const D3DXVECTOR3& actual, float tolerance = 1e-4f)
-{
-    EXPECT_NEAR(expected.x, actual.x, tolerance);
-    EXPECT_NEAR(expected.y, actual.y, tolerance);
-    EXPECT_NEAR(expected.z, actual.z, tolerance);
 }
 
 class WeaponTest : public ::testing::Test {
@@ -313,9 +286,9 @@ TEST_F(WeaponTest, AShotLeavesFromTheCameraOrFromTheWeaponFacingTheAim)
         gun.Update();
         ASSERT_TRUE(gun.Fire(D3DXVECTOR3(0, 0, 2), camera)) << c.script;
         const CProjectile& shot = *gun.m_LastProjectile.m_pProjectile;
-        ExpectVectorNear(c.from, shot.m_vLaunchPosition);
-        ExpectVectorNear(D3DXVECTOR3(0, 0, 1), shot.m_vLaunchDirection);
-        ExpectVectorNear(D3DXVECTOR3(0, 0, 30), shot.m_vInitialVelocity);
+        ExpectVectorNear(c.from, shot.m_vLaunchPosition, TOLERANCE);
+        ExpectVectorNear(D3DXVECTOR3(0, 0, 1), shot.m_vLaunchDirection, TOLERANCE);
+        ExpectVectorNear(D3DXVECTOR3(0, 0, 30), shot.m_vInitialVelocity, TOLERANCE);
         EXPECT_EQ(&m_Actor, shot.m_pOwner);
         ASSERT_EQ(1u, shot.m_IgnoreList.size());
         EXPECT_EQ(&m_Actor, shot.m_IgnoreList[0]) << "the shooter is never hit by its own shot";
@@ -375,7 +348,8 @@ TEST_F(WeaponTest, AThrowWithoutAnOwnerDoesNothingAndForgetsTheCharge)
 
 TEST_F(WeaponTest, ShotsInABurstStartOneMuzzleEffectOnTheFirstShot)
 {
-    FileTestEffect();
+    // Particles for half a second, then the effect ends.
+    FileStandInEffects({"Flash"}, "0.2");
     CWeapon& uzzi = Take("Weapon Uzzi Asset_Type Game Projectile Shot EffectFire Flash");
     uzzi.Update();
     ASSERT_TRUE(uzzi.m_FireEffect.m_u8Compiled);
@@ -405,8 +379,9 @@ TEST_F(WeaponTest, ShotsInABurstStartOneMuzzleEffectOnTheFirstShot)
     EXPECT_EQ(1, starts);
     // The seventh update brings 0.1 s down to 0.
     EXPECT_EQ(6, startFrame);
-    ExpectVectorNear(ahead, Row(uzzi.m_matWeapon, 2));
-    ExpectVectorNear(Row(uzzi.m_DisplayObject.GetWorldMatrix(), 3), Row(uzzi.m_matWeapon, 3));
+    ExpectVectorNear(ahead, GetMatrixRow(uzzi.m_matWeapon, 2), TOLERANCE);
+    ExpectVectorNear(GetMatrixRow(uzzi.m_DisplayObject.GetWorldMatrix(), 3), GetMatrixRow(uzzi.m_matWeapon, 3),
+                     TOLERANCE);
 }
 
 TEST_F(WeaponTest, ThePlayerPicksUpWhatLiesWithinReach)
@@ -510,12 +485,12 @@ TEST_F(WeaponTest, TheAimRayRunsThroughTheCursor)
     D3DXVECTOR3 origin(9, 9, 9);
     m_Controller.SetCursor(0.5f, 0.5f);
     m_Actor.GetAimRay(&direction, &origin);
-    ExpectVectorNear(Row(view, 2), direction);
-    ExpectVectorNear(Row(view, 3), origin);
+    ExpectVectorNear(GetMatrixRow(view, 2), direction, TOLERANCE);
+    ExpectVectorNear(GetMatrixRow(view, 3), origin, TOLERANCE);
 
     m_Controller.SetCursor(1.0f, 0.5f);
     m_Actor.GetAimRay(&direction, &origin);
-    ExpectVectorNear(Row(view, 2) + Row(view, 0) / g_matProjection._11, direction);
+    ExpectVectorNear(GetMatrixRow(view, 2) + GetMatrixRow(view, 0) / g_matProjection._11, direction, TOLERANCE);
 
     CGameActor alone;
     direction = D3DXVECTOR3(9, 9, 9);

@@ -116,16 +116,6 @@ int RunGame(const std::string& dir, const std::string& errorFile)
     return WEXITSTATUS(status);
 }
 
-bool Near(uint32_t a, uint32_t b)
-{
-    for (int shift = 0; shift < 24; shift += 8) {
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) >
-            CHANNEL_TOLERANCE)
-            return false;
-    }
-    return true;
-}
-
 // The screenshot is the 640 x 480 window with the menu pointer, whose tip is
 // at the middle of the screen, drawn over the level and the menu: only the
 // pointer's opaque pixels are known.
@@ -146,7 +136,7 @@ void ExpectCursorShot(const std::string& shot, const std::vector<uint32_t>& curs
             if ((texel >> 24) != 0xFF)
                 continue;
             ++drawn;
-            if (!Near(texel, frame[static_cast<size_t>(top + y) * width + left + x]))
+            if (!ColourNear(texel, frame[static_cast<size_t>(top + y) * width + left + x], CHANNEL_TOLERANCE))
                 ++mismatches;
         }
     }

@@ -18,6 +18,7 @@
 #include "Physics/Physics.h"
 #include "Physics/PhysicsMath.h"
 #include "platform/novodex/NxPhysics.h"
+#include "support/MatrixExpect.h"
 
 namespace {
 
@@ -26,13 +27,6 @@ const uint32_t RGB_MASK = 0x00FFFFFF;
 const uint32_t BLACK = 0x000000;
 // 24-byte vertices: the debug lines' 16-byte stride is too short for them.
 const DWORD WIDER_FORMAT = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-
-D3DXMATRIX Translation(float x, float y, float z)
-{
-    D3DXMATRIX m;
-    D3DXMatrixTranslation(&m, x, y, z);
-    return m;
-}
 
 D3DXMATRIX RotationY(float angle)
 {
@@ -48,14 +42,6 @@ CCollisionBox Box(const D3DXVECTOR3& low, const D3DXVECTOR3& high, const D3DXMAT
     box.m_vMax = high;
     box.m_matGeo = geo;
     return box;
-}
-
-void ExpectMatrixNear(const D3DXMATRIX& expected, const D3DXMATRIX& actual)
-{
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column)
-            EXPECT_NEAR(expected.m[row][column], actual.m[row][column], POSE_TOLERANCE)
-                << "row " << row << " column " << column;
 }
 
 D3DXMATRIX WorldTransform()
@@ -78,7 +64,7 @@ TEST_F(CollisionDebugLines, TheWorldIsGeoMatThenTheMatrix)
     const D3DXMATRIX quarterTurn = RotationY(D3DX_PI / 2);
 
     CCollisionObject::DrawBox(box, 0xFFFFFFFF, nullptr);
-    ExpectMatrixNear(Translation(1, 0, 0), WorldTransform());
+    ExpectMatrixNear(Translation(1, 0, 0), WorldTransform(), POSE_TOLERANCE);
 
     // Placed in the object first, then turned with it: +x goes to -z.
     CCollisionObject::DrawBox(box, 0xFFFFFFFF, &quarterTurn);
@@ -106,7 +92,7 @@ TEST_F(CollisionDebugLines, EveryFailedDrawIsLoggedAndDrawingGoesOn)
         EXPECT_NE(std::string::npos, line.find("hr=")) << line;
     }
     EXPECT_EQ(std::string::npos, log.find("SetTransform"));
-    ExpectMatrixNear(Translation(0, 2, 0), WorldTransform());
+    ExpectMatrixNear(Translation(0, 2, 0), WorldTransform(), POSE_TOLERANCE);
 }
 
 namespace {
@@ -305,10 +291,10 @@ TEST_F(PhysicsDebugShapes, BoxAndCapsuleShapesBecomeWireBoxesAtTheirGlobalPoses)
     const D3DXVECTOR3 halfExtents[] = {{0.5f, 0.5f, 0.5f}, {1, 1, 1}, {0.5f, 1.5f, 0.5f}};
     for (size_t i = 0; i < all.size(); ++i) {
         SCOPED_TRACE(i);
-        ExpectMatrixNear(ShapePose(drawn[i]), all[i].m_matWorld);
+        ExpectMatrixNear(ShapePose(drawn[i]), all[i].m_matWorld, POSE_TOLERANCE);
         EXPECT_NEAR(halfExtents[i].y, all[i].m_Box.m_vMax.y, POSE_TOLERANCE);
         EXPECT_NEAR(-halfExtents[i].x, all[i].m_Box.m_vMin.x, POSE_TOLERANCE);
-        ExpectMatrixNear(Translation(0, 0, 0), all[i].m_Box.m_matGeo);
+        ExpectMatrixNear(Translation(0, 0, 0), all[i].m_Box.m_matGeo, POSE_TOLERANCE);
     }
     // The offset box's centre turned with the actor: (2, 1, 1) -> (1, 1, -2), then moved.
     EXPECT_NEAR(11.0f, all[1].m_matWorld._41, POSE_TOLERANCE);
@@ -317,26 +303,26 @@ TEST_F(PhysicsDebugShapes, BoxAndCapsuleShapesBecomeWireBoxesAtTheirGlobalPoses)
 
     const std::vector<CShapeWireBox> boxes = GetActorWireBoxes(m_pActor, true);
     ASSERT_EQ(2u, boxes.size());
-    ExpectMatrixNear(ShapePose(1), boxes[1].m_matWorld);
+    ExpectMatrixNear(ShapePose(1), boxes[1].m_matWorld, POSE_TOLERANCE);
     EXPECT_TRUE(GetActorWireBoxes(nullptr, false).empty());
 }
 
 TEST_F(PhysicsDebugShapes, EachDrawEndsAtItsLastShapesPose)
 {
     DebugDrawActorShapes(m_pActor);
-    ExpectMatrixNear(ShapePose(3), WorldTransform());
+    ExpectMatrixNear(ShapePose(3), WorldTransform(), POSE_TOLERANCE);
 
     CCollidableObject collidable;
     collidable.m_PhysicsObject.m_pActor = m_pActor;
     collidable.DebugDrawBoxShapes();
-    ExpectMatrixNear(ShapePose(1), WorldTransform());
+    ExpectMatrixNear(ShapePose(1), WorldTransform(), POSE_TOLERANCE);
     // The actor stays the fixture's.
     collidable.m_PhysicsObject.m_pActor = nullptr;
 
     const D3DXMATRIX before = WorldTransform();
     DebugDrawActorShapes(nullptr);
     collidable.DebugDrawBoxShapes();
-    ExpectMatrixNear(before, WorldTransform());
+    ExpectMatrixNear(before, WorldTransform(), POSE_TOLERANCE);
     EXPECT_EQ(std::string::npos, Log().find("Error in"));
 }
 

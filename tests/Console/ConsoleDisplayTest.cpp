@@ -1,7 +1,6 @@
 // The console's display commands and its drawing: the mode on a device of
 // state only, the panel and the text on the real one, read back.
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,16 +23,6 @@ const D3DCOLOR GROUND = 0xFF404040;
 // The default panel colour 0xAF0000FF blended over the ground.
 const uint32_t TINTED = 0x001414C3;
 const int CHANNEL_TOLERANCE = 2;
-
-bool Near(uint32_t expected, uint32_t actual)
-{
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int difference = static_cast<int>((expected >> shift) & 0xFF) - static_cast<int>((actual >> shift) & 0xFF);
-        if (std::abs(difference) > CHANNEL_TOLERANCE)
-            return false;
-    }
-    return true;
-}
 
 class ConsoleDisplayMode : public DisplayFixture {
 protected:
@@ -110,11 +99,11 @@ TEST_F(GlConsoleTest, TheOpenConsoleTintsTheUpperHalfAndQueuesItsLines)
     int untouched = 0;
     for (int y : {1, 100, 237}) {
         for (int x : {1, 320, 638})
-            tinted += Near(TINTED, pixels[static_cast<size_t>(y) * width + x]) ? 1 : 0;
+            tinted += ColourNear(TINTED, pixels[static_cast<size_t>(y) * width + x], CHANNEL_TOLERANCE) ? 1 : 0;
     }
     for (int y : {243, 400, 478}) {
         for (int x : {1, 320, 638})
-            untouched += Near(GROUND, pixels[static_cast<size_t>(y) * width + x]) ? 1 : 0;
+            untouched += ColourNear(GROUND, pixels[static_cast<size_t>(y) * width + x], CHANNEL_TOLERANCE) ? 1 : 0;
     }
     EXPECT_EQ(9, tinted);
     EXPECT_EQ(9, untouched);

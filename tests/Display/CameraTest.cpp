@@ -1,3 +1,4 @@
+#include "Core/Utility.h"
 #include "Display/Camera.h"
 
 #include <cmath>
@@ -10,6 +11,7 @@
 #include "Display/RenderStates.h"
 #include "Input/Controller.h"
 #include "support/FrameTime.h"
+#include "support/MatrixExpect.h"
 
 namespace {
 
@@ -83,25 +85,6 @@ public:
 };
 const OpenSkyProbe OPEN_SKY;
 
-D3DXVECTOR3 Row(const D3DXMATRIX& m, int row)
-{
-    return D3DXVECTOR3(m.m[row][0], m.m[row][1], m.m[row][2]);
-}
-
-void ExpectNear(const D3DXVECTOR3& expected, const D3DXVECTOR3& actual, const char* note = "")
-{
-    EXPECT_NEAR(expected.x, actual.x, TOLERANCE) << note;
-    EXPECT_NEAR(expected.y, actual.y, TOLERANCE) << note;
-    EXPECT_NEAR(expected.z, actual.z, TOLERANCE) << note;
-}
-
-void ExpectNear(const D3DXMATRIX& expected, const D3DXMATRIX& actual, float tolerance = TOLERANCE)
-{
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 4; ++column)
-            EXPECT_NEAR(expected.m[row][column], actual.m[row][column], tolerance) << row << "," << column;
-}
-
 // The rotation rows look at `at` from `eye`, level with the world's up.
 void ExpectLooksAt(const CCamera& camera, const D3DXVECTOR3& eye, const D3DXVECTOR3& at)
 {
@@ -109,10 +92,10 @@ void ExpectLooksAt(const CCamera& camera, const D3DXVECTOR3& eye, const D3DXVECT
     const D3DXVECTOR3 toTarget = at - eye;
     D3DXVec3Normalize(&forward, &toTarget);
     const D3DXMATRIX& world = camera.GetWorldMatrix();
-    ExpectNear(forward, Row(world, 2));
+    ExpectVectorNear(forward, GetMatrixRow(world, 2), TOLERANCE);
     EXPECT_NEAR(0.0f, world._12, TOLERANCE) << "the x axis stays level";
     EXPECT_GT(world._22, 0.0f) << "the y axis points up";
-    ExpectNear(eye, Row(world, 3));
+    ExpectVectorNear(eye, GetMatrixRow(world, 3), TOLERANCE);
 }
 
 D3DXMATRIX TargetAt(const D3DXVECTOR3& position, float yaw)
@@ -194,7 +177,7 @@ TEST_F(CameraTest, EveryUpdateCopiesThePositionAndInvertsTheWorldMatrix)
         D3DXMatrixMultiply(&product, &m_Camera.GetWorldMatrix(), &m_Camera.GetViewMatrix());
         D3DXMATRIX identity;
         D3DXMatrixIdentity(&identity);
-        ExpectNear(identity, product);
+        ExpectMatrixNear(identity, product, TOLERANCE);
     }
 }
 
@@ -243,7 +226,7 @@ TEST_F(CameraTest, ChaseLooksOverTheTargetFromBehindAndAbove)
         camera.m_u32Mode = CCamera::MODE_CHASE;
         camera.Update();
         ExpectLooksAt(camera, position + c.eyeOffset, position + D3DXVECTOR3(0.0f, 2.0f, 0.0f));
-        ExpectNear(position + c.eyeOffset, camera.GetPosition());
+        ExpectVectorNear(position + c.eyeOffset, camera.GetPosition(), TOLERANCE);
     }
 }
 
@@ -289,13 +272,13 @@ TEST_F(CameraTest, FollowStandsFifteenAwayOnItsOwnSideAndFiveUp)
 
         D3DXVECTOR3 follow;
         camera.GetFollowPosition(&follow);
-        ExpectNear(c.expectedEye, follow);
+        ExpectVectorNear(c.expectedEye, follow, TOLERANCE);
 
         camera.m_u32Mode = CCamera::MODE_FOLLOW;
         camera.Update();
         ExpectLooksAt(camera, c.expectedEye, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
         camera.Update();
-        ExpectNear(c.expectedEye, camera.GetPosition(), "it stays where it is");
+        ExpectVectorNear(c.expectedEye, camera.GetPosition(), TOLERANCE, "it stays where it is");
     }
 }
 
@@ -374,9 +357,9 @@ TEST_F(CameraTest, ZoomLooksAlongTheAimFromAheadOfTheChaseEyeWithANarrowerView)
     m_Camera.m_u32Mode = CCamera::MODE_ZOOM;
     m_Camera.m_fZoom = 2.0f;
     m_Camera.Update();
-    const D3DXVECTOR3 forward = Row(chase, 2);
-    ExpectNear(forward, Row(m_Camera.GetWorldMatrix(), 2));
-    ExpectNear(Row(chase, 3) + forward * 5.0f, m_Camera.GetPosition());
+    const D3DXVECTOR3 forward = GetMatrixRow(chase, 2);
+    ExpectVectorNear(forward, GetMatrixRow(m_Camera.GetWorldMatrix(), 2), TOLERANCE);
+    ExpectVectorNear(GetMatrixRow(chase, 3) + forward * 5.0f, m_Camera.GetPosition(), TOLERANCE);
     EXPECT_EQ(0.5f, m_Camera.m_fInverseZoom) << "no controller: the zoom stays";
     // A vertical field of view of pi/8.
     EXPECT_NEAR(1.0f / std::tan(D3DX_PI / 16.0f), g_matProjection._22, TOLERANCE);
@@ -385,9 +368,9 @@ TEST_F(CameraTest, ZoomLooksAlongTheAimFromAheadOfTheChaseEyeWithANarrowerView)
     // Aiming at the right edge through the square aim projection turns the view by 45 degrees.
     m_Camera.m_vAimPoint = D3DXVECTOR2(1.0f, 0.5f);
     m_Camera.Update();
-    D3DXVECTOR3 expected = forward + Row(chase, 0);
+    D3DXVECTOR3 expected = forward + GetMatrixRow(chase, 0);
     D3DXVec3Normalize(&expected, &expected);
-    ExpectNear(expected, Row(m_Camera.GetWorldMatrix(), 2));
+    ExpectVectorNear(expected, GetMatrixRow(m_Camera.GetWorldMatrix(), 2), TOLERANCE);
 }
 
 TEST_F(CameraTest, FreeFlyMovesAlongItsOwnAxesAtTheChosenSpeed)
@@ -424,7 +407,7 @@ TEST_F(CameraTest, FreeFlyMovesAlongItsOwnAxesAtTheChosenSpeed)
         camera.m_matWorld = facingEast;
         camera.SetPosition(start);
         camera.Update();
-        ExpectNear(start + cases[i].move * step, camera.GetPosition());
+        ExpectVectorNear(start + cases[i].move * step, camera.GetPosition(), TOLERANCE);
     }
 
     // A released key is not a held one, and without a controller nothing moves.
@@ -466,9 +449,9 @@ TEST_F(CameraTest, FreeFlyLooksAroundOnlyWhileTheRightButtonIsHeld)
         camera.m_pController = &controller;
         camera.SetPosition(start);
         camera.Update();
-        ExpectNear(c.forward, Row(camera.GetWorldMatrix(), 2));
+        ExpectVectorNear(c.forward, GetMatrixRow(camera.GetWorldMatrix(), 2), TOLERANCE);
         EXPECT_NEAR(0.0f, camera.GetWorldMatrix()._12, TOLERANCE) << "the x axis stays level";
-        ExpectNear(start, camera.GetPosition());
+        ExpectVectorNear(start, camera.GetPosition(), TOLERANCE);
     }
 }
 
@@ -487,8 +470,9 @@ TEST_F(CameraTest, CinemaDriftsAndTurnsOnlyWhileItsMotionIsActive)
 
     m_Camera.m_Motion.m_u8Active = 1;
     m_Camera.Update();
-    ExpectNear(D3DXVECTOR3(1.0f, 0.0f, 0.0f), m_Camera.GetPosition());
-    ExpectNear(D3DXVECTOR3(1.0f, 0.0f, 0.0f), Row(m_Camera.GetWorldMatrix(), 2), "a zero duration turns at once");
+    ExpectVectorNear(D3DXVECTOR3(1.0f, 0.0f, 0.0f), m_Camera.GetPosition(), TOLERANCE);
+    ExpectVectorNear(D3DXVECTOR3(1.0f, 0.0f, 0.0f), GetMatrixRow(m_Camera.GetWorldMatrix(), 2), TOLERANCE,
+                     "a zero duration turns at once");
 
     // Two turns of a second each: half way, at the end, then on from there.
     m_Camera.m_Motion.m_vVelocity = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
@@ -496,19 +480,20 @@ TEST_F(CameraTest, CinemaDriftsAndTurnsOnlyWhileItsMotionIsActive)
     D3DXQuaternionIdentity(&north);
     m_Camera.m_Motion.TurnTo(north, 1.0f);
     m_Camera.Update();
-    ExpectNear(D3DXVECTOR3(std::sqrt(0.5f), 0.0f, std::sqrt(0.5f)), Row(m_Camera.GetWorldMatrix(), 2));
+    ExpectVectorNear(D3DXVECTOR3(std::sqrt(0.5f), 0.0f, std::sqrt(0.5f)), GetMatrixRow(m_Camera.GetWorldMatrix(), 2),
+                     TOLERANCE);
     m_Camera.Update();
     m_Camera.Update();
     EXPECT_EQ(1.0f, m_Camera.m_Motion.m_fElapsed) << "time stops at the duration";
-    ExpectNear(D3DXVECTOR3(0.0f, 0.0f, 1.0f), Row(m_Camera.GetWorldMatrix(), 2));
+    ExpectVectorNear(D3DXVECTOR3(0.0f, 0.0f, 1.0f), GetMatrixRow(m_Camera.GetWorldMatrix(), 2), TOLERANCE);
 
     D3DXQUATERNION west;
     D3DXQuaternionRotationAxis(&west, &UP, -D3DX_PI / 2.0f);
     m_Camera.m_Motion.TurnTo(west, 1.0f);
     m_Camera.Update();
-    ExpectNear(D3DXVECTOR3(-std::sqrt(0.5f), 0.0f, std::sqrt(0.5f)), Row(m_Camera.GetWorldMatrix(), 2),
-               "the second turn begins where the first ended");
-    ExpectNear(D3DXVECTOR3(1.0f, 0.0f, 0.0f), m_Camera.GetPosition());
+    ExpectVectorNear(D3DXVECTOR3(-std::sqrt(0.5f), 0.0f, std::sqrt(0.5f)), GetMatrixRow(m_Camera.GetWorldMatrix(), 2),
+                     TOLERANCE, "the second turn begins where the first ended");
+    ExpectVectorNear(D3DXVECTOR3(1.0f, 0.0f, 0.0f), m_Camera.GetPosition(), TOLERANCE);
 }
 
 TEST_F(CameraTest, AvoidObstaclesPutsTheEyeOnTheFirstWallFromThePointLookedAt)
@@ -538,14 +523,14 @@ TEST_F(CameraTest, AvoidObstaclesPutsTheEyeOnTheFirstWallFromThePointLookedAt)
         camera.m_pTarget = &target;
         camera.m_u32Mode = CCamera::MODE_CHASE;
         camera.Update();
-        ExpectNear(c.expectedEye, camera.GetPosition());
+        ExpectVectorNear(c.expectedEye, camera.GetPosition(), TOLERANCE);
         D3DXVECTOR3 eyeInView;
         D3DXVec3TransformCoord(&eyeInView, &c.expectedEye, &camera.GetViewMatrix());
-        ExpectNear(D3DXVECTOR3(0.0f, 0.0f, 0.0f), eyeInView, "the view sees from the moved eye");
+        ExpectVectorNear(D3DXVECTOR3(0.0f, 0.0f, 0.0f), eyeInView, TOLERANCE, "the view sees from the moved eye");
 
         ASSERT_EQ(1u, wall.m_Rays.size());
         const WallProbe::Ray& ray = wall.m_Rays[0];
-        ExpectNear(lookAt, ray.origin);
+        ExpectVectorNear(lookAt, ray.origin, TOLERANCE);
         const D3DXVECTOR3 toEye = chaseEye - lookAt;
         EXPECT_NEAR(D3DXVec3Length(&toEye), ray.maxDistance, TOLERANCE);
         EXPECT_NEAR(1.0f, D3DXVec3Length(&ray.direction), TOLERANCE);
@@ -569,12 +554,12 @@ TEST_F(CameraTest, ScreenPointToRayReadsTheCamerasAxes)
     D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 3.0f, 1.5f, 0.1f, 100.0f);
     D3DXVECTOR3 ray;
     ScreenPointToRay(&ray, D3DXVECTOR2(0.5f, 0.5f), projection, m_Camera);
-    EXPECT_EQ(Row(m_Camera.GetWorldMatrix(), 2), ray);
+    EXPECT_EQ(GetMatrixRow(m_Camera.GetWorldMatrix(), 2), ray);
     ScreenPointToRay(&ray, D3DXVECTOR2(0.0f, 1.0f), projection, m_Camera);
-    const D3DXVECTOR3 expected = Row(m_Camera.GetWorldMatrix(), 0) * (-1.0f / projection._11) +
-                                 Row(m_Camera.GetWorldMatrix(), 1) * (-1.0f / projection._22) +
-                                 Row(m_Camera.GetWorldMatrix(), 2);
-    ExpectNear(expected, ray);
+    const D3DXVECTOR3 expected = GetMatrixRow(m_Camera.GetWorldMatrix(), 0) * (-1.0f / projection._11) +
+                                 GetMatrixRow(m_Camera.GetWorldMatrix(), 1) * (-1.0f / projection._22) +
+                                 GetMatrixRow(m_Camera.GetWorldMatrix(), 2);
+    ExpectVectorNear(expected, ray, TOLERANCE);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "Display/DisplayFixture.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -142,6 +143,35 @@ std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface, UINT& width, UINT&
                     width * sizeof(uint32_t));
     surface->UnlockRect();
     return pixels;
+}
+
+bool ColourNear(uint32_t a, uint32_t b, int tolerance)
+{
+    const int BITS_PER_CHANNEL = 8;
+    const int COLOUR_BITS = 24;
+    const uint32_t CHANNEL_MASK = 0xFF;
+    for (int shift = 0; shift < COLOUR_BITS; shift += BITS_PER_CHANNEL) {
+        const int difference =
+            static_cast<int>((a >> shift) & CHANNEL_MASK) - static_cast<int>((b >> shift) & CHANNEL_MASK);
+        if (std::abs(difference) > tolerance)
+            return false;
+    }
+    return true;
+}
+
+std::vector<uint16_t> ReadTexels16(IDirect3DTexture8* texture, uint32_t size)
+{
+    std::vector<uint16_t> texels;
+    D3DLOCKED_RECT locked = {};
+    if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
+        return texels;
+    for (uint32_t y = 0; y < size; ++y) {
+        const uint16_t* row =
+            reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch);
+        texels.insert(texels.end(), row, row + size);
+    }
+    texture->UnlockRect(0);
+    return texels;
 }
 
 std::vector<uint32_t> ReadImageFile(IDirect3DDevice8* device, const std::string& path, UINT& width, UINT& height)

@@ -38,6 +38,18 @@ protected:
 
     // The current render target, 0xAARRGGBB, top row first.
     std::vector<uint32_t> ReadBackBuffer(UINT& width, UINT& height) const;
+    // Clears the target to `background` and the depth to the far plane, runs
+    // `draw` in a scene and reads the target back.
+    template <class DrawCall>
+    std::vector<uint32_t> DrawScene(D3DCOLOR background, UINT& width, UINT& height, DrawCall draw) const
+    {
+        IDirect3DDevice8* device = g_Display.GetD3DDevice();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0);
+        device->BeginScene();
+        draw();
+        device->EndScene();
+        return ReadBackBuffer(width, height);
+    }
 };
 
 // The index, in a width x height read-back, of the pixel a world point lands
@@ -45,6 +57,12 @@ protected:
 long ScreenPixelIndex(const D3DXMATRIX& viewProjection, const D3DXVECTOR3& point, int width, int height);
 // A surface's pixels as 0xAARRGGBB, top row first.
 std::vector<uint32_t> ReadSurface(IDirect3DSurface8* surface, UINT& width, UINT& height);
+// True when every colour channel of two 0xAARRGGBB pixels differs by no
+// more than `tolerance`; alpha is not compared.
+bool ColourNear(uint32_t a, uint32_t b, int tolerance);
+// The top level of a square texture of 16-bit texels, top row first; empty
+// when it cannot be locked.
+std::vector<uint16_t> ReadTexels16(IDirect3DTexture8* texture, uint32_t size);
 // Every pixel of the render-target texture's top level in `colour`; the
 // device's own target is put back.
 void ClearTargetTexture(IDirect3DDevice8* device, IDirect3DTexture8* texture, D3DCOLOR colour);

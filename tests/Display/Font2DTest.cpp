@@ -40,21 +40,6 @@ protected:
         return glyph;
     }
 
-    static std::vector<uint16_t> ReadTexels(IDirect3DTexture8* texture, uint32_t size)
-    {
-        std::vector<uint16_t> texels;
-        D3DLOCKED_RECT locked = {};
-        if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
-            return texels;
-        for (uint32_t y = 0; y < size; ++y) {
-            const uint16_t* row =
-                reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch);
-            texels.insert(texels.end(), row, row + size);
-        }
-        texture->UnlockRect(0);
-        return texels;
-    }
-
     FakeFontRasteriser m_Rasteriser;
 };
 
@@ -145,7 +130,7 @@ TEST_F(CFont2DTest, TheTextureIsWhiteWithTheCoverageAsAlpha)
     m_Rasteriser.m_Ink = 0x00A0A0A0;
     CFont2D font(&m_Rasteriser);
     ASSERT_TRUE(font.Init(Desc(13)));
-    const std::vector<uint16_t> texels = ReadTexels(font.GetTexture(), 256);
+    const std::vector<uint16_t> texels = ReadTexels16(font.GetTexture(), 256);
     ASSERT_EQ(256u * 256u, texels.size());
     EXPECT_EQ(0xAFFF, texels[0]) << "inside the space's cell";
     EXPECT_EQ(0xAFFF, texels[9 * 256 + 15]) << "its bottom-right texel";

@@ -28,21 +28,6 @@ protected:
         DisplayFixture::TearDown();
     }
 
-    static std::vector<uint16_t> ReadTexels(IDirect3DTexture8* texture, uint32_t size)
-    {
-        std::vector<uint16_t> texels;
-        D3DLOCKED_RECT locked = {};
-        if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
-            return texels;
-        for (uint32_t y = 0; y < size; ++y) {
-            const uint16_t* row =
-                reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch);
-            texels.insert(texels.end(), row, row + size);
-        }
-        texture->UnlockRect(0);
-        return texels;
-    }
-
     static TexelRect Cell(const CGlyphRect& glyph, uint32_t size)
     {
         return {static_cast<uint32_t>(glyph.m_Left * size + 0.5f), static_cast<uint32_t>(glyph.m_Top * size + 0.5f),
@@ -61,7 +46,7 @@ TEST_F(CFont2DRasterisingTest, ThirteenPointTextIsLegibleAt640By480)
     ASSERT_EQ(256u, size);
     EXPECT_GE(font.GetLineHeight(), 20u);
     EXPECT_LE(font.GetLineHeight(), 50u);
-    const std::vector<uint16_t> texels = ReadTexels(font.GetTexture(), size);
+    const std::vector<uint16_t> texels = ReadTexels16(font.GetTexture(), size);
     ASSERT_EQ(static_cast<size_t>(size) * size, texels.size());
 
     std::vector<bool> inCell(texels.size(), false);

@@ -94,14 +94,9 @@ protected:
     template <class Draw>
     Silhouette DrawAndRead(Draw draw)
     {
-        IDirect3DDevice8* device = g_Display.GetD3DDevice();
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_COLOUR, 1.0f, 0);
-        device->BeginScene();
-        EXPECT_TRUE(draw());
-        device->EndScene();
         UINT width = 0;
         UINT height = 0;
-        const std::vector<uint32_t> pixels = ReadBackBuffer(width, height);
+        const std::vector<uint32_t> pixels = DrawScene(CLEAR_COLOUR, width, height, [&] { EXPECT_TRUE(draw()); });
         Silhouette silhouette;
         for (uint32_t pixel : pixels) {
             const bool covered = (pixel & 0x00FFFFFFu) != (CLEAR_COLOUR & 0x00FFFFFFu);

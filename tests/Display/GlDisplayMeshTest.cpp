@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 namespace {
 
 const D3DCOLOR CLEAR_COLOUR = 0xFF000000;
+const int CHANNEL_TOLERANCE = 3;
 // The crate's planks, in the middle of each side of its texture.
 const D3DCOLOR PLANK = 0xFFB07C40;
 // The crate is two units on a side; the eye 5 units in front of its centre,
@@ -24,16 +24,6 @@ const int SCREEN_HEIGHT = 480;
 const int CRATE_PIXELS = 120;
 // Edge pixels are left to the rasteriser's rules.
 const int EDGE_MARGIN = 2;
-
-bool Near(D3DCOLOR a, D3DCOLOR b)
-{
-    const int tolerance = 3;
-    for (int shift = 0; shift < 24; shift += 8) {
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
-            return false;
-    }
-    return true;
-}
 
 class GlDisplayMeshTest : public GlDisplayFixture {
 protected:
@@ -70,13 +60,9 @@ TEST_F(GlDisplayMeshTest, TheDemoCrateCoversItsProjectedSquare)
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
 
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_COLOUR, 1.0f, 0);
-    device->BeginScene();
-    crate.Render();
-    device->EndScene();
     UINT width = 0;
     UINT height = 0;
-    const std::vector<uint32_t> pixels = ReadBackBuffer(width, height);
+    const std::vector<uint32_t> pixels = DrawScene(CLEAR_COLOUR, width, height, [&] { crate.Render(); });
     ASSERT_EQ(static_cast<UINT>(SCREEN_WIDTH), width);
     ASSERT_EQ(static_cast<UINT>(SCREEN_HEIGHT), height);
 
@@ -99,7 +85,7 @@ TEST_F(GlDisplayMeshTest, TheDemoCrateCoversItsProjectedSquare)
     }
     EXPECT_EQ(0, strayInside);
     EXPECT_EQ(0, strayOutside);
-    EXPECT_PRED2(Near, PLANK, pixels[(SCREEN_HEIGHT / 2) * SCREEN_WIDTH + SCREEN_WIDTH / 2]);
+    EXPECT_PRED3(ColourNear, PLANK, pixels[(SCREEN_HEIGHT / 2) * SCREEN_WIDTH + SCREEN_WIDTH / 2], CHANNEL_TOLERANCE);
 }
 
 } // namespace

@@ -147,15 +147,12 @@ TEST_F(GlRenderQueueTest, AQueuedComplexObjectCoversItsProjectedBoxWithItsTextur
     stack.AddToRender(false, false);
     ASSERT_EQ(2u, g_RenderQueue.GetOpaqueBatch().m_Objects.size());
 
-    IDirect3DDevice8* device = g_Display.GetD3DDevice();
-    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_COLOUR, 1.0f, 0);
-    device->BeginScene();
-    CStateBlocks::ApplyObject3D();
-    g_RenderQueue.DrawOpaque();
-    device->EndScene();
     UINT width = 0;
     UINT height = 0;
-    const std::vector<uint32_t> pixels = ReadBackBuffer(width, height);
+    const std::vector<uint32_t> pixels = DrawScene(CLEAR_COLOUR, width, height, [] {
+        CStateBlocks::ApplyObject3D();
+        g_RenderQueue.DrawOpaque();
+    });
     ASSERT_EQ(static_cast<UINT>(SCREEN_WIDTH), width);
     ASSERT_EQ(static_cast<UINT>(SCREEN_HEIGHT), height);
 

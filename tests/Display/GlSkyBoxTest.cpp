@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@ namespace {
 
 const UINT FACE_SIDE = 16;
 const D3DCOLOR CLEAR_COLOUR = 0xFF000000;
+const int CHANNEL_TOLERANCE = 3;
 
 // Six faces in six colours; the top-left quarter of each image is the
 // colour at half strength, which shows how the image lies on the face.
@@ -47,16 +47,6 @@ std::vector<uint32_t> FaceImage(IDirect3DTexture8* texture, UINT& width, UINT& h
     std::vector<uint32_t> pixels = ReadSurface(surface, width, height);
     surface->Release();
     return pixels;
-}
-
-bool Near(D3DCOLOR a, D3DCOLOR b)
-{
-    const int tolerance = 3;
-    for (int shift = 0; shift < 24; shift += 8) {
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
-            return false;
-    }
-    return true;
 }
 
 class GlSkyBoxTest : public GlDisplayFixture {
@@ -105,12 +95,10 @@ protected:
         const D3DXVECTOR3 at = eye + face.look;
         D3DXMatrixLookAtLH(&view, &eye, &at, &face.up);
 
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, CLEAR_COLOUR, 1.0f, 0);
-        device->BeginScene();
-        CStateBlocks::ApplySkyBox();
-        sky.Render(view);
-        device->EndScene();
-        return ReadBackBuffer(width, height);
+        return DrawScene(CLEAR_COLOUR, width, height, [&] {
+            CStateBlocks::ApplySkyBox();
+            sky.Render(view);
+        });
     }
 
     CSkyBox* m_pSky = nullptr;
@@ -135,12 +123,12 @@ TEST_F(GlSkyBoxTest, EachDirectionShowsItsFaceUpright)
             return pixels[static_cast<size_t>(fy * height) * width + static_cast<size_t>(fx * width)];
         };
         // The middle of the screen is the corner of the marked quarter: look just below it.
-        EXPECT_PRED2(Near, face.colour, at(0.5f, 0.6f));
-        EXPECT_PRED2(Near, face.colour, at(0.25f, 0.25f));
-        EXPECT_PRED2(Near, face.colour, at(0.25f, 0.75f));
-        EXPECT_PRED2(Near, face.colour, at(0.75f, 0.75f));
+        EXPECT_PRED3(ColourNear, face.colour, at(0.5f, 0.6f), CHANNEL_TOLERANCE);
+        EXPECT_PRED3(ColourNear, face.colour, at(0.25f, 0.25f), CHANNEL_TOLERANCE);
+        EXPECT_PRED3(ColourNear, face.colour, at(0.25f, 0.75f), CHANNEL_TOLERANCE);
+        EXPECT_PRED3(ColourNear, face.colour, at(0.75f, 0.75f), CHANNEL_TOLERANCE);
         // Seen from inside, each image is mirrored: its top-left corner is at the top right.
-        EXPECT_PRED2(Near, HalfStrength(face.colour), at(0.75f, 0.25f));
+        EXPECT_PRED3(ColourNear, HalfStrength(face.colour), at(0.75f, 0.25f), CHANNEL_TOLERANCE);
     }
 }
 
@@ -179,7 +167,7 @@ TEST_F(GlSkyBoxTest, TheShippedCompassShowsEachFaceWithItsMarkUp)
         ASSERT_FALSE(image.empty());
         const D3DCOLOR ground = image[(imageHeight * 3 / 4) * imageWidth + imageWidth / 2];
         const D3DCOLOR mark = image[imageWidth / 2];
-        ASSERT_FALSE(Near(ground, mark));
+        ASSERT_FALSE(ColourNear(ground, mark, CHANNEL_TOLERANCE));
 
         UINT width = 0;
         UINT height = 0;
@@ -189,15 +177,16 @@ TEST_F(GlSkyBoxTest, TheShippedCompassShowsEachFaceWithItsMarkUp)
         const auto at = [&](float fx, float fy) {
             return pixels[static_cast<size_t>(fy * height) * width + static_cast<size_t>(fx * width)];
         };
-        EXPECT_PRED2(Near, ground, at(0.5f, 0.75f));
-        EXPECT_PRED2(Near, mark, at(0.5f, 0.02f));
-        EXPECT_PRED2(Near, ground, at(0.5f, 0.98f));
+        EXPECT_PRED3(ColourNear, ground, at(0.5f, 0.75f), CHANNEL_TOLERANCE);
+        EXPECT_PRED3(ColourNear, mark, at(0.5f, 0.02f), CHANNEL_TOLERANCE);
+        EXPECT_PRED3(ColourNear, ground, at(0.5f, 0.98f), CHANNEL_TOLERANCE);
         grounds.push_back(ground);
     }
     // Each face in a colour of its own: no two directions look alike.
     for (size_t a = 0; a < grounds.size(); ++a) {
         for (size_t b = a + 1; b < grounds.size(); ++b)
-            EXPECT_FALSE(Near(grounds[a], grounds[b])) << FACES[a].keyword << " and " << FACES[b].keyword;
+            EXPECT_FALSE(ColourNear(grounds[a], grounds[b], CHANNEL_TOLERANCE))
+                << FACES[a].keyword << " and " << FACES[b].keyword;
     }
 }
 

@@ -81,17 +81,6 @@ protected:
         GlDisplayFixture::TearDown();
     }
 
-    // Clears the target, runs `draw` in a scene and reads the target back.
-    template <class DrawCall>
-    std::vector<uint32_t> DrawScene(DrawCall draw, UINT& width, UINT& height, D3DCOLOR background = BLACK)
-    {
-        IDirect3DDevice8* device = g_Display.GetD3DDevice();
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0);
-        device->BeginScene();
-        draw();
-        device->EndScene();
-        return ReadBackBuffer(width, height);
-    }
     static uint32_t At(const std::vector<uint32_t>& pixels, UINT width, int x, int y)
     {
         return pixels[static_cast<size_t>(y) * width + static_cast<size_t>(x)];
@@ -131,14 +120,12 @@ TEST_F(GlEffectDrawTest, AnEffectsSpriteAndParticlesLightTheirPlacesInItsFrame)
 
     UINT width = 0;
     UINT height = 0;
-    const std::vector<uint32_t> pixels = DrawScene(
-        [] {
-            CStateBlocks::ApplyParticle();
-            g_RenderQueue.DrawParticles1();
-            CStateBlocks::ApplyTransObject3D();
-            g_RenderQueue.DrawSprites();
-        },
-        width, height, 0xFF000000 | GREY);
+    const std::vector<uint32_t> pixels = DrawScene(0xFF000000 | GREY, width, height, [] {
+        CStateBlocks::ApplyParticle();
+        g_RenderQueue.DrawParticles1();
+        CStateBlocks::ApplyTransObject3D();
+        g_RenderQueue.DrawSprites();
+    });
     ASSERT_EQ(static_cast<UINT>(SCREEN_WIDTH), width);
     // (-3, 2, 10) and (3, 2, 10) fall on these pixels.
     // The sprite is drawn lit without normals, so it darkens what lies behind
@@ -160,13 +147,11 @@ TEST_F(GlEffectDrawTest, AFlaresDiscAndGhostLandOnTheirPixels)
 
     UINT width = 0;
     UINT height = 0;
-    std::vector<uint32_t> pixels = DrawScene(
-        [&] {
-            CStateBlocks::ApplySunFlare();
-            flare.Render(m_Projection, view, flare.m_vPosition, SCREEN_WIDTH, SCREEN_HEIGHT, 0);
-            flare.UpdateAndRender();
-        },
-        width, height);
+    std::vector<uint32_t> pixels = DrawScene(BLACK, width, height, [&] {
+        CStateBlocks::ApplySunFlare();
+        flare.Render(m_Projection, view, flare.m_vPosition, SCREEN_WIDTH, SCREEN_HEIGHT, 0);
+        flare.UpdateAndRender();
+    });
     ASSERT_EQ(static_cast<UINT>(SCREEN_WIDTH), width);
     EXPECT_TRUE(IsBright(At(pixels, width, 160, 120))) << "the disc on the light";
     EXPECT_TRUE(IsBright(At(pixels, width, 320, 240))) << "the ghost at the centre";
@@ -186,12 +171,10 @@ TEST_F(GlEffectDrawTest, AFlaresDiscAndGhostLandOnTheirPixels)
     device->GetRenderTarget(&backBuffer);
     device->GetDepthStencilSurface(&depth);
     ASSERT_EQ(D3D_OK, device->SetRenderTarget(surface, depth));
-    pixels = DrawScene(
-        [&] {
-            CStateBlocks::ApplySunFlare();
-            flare.Render(m_Projection, view, flare.m_vPosition, REFLECTION_SIDE, REFLECTION_SIDE, 0);
-        },
-        width, height);
+    pixels = DrawScene(BLACK, width, height, [&] {
+        CStateBlocks::ApplySunFlare();
+        flare.Render(m_Projection, view, flare.m_vPosition, REFLECTION_SIDE, REFLECTION_SIDE, 0);
+    });
     device->SetRenderTarget(backBuffer, depth);
     surface->Release();
     backBuffer->Release();

@@ -83,33 +83,24 @@ protected:
         system.GetSequences()[0].GetParticle(slot).m_vPosition = position;
     }
 
-    // Clears to `background`, runs `draw` in a scene and reads the picture back.
+    // Clears to `background`, runs `draw` in a scene and reads the whole screen back.
     template <class DrawCall>
-    std::vector<uint32_t> DrawScene(D3DCOLOR background, DrawCall draw)
+    std::vector<uint32_t> DrawScreen(D3DCOLOR background, DrawCall draw)
     {
-        IDirect3DDevice8* device = g_Display.GetD3DDevice();
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0);
-        device->BeginScene();
-        draw();
-        device->EndScene();
-        return ReadBack();
+        UINT width = 0;
+        UINT height = 0;
+        std::vector<uint32_t> pixels = DrawScene(background, width, height, draw);
+        EXPECT_EQ(static_cast<UINT>(SCREEN_WIDTH), width);
+        EXPECT_EQ(static_cast<UINT>(SCREEN_HEIGHT), height);
+        return pixels;
     }
     // `system` under the particle block.
     std::vector<uint32_t> Draw(const CParticleEmitter& system, D3DCOLOR background)
     {
-        return DrawScene(background, [&] {
+        return DrawScreen(background, [&] {
             CStateBlocks::ApplyParticle();
             system.Render();
         });
-    }
-    std::vector<uint32_t> ReadBack()
-    {
-        UINT width = 0;
-        UINT height = 0;
-        std::vector<uint32_t> pixels = ReadBackBuffer(width, height);
-        EXPECT_EQ(static_cast<UINT>(SCREEN_WIDTH), width);
-        EXPECT_EQ(static_cast<UINT>(SCREEN_HEIGHT), height);
-        return pixels;
     }
     // The pixel a world point lands on.
     uint32_t PixelAt(const std::vector<uint32_t>& pixels, const D3DXVECTOR3& point) const
@@ -197,7 +188,7 @@ TEST_F(GlParticleDrawTest, ADarkSystemDarkensWhatLiesBehindIt)
     g_RenderQueue.Clear();
     effect.Render();
     ASSERT_EQ(1u, g_RenderQueue.GetParticles1Black().size());
-    const std::vector<uint32_t> pixels = DrawScene(GREY, [] {
+    const std::vector<uint32_t> pixels = DrawScreen(GREY, [] {
         CStateBlocks::ApplyParticleBlack();
         g_RenderQueue.DrawParticles1Black();
     });

@@ -1,5 +1,5 @@
 #pragma once
-// Matrices built and compared in one expression.
+// Matrices built, and matrices and vectors compared, in one expression.
 
 #include <gtest/gtest.h>
 
@@ -22,4 +22,14 @@ inline void ExpectMatrixNear(const D3DXMATRIX& expected, const D3DXMATRIX& actua
 {
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(expected[i], actual[i], tolerance) << "element " << i;
+}
+
+// Each coordinate within `tolerance`; `note` tells apart the failures of
+// several comparisons.
+inline void ExpectVectorNear(const D3DXVECTOR3& expected, const D3DXVECTOR3& actual, float tolerance,
+                             const char* note = "")
+{
+    EXPECT_NEAR(expected.x, actual.x, tolerance) << note;
+    EXPECT_NEAR(expected.y, actual.y, tolerance) << note;
+    EXPECT_NEAR(expected.z, actual.z, tolerance) << note;
 }

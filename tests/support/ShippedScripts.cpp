@@ -4,35 +4,22 @@
 #include "Actors/TireType.h"
 #include "Core/AssetManager.h"
 #include "Display/AnimSequence.h"
-#include "Display/AnimatedMesh.h"
 #include "Display/AnimatedObject.h"
-#include "Display/Animation.h"
 #include "Display/Texture.h"
-#include "Menu/Button.h"
-#include "Menu/CyclicObject.h"
 #include "Menu/MenuScreens.h"
-#include "Menu/SliderObject.h"
 #include "support/TempDir.h"
 
 void LoadCharacterScripts()
 {
     ScopedWorkingDir inGame(KELM_GAME_DIR);
-    LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt");
-    LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt");
-    LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt");
+    LoadAnimatedObjectScripts();
 }
 
 void LoadMenuScripts()
 {
     ScopedWorkingDir inGame(KELM_GAME_DIR);
     LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
-    LoadAssetsFromScript<CButton>("Scripts\\MenuButtons.txt");
-    LoadAssetsFromScript<CCyclicObject>("Scripts\\Menu\\CyclicObjects.txt");
-    LoadAssetsFromScript<CSliderObject>("Scripts\\Menu\\SliderObjects.txt");
-    LoadAssetsFromScript<CSingleMenu>("Scripts\\Menu\\MenuScreens.txt");
-    LoadAssetsFromScript<CSingleTabObject>("Scripts\\Menu\\SingleTabObjects.txt");
-    LoadAssetsFromScript<CMultiTabObject>("Scripts\\Menu\\MultiTabObjects.txt");
-    LoadAssetsFromScript<CSingleScreen>("Scripts\\Menu\\SingleScreen.txt");
+    LoadMenuScreenScripts();
 }
 
 void LoadCarScripts()

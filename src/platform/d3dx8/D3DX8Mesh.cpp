@@ -165,6 +165,8 @@ private:
 
     UINT IndexSize() const { return (m_Options & D3DXMESH_32BIT) ? kLongIndexSize : kShortIndexSize; }
     bool IsLocked() const { return m_VertexLocked || m_IndexLocked || m_AttributesLocked; }
+    // Ends a lock of the indices or the attributes; false when there was none.
+    bool EndFaceLock(bool& locked, DWORD lockFlags);
 
     HRESULT CreateVertexBuffer(DWORD numVertices, IDirect3DVertexBuffer8** buffer) const;
     HRESULT CreateBuffers();
@@ -392,14 +394,22 @@ HRESULT D3DXMeshObject::LockIndexBuffer(DWORD flags, BYTE** data)
     return result;
 }
 
-// New indices may leave the vertex ranges of the attribute table.
+// New indices or attributes may leave the ranges of the attribute table, so
+// a lock that could write drops it.
+bool D3DXMeshObject::EndFaceLock(bool& locked, DWORD lockFlags)
+{
+    if (!locked)
+        return false;
+    locked = false;
+    if ((lockFlags & D3DLOCK_READONLY) == 0)
+        m_AttributeTable.clear();
+    return true;
+}
+
 HRESULT D3DXMeshObject::UnlockIndexBuffer()
 {
-    if (!m_IndexLocked)
+    if (!EndFaceLock(m_IndexLocked, m_IndexLockFlags))
         return D3DERR_INVALIDCALL;
-    m_IndexLocked = false;
-    if ((m_IndexLockFlags & D3DLOCK_READONLY) == 0)
-        m_AttributeTable.clear();
     return m_IndexBuffer->Unlock();
 }
 
@@ -415,12 +425,7 @@ HRESULT D3DXMeshObject::LockAttributeBuffer(DWORD flags, DWORD** data)
 
 HRESULT D3DXMeshObject::UnlockAttributeBuffer()
 {
-    if (!m_AttributesLocked)
-        return D3DERR_INVALIDCALL;
-    m_AttributesLocked = false;
-    if ((m_AttributeLockFlags & D3DLOCK_READONLY) == 0)
-        m_AttributeTable.clear();
-    return D3D_OK;
+    return EndFaceLock(m_AttributesLocked, m_AttributeLockFlags) ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
 HRESULT D3DXMeshObject::GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* size)

@@ -259,6 +259,17 @@ bool IsTopDownDib32(const BITMAPINFOHEADER& header)
            header.biWidth <= maxDimension && header.biHeight < 0 && header.biHeight >= -maxDimension;
 }
 
+// The colour setters answer the colour they replace.
+COLORREF ReplaceColour(HDC hdc, COLORREF HDC__::*colour, COLORREF value)
+{
+    HDC__* dc = FindDC(hdc);
+    if (dc == nullptr)
+        return CLR_INVALID;
+    const COLORREF previous = dc->*colour;
+    dc->*colour = value;
+    return previous;
+}
+
 } // namespace
 
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT load)
@@ -376,12 +387,7 @@ int SetBkMode(HDC hdc, int mode)
 
 COLORREF SetTextColor(HDC hdc, COLORREF color)
 {
-    HDC__* dc = FindDC(hdc);
-    if (dc == nullptr)
-        return CLR_INVALID;
-    const COLORREF previous = dc->textColor;
-    dc->textColor = color;
-    return previous;
+    return ReplaceColour(hdc, &HDC__::textColor, color);
 }
 
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop)
@@ -487,12 +493,7 @@ UINT SetTextAlign(HDC hdc, UINT align)
 
 COLORREF SetBkColor(HDC hdc, COLORREF color)
 {
-    HDC__* dc = FindDC(hdc);
-    if (dc == nullptr)
-        return CLR_INVALID;
-    const COLORREF previous = dc->backgroundColor;
-    dc->backgroundColor = color;
-    return previous;
+    return ReplaceColour(hdc, &HDC__::backgroundColor, color);
 }
 
 BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, SIZE* size)

@@ -5,26 +5,12 @@
 #include <cmath>
 #include <string>
 
+#include "support/MatrixExpect.h"
+
 namespace {
 
 const float kTolerance = 1e-5f;
 const float kHalfPi = D3DX_PI / 2.0f;
-
-void ExpectNear(const D3DXVECTOR3& expected, const D3DXVECTOR3& actual, float tolerance = kTolerance)
-{
-    EXPECT_NEAR(expected.x, actual.x, tolerance);
-    EXPECT_NEAR(expected.y, actual.y, tolerance);
-    EXPECT_NEAR(expected.z, actual.z, tolerance);
-}
-
-void ExpectNear(const D3DXMATRIX& expected, const D3DXMATRIX& actual, float tolerance = kTolerance)
-{
-    for (UINT row = 0; row < 4; ++row) {
-        for (UINT col = 0; col < 4; ++col) {
-            EXPECT_NEAR(expected(row, col), actual(row, col), tolerance) << "at row " << row << ", column " << col;
-        }
-    }
-}
 
 // q and -q are the same rotation.
 void ExpectSameRotation(const D3DXQUATERNION& expected, const D3DXQUATERNION& actual)
@@ -37,13 +23,6 @@ D3DXVECTOR3 TransformPoint(const D3DXVECTOR3& point, const D3DXMATRIX& m)
     D3DXVECTOR3 out;
     D3DXVec3TransformCoord(&out, &point, &m);
     return out;
-}
-
-D3DXMATRIX Identity()
-{
-    D3DXMATRIX m;
-    D3DXMatrixIdentity(&m);
-    return m;
 }
 
 D3DXMATRIX RotationAxis(const D3DXVECTOR3& axis, float angle)
@@ -93,7 +72,7 @@ TEST(D3DXVector, NormalizeGivesUnitLengthAndZeroStaysZero)
 
     v3 = D3DXVECTOR3(3, 0, -4);
     D3DXVec3Normalize(&v3, &v3);
-    ExpectNear(D3DXVECTOR3(0.6f, 0, -0.8f), v3);
+    ExpectVectorNear(D3DXVECTOR3(0.6f, 0, -0.8f), v3, kTolerance);
     v2 = D3DXVECTOR2(0, -7);
     D3DXVec2Normalize(&v2, &v2);
     EXPECT_NEAR(-1.0f, v2.y, kTolerance);
@@ -118,7 +97,7 @@ TEST(D3DXVector, MinimizeMaximizeLerp)
     D3DXVECTOR3 out;
     EXPECT_EQ(D3DXVECTOR3(1, -1, -2), *D3DXVec3Minimize(&out, &a, &b));
     EXPECT_EQ(D3DXVECTOR3(3, 5, -2), *D3DXVec3Maximize(&out, &a, &b));
-    ExpectNear(D3DXVECTOR3(2, 2, -2), *D3DXVec3Lerp(&out, &a, &b, 0.5f));
+    ExpectVectorNear(D3DXVECTOR3(2, 2, -2), *D3DXVec3Lerp(&out, &a, &b, 0.5f), kTolerance);
 }
 
 TEST(D3DXVector, TransformsRowVectorThroughTheMatrix)
@@ -129,9 +108,9 @@ TEST(D3DXVector, TransformsRowVectorThroughTheMatrix)
     const D3DXMATRIX m = scale * move;
     const D3DXVECTOR3 v(1, 1, 1);
 
-    ExpectNear(D3DXVECTOR3(12, 23, 34), TransformPoint(v, m));
+    ExpectVectorNear(D3DXVECTOR3(12, 23, 34), TransformPoint(v, m), kTolerance);
     D3DXVECTOR3 normal;
-    ExpectNear(D3DXVECTOR3(2, 3, 4), *D3DXVec3TransformNormal(&normal, &v, &m));
+    ExpectVectorNear(D3DXVECTOR3(2, 3, 4), *D3DXVec3TransformNormal(&normal, &v, &m), kTolerance);
     D3DXVECTOR4 four;
     D3DXVec3Transform(&four, &v, &m);
     EXPECT_EQ(D3DXVECTOR4(12, 23, 34, 1), four);
@@ -139,7 +118,7 @@ TEST(D3DXVector, TransformsRowVectorThroughTheMatrix)
     // TransformCoord divides through by w.
     D3DXMATRIX halve = Identity();
     halve._44 = 2.0f;
-    ExpectNear(D3DXVECTOR3(0.5f, 0.5f, 0.5f), TransformPoint(v, halve));
+    ExpectVectorNear(D3DXVECTOR3(0.5f, 0.5f, 0.5f), TransformPoint(v, halve), kTolerance);
 
     D3DXVECTOR4 w(1, 2, 3, 0);
     D3DXVec4Transform(&w, &w, &m);
@@ -183,20 +162,20 @@ TEST(D3DXMatrix, MultiplyAppliesTheLeftMatrixFirst)
     D3DXMATRIX moveThenTurn;
     D3DXMatrixMultiply(&moveThenTurn, &move, &turn);
     // (1,0,0) -> (1,0,5), then a quarter turn about +y takes +z to +x and +x to -z.
-    ExpectNear(D3DXVECTOR3(5, 0, -1), TransformPoint(p, moveThenTurn));
-    ExpectNear(D3DXVECTOR3(0, 0, 4), TransformPoint(p, turn * move));
+    ExpectVectorNear(D3DXVECTOR3(5, 0, -1), TransformPoint(p, moveThenTurn), kTolerance);
+    ExpectVectorNear(D3DXVECTOR3(0, 0, 4), TransformPoint(p, turn * move), kTolerance);
 
     D3DXMATRIX aliased = move;
     D3DXMatrixMultiply(&aliased, &aliased, &turn);
-    ExpectNear(moveThenTurn, aliased);
+    ExpectMatrixNear(moveThenTurn, aliased, kTolerance);
     aliased = turn;
     D3DXMatrixMultiply(&aliased, &move, &aliased);
-    ExpectNear(moveThenTurn, aliased);
+    ExpectMatrixNear(moveThenTurn, aliased, kTolerance);
     D3DXMATRIX square = turn;
     D3DXMatrixMultiply(&square, &square, &square);
-    ExpectNear(turn * turn, square);
+    ExpectMatrixNear(turn * turn, square, kTolerance);
     move *= turn;
-    ExpectNear(moveThenTurn, move);
+    ExpectMatrixNear(moveThenTurn, move, kTolerance);
 }
 
 TEST(D3DXMatrix, RotationAxisMatchesTheAxisRotations)
@@ -217,7 +196,7 @@ TEST(D3DXMatrix, RotationAxisMatchesTheAxisRotations)
             SCOPED_TRACE("angle " + std::to_string(angle));
             D3DXMATRIX expected;
             c.rotate(&expected, angle);
-            ExpectNear(expected, RotationAxis(c.axis, angle));
+            ExpectMatrixNear(expected, RotationAxis(c.axis, angle), kTolerance);
         }
     }
 }
@@ -236,10 +215,10 @@ TEST(D3DXMatrix, QuarterTurnsAreClockwiseSeenFromTheAxisTip)
         {D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0)},
     };
     for (const Case& c : cases) {
-        ExpectNear(c.expected, TransformPoint(c.point, RotationAxis(c.axis, kHalfPi)));
+        ExpectVectorNear(c.expected, TransformPoint(c.point, RotationAxis(c.axis, kHalfPi)), kTolerance);
     }
     // No axis means no rotation rather than a collapse.
-    ExpectNear(Identity(), RotationAxis(D3DXVECTOR3(0, 0, 0), 1.0f));
+    ExpectMatrixNear(Identity(), RotationAxis(D3DXVECTOR3(0, 0, 0), 1.0f), kTolerance);
 }
 
 TEST(D3DXMatrix, InverseUndoesTheMatrix)
@@ -260,12 +239,12 @@ TEST(D3DXMatrix, InverseUndoesTheMatrix)
         float determinant = 0.0f;
         ASSERT_EQ(&inverse, D3DXMatrixInverse(&inverse, &determinant, &m));
         EXPECT_NEAR(D3DXMatrixDeterminant(&m), determinant, std::fabs(determinant) * kTolerance);
-        ExpectNear(Identity(), m * inverse, 1e-4f);
-        ExpectNear(Identity(), inverse * m, 1e-4f);
+        ExpectMatrixNear(Identity(), m * inverse, 1e-4f);
+        ExpectMatrixNear(Identity(), inverse * m, 1e-4f);
 
         D3DXMATRIX aliased = m;
         D3DXMatrixInverse(&aliased, nullptr, &aliased);
-        ExpectNear(inverse, aliased);
+        ExpectMatrixNear(inverse, aliased, kTolerance);
     }
     float determinant = 0.0f;
     D3DXMatrixInverse(&scale, &determinant, &scale);
@@ -341,15 +320,15 @@ TEST(D3DXMatrix, LookAtLHPutsTheTargetOnPositiveZAndUpOnPositiveY)
     const D3DXVECTOR3 eye(1, 2, 3), at(4, 2, 7), up(0, 1, 0);
     D3DXMATRIX view;
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-    ExpectNear(D3DXVECTOR3(0, 0, 0), TransformPoint(eye, view));
-    ExpectNear(D3DXVECTOR3(0, 0, 5), TransformPoint(at, view));
-    ExpectNear(D3DXVECTOR3(0, 1, 0), TransformPoint(eye + up, view));
+    ExpectVectorNear(D3DXVECTOR3(0, 0, 0), TransformPoint(eye, view), kTolerance);
+    ExpectVectorNear(D3DXVECTOR3(0, 0, 5), TransformPoint(at, view), kTolerance);
+    ExpectVectorNear(D3DXVECTOR3(0, 1, 0), TransformPoint(eye + up, view), kTolerance);
     // Looking along (3,0,4) with y up, the right-hand side is (4,0,-3).
-    ExpectNear(D3DXVECTOR3(5, 0, 0), TransformPoint(eye + D3DXVECTOR3(4, 0, -3), view));
+    ExpectVectorNear(D3DXVECTOR3(5, 0, 0), TransformPoint(eye + D3DXVECTOR3(4, 0, -3), view), kTolerance);
 
     D3DXMATRIX viewRH;
     D3DXMatrixLookAtRH(&viewRH, &eye, &at, &up);
-    ExpectNear(D3DXVECTOR3(0, 0, -5), TransformPoint(at, viewRH));
+    ExpectVectorNear(D3DXVECTOR3(0, 0, -5), TransformPoint(at, viewRH), kTolerance);
 
     // An on-axis point stays in the middle of the screen.
     D3DXMATRIX projection;
@@ -378,8 +357,8 @@ TEST(D3DXMatrix, ReflectMirrorsThroughThePlane)
     for (const Case& c : cases) {
         D3DXMATRIX mirror;
         D3DXMatrixReflect(&mirror, &c.plane);
-        ExpectNear(c.expected, TransformPoint(c.point, mirror));
-        ExpectNear(Identity(), mirror * mirror);
+        ExpectVectorNear(c.expected, TransformPoint(c.point, mirror), kTolerance);
+        ExpectMatrixNear(Identity(), mirror * mirror, kTolerance);
     }
 }
 
@@ -414,7 +393,7 @@ TEST(D3DXPlane, IntersectLine)
     D3DXVECTOR3 hit;
     ASSERT_EQ(&hit, D3DXPlaneIntersectLine(&hit, &ground, &from, &to));
     // The whole line counts, not only the segment between the two points.
-    ExpectNear(D3DXVECTOR3(5, 0, 1), hit);
+    ExpectVectorNear(D3DXVECTOR3(5, 0, 1), hit, kTolerance);
 
     const D3DXVECTOR3 along(7, 4, -2);
     EXPECT_EQ(nullptr, D3DXPlaneIntersectLine(&hit, &ground, &from, &along));
@@ -438,13 +417,13 @@ TEST(D3DXQuaternion, MatchesTheMatrixRotations)
         const D3DXQUATERNION q = QuaternionAxis(c.axis, c.angle);
         EXPECT_NEAR(1.0f, D3DXQuaternionLength(&q), kTolerance);
         const D3DXMATRIX m = MatrixOf(q);
-        ExpectNear(RotationAxis(c.axis, c.angle), m);
+        ExpectMatrixNear(RotationAxis(c.axis, c.angle), m, kTolerance);
 
         D3DXQUATERNION back;
         D3DXQuaternionRotationMatrix(&back, &m);
         ExpectSameRotation(q, back);
     }
-    ExpectNear(Identity(), MatrixOf(QuaternionAxis(D3DXVECTOR3(0, 0, 0), 1.0f)));
+    ExpectMatrixNear(Identity(), MatrixOf(QuaternionAxis(D3DXVECTOR3(0, 0, 0), 1.0f)), kTolerance);
 }
 
 TEST(D3DXQuaternion, MultiplyComposesInMatrixOrder)
@@ -453,8 +432,8 @@ TEST(D3DXQuaternion, MultiplyComposesInMatrixOrder)
     const D3DXQUATERNION second = QuaternionAxis(D3DXVECTOR3(1, 0, 0), kHalfPi);
     D3DXQUATERNION both;
     D3DXQuaternionMultiply(&both, &first, &second);
-    ExpectNear(MatrixOf(first) * MatrixOf(second), MatrixOf(both));
-    ExpectNear(MatrixOf(both), MatrixOf(first * second));
+    ExpectMatrixNear(MatrixOf(first) * MatrixOf(second), MatrixOf(both), kTolerance);
+    ExpectMatrixNear(MatrixOf(both), MatrixOf(first * second), kTolerance);
 
     D3DXQUATERNION aliased = first;
     D3DXQuaternionMultiply(&aliased, &aliased, &second);
@@ -462,7 +441,7 @@ TEST(D3DXQuaternion, MultiplyComposesInMatrixOrder)
 
     D3DXQUATERNION inverse;
     D3DXQuaternionInverse(&inverse, &both);
-    ExpectNear(Identity(), MatrixOf(both * inverse));
+    ExpectMatrixNear(Identity(), MatrixOf(both * inverse), kTolerance);
     D3DXQUATERNION conjugate;
     D3DXQuaternionConjugate(&conjugate, &both);
     ExpectSameRotation(inverse, conjugate);
@@ -472,7 +451,7 @@ TEST(D3DXQuaternion, MultiplyComposesInMatrixOrder)
     D3DXQuaternionRotationYawPitchRoll(&ypr, yaw, pitch, roll);
     D3DXMATRIX expected;
     D3DXMatrixRotationYawPitchRoll(&expected, yaw, pitch, roll);
-    ExpectNear(expected, MatrixOf(ypr));
+    ExpectMatrixNear(expected, MatrixOf(ypr), kTolerance);
 }
 
 TEST(D3DXQuaternion, SlerpFollowsTheShorterArc)

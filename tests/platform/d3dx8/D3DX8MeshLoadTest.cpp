@@ -8,6 +8,7 @@
 #include "platform/d3dx8/D3DXTestDevice.h"
 #include "platform/d3dx8/MeshProbe.h"
 #include "platform/d3dx8/XMeshText.h"
+#include "support/MatrixExpect.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -21,13 +22,6 @@ void ExpectColour(const D3DCOLORVALUE& actual, float r, float g, float b, float 
     EXPECT_FLOAT_EQ(g, actual.g);
     EXPECT_FLOAT_EQ(b, actual.b);
     EXPECT_FLOAT_EQ(a, actual.a);
-}
-
-void ExpectNear(const D3DXVECTOR3& expected, const D3DXVECTOR3& actual)
-{
-    EXPECT_NEAR(expected.x, actual.x, kClose);
-    EXPECT_NEAR(expected.y, actual.y, kClose);
-    EXPECT_NEAR(expected.z, actual.z, kClose);
 }
 
 XTextMesh Triangle(const std::string& name, const D3DXVECTOR3& at)
@@ -180,11 +174,11 @@ TEST_F(D3DXLoadMesh, FramesPlaceVerticesAndNormalsByTheirProductFromTheRootDown)
 
     const std::vector<MeshCorner> corners = MeshCorners(m_Mesh);
     ASSERT_EQ(6u, corners.size());
-    ExpectNear(D3DXVECTOR3(2, 2, 5), corners[0].position);
-    ExpectNear(D3DXVECTOR3(0, 0, 5), corners[1].position);
-    ExpectNear(D3DXVECTOR3(2, 0, 7), corners[2].position);
+    ExpectVectorNear(D3DXVECTOR3(2, 2, 5), corners[0].position, kClose);
+    ExpectVectorNear(D3DXVECTOR3(0, 0, 5), corners[1].position, kClose);
+    ExpectVectorNear(D3DXVECTOR3(2, 0, 7), corners[2].position, kClose);
     for (int i = 0; i < 3; ++i)
-        ExpectNear(D3DXVECTOR3(0, 1, 0), corners[i].normal);
+        ExpectVectorNear(D3DXVECTOR3(0, 1, 0), corners[i].normal, kClose);
     // The top-level mesh stands where it was written; it has no normals.
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(loose.positions[i], corners[3 + i].position);
@@ -208,8 +202,8 @@ TEST_F(D3DXLoadMesh, NormalsStayAtRightAnglesToASurfaceAStretchingFrameTilts)
 
     const std::vector<MeshCorner> corners = MeshCorners(m_Mesh);
     ASSERT_EQ(3u, corners.size());
-    ExpectNear(D3DXVECTOR3(0, 2, 0), corners[1].position);
-    ExpectNear(D3DXVECTOR3(0.89442719f, 0.44721360f, 0), corners[0].normal);
+    ExpectVectorNear(D3DXVECTOR3(0, 2, 0), corners[1].position, kClose);
+    ExpectVectorNear(D3DXVECTOR3(0.89442719f, 0.44721360f, 0), corners[0].normal, kClose);
 }
 
 TEST_F(D3DXLoadMesh, MeshesMergeWithTheirMaterialsAppendedInFileOrder)
