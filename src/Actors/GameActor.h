@@ -161,6 +161,9 @@ public:
     int32_t m_iCheckpoint = 0;
 
 private:
+    // The one key that both gets into a car on foot and out of it again.
+    static constexpr int ACTION_GET_IN_CAR = 22;
+
     void UpdateOnFoot();
     // Watches for the leave key; the car reads the controller itself.
     void UpdateInCar();

@@ -13,7 +13,6 @@
 
 namespace {
 
-const int ACTION_GET_IN_CAR = 22;
 const char* const SIT_ANIMATION = "Sit";
 const char* const IDLE_ANIMATION = "Idle";
 // Leaving a car, the actor stands this far to the left of the seat, lifted
