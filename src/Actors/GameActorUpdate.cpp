@@ -6,6 +6,7 @@
 
 #include "Actors/Projectile.h"
 #include "Core/Clock.h"
+#include "Core/StepTrace.h"
 #include "Core/Utility.h"
 #include "Display/Camera.h"
 #include "Game/CrimeManager.h"
@@ -104,6 +105,7 @@ float CameraFactor(const CCamera* camera)
 
 void CGameActor::Update()
 {
+    TraceStep("CGameActor::Update");
     NxActor* body = m_PhysicsObject.m_pActor;
     if (body == nullptr)
         return;

@@ -1,4 +1,5 @@
 #include "Actors/ProjectilePool.h"
+#include "Core/StepTrace.h"
 
 CProjectilePool* CProjectilePool::s_pCurrent = nullptr;
 
@@ -23,6 +24,7 @@ CProjectile* CProjectilePool::Spawn(const CProjectile& prototype)
 
 void CProjectilePool::Update()
 {
+    TraceStep("CProjectilePool::Update");
     m_RayQueue.clear();
     // Kept in order; the finished are unlinked as the walk passes them.
     size_t kept = 0;
@@ -42,6 +44,7 @@ void CProjectilePool::Update()
 
 void CProjectilePool::CastHitRays()
 {
+    TraceStep("CProjectilePool::CastHitRays");
     for (CProjectile* projectile : m_RayQueue)
         projectile->RayCastHit();
     m_RayQueue.clear();

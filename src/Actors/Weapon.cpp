@@ -8,6 +8,7 @@
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Core/DataBuffer.h"
+#include "Core/StepTrace.h"
 #include "Core/Utility.h"
 #include "Display/Camera.h"
 #include "Display/Display.h"
@@ -467,6 +468,7 @@ void CWeapon::AlarmAgents(const D3DXVECTOR3& /*position*/)
 
 void CWeapon::Update()
 {
+    TraceStep("CWeapon::Update");
     const float seconds = g_FrameTimer.GetFrameTime();
     m_fRefireCounter -= seconds;
     m_fEffectHold = std::max(m_fEffectHold - seconds, 0.0f);

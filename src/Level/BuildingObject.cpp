@@ -3,6 +3,7 @@
 #include "Core/AssetManager.h"
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
+#include "Core/StepTrace.h"
 #include "Display/Occ_HOM.h"
 #include "Display/RenderStates.h"
 
@@ -107,6 +108,7 @@ bool CBuildingObject::OnContact(CCollidableObject* pOther, NxContactPair* pPair)
 
 void CBuildingObject::Update()
 {
+    TraceStep("CBuildingObject::Update");
     m_ComplexObject.UpdateWorldMatrix();
     for (Floor& floor : m_Floors)
         for (std::unique_ptr<CLevelObject>& object : floor)

@@ -1,5 +1,6 @@
 #include "Level/CarGrid.h"
 
+const char* const CCarGridKind::UPDATE_STEP = "CCarGrid::Update";
 const char* const CCarGridKind::INVALID_SPACE_WARNING = "Car in invalid space warning, object put into mystery slot";
 
 void CCarGridKind::EnterWorld(CCar* car, ActiveList& active)

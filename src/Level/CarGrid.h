@@ -13,6 +13,7 @@ struct CCarGridKind {
     typedef CCar Entry;
     typedef std::list<CCar*> ActiveList;
     static const char* const INVALID_SPACE_WARNING;
+    static const char* const UPDATE_STEP;
     // Physics at the start matrix, whole again, into the active list.
     static void EnterWorld(CCar* car, ActiveList& active);
     static void Dispose(CCar* car);

@@ -8,6 +8,7 @@
 
 #include "Core/Clock.h"
 #include "Core/DataBuffer.h"
+#include "Core/StepTrace.h"
 #include "Display/Display.h"
 #include "Display/Font2D.h"
 #include "Display/TextMaster.h"
@@ -89,24 +90,32 @@ bool CGameTimer::ReadProperty(CDataBuffer& reader)
 {
     if (CAsset::ReadProperty(reader))
         return true;
+    // The clock only ever counts up from zero: a negative hour, minute or
+    // second would show as "Time: 0:-30" and never carry, so it is refused
+    // and the field keeps what it had.
     struct IntegerField {
         const char* keyword;
         int32_t* field;
+        bool clock;
     };
     const IntegerField integers[] = {
-        {KEYWORD_YEAR, &m_Year},
-        {KEYWORD_DAY, &m_Days},
-        {KEYWORD_HOUR, &m_Hour},
-        {KEYWORD_MINUTE, &m_Minute},
+        {KEYWORD_YEAR, &m_Year, false},
+        {KEYWORD_DAY, &m_Days, false},
+        {KEYWORD_HOUR, &m_Hour, true},
+        {KEYWORD_MINUTE, &m_Minute, true},
     };
     for (const IntegerField& entry : integers) {
         if (reader.Match(entry.keyword)) {
-            *entry.field = reader.GetInteger();
+            const int32_t value = reader.GetInteger();
+            if (!entry.clock || value >= 0)
+                *entry.field = value;
             return true;
         }
     }
     if (reader.Match(KEYWORD_SECOND)) {
-        m_fSeconds = reader.GetFloat();
+        const float seconds = reader.GetFloat();
+        if (seconds >= 0.0f)
+            m_fSeconds = seconds;
         return true;
     }
     if (reader.Match(KEYWORD_TIME_RATIO)) {
@@ -137,6 +146,7 @@ bool CGameTimer::ReadPhase(CDataBuffer& reader)
 
 void CGameTimer::Update()
 {
+    TraceStep("CGameTimer::Update");
     Advance(g_FrameTimer.GetFrameTime() * m_fTimeRatio);
     UpdateSkyColor();
 }
@@ -173,8 +183,9 @@ int CGameTimer::Advance(float seconds)
 
 void CGameTimer::SetTime(float minutes)
 {
-    // A value no clock can show is ignored rather than converted.
-    if (!(std::fabs(minutes) < MAX_SET_MINUTES))
+    // A value no clock can show (negative, huge or not a number) is ignored
+    // rather than converted.
+    if (!(minutes >= 0.0f && minutes < MAX_SET_MINUTES))
         return;
     const int32_t whole = static_cast<int32_t>(minutes);
     m_Hour = whole / MINUTES_PER_HOUR;

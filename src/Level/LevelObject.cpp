@@ -5,6 +5,7 @@
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Core/DataBuffer.h"
+#include "Core/StepTrace.h"
 #include "Display/Camera.h"
 #include "Display/Occ_HOM.h"
 #include "Level/TrafficLights.h"
@@ -288,6 +289,7 @@ void CLevelObject::SyncPhysics()
 
 void CLevelObject::Update()
 {
+    TraceStep("CLevelObject::Update");
     const D3DXMATRIX& drawn = m_ComplexObject.GetWorldMatrix();
     if (m_u8MayBeRecycled && g_pActiveCamera != nullptr && m_fCulledTime > RECYCLE_CULLED_SECONDS) {
         const D3DXVECTOR3 away = D3DXVECTOR3(drawn._41, drawn._42, drawn._43) - g_pActiveCamera->GetPosition();

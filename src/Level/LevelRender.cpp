@@ -213,8 +213,10 @@ void CLevel::RenderReflection()
 {
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
     D3DXPLANE mirror;
-    // Without a target there is nothing to draw into; without water no mirror.
-    if (m_iWaterCount == 0 || g_RenderReflection == nullptr || device == nullptr || !GetMirrorPlane(mirror))
+    // Without a target there is nothing to draw into; without water no
+    // mirror; without a camera no view to mirror.
+    if (m_iWaterCount == 0 || g_RenderReflection == nullptr || device == nullptr || g_pActiveCamera == nullptr ||
+        !GetMirrorPlane(mirror))
         return;
     TraceStep("CLevel::RenderReflection");
     IDirect3DSurface8* oldDepth = nullptr;
@@ -275,7 +277,7 @@ void CLevel::RenderReflection()
 void CLevel::Render()
 {
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
-    if (device == nullptr)
+    if (device == nullptr || g_pActiveCamera == nullptr)
         return;
     TraceStep("CLevel::Render");
     const D3DXMATRIX& view = g_pActiveCamera->GetViewMatrix();

@@ -3,7 +3,6 @@
 #include "Actors/GameActor.h"
 #include "Actors/Weapon.h"
 #include "Core/Clock.h"
-#include "Core/StepTrace.h"
 #include "Core/Utility.h"
 #include "Display/Camera.h"
 #include "Game/CellPhone.h"
@@ -44,36 +43,28 @@ void CLevel::Update()
     const D3DXVECTOR3 viewer = ViewerPosition();
     m_fObjectGridTimer += g_FrameTimer.GetFrameTime();
     if (m_fObjectGridTimer > OBJECT_GRID_PERIOD) {
-        TraceStep("CObjectGrid::Update");
         m_ObjectGrid.Update(viewer, m_ActiveObjects);
         m_fObjectGridTimer = 0.0f;
     }
-    TraceStep("CCarGrid::Update");
     m_CarGrid.Update(viewer, m_ActiveCars);
     m_AIPool.Update(viewer, m_Agents, m_ActiveCars);
     g_CrimeFile.Update();
-    TraceStep("CPhysics::Update");
     g_Physics.Update();
     UpdatePlayState();
     UpdateCars();
     UpdateAgents();
     if (g_PlayerActor != nullptr) {
-        TraceStep("CGameActor::Update");
         g_PlayerActor->Update();
         g_PlayerActor->UpdateAnimation();
     }
     UpdateWeapons();
-    TraceStep("CTrafficLights::Update");
     g_TrafficLights.Update();
     UpdateLevelObjects();
-    TraceStep("CBuildingObject::Update");
     for (const std::unique_ptr<CBuildingObject>& building : m_Buildings)
         building->Update();
-    TraceStep("CProjectilePool::Update");
     m_Projectiles.Update();
     g_CellPhone.Update();
     g_MissionManager.Update();
-    TraceStep("CProjectilePool::CastHitRays");
     m_Projectiles.CastHitRays();
 }
 
@@ -83,7 +74,6 @@ void CLevel::UpdatePlayState()
     if (m_iState != STATE_PLAYING)
         return;
     PlaceCursorAtAim();
-    TraceStep("CGameTimer::Update");
     g_GameTimer.Update();
 }
 
@@ -131,7 +121,6 @@ void CLevel::UpdateAgents()
 // A weapon the player picks up now belongs to the player.
 void CLevel::UpdateWeapons()
 {
-    TraceStep("CWeapon::Update");
     for (auto node = m_Weapons.begin(); node != m_Weapons.end();) {
         auto current = node++;
         (*current)->Update();
@@ -142,7 +131,6 @@ void CLevel::UpdateWeapons()
 
 void CLevel::UpdateLevelObjects()
 {
-    TraceStep("CLevelObject::Update");
     m_MovableObjects.clear();
     WalkUnlinking(m_ActiveObjects, [this](CLevelObject* object) {
         if (!object->m_u8Removed) {

@@ -1,5 +1,6 @@
 #include "Level/ObjectGrid.h"
 
+const char* const CObjectGridKind::UPDATE_STEP = "CObjectGrid::Update";
 const char* const CObjectGridKind::INVALID_SPACE_WARNING =
     "Object in invalid space warning, object put into mystery slot";
 

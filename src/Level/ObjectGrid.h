@@ -14,6 +14,7 @@ struct CObjectGridKind {
     typedef CLevelObject Entry;
     typedef std::list<CLevelObject*> ActiveList;
     static const char* const INVALID_SPACE_WARNING;
+    static const char* const UPDATE_STEP;
     // Physics at the start matrix, into the active list, in the world.
     static void EnterWorld(CLevelObject* object, ActiveList& active);
     // One entry fewer; the last one shuts the object down and deletes it.

@@ -11,6 +11,7 @@
 //   typedef ... Entry;       // what a cell holds pointers to
 //   typedef ... ActiveList;  // what entering the world appends to
 //   static const char* const INVALID_SPACE_WARNING;  // logged on overflow
+//   static const char* const UPDATE_STEP;            // the update's name in a step trace
 //   static void EnterWorld(Entry* entry, ActiveList& active);
 //   static void Dispose(Entry* entry);
 // EnterWorld runs for every entry of a newly active cell and itself skips
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "Core/Log.h"
+#include "Core/StepTrace.h"
 #include "platform/d3dx8/D3DX8Math.h"
 
 template <class Kind>
@@ -73,6 +75,7 @@ public:
     // into its was-active byte.
     void Update(const D3DXVECTOR3& viewer, ActiveList& active)
     {
+        TraceStep(Kind::UPDATE_STEP);
         int column = 0;
         int row = 0;
         if (BlockAround(viewer, column, row)) {

@@ -5,6 +5,7 @@
 #include "Core/Clock.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
+#include "Core/StepTrace.h"
 #include "Display/ComplexObject.h"
 #include "Level/Node.h"
 
@@ -143,6 +144,7 @@ void CTrafficLights::ResetGroup(Light& light)
 
 void CTrafficLights::Update()
 {
+    TraceStep("CTrafficLights::Update");
     for (Light& light : m_Lights)
         UpdateGroup(light);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "Core/Clock.h"
+#include "Core/StepTrace.h"
 #include "Physics/CollidableObject.h"
 #include "Physics/PhysicsMath.h"
 #include "platform/novodex/NxPhysics.h"
@@ -151,6 +152,7 @@ void CPhysics::CreateMaterials()
 
 void CPhysics::Update()
 {
+    TraceStep("CPhysics::Update");
     if (!m_bEnabled || m_pScene == nullptr)
         return;
     m_pScene->simulate(g_FrameTimer.GetFrameTime() * m_fTimeScale);

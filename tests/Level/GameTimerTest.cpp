@@ -137,8 +137,22 @@ TEST(CGameTimerTest, SetTimeTakesMinutesAfterMidnight)
     EXPECT_EQ(15, timer.m_Minute);
     EXPECT_FLOAT_EQ(42.0f, timer.m_fSeconds);
     EXPECT_EQ(5, timer.m_Days);
-    timer.SetTime(1.0e20f);
-    EXPECT_EQ(10, timer.m_Hour) << "a time no clock shows is ignored";
+    for (const float impossible : {1.0e20f, -30.0f, -0.5f, NAN}) {
+        SCOPED_TRACE(impossible);
+        timer.SetTime(impossible);
+        EXPECT_EQ(10, timer.m_Hour) << "a time no clock shows is ignored";
+        EXPECT_EQ(15, timer.m_Minute);
+    }
+}
+
+TEST(CGameTimerTest, AScriptCannotSetTheClockBelowZero)
+{
+    const CGameTimer timer = Loaded("GameTimer Main\nAsset_Type Game\nHour 9 Min 30 Sec 12\n"
+                                    "Hour -3 Min -30 Sec -5\nTimeRatio 2\n");
+    EXPECT_EQ(9, timer.m_Hour);
+    EXPECT_EQ(30, timer.m_Minute);
+    EXPECT_FLOAT_EQ(12.0f, timer.m_fSeconds);
+    EXPECT_FLOAT_EQ(2.0f, timer.GetTimeRatio()) << "the keywords after the refused values are still read";
 }
 
 TEST(CGameTimerTest, EachPhaseStartsOnItsColourAndBlendsIntoTheNext)

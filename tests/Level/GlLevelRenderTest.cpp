@@ -161,6 +161,19 @@ TEST_F(GlLevelRenderTest, WithoutWaterTheReflectionIsNeverTouched)
     EXPECT_EQ(reflection.size(), CountRgb(reflection, FILL));
 }
 
+TEST_F(GlLevelRenderTest, WithoutACameraNeitherPassDraws)
+{
+    CLevel& level = LoadPond(true);
+    Frame();
+    ASSERT_EQ(1, level.GetWaterCount());
+    g_pActiveCamera = nullptr;
+    level.RenderReflection();
+    level.Render();
+    const std::vector<uint32_t> reflection = ReadTexture(g_RenderReflection);
+    EXPECT_EQ(reflection.size(), CountRgb(reflection, FILL)) << "nothing to mirror without a view";
+    g_pActiveCamera = &m_Viewer;
+}
+
 TEST_F(GlLevelRenderTest, TheWaterMarksTheStencilThenShowsTheMirroredSky)
 {
     CLevel& level = LoadPond(true);

@@ -506,7 +506,11 @@ TEST_F(PhysicsLevelStreaming, AnActiveCarRunsItsFrame)
 TEST_F(LevelUpdateTest, TheStepsRunInOrderAndRecycledAgentsAreUnlinked)
 {
     g_PlayerActor = &g_Player;
-    CLevel& level = LoadLevel(std::string(GROUND) + "Building Hut\n");
+    // One of each thing the level runs, each tracing its own update, so a
+    // call the level drops is missing from the trace.
+    CLevel& level = LoadLevel(std::string(GROUND) + "Building Hut\n" + "LevelObject Box Orientation " +
+                              At(10, 1, 20) + "\n" + "Weapon Gun PosMatrix " + At(50, 0.3f, 50) + "\n");
+    PlaceViewer(10, 20);
     CAIControllerSet* leaving = level.AddAgent();
     CAIControllerSet* staying = level.AddAgent();
     leaving->m_u8InUse = 1;

@@ -22,6 +22,7 @@ struct TestKind {
     typedef TestEntry Entry;
     typedef std::vector<TestEntry*> ActiveList;
     static const char* const INVALID_SPACE_WARNING;
+    static const char* const UPDATE_STEP;
     static void EnterWorld(TestEntry* entry, ActiveList& active)
     {
         if (entry->m_bInWorld)
@@ -31,6 +32,7 @@ struct TestKind {
     }
     static void Dispose(TestEntry* entry) { ++entry->m_Disposed; }
 };
+const char* const TestKind::UPDATE_STEP = "TestGrid::Update";
 const char* const TestKind::INVALID_SPACE_WARNING = "Test entry in invalid space warning";
 
 typedef CSectorGrid<TestKind> TestGrid;
