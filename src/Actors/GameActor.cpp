@@ -379,7 +379,20 @@ void CGameActor::RestoreLife()
     m_fCurrentLife = m_fMaxLife;
     if (m_fCurrentLife <= 0.0f)
         return;
+    StandUp();
+}
+
+// Nothing of the stride or the leap the actor died in may outlive it: a run
+// flag left on would keep the next run from setting its animation.
+void CGameActor::StandUp()
+{
     m_bAlive = true;
+    m_bWalking = false;
+    m_bRunning = false;
+    m_bWalkStrafing = false;
+    m_bRunStrafing = false;
+    m_bDodging = false;
+    m_bDodgeReady = true;
     m_Model.SetAnimation(IDLE_ANIMATION);
 }
 

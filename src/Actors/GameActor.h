@@ -83,7 +83,10 @@ public:
 
     // From the placement position (the scaled object matrix's translation).
     bool IsWithinRange(const D3DXVECTOR3& point, float radius) const;
+    // Life back to the maximum and, when that is above 0, on its feet.
     void RestoreLife();
+    // Alive, standing idle: the death pose and any stride or leap are over.
+    void StandUp();
     // Capped by the crime manager's maximum.
     void SetWantedLevel(unsigned int level);
     // Burning in a car: hurt, and life lost at 5 a second.

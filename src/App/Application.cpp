@@ -6,6 +6,7 @@
 
 #include "Actors/GameActor.h"
 #include "Console/Console.h"
+#include "Core/FatalError.h"
 #include "Core/Game.h"
 #include "Core/Log.h"
 #include "Display/Camera.h"
@@ -32,6 +33,8 @@ const uint16_t CLIENT_HEIGHT = 480;
 const char* const LOG_FILE = "log.txt";
 const char* const MENU_POINTER = "arrowup";
 const char* const START_UP_SCRIPT = "Scripts\\Console\\GameStartUp.txt";
+const char* const NO_WINDOW_CLASS = "Unable to register the window class";
+const char* const NO_WINDOW = "Unable to create the main window";
 
 // Alt+Enter switches between the 640 x 480 window and this full screen.
 const uint16_t TOGGLE_FULL_SCREEN_WIDTH = 1024;
@@ -115,6 +118,14 @@ void CreateFirstMissions()
     g_MissionManager.AddMission(std::move(timedRun), "6");
     g_MissionManager.CreateMission("SaveMission");
     g_MissionManager.CreateMission("Intro");
+}
+
+// Before the log opens in its turn: it is opened for the reason all the
+// same, which the message box also shows.
+[[noreturn]] void StartUpFailed(const char* reason)
+{
+    g_Log.Open(LOG_FILE);
+    FatalError("%s", reason);
 }
 
 LRESULT OnPaint(HWND hWnd)
@@ -215,8 +226,10 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
 {
     g_hInstance = hInstance;
-    if (!RegisterWindowClass() || !CreateMainWindow())
-        return 0;
+    if (!RegisterWindowClass())
+        StartUpFailed(NO_WINDOW_CLASS);
+    if (!CreateMainWindow())
+        StartUpFailed(NO_WINDOW);
 
     SetClientSize(CLIENT_WIDTH, CLIENT_HEIGHT);
     CenterWindow(g_hWnd);

@@ -1,6 +1,7 @@
 // The user options: the display mode and the two volumes that the player
 // sets in the menus, kept in "Scripts\Options.txt" between runs.
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -23,6 +24,17 @@ const char* const INVALID_OPTION = "Warning: Invalid User Option Specified, igno
 const float VOLUME_SCALE = 255.0f;
 const int BYTE_MASK = 0xFF;
 
+// A volume is a share of full volume: anything else written in the file
+// (a huge number, a negative one, NAN) would scale out of the sound
+// system's range.
+float ReadVolume(CDataBuffer& reader)
+{
+    const float volume = reader.GetFloat();
+    if (!(volume > 0.0f))
+        return 0.0f;
+    return std::min(volume, 1.0f);
+}
+
 const char* TrueFalse(uint8_t flag)
 {
     return flag ? "true" : "false";
@@ -30,7 +42,7 @@ const char* TrueFalse(uint8_t flag)
 
 } // namespace
 
-// Values are taken as they are written: no range is enforced.
+// Values are taken as they are written, but for the volumes, kept to 0..1.
 void CGame::LoadOptions()
 {
     CDataBuffer reader;
@@ -47,9 +59,9 @@ void CGame::LoadOptions()
 bool CGame::ReadOption(CDataBuffer& reader)
 {
     if (reader.Match("MusicVol")) {
-        m_Options.MusicVol = reader.GetFloat();
+        m_Options.MusicVol = ReadVolume(reader);
     } else if (reader.Match("EffectVol")) {
-        m_Options.EffectVol = reader.GetFloat();
+        m_Options.EffectVol = ReadVolume(reader);
     } else if (reader.Match("ResX")) {
         m_Options.ResX = reader.GetShort();
     } else if (reader.Match("ResY")) {

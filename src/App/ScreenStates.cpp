@@ -78,11 +78,27 @@ void BeginLevelScene()
         g_pLevel->Render();
 }
 
-void DrawMenusAndPresent()
+void DrawMenusAndCursor()
 {
     TraceStep("CMenuManager::Draw");
     g_MenuManager.Draw();
+    TraceStep("CInGameMouse::Draw");
     g_InGameMouse.Draw();
+}
+
+// Last of all, so that nothing of the game (the aiming cursor above all)
+// covers what the player types.
+void DrawOpenConsole(float frameTime)
+{
+    if (!g_Console.IsOpen())
+        return;
+    TraceStep("CConsole::Draw");
+    g_Console.DrawBackground();
+    g_Console.DrawText(frameTime);
+}
+
+void DrawTextAndPresent()
+{
     CStateBlocks::ApplyFont();
     g_TextMaster.DrawAll();
     g_Display.EndScene();
@@ -154,7 +170,8 @@ int FrontEndState()
     UpdateCameras();
     QueueLevelPasses();
     BeginLevelScene();
-    DrawMenusAndPresent();
+    DrawMenusAndCursor();
+    DrawTextAndPresent();
     return 1;
 }
 
@@ -175,11 +192,9 @@ int InGameState()
     g_HUD.RenderMiniMap();
     QueueLevelPasses();
     BeginLevelScene();
-    if (g_Console.IsOpen()) {
-        g_Console.DrawBackground();
-        g_Console.DrawText(frameTime);
-    }
-    DrawMenusAndPresent();
+    DrawMenusAndCursor();
+    DrawOpenConsole(frameTime);
+    DrawTextAndPresent();
     Sleep(IN_GAME_SLEEP_MS);
     return 1;
 }

@@ -37,6 +37,8 @@ const char* const SCRIPT_LOADED = "Script Loaded Successfully";
 const char* const SCRIPT_NOT_FOUND = "Cannot find file";
 const char* const SCRIPT_TOO_DEEP = "Script nesting too deep";
 const char* const LINE_TOO_LONG = "Line too long";
+const char* const SCREENSHOT_WRITTEN = "Screenshot written to ";
+const char* const SCREENSHOT_FAILED = "Screenshot failed";
 
 // The panel: x from -1 to 1, y from 0 to 1 at z = 1 in view space, which
 // the in-game projection puts over the upper half of the screen.
@@ -425,9 +427,17 @@ void CConsole::RunScript()
     Report(opened ? SCRIPT_LOADED : SCRIPT_NOT_FOUND);
 }
 
+// The echo goes up among the printed lines, so that Enter on the fresh line
+// does not take another.
 void CConsole::TakeScreenshot()
 {
-    g_Display.Screenshot();
+    m_States[0] = STATE_NONE;
+    std::string fileName;
+    if (!g_Display.Screenshot(&fileName)) {
+        ReportAfter(SCREENSHOT_FAILED);
+        return;
+    }
+    ReportAfter((std::string(SCREENSHOT_WRITTEN) + fileName).c_str());
 }
 
 // The display puts the previous mode back itself when it refuses one.

@@ -1,7 +1,6 @@
 #include "Console/ConsoleCommands.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <functional>
@@ -159,19 +158,20 @@ const D3DXMATRIX* AgentTarget(int32_t index, CLineRing& output)
     return &actor->m_Model.m_matObject;
 }
 
-// A typed INF or NAN would send a body to no place physics can hold.
-bool IsFinite(const D3DXVECTOR3& point)
+// Whether anything but blanks is left of the line.
+bool HasMore(std::string& arguments)
 {
-    return std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z);
+    SkipBlanks(arguments);
+    return !arguments.empty();
 }
 
 // The place the arguments give, else a point ahead of the player on the
-// ground; false when the place given is none, or when there is no player
+// ground; false when what is given is no place, or when there is no player
 // to stand ahead of (said).
 bool SpawnPoint(std::string& arguments, const CLevel& level, CLineRing& output, D3DXVECTOR3& point)
 {
-    if (ParseVector3(arguments, point))
-        return IsFinite(point);
+    if (HasMore(arguments))
+        return ParseVector3(arguments, point);
     const CGameActor* player = Player(output);
     if (player == nullptr)
         return false;
@@ -280,7 +280,7 @@ bool ConQuit()
 bool ConSick(std::string& arguments, CLineRing& output)
 {
     int32_t flags = 0;
-    if (!ParseInt(arguments, flags)) {
+    if (!ParseNumber(arguments, flags)) {
         PrintLine(output, INVALID_SICK);
         return false;
     }
@@ -310,26 +310,31 @@ bool ConSpawn(std::string& arguments, CLineRing& output)
     return SpawnNamed(word, arguments, *level, output);
 }
 
-// Nothing ever makes the simulator; without one the gravity stays as it is.
+// Nothing ever makes the simulator; without one there is no gravity to set.
 bool ConGravity(std::string& arguments, CLineRing& output)
 {
     D3DXVECTOR3 gravity;
-    ParseVector3(arguments, gravity);
+    if (!ParseVector3(arguments, gravity))
+        return false;
     neSimulator* simulator = g_Physics.GetSimulator();
     if (simulator == nullptr) {
         PrintLine(output, NO_SIMULATOR);
-        return true;
+        return false;
     }
     simulator->SetGravity(gravity);
     return true;
 }
 
+// Where the player is: in a car, the model's place on the seat it hangs from.
 bool ConGetPos(std::string&, CLineRing& output)
 {
     const CGameActor* player = Player(output);
     if (player == nullptr)
         return false;
-    const D3DXVECTOR3& position = player->m_Model.m_vPosition;
+    D3DXVECTOR3 position = player->m_Model.m_vPosition;
+    const D3DXMATRIX* seat = player->m_Model.m_pParentMatrix;
+    if (seat != nullptr)
+        D3DXVec3TransformCoord(&position, &position, seat);
     PrintFormatted(output, "%.4f %.4f %.4f", position.x, position.y, position.z);
     return true;
 }
@@ -351,8 +356,9 @@ bool ConGetPhysicInfo(std::string&, CLineRing& output)
 // Without a number the game camera follows the player again.
 bool ConSetController(std::string& arguments, CLineRing& output)
 {
-    int32_t agent = 0;
-    if (ParseInt(arguments, agent)) {
+    if (HasMore(arguments)) {
+        int32_t agent = -1;
+        ParseNumber(arguments, agent);
         const D3DXMATRIX* target = AgentTarget(agent, output);
         if (target == nullptr)
             return false;
@@ -366,25 +372,25 @@ bool ConSetController(std::string& arguments, CLineRing& output)
     return true;
 }
 
-// Health above 0 brings the player back to life.
+// Health above 0 brings a dead player back to his feet.
 bool ConSetHealth(std::string& arguments, CLineRing& output)
 {
     float health = 0.0f;
-    if (!ParseFloat(arguments, health))
+    if (!ParseNumber(arguments, health))
         return false;
     CGameActor* player = Player(output);
     if (player == nullptr)
         return false;
     player->m_fCurrentLife = health;
-    if (health > 0.0f)
-        player->m_bAlive = true;
+    if (health > 0.0f && !player->m_bAlive)
+        player->StandUp();
     return true;
 }
 
 bool ConSetPos(std::string& arguments, CLineRing& output)
 {
     D3DXVECTOR3 position;
-    if (!ParseVector3(arguments, position) || !IsFinite(position))
+    if (!ParseVector3(arguments, position))
         return false;
     CGameActor* player = Player(output);
     if (player == nullptr)
@@ -429,7 +435,7 @@ bool ConCarSpecular(std::string& arguments, CLineRing& output)
 bool ConCarPower(std::string& arguments, CLineRing& output)
 {
     float power = 0.0f;
-    if (!ParseFloat(arguments, power)) {
+    if (!ParseNumber(arguments, power)) {
         PrintLine(output, INVALID_COLOUR);
         return false;
     }
@@ -439,7 +445,7 @@ bool ConCarPower(std::string& arguments, CLineRing& output)
 bool ConCarColourIndex(std::string& arguments, CLineRing& output)
 {
     int32_t index = 0;
-    if (!ParseInt(arguments, index)) {
+    if (!ParseNumber(arguments, index)) {
         PrintLine(output, INVALID_COLOUR);
         return false;
     }
@@ -475,7 +481,7 @@ bool ConSaveColours(std::string&, CLineRing& output)
 bool ConSetSpeed(std::string& arguments, CLineRing&)
 {
     float scale = 0.0f;
-    if (!ParseFloat(arguments, scale) || !std::isfinite(scale) || scale <= 0.0f)
+    if (!ParseNumber(arguments, scale) || scale <= 0.0f)
         return false;
     g_Physics.SetTimeScale(scale);
     return true;
@@ -485,7 +491,7 @@ bool ConSetSpeed(std::string& arguments, CLineRing&)
 bool ConSetWarning(std::string& arguments, CLineRing& output)
 {
     int32_t level = 0;
-    if (!ParseInt(arguments, level))
+    if (!ParseNumber(arguments, level))
         return false;
     CGameActor* player = Player(output);
     if (player == nullptr)
@@ -504,7 +510,7 @@ bool ConGetSound(std::string&, CLineRing& output)
 bool ConSetVolume(std::string& arguments, CLineRing&)
 {
     int32_t volume = 0;
-    if (!ParseInt(arguments, volume))
+    if (!ParseNumber(arguments, volume))
         return false;
     g_Sound.SetSfxVolume(volume);
     g_Sound.SetMusicVolume(volume);
@@ -538,12 +544,18 @@ bool ConGetCameraInfo(std::string&, CLineRing& output)
 }
 
 // The level builds itself again from its script; a player in a car is put
-// out on the spot by the reload and stands idle with the camera chasing.
+// out on the spot by the reload. The player comes back whole and standing,
+// dead or not, on a body that moves.
 bool ConRestart(std::string&, CLineRing& output)
 {
     CLevel* level = Level(output);
     if (level == nullptr)
         return false;
     level->LoadScript();
+    CGameActor* player = g_PlayerActor;
+    if (player == nullptr)
+        return true;
+    player->RestoreLife();
+    player->EnablePhysics();
     return true;
 }

@@ -1,6 +1,8 @@
 #include "Console/ConsoleReaders.h"
 
+#include <cctype>
 #include <cfloat>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -125,16 +127,39 @@ bool ParseFloat(std::string& text, float& value)
     return true;
 }
 
+bool ParseNumber(std::string& text, int32_t& value)
+{
+    SkipBlanks(text);
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) {
+        value = -1;
+        return false;
+    }
+    return ParseInt(text, value);
+}
+
+bool ParseNumber(std::string& text, float& value)
+{
+    SkipBlanks(text);
+    const char* start = text.c_str();
+    char* end = nullptr;
+    const double number = std::strtod(start, &end);
+    if (end == start || !std::isfinite(number)) {
+        value = 0.0f;
+        return false;
+    }
+    return ParseFloat(text, value);
+}
+
 bool ParseVector3(std::string& text, D3DXVECTOR3& value)
 {
     value = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
-    return ParseFloat(text, value.x) && ParseFloat(text, value.y) && ParseFloat(text, value.z);
+    return ParseNumber(text, value.x) && ParseNumber(text, value.y) && ParseNumber(text, value.z);
 }
 
 bool ParseColour(std::string& text, D3DXCOLOR& value)
 {
     value = D3DXCOLOR(0.0f, 0.0f, 0.0f, 1.0f);
-    return ParseFloat(text, value.r) && ParseFloat(text, value.g) && ParseFloat(text, value.b);
+    return ParseNumber(text, value.r) && ParseNumber(text, value.g) && ParseNumber(text, value.b);
 }
 
 bool ParseTime(std::string& text, CConsoleTime& value)

@@ -33,9 +33,15 @@ bool ParseInt(std::string& text, int32_t& value);
 // is left to read. A number beyond the float range reads as the largest
 // float of its sign.
 bool ParseFloat(std::string& text, float& value);
-// Three floats; after a failed one the rest are 0.
+// A number the command cannot do without: as ParseInt and ParseFloat, but
+// false (value -1 or 0, nothing removed) unless the next word starts with
+// a number: a decimal digit, or for a float anything strtod reads as a
+// finite number.
+bool ParseNumber(std::string& text, int32_t& value);
+bool ParseNumber(std::string& text, float& value);
+// Three numbers (ParseNumber); after a failed one the rest are 0.
 bool ParseVector3(std::string& text, D3DXVECTOR3& value);
-// Red, green and blue; alpha 1.
+// Red, green and blue, three numbers (ParseNumber); alpha 1.
 bool ParseColour(std::string& text, D3DXCOLOR& value);
 // "H:MM" or "H MM", hours 0 to 23 and minutes 0 to 59.
 bool ParseTime(std::string& text, CConsoleTime& value);

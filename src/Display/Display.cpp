@@ -426,13 +426,15 @@ bool CDisplay::Present()
 
 // The front buffer arrives the size of the whole screen; a window saves only
 // its client area, cut to the part that lies on the screen.
-bool CDisplay::Screenshot()
+bool CDisplay::Screenshot(std::string* taken)
 {
     if (m_pD3DDev == nullptr)
         return false;
     char fileName[32];
     std::snprintf(fileName, sizeof(fileName), SCREENSHOT_NAME, m_ScreenshotCounter);
     ++m_ScreenshotCounter;
+    if (taken != nullptr)
+        *taken = fileName;
 
     D3DDISPLAYMODE screen = {};
     m_pD3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &screen);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "Core/StdInterface.h"
 #include "platform/d3d8/D3D8.h"
@@ -67,8 +68,9 @@ public:
     bool BeginScene();
     bool EndScene();
     bool Present();
-    // Saves the last presented picture as "shot%03u.bmp".
-    bool Screenshot();
+    // Saves the last presented picture as "shot%03u.bmp"; the name taken
+    // goes to `fileName` when one is given.
+    bool Screenshot(std::string* fileName = nullptr);
 
     IDirect3DDevice8* GetD3DDevice() const { return m_pD3DDev; }
     ID3DXSprite* GetSprite() const { return m_pD3DXSprite; }

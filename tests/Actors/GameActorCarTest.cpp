@@ -329,4 +329,50 @@ TEST_F(PhysicsActorCars, RestartReloadsTheLevelAndPutsThePlayerOutOnTheSpot)
     EXPECT_EQ("SET RESTART|No level loaded|Function returned false|", run("SET RESTART"));
 }
 
+// The player dies on the run; the console's ways back give him his feet
+// again: alive, standing in "Idle" on a body that moves, and the run key
+// runs.
+TEST_F(PhysicsActorCars, RestartAndHealthBringADeadPlayerBackOnHisFeet)
+{
+    const struct {
+        const char* line;
+        float life;
+    } cases[] = {{"SET RESTART", 100.0f}, {"SET SETHEALTH 50", 50.0f}};
+    const int GAS = 14;
+    BYTE keys[CFullKeyboard::KEY_COUNT] = {};
+    CFullKeyboard keyboard;
+    CConsole console;
+    console.Init(nullptr, keys, &keyboard);
+    ScriptedController controller;
+    g_Player.m_pController = &controller;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        Stand(g_Player, D3DXVECTOR3(10.0f, 0.0f, 10.0f));
+        controller.Hold(GAS);
+        for (int frame = 0; frame < 10; ++frame)
+            m_pLevel->Update();
+        CDamageInfo blast;
+        blast.m_fDamage = 1000.0f;
+        g_Player.TakeDamage(blast, nullptr);
+        for (int frame = 0; frame < 60; ++frame)
+            m_pLevel->Update();
+        ASSERT_FALSE(g_Player.m_bAlive);
+
+        controller.ClearActions();
+        console.RunLine(c.line);
+        EXPECT_TRUE(g_Player.m_bAlive);
+        EXPECT_FLOAT_EQ(c.life, g_Player.m_fCurrentLife);
+        EXPECT_STREQ("Idle", g_Player.m_Model.GetAnimationName()) << "up from the death pose";
+        EXPECT_TRUE(Enabled(g_Player));
+
+        const D3DXVECTOR3 start = Placement(g_Player);
+        controller.Hold(GAS);
+        for (int frame = 0; frame < 30; ++frame)
+            m_pLevel->Update();
+        EXPECT_STREQ("Run", g_Player.m_Model.GetAnimationName());
+        EXPECT_GT(Placement(g_Player).z - start.z, 3.0f) << "the run key runs";
+    }
+    g_Player.m_pController = &g_LocalController;
+}
+
 } // namespace

@@ -94,10 +94,25 @@ std::vector<uint32_t> LoadImage(const std::string& path, UINT& width, UINT& heig
     return pixels;
 }
 
-// Runs the game binary in `dir` as a player would start it and returns its
-// exit code; what it writes to standard error goes to `errorFile`.
-int RunGame(const std::string& dir, const std::string& errorFile)
+// Runs the game binary in `dir` as a player would start it, with `extra`
+// ("NAME=value") added to the environment, and returns its exit code; what
+// it writes to standard error goes to `errorFile`.
+int RunGame(const std::string& dir, const std::string& errorFile, const std::vector<std::string>& extra = {})
 {
+    std::vector<std::string> variables(extra);
+    const auto overridden = [&extra](const std::string& variable) {
+        const std::string name = variable.substr(0, variable.find('=') + 1);
+        return std::any_of(extra.begin(), extra.end(),
+                           [&name](const std::string& given) { return given.compare(0, name.size(), name) == 0; });
+    };
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (!overridden(*variable))
+            variables.push_back(*variable);
+    }
+    std::vector<char*> environment;
+    for (std::string& variable : variables)
+        environment.push_back(variable.data());
+    environment.push_back(nullptr);
     ScopedWorkingDir cwd(dir);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -106,7 +121,7 @@ int RunGame(const std::string& dir, const std::string& errorFile)
     char binary[] = KELM_GAME_BINARY;
     char* argv[] = {binary, nullptr};
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, binary, &actions, nullptr, argv, environ);
+    const int spawned = posix_spawn(&pid, binary, &actions, nullptr, argv, environment.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         return -1;
@@ -233,6 +248,19 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
     ASSERT_NE(nullptr, g_MenuManager.GetCurrentScreen());
     EXPECT_EQ("Main Menu", g_MenuManager.GetCurrentScreen()->m_Name) << "over the game, which is below it";
     EXPECT_EQ(2u, g_MenuManager.GetStackSize());
+}
+
+// The dummy video driver has no OpenGL, so no window can be made for it.
+TEST(GameShellTest, AWindowThatCannotBeMadeEndsStartUpWithItsReasonAndMinusOne)
+{
+    TempDir dir;
+    const int exitCode = RunGame(dir.Path(), dir.Path() + "/stderr.txt", {"SDL_VIDEODRIVER=dummy"});
+
+    EXPECT_EQ(255, exitCode) << "-1 as the shell sees it";
+    const std::string errors = dir.Read("stderr.txt");
+    EXPECT_NE(std::string::npos, errors.find("Unable to create the main window")) << errors;
+    EXPECT_NE(std::string::npos, errors.find("CreateWindowExA: ")) << "the library's own reason: " << errors;
+    EXPECT_NE(std::string::npos, dir.Read("log.txt").find("Unable to create the main window"));
 }
 
 TEST(GameShellTest, AFatalScriptErrorAtStartUpExitsWithItsMessageAndMinusOne)

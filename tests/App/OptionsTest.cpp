@@ -52,6 +52,9 @@ TEST_F(OptionsTest, TheFileIsReadAppliedAndWrittenBackInFull)
         {"MusicVol 0.5\neffectvol: 0.75\n", 0, "", 127, 191, false,
          "MusicVol: 0.5\nEffectVol: 0.75\nResX: 640\nResY: 480\nBPP: 0\nRefreshRate: 0\nVSync: false\n"
          "BFullScreen: false\n"},
+        {"MusicVol 9e6\nEffectVol -2\n", 0, "", 255, 0, false,
+         "MusicVol: 1\nEffectVol: 0\nResX: 640\nResY: 480\nBPP: 0\nRefreshRate: 0\nVSync: false\n"
+         "BFullScreen: false\n"},
         {"Brightness 3\n", 2, "Warning: Invalid User Option Specified, ignoring invalid option spec", 255, 255,
          false,
          "MusicVol: 1\nEffectVol: 1\nResX: 640\nResY: 480\nBPP: 0\nRefreshRate: 0\nVSync: false\n"

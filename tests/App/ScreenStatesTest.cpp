@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -7,6 +8,8 @@
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "App/ScreenStates.h"
+#include "Console/Console.h"
+#include "Console/FullKeyboard.h"
 #include "Core/AssetManager.h"
 #include "Core/DataBuffer.h"
 #include "Core/Game.h"
@@ -19,6 +22,7 @@
 #include "Level/LevelFixture.h"
 #include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
+#include "platform/dinput/DInput.h"
 
 namespace {
 
@@ -100,6 +104,26 @@ TEST_F(ScreenStatesTest, BothStatesRunTheirStepsInOrderAndMirrorOnlyOverWater)
         "CLevel::QueueRender", "CLevel::Render", "CHUD::Draw", "CMenuManager::Draw",
     };
     EXPECT_EQ(inGamePlain, Frame(InGameState));
+}
+
+// The open console is drawn over everything else of the frame, the aiming
+// cursor too.
+TEST_F(ScreenStatesTest, TheOpenConsoleDrawsLast)
+{
+    LoadLevel(GROUND);
+    BYTE keys[CFullKeyboard::KEY_COUNT] = {};
+    CFullKeyboard keyboard;
+    keyboard.SetStateBuffer(keys);
+    g_Console.Init(nullptr, keys, &keyboard);
+    keys[DIK_GRAVE] = 0x80;
+    StartTrace();
+    InGameState();
+    ASSERT_TRUE(g_Console.IsOpen());
+    const std::vector<std::string> drawn(std::find(s_Trace.begin(), s_Trace.end(), "CMenuManager::Draw"),
+                                         s_Trace.end());
+    EXPECT_EQ((std::vector<std::string>{"CMenuManager::Draw", "CInGameMouse::Draw", "CConsole::Draw"}), drawn);
+    g_Console.Init(nullptr, nullptr, nullptr);
+    g_InputManager.Reset();
 }
 
 TEST_F(ScreenStatesTest, EnterPlayPushesPlayWithTheGameCameraOnTheLocalController)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "Console/Console.h"
+#include "Console/ConsoleLines.h"
 #include "Console/FullKeyboard.h"
 #include "Display/Display.h"
 #include "Display/DisplayFixture.h"
@@ -129,12 +130,14 @@ TEST_F(GlConsoleTest, TheOpenConsoleTintsTheUpperHalfAndQueuesItsLines)
     EXPECT_TRUE(g_Display.EndScene());
 }
 
-TEST_F(GlConsoleTest, TakeScreenshotSavesTheLastPicture)
+// The fresh input line is empty: Enter on it takes no second picture.
+TEST_F(GlConsoleTest, TakeScreenshotSavesTheLastPictureAndSaysWhere)
 {
     ASSERT_TRUE(g_Display.BeginScene());
     ASSERT_TRUE(g_Display.EndScene());
     ASSERT_TRUE(g_Display.Present());
-    m_Console.RunLine("TAKE SCREENSHOT");
+    EXPECT_EQ((ConsoleLines{"TAKE SCREENSHOT", "Screenshot written to shot000.bmp", ""}),
+              RunConsoleLine(m_Console, "TAKE SCREENSHOT"));
     EXPECT_TRUE(std::filesystem::exists("shot000.bmp"));
 }
 

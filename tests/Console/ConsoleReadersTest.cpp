@@ -7,15 +7,42 @@
 
 namespace {
 
+template <class T>
+struct ReadCase {
+    const char* text;
+    bool read;
+    T value;
+    const char* left;
+};
+
+void ExpectValue(int32_t expected, int32_t value)
+{
+    EXPECT_EQ(expected, value);
+}
+
+void ExpectValue(float expected, float value)
+{
+    EXPECT_FLOAT_EQ(expected, value);
+}
+
+// Each case read by `parse` into a value of 7: whether it read, what it
+// stored and what it left of the text.
+template <class T, size_t N>
+void ExpectReads(bool (*parse)(std::string&, T&), const ReadCase<T> (&cases)[N])
+{
+    for (const ReadCase<T>& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string text = c.text;
+        T value = 7;
+        EXPECT_EQ(c.read, parse(text, value));
+        ExpectValue(c.value, value);
+        EXPECT_EQ(c.left, text);
+    }
+}
+
 TEST(ConsoleReaders, ParseIntReadsARunInItsBaseAndRemovesIt)
 {
-    struct Case {
-        const char* text;
-        bool read;
-        int32_t value;
-        const char* left;
-    };
-    const Case cases[] = {
+    const ReadCase<int32_t> cases[] = {
         {"0X1F", true, 31, ""},
         {"017", true, 15, ""},
         {"12AB", true, 12, ""},
@@ -35,37 +62,32 @@ TEST(ConsoleReaders, ParseIntReadsARunInItsBaseAndRemovesIt)
         {"0X1FFFFFFFF", true, -1, ""},
         {"99999999999", true, INT32_MAX, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        std::string text = c.text;
-        int32_t value = 7;
-        EXPECT_EQ(c.read, ParseInt(text, value));
-        EXPECT_EQ(c.value, value);
-        EXPECT_EQ(c.left, text);
-    }
+    ExpectReads<int32_t>(ParseInt, cases);
 }
 
 TEST(ConsoleReaders, ParseFloatTakesTheFirstWordAndFailsOnlyOnNothing)
 {
-    struct Case {
-        const char* text;
-        bool read;
-        float value;
-        const char* left;
-    };
-    const Case cases[] = {
+    const ReadCase<float> cases[] = {
         {" 1.5 2", true, 1.5f, " 2"}, {"", false, 0.0f, ""},          {"   ", false, 0.0f, ""},
         {"ABC", true, 0.0f, ""},      {"1E999", true, FLT_MAX, ""},   {"-1E999", true, -FLT_MAX, ""},
         {"-2.5,3", true, -2.5f, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        std::string text = c.text;
-        float value = 7.0f;
-        EXPECT_EQ(c.read, ParseFloat(text, value));
-        EXPECT_FLOAT_EQ(c.value, value);
-        EXPECT_EQ(c.left, text);
-    }
+    ExpectReads<float>(ParseFloat, cases);
+}
+
+// What a command cannot do without: a word that is no number is not read as 0.
+TEST(ConsoleReaders, ParseNumberNeedsAWordThatStartsWithANumber)
+{
+    const ReadCase<float> floats[] = {
+        {" 1.5 2", true, 1.5f, " 2"}, {"-.5", true, -0.5f, ""}, {"1E39", true, FLT_MAX, ""},
+        {"ABC", false, 0.0f, "ABC"},  {"", false, 0.0f, ""},    {"INF", false, 0.0f, "INF"},
+        {"NAN", false, 0.0f, "NAN"},  {"1E999", false, 0.0f, "1E999"},
+    };
+    ExpectReads<float>(ParseNumber, floats);
+    const ReadCase<int32_t> integers[] = {
+        {"0X1F", true, 31, ""}, {"12AB", true, 12, ""}, {"ABC", false, -1, "ABC"}, {"-5", false, -1, "-5"},
+    };
+    ExpectReads<int32_t>(ParseNumber, integers);
 }
 
 TEST(ConsoleReaders, VectorsAndColoursNeedAllThreeNumbers)
@@ -85,6 +107,8 @@ TEST(ConsoleReaders, VectorsAndColoursNeedAllThreeNumbers)
     EXPECT_EQ(D3DXCOLOR(0.5f, 0.25f, 1.0f, 1.0f), colour);
     text = "0.5 0.25";
     EXPECT_FALSE(ParseColour(text, colour));
+    text = "1 X 3";
+    EXPECT_FALSE(ParseVector3(text, vector)) << "a word is no number";
 }
 
 TEST(ConsoleReaders, ParseTimeNeedsHoursAndMinutesOfADay)

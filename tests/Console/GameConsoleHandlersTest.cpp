@@ -2,7 +2,7 @@
 // flat test ground, the level's paint table, its cars, objects, weapons and
 // agents, and the camera that streams the world.
 
-#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,8 +17,11 @@
 #include "Console/ConsoleCommands.h"
 #include "Console/ConsoleLines.h"
 #include "Console/FullKeyboard.h"
+#include "Core/Game.h"
+#include "Game/CrimeManager.h"
 #include "Level/LevelFixture.h"
 #include "Physics/Physics.h"
+#include "Sound/Sound.h"
 #include "platform/novodex/NxActor.h"
 
 namespace {
@@ -96,9 +99,16 @@ TEST_F(GameConsoleHandlersTest, HandlersPrintAndChangeWhatTheyName)
         std::function<void()> check;
     };
     const auto scaleKept = [this] { EXPECT_FLOAT_EQ(m_TimeScale, g_Physics.GetTimeScale()); };
+    const auto lifeKept = [] {
+        EXPECT_FLOAT_EQ(50.0f, g_Player.m_fCurrentLife);
+        EXPECT_TRUE(g_Player.m_bAlive);
+    };
+    const auto placeKept = [] { EXPECT_EQ(PLAYER_AT, g_Player.m_Model.m_vPosition); };
+    const uint32_t debugFlags = g_Game.m_DebugFlags;
     const Case cases[] = {
         {"SET SETSPEED 0", Failed("SET SETSPEED 0", {}), scaleKept},
         {"SET SETSPEED -1", Failed("SET SETSPEED -1", {}), scaleKept},
+        {"SET SETSPEED FAST", Failed("SET SETSPEED FAST", {}), scaleKept},
         {"SET SETSPEED 2", Succeeded("SET SETSPEED 2", "SETSPEED"),
          [] { EXPECT_FLOAT_EQ(2.0f, g_Physics.GetTimeScale()); }},
         {"SET SETHEALTH 0", Succeeded("SET SETHEALTH 0", "SETHEALTH"),
@@ -106,16 +116,18 @@ TEST_F(GameConsoleHandlersTest, HandlersPrintAndChangeWhatTheyName)
              EXPECT_FLOAT_EQ(0.0f, g_Player.m_fCurrentLife);
              EXPECT_FALSE(g_Player.m_bAlive) << "no life, not alive";
          }},
-        {"SET SETHEALTH 50", Succeeded("SET SETHEALTH 50", "SETHEALTH"),
-         [] {
-             EXPECT_FLOAT_EQ(50.0f, g_Player.m_fCurrentLife);
-             EXPECT_TRUE(g_Player.m_bAlive);
-         }},
+        {"SET SETHEALTH 50", Succeeded("SET SETHEALTH 50", "SETHEALTH"), lifeKept},
+        {"SET SETHEALTH", Failed("SET SETHEALTH", {}), lifeKept},
+        {"SET SETHEALTH ABC", Failed("SET SETHEALTH ABC", {}), lifeKept},
         {"SET GETPOS", Succeeded("SET GETPOS", "GETPOS", {"10.0000 1.0000 20.0000"}), [] {}},
         {"SET CCOLOR 1 0 0", Failed("SET CCOLOR 1 0 0", {"Your not in a car"}), [] {}},
-        {"SET SETCONTROLLER 0", Failed("SET SETCONTROLLER 0", {"**Invalid AI ENTITY Index**"}),
-         [] { EXPECT_EQ(nullptr, g_GameCamera.m_pTarget); }},
-        {"SET GRAVITY 0 -20 0", Succeeded("SET GRAVITY 0 -20 0", "GRAVITY", {"Simulator does not exist"}), [] {}},
+        {"SET CCOLOR R G B", Failed("SET CCOLOR R G B", {"Invalid Color fool"}), [] {}},
+        {"SET SICK ABC", Failed("SET SICK ABC", {"Invalid integer"}),
+         [=] { EXPECT_EQ(debugFlags, g_Game.m_DebugFlags); }},
+        {"SET SETVOLUME LOUD", Failed("SET SETVOLUME LOUD", {}),
+         [] { EXPECT_EQ(CSound::MAX_VOLUME, g_Sound.GetSfxVolume()); }},
+        {"SET GRAVITY 0 -20 0", Failed("SET GRAVITY 0 -20 0", {"Simulator does not exist"}), [] {}},
+        {"SET GRAVITY X", Failed("SET GRAVITY X", {}), [] {}},
         {"SET GETPHYSICINFO", Succeeded("SET GETPHYSICINFO", "GETPHYSICINFO", {"Simulator does not exist"}), [] {}},
         {"SET SPAWN CAR", Failed("SET SPAWN CAR", {"**Invalid AI CREATE CAR type**"}), [] {}},
         {"SET SPAWN CAR TRACTOR", Failed("SET SPAWN CAR TRACTOR", {"**Unknown Car type**"}),
@@ -128,8 +140,9 @@ TEST_F(GameConsoleHandlersTest, HandlersPrintAndChangeWhatTheyName)
         {"SET SPAWN", Failed("SET SPAWN", {"**Invalid SPAWN Command**"}), [] {}},
         {"SET SPAWN CAR BUGGY 1 NAN 2", Failed("SET SPAWN CAR BUGGY 1 NAN 2", {}),
          [&] { EXPECT_TRUE(level.GetActiveCars().empty()); }},
-        {"SET SETPOS INF 0 0", Failed("SET SETPOS INF 0 0", {}),
-         [] { EXPECT_EQ(PLAYER_AT, g_Player.m_Model.m_vPosition); }},
+        {"SET SETPOS INF 0 0", Failed("SET SETPOS INF 0 0", {}), placeKept},
+        {"SET SETPOS A B C", Failed("SET SETPOS A B C", {}), placeKept},
+        {"SET SETPOS 1 2", Failed("SET SETPOS 1 2", {}), placeKept},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -146,6 +159,18 @@ TEST_F(GameConsoleHandlersTest, SetPosMovesTheModelAndThePhysicsActor)
     const NxVec3 body = g_Player.m_PhysicsObject.m_pActor->getGlobalPosition();
     ExpectNear(to, body.x, body.y, body.z);
     EXPECT_EQ(Succeeded("SET GETPOS", "GETPOS", {"40.0000 3.5000 60.0000"}), Run("SET GETPOS"));
+}
+
+TEST_F(GameConsoleHandlersTest, GetPosInACarPrintsTheSeatsPlace)
+{
+    ASSERT_EQ(Succeeded("SET SPAWN CAR BUGGY 30 2 40", "SPAWN", {"Car Index: 0"}), Run("SET SPAWN CAR BUGGY 30 2 40"));
+    g_Player.EnterCar(m_pLevel->GetActiveCars().back());
+    m_pLevel->Update();
+    const D3DXMATRIX& seat = *g_Player.m_pCar->GetDriverSeat();
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.4f %.4f %.4f", seat._41, seat._42, seat._43);
+    EXPECT_EQ(Succeeded("SET GETPOS", "GETPOS", {expected}), Run("SET GETPOS"));
+    EXPECT_NE("0.0000 0.0000 0.0000", std::string(expected));
 }
 
 TEST_F(GameConsoleHandlersTest, SpawnCarAddsACarAheadOrWhereTold)
@@ -193,27 +218,43 @@ TEST_F(GameConsoleHandlersTest, CarIndexPaintsOnlyFromTheLevelsTable)
     EXPECT_EQ(Succeeded("SET CCOLOR 1 0 0", "CCOLOR"), Run("SET CCOLOR 1 0 0"));
 }
 
+// A failed command leaves the camera on what it followed.
 TEST_F(GameConsoleHandlersTest, SetControllerFollowsAnAgentsActorAndThePlayerAgain)
 {
     CLevel& level = *m_pLevel;
     CAIControllerSet* agent = level.AddAgent();
     EXPECT_EQ(Failed("SET SETCONTROLLER 0", {"AI entity has no actor"}), Run("SET SETCONTROLLER 0"));
+    EXPECT_EQ(nullptr, g_GameCamera.m_pTarget);
     CGameActor driver;
     agent->m_pActor = &driver;
     EXPECT_EQ(Succeeded("SET SETCONTROLLER 0", "SETCONTROLLER"), Run("SET SETCONTROLLER 0"));
     EXPECT_EQ(&driver.m_Model.m_matObject, g_GameCamera.m_pTarget);
-    EXPECT_EQ(Failed("SET SETCONTROLLER 1", {"**Invalid AI ENTITY Index**"}), Run("SET SETCONTROLLER 1"));
+    for (const char* line : {"SET SETCONTROLLER 1", "SET SETCONTROLLER X"}) {
+        EXPECT_EQ(Failed(line, {"**Invalid AI ENTITY Index**"}), Run(line));
+        EXPECT_EQ(&driver.m_Model.m_matObject, g_GameCamera.m_pTarget);
+    }
     EXPECT_EQ(Succeeded("SET SETCONTROLLER", "SETCONTROLLER"), Run("SET SETCONTROLLER"));
     EXPECT_EQ(&g_Player.m_Model.m_matObject, g_GameCamera.m_pTarget);
     agent->m_pActor = nullptr;
 }
 
-TEST_F(GameConsoleHandlersTest, GetCameraInfoTwiceAppendsFourLines)
+TEST_F(GameConsoleHandlersTest, SetWarningSetsTheWantedLevelUpToTheMaximum)
 {
-    m_Console.RunLine("SET GETCAMERAINFO");
-    m_Console.RunLine("SET GETCAMERAINFO");
-    const std::string written = m_Dir.Read(CAMERA_INFO_FILE);
-    EXPECT_EQ(4, std::count(written.begin(), written.end(), '\n')) << written;
+    const float saved = g_CrimeFile.MaxWantedLevel;
+    g_CrimeFile.MaxWantedLevel = 6.0f;
+    const struct {
+        const char* line;
+        float level;
+    } cases[] = {{"SET SETWARNING 2", 2.0f}, {"SET SETWARNING 9", 6.0f}, {"SET SETWARNING 0XFFFFFFFF", 0.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(Succeeded(c.line, "SETWARNING"), Run(c.line));
+        EXPECT_FLOAT_EQ(c.level, g_Player.m_fWantedLevel);
+    }
+    g_Player.m_fWantedLevel = 3.0f;
+    EXPECT_EQ(Failed("SET SETWARNING X", {}), Run("SET SETWARNING X"));
+    EXPECT_FLOAT_EQ(3.0f, g_Player.m_fWantedLevel);
+    g_CrimeFile.MaxWantedLevel = saved;
 }
 
 } // namespace
