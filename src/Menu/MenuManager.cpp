@@ -170,10 +170,15 @@ void CMenuManager::PopScreen()
         ReturnToGame();
 }
 
+// Whoever opened the menu over the game pushed the menus' input context:
+// it comes off, so that trips through the menu leave the stack as it was.
 void CMenuManager::ReturnToGame()
 {
     g_InGameMouse.SetCursor(PLAY_POINTER);
-    g_InputManager.PushContext(CInputManager::CONTEXT_PLAY);
+    if (g_InputManager.GetCurrentContext() == CInputManager::CONTEXT_MENU)
+        g_InputManager.PopContext();
+    if (g_InputManager.GetCurrentContext() != CInputManager::CONTEXT_PLAY)
+        g_InputManager.PushContext(CInputManager::CONTEXT_PLAY);
     ResumeLevelPlay();
     ShowPlayerHud();
 }
