@@ -62,7 +62,6 @@ const char* const DEFAULT_CURSOR = "default";
 const char* const MAIN_GAME_TIMER = "MainGameTimer";
 const char* const MENU_POINTER = "arrowup";
 const char* const PLAY_POINTER = "arrowtarget";
-const int PLAY_INPUT_CONTEXT = 1;
 const char* const START_LEVEL = "Modern";
 const char* const MENU_MANAGER_SCRIPT = "Scripts\\Menu\\MenuManager.txt";
 const char* const CELL_PHONE_SCRIPT = "Scripts\\CellPhone.txt";
@@ -151,7 +150,6 @@ void CGame::EnterPlay()
 {
     PushState(InGameState);
     g_InGameMouse.SetCursor(PLAY_POINTER);
-    g_InputManager.PushContext(PLAY_INPUT_CONTEXT);
     if (g_pLevel != nullptr)
         g_pLevel->SetState(CLevel::STATE_PLAYING);
     g_pActiveCamera = &g_GameCamera;

@@ -51,7 +51,8 @@ public:
     void Pause();
     void Resume();
     // From the menus into play: the game camera follows the player, whom the
-    // local controller drives, and the level plays.
+    // local controller drives, and the level plays. Play's input comes back
+    // as the menu over it closes, which takes its own input context off.
     void EnterPlay();
 
     void InitGame();

@@ -99,6 +99,7 @@ public:
     // The saved context comes back; states are kept. An empty stack changes nothing.
     void PopContext();
     int GetCurrentContext() const { return m_CurrentContext; }
+    size_t GetContextDepth() const { return m_ContextStack.size(); }
 
     void BeginTextEntry(uint8_t flags);
     bool EndTextEntry();

@@ -106,6 +106,9 @@ bool IsAxisButton(const CButton& button)
 
 } // namespace
 
+const char* const CMenuManager::AWAITING_KEY = "Press a key";
+const char* const CMenuManager::AWAITING_AXIS = "Move an axis";
+
 // Compared in this order, exactly; a link that is none of them names a screen.
 const CMenuManager::Command CMenuManager::COMMANDS[] = {
     {"Q", &CMenuManager::Quit},
@@ -170,10 +173,15 @@ void CMenuManager::PopScreen()
         ReturnToGame();
 }
 
+// Whoever opened the menu over the game pushed the menus' input context:
+// it comes off, so that trips through the menu leave the stack as it was.
 void CMenuManager::ReturnToGame()
 {
     g_InGameMouse.SetCursor(PLAY_POINTER);
-    g_InputManager.PushContext(CInputManager::CONTEXT_PLAY);
+    if (g_InputManager.GetCurrentContext() == CInputManager::CONTEXT_MENU)
+        g_InputManager.PopContext();
+    if (g_InputManager.GetCurrentContext() != CInputManager::CONTEXT_PLAY)
+        g_InputManager.PushContext(CInputManager::CONTEXT_PLAY);
     ResumeLevelPlay();
     ShowPlayerHud();
 }
@@ -202,6 +210,10 @@ void CMenuManager::Update()
 
 void CMenuManager::Update(CMenuInput& input, float seconds)
 {
+    if (m_pAwaiting != nullptr) {
+        WaitForAwaitedBinding();
+        return;
+    }
     if (m_pCurrentScreen == nullptr)
         return;
     m_pCurrentScreen->Update(input, seconds);
@@ -254,16 +266,25 @@ void CMenuManager::NewGame(CButton&)
     PopScreen();
 }
 
-// Blocks until a key or axis moves. The caption stays when the action is
-// unknown or the wait ended without a binding (the window closed).
+// An unknown action waits for nothing.
 void CMenuManager::Rebind(CButton& button)
 {
-    const int action = FindBoundAction(button);
-    if (action < 0)
+    if (FindBoundAction(button) < 0)
         return;
+    m_pAwaiting = &button;
+    m_AwaitedCaption = button.m_Caption;
+    button.m_Caption = IsAxisButton(button) ? AWAITING_AXIS : AWAITING_KEY;
+}
+
+// Blocks until a key or axis moves. The old caption comes back when the wait
+// ended without a binding (the window closed).
+void CMenuManager::WaitForAwaitedBinding()
+{
+    CButton& button = *m_pAwaiting;
+    m_pAwaiting = nullptr;
+    const int action = FindBoundAction(button);
     const char* name = IsAxisButton(button) ? g_InputManager.RebindAxis(action) : g_InputManager.RebindButton(action);
-    if (name != nullptr && name[0] != '\0')
-        button.m_Caption = name;
+    button.m_Caption = name != nullptr && name[0] != '\0' ? name : m_AwaitedCaption;
 }
 
 void CMenuManager::ApplyDisplayOptions(CButton&)

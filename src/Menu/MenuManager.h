@@ -17,6 +17,11 @@ struct CDisplayMode;
 // command word, or else the name of the screen to open.
 class CMenuManager {
 public:
+    // What a controls button shows from its click until the wait for a key,
+    // or an axis, ends.
+    static const char* const AWAITING_KEY;
+    static const char* const AWAITING_AXIS;
+
     CMenuManager() = default;
     CMenuManager(const CMenuManager&) = delete;
     CMenuManager& operator=(const CMenuManager&) = delete;
@@ -34,7 +39,8 @@ public:
     size_t GetStackSize() const { return m_Stack.size(); }
 
     // Once a frame: the current screen, then the link of a clicked button,
-    // with the game's input and frame time.
+    // with the game's input and frame time. A clicked controls button waits
+    // for its key at the next update, so that a frame shows it waiting.
     void Update();
     void Update(CMenuInput& input, float seconds);
     void Draw() const;
@@ -68,7 +74,9 @@ private:
     // Play starts (or goes on) on the current level.
     void NewGame(CButton& button);
     void Back(CButton& button);
+    // The click shows that a key is awaited; the wait is the next update's.
     void Rebind(CButton& button);
+    void WaitForAwaitedBinding();
     void ApplyDisplayOptions(CButton& button);
     // The commands of retrying, loading, saving and the credits, whose targets are not in
     // the game yet: the click does nothing, and the word never opens a
@@ -80,6 +88,9 @@ private:
     std::deque<CSingleScreen*> m_Stack;
     CGameMenuInput m_GameInput;
     PlayStarter m_StartPlay = nullptr;
+    // The controls button clicked last update, and what it showed before.
+    CButton* m_pAwaiting = nullptr;
+    std::string m_AwaitedCaption;
 };
 
 extern CMenuManager g_MenuManager;

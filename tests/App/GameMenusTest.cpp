@@ -65,13 +65,13 @@ Steps Join(std::initializer_list<Steps> parts)
 // The centres of the shipped buttons. From "Options" through the sound and
 // the controls and back to the screen that opened it.
 const Steps OPTIONS_ROUND = {
-    {CLICK, 0.5f, 0.433f, SDL_SCANCODE_UNKNOWN},   // Options: Sound Options
-    {CLICK, 0.419f, 0.375f, SDL_SCANCODE_UNKNOWN}, // Sound Options: the effects slider's left arrow
-    {CLICK, 0.5f, 0.733f, SDL_SCANCODE_UNKNOWN},   // Sound Options: Back
-    {CLICK, 0.5f, 0.533f, SDL_SCANCODE_UNKNOWN},   // Options: Controls
-    {CLICK, 0.625f, 0.333f, SDL_SCANCODE_K},       // Controls, On Foot: Forward, then K
-    {CLICK, 0.5f, 0.893f, SDL_SCANCODE_UNKNOWN},   // Controls: Back
-    {CLICK, 0.5f, 0.673f, SDL_SCANCODE_UNKNOWN},   // Options: Back
+    {CLICK, 0.5f, 0.413f, SDL_SCANCODE_UNKNOWN},   // Options: Sound Options
+    {CLICK, 0.419f, 0.505f, SDL_SCANCODE_UNKNOWN}, // Sound Options: the effects slider's left arrow
+    {CLICK, 0.781f, 0.893f, SDL_SCANCODE_UNKNOWN}, // Sound Options: Back
+    {CLICK, 0.5f, 0.233f, SDL_SCANCODE_UNKNOWN},   // Options: Controls
+    {CLICK, 0.742f, 0.313f, SDL_SCANCODE_K},       // Controls, On Foot: Forward, then K
+    {CLICK, 0.781f, 0.893f, SDL_SCANCODE_UNKNOWN}, // Controls: Back
+    {CLICK, 0.5f, 0.893f, SDL_SCANCODE_UNKNOWN},   // Options: Back
 };
 
 const Steps FRONT_END_OPTIONS = Join({
@@ -86,23 +86,27 @@ const Steps WHOLE_GAME = Join({
         {LOOK, 0.9f, 0.1f, SDL_SCANCODE_UNKNOWN},    // Main Menu over the level
         {CLICK, 0.5f, 0.593f, SDL_SCANCODE_UNKNOWN}, // Main Menu: New Game
         {KEY, 0.5f, 0.5f, SDL_SCANCODE_ESCAPE},      // play: the menu key
-        {CLICK, 0.5f, 0.493f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Options
+        {CLICK, 0.5f, 0.543f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Options
     },
     OPTIONS_ROUND,
     {
-        {CLICK, 0.5f, 0.393f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Resume
+        {CLICK, 0.5f, 0.453f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Resume
         {KEY, 0.5f, 0.5f, SDL_SCANCODE_ESCAPE},      // play: the menu key
-        {CLICK, 0.5f, 0.593f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Quit
+        {CLICK, 0.5f, 0.453f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Resume
+        {KEY, 0.5f, 0.5f, SDL_SCANCODE_ESCAPE},      // play: the menu key
+        {CLICK, 0.5f, 0.633f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Quit
     },
 });
-// The first step after Resume, in play again.
+// The first steps after each Resume, in play again.
 const int RESUMED_STEP = 12;
+const int RESUMED_AGAIN_STEP = 14;
 
 // What the game showed at the first frame of a step.
 struct Seen {
     std::string screen;
     int levelState = -1;
     int inputContext = -1;
+    size_t inputContextDepth = 0;
     bool cursorShown = false;
     uint8_t hud = 0;
 };
@@ -122,6 +126,7 @@ void LookAtTheGame()
     seen.screen = screen != nullptr ? screen->m_Name : std::string("(game)");
     seen.levelState = g_pLevel != nullptr ? g_pLevel->GetState() : -1;
     seen.inputContext = g_InputManager.GetCurrentContext();
+    seen.inputContextDepth = g_InputManager.GetContextDepth();
     seen.cursorShown = g_InGameMouse.IsVisible();
     seen.hud = g_HUD.m_bVisible;
     s_Seen.push_back(seen);
@@ -254,7 +259,7 @@ TEST(GameMenusTest, NewGamePlaysAndTheInGameMenuPausesChangesTheOptionsResumesAn
     TempDir dir;
     RunSteps(dir, WHOLE_GAME);
     EXPECT_EQ("Main Menu;Main Menu;(game);Main In Game Screen;Options;Sound Options;Sound Options;Options;"
-              "Controls;Controls;Options;Main In Game Screen;(game);Main In Game Screen;",
+              "Controls;Controls;Options;Main In Game Screen;(game);Main In Game Screen;(game);Main In Game Screen;",
               ScreensSeen());
     ExpectTheChangesKept(dir);
 
@@ -265,23 +270,28 @@ TEST(GameMenusTest, NewGamePlaysAndTheInGameMenuPausesChangesTheOptionsResumesAn
     EXPECT_NE(0u, PixelAt(0.02f, 0.02f) & 0xFFFFFFu) << "the level behind the menu";
 
     ASSERT_EQ(WHOLE_GAME.size(), s_Seen.size());
+    // Each menu's input context is pushed over play's and comes off with
+    // the menu: trips through the menus leave the stack as it was.
     const struct {
         int step;
         int levelState;
         int inputContext;
+        size_t inputContextDepth;
         bool cursorShown;
         uint8_t hud;
     } moments[] = {
-        {0, CLevel::STATE_PAUSED, CInputManager::CONTEXT_MENU, true, 0},   // the front end
-        {2, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, false, 1}, // New Game: unarmed
-        {3, CLevel::STATE_PAUSED, CInputManager::CONTEXT_MENU, true, 1},   // the in-game menu
-        {RESUMED_STEP, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, false, 1},
+        {0, CLevel::STATE_PAUSED, CInputManager::CONTEXT_MENU, 1, true, 0},   // the front end
+        {2, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, 0, false, 1}, // New Game: unarmed
+        {3, CLevel::STATE_PAUSED, CInputManager::CONTEXT_MENU, 1, true, 1},   // the in-game menu
+        {RESUMED_STEP, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, 0, false, 1},
+        {RESUMED_AGAIN_STEP, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, 0, false, 1},
     };
     for (const auto& moment : moments) {
         SCOPED_TRACE(s_Seen[static_cast<size_t>(moment.step)].screen + " at step " + std::to_string(moment.step));
         const Seen& seen = s_Seen[static_cast<size_t>(moment.step)];
         EXPECT_EQ(moment.levelState, seen.levelState);
         EXPECT_EQ(moment.inputContext, seen.inputContext);
+        EXPECT_EQ(moment.inputContextDepth, seen.inputContextDepth);
         EXPECT_EQ(moment.cursorShown, seen.cursorShown);
         EXPECT_EQ(moment.hud, seen.hud);
     }

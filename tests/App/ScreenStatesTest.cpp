@@ -126,20 +126,24 @@ TEST_F(ScreenStatesTest, TheOpenConsoleDrawsLast)
     g_InputManager.Reset();
 }
 
+// The input context is the menu's to give back as it closes over play.
 TEST_F(ScreenStatesTest, EnterPlayPushesPlayWithTheGameCameraOnTheLocalController)
 {
     CLevel& level = LoadLevel(GROUND);
     g_FreeCamera.m_pController = &g_LocalController;
     const size_t saved = g_Game.GetSavedStateCount();
+    g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
+    const size_t contexts = g_InputManager.GetContextDepth();
     g_Game.EnterPlay();
     EXPECT_EQ(InGameState, g_Game.GetCurrentState());
     EXPECT_EQ(saved + 1, g_Game.GetSavedStateCount());
-    EXPECT_EQ(CInputManager::CONTEXT_PLAY, g_InputManager.GetCurrentContext());
+    EXPECT_EQ(contexts, g_InputManager.GetContextDepth());
     EXPECT_EQ(CLevel::STATE_PLAYING, level.GetState());
     EXPECT_EQ(&g_GameCamera, g_pActiveCamera);
     EXPECT_EQ(&g_LocalController, g_GameCamera.m_pController);
     EXPECT_EQ(nullptr, g_FreeCamera.m_pController);
     g_GameCamera.m_pController = nullptr;
+    g_InputManager.Reset();
 }
 
 namespace {

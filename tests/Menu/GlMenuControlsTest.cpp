@@ -6,11 +6,13 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include "Core/Window.h"
 #include "Input/InputManager.h"
 #include "Menu/Button.h"
 #include "Menu/MenuFixture.h"
 #include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
+#include "platform/win32/Win32Platform.h"
 #include "support/SdlEvents.h"
 
 namespace {
@@ -65,12 +67,23 @@ TEST_F(GlMenuControlsTest, CaptionsShowTheBindingsAndAClickRebindsToTheNextKey)
     EXPECT_EQ(look, Caption(1));
     EXPECT_EQ("?", Caption(2)) << "no such action";
 
+    // The click's frame shows the wait; the next update waits.
     PushKey(SDL_SCANCODE_K, true);
     ClickAt(0.05f, 0.05f);
+    m_Manager.Update(m_Input, 0.1f);
+    EXPECT_EQ(CMenuManager::AWAITING_KEY, Caption(0));
+    m_Input.m_bReleased = false;
     m_Manager.Update(m_Input, 0.1f);
     EXPECT_EQ("K", Caption(0));
     PushKey(SDL_SCANCODE_K, false);
     g_InputManager.Update();
+
+    ClickAt(0.05f, 0.15f);
+    m_Manager.Update(m_Input, 0.1f);
+    EXPECT_EQ(CMenuManager::AWAITING_AXIS, Caption(1));
+    PushWindowEvent(SDL_GetWindowID(Win32Platform::GetSDLWindow(g_hWnd)), SDL_WINDOWEVENT_CLOSE);
+    m_Manager.Update(m_Input, 0.1f);
+    EXPECT_EQ(look, Caption(1)) << "the window closed: no binding, the old name is back";
 
     ClickAt(0.05f, 0.25f);
     m_Manager.Update(m_Input, 0.1f);

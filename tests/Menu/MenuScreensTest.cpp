@@ -39,6 +39,8 @@ protected:
     void SetUp() override
     {
         MenuFixture::SetUp();
+        // Play's input, under whatever menu a test opens.
+        g_InputManager.Reset();
         Load<CButton>("Scripts\\MenuButtons.txt",
                       "Button Box\nTexture Box\nNormalButtonColor 1 0.2 0.2 0.2\nOverButtonColor 1 0.9 0.9 0.9\n");
         std::string a = "MenuScreen A\n";
@@ -137,6 +139,7 @@ TEST_F(MenuScreensTest, LoadLeavesTheGameTwiceUnderTheFirstScreenAndBackReturnsT
     m_Manager.PushScreen(m_Manager.FindScreen("B"));
     m_Manager.PopScreen();
     EXPECT_EQ("A", CurrentName());
+    const size_t inPlay = g_InputManager.GetContextDepth();
     g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
     CLevel level;
     g_pLevel = &level;
@@ -144,6 +147,7 @@ TEST_F(MenuScreensTest, LoadLeavesTheGameTwiceUnderTheFirstScreenAndBackReturnsT
     g_pLevel = nullptr;
     EXPECT_EQ("(game)", CurrentName());
     EXPECT_EQ(CInputManager::CONTEXT_PLAY, g_InputManager.GetCurrentContext());
+    EXPECT_EQ(inPlay, g_InputManager.GetContextDepth()) << "as before the menu opened";
     EXPECT_EQ(CLevel::STATE_PLAYING, level.GetState()) << "the level plays again";
     g_InputManager.Reset();
     m_Manager.Update(m_Input, 0.1f);
@@ -245,12 +249,14 @@ TEST_F(MenuScreensTest, NewGameEntersPlayClosesTheMenuAndIsNeverTheScreenOfThatN
     CCamera* const savedCamera = g_pActiveCamera;
     CLevel level;
     g_pLevel = &level;
+    const size_t inPlay = g_InputManager.GetContextDepth();
     g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
     Click(0.05f, 0.25f);
     g_pLevel = nullptr;
     EXPECT_EQ("(game)", CurrentName());
     EXPECT_EQ(InGameState, g_Game.GetCurrentState());
     EXPECT_EQ(CInputManager::CONTEXT_PLAY, g_InputManager.GetCurrentContext());
+    EXPECT_EQ(inPlay, g_InputManager.GetContextDepth()) << "the menu's context came off, no second play's went on";
     EXPECT_EQ(CLevel::STATE_PLAYING, level.GetState());
     EXPECT_EQ(&g_GameCamera, g_pActiveCamera);
     EXPECT_EQ(&g_LocalController, g_GameCamera.m_pController);

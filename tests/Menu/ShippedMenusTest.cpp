@@ -2,6 +2,7 @@
 // there, the options screens hold what the commands look for, and the front
 // end draws its plates in the colours of their looks.
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,7 +11,9 @@
 
 #include "Core/AssetManager.h"
 #include "Display/DisplayFixture.h"
+#include "Display/TextMaster.h"
 #include "Display/Texture.h"
+#include "Input/DeviceKeyboard.h"
 #include "Input/InputManager.h"
 #include "Menu/Button.h"
 #include "Menu/CyclicObject.h"
@@ -24,6 +27,93 @@ namespace {
 
 const char* const COMMANDS[] = {"Q",    "RETRY",   "BK",             "NG",        "CTRL",         "LG",
                                 "D_AP", "BK_MISS", "Credits Screen", "SAVE_FILE", "Load Options", "LOAD_FILE"};
+const char* const SCREENS[] = {"Main Menu", "Main In Game Screen", "Options", "Display Options", "Sound Options",
+                               "Controls"};
+const char* const OPTIONS_SCREENS[] = {"Options", "Display Options", "Sound Options", "Controls"};
+// The longest names of the mouse's and the joysticks' bindings; the keys'
+// names come from the keyboard's own table.
+const char* const LONGEST_DEVICE_NAMES[] = {"M-WHEEL DOWN", "M-X AXIS RIGHT", "M-WHEEL AXIS", "J_USLIDER_0"};
+
+// The menus a screen shows: its own and, with tabs, each tab's.
+std::vector<const CSingleMenu*> ShownMenus(const CSingleScreen& screen)
+{
+    std::vector<const CSingleMenu*> menus = {screen.m_pMenu};
+    if (screen.m_pMultiTab != nullptr) {
+        for (const CSingleTabObject* tab : screen.m_pMultiTab->GetTabs())
+            menus.push_back(tab->m_pMenu);
+    }
+    return menus;
+}
+
+// Every part of a screen that a click acts on: linked buttons, tabs,
+// arrows and knobs.
+std::vector<const CButton*> Clickables(const CSingleScreen& screen)
+{
+    std::vector<const CButton*> parts;
+    if (screen.m_pMultiTab != nullptr) {
+        for (const CSingleTabObject* tab : screen.m_pMultiTab->GetTabs())
+            parts.push_back(tab->m_pTabButton.get());
+    }
+    for (const CSingleMenu* menu : ShownMenus(screen)) {
+        for (const auto& button : menu->GetButtons()) {
+            if (!button->m_Link.empty())
+                parts.push_back(button.get());
+        }
+        for (const auto& cyclic : menu->GetCyclicObjects())
+            parts.insert(parts.end(), {cyclic->GetLeftArrow(), cyclic->GetRightArrow()});
+        for (const auto& slider : menu->GetSliders())
+            parts.insert(parts.end(), {slider->GetLeftArrow(), slider->GetRightArrow(), slider->GetKnob()});
+    }
+    return parts;
+}
+
+struct Area {
+    float left, top, right, bottom;
+};
+
+Area AreaOf(const CButton& button)
+{
+    return {button.m_Position[0], button.m_Position[1], button.GetRight(), button.GetBottom()};
+}
+
+// A caption as the menus draw it.
+Area TextArea(const CButton& button, const std::string& caption)
+{
+    const CFont2D* font = g_TextMaster.GetFont(g_FontVerdana13);
+    const float x = button.m_TextPosition[0];
+    const float y = button.m_TextPosition[1];
+    return {x, y, x + font->GetTextWidth(caption.c_str()), y + font->GetTextHeight(caption.c_str())};
+}
+
+// The cursor is over a button strictly inside it: touching edges share no point.
+bool Overlap(const Area& a, const Area& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+bool Inside(const Area& inner, const Area& outer)
+{
+    return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+           inner.bottom <= outer.bottom;
+}
+
+std::string Describe(const Area& area)
+{
+    return "(" + std::to_string(area.left) + ", " + std::to_string(area.top) + ")-(" + std::to_string(area.right) +
+           ", " + std::to_string(area.bottom) + ")";
+}
+
+// Every name a controls button can show: the keys', the other devices'
+// and the ones shown while a binding is awaited.
+std::vector<std::string> BindingNames()
+{
+    std::vector<std::string> names(std::begin(LONGEST_DEVICE_NAMES), std::end(LONGEST_DEVICE_NAMES));
+    for (int code = 0; code < DeviceKeyboard::KEY_COUNT; ++code)
+        names.push_back(DeviceKeyboard::GetKeyName(code));
+    names.push_back(CMenuManager::AWAITING_KEY);
+    names.push_back(CMenuManager::AWAITING_AXIS);
+    return names;
+}
 
 template <class Base>
 class ShippedMenusOn : public Base {
@@ -76,18 +166,73 @@ TEST_F(ShippedMenusTest, TheFrontEndStartsOnTheMainMenuAndEveryLinkLeadsSomewher
         EXPECT_NE(nullptr, MenuOf(screen)) << screen;
 
     const std::set<std::string> commands(std::begin(COMMANDS), std::end(COMMANDS));
-    std::vector<const CSingleMenu*> menus;
-    for (const char* screen : {"Main Menu", "Main In Game Screen", "Options", "Display Options", "Sound Options",
-                               "Controls"})
-        menus.push_back(MenuOf(screen));
-    for (const CSingleTabObject* tab : m_Manager.FindScreen("Controls")->m_pMultiTab->GetTabs())
-        menus.push_back(tab->m_pMenu);
-    for (const CSingleMenu* menu : menus) {
-        for (const auto& button : menu->GetButtons()) {
-            if (button->m_Link.empty())
+    for (const char* screen : SCREENS) {
+        for (const CSingleMenu* menu : ShownMenus(*m_Manager.FindScreen(screen))) {
+            for (const auto& button : menu->GetButtons()) {
+                if (button->m_Link.empty())
+                    continue;
+                EXPECT_TRUE(commands.count(button->m_Link) == 1 || m_Manager.FindScreen(button->m_Link) != nullptr)
+                    << menu->m_Name << ": " << button->m_Link;
+            }
+        }
+    }
+}
+
+// Captions on plates stay on them, the key names and the wait for one
+// included; captions alone run into nothing that takes a click; a cyclic
+// object's values fit between its arrows.
+TEST_F(ShippedMenusTest, EveryCaptionFitsWhereItIsDrawn)
+{
+    for (const char* name : SCREENS) {
+        const CSingleScreen& screen = *m_Manager.FindScreen(name);
+        const std::vector<const CButton*> clickables = Clickables(screen);
+        for (const CSingleMenu* menu : ShownMenus(screen)) {
+            for (const auto& button : menu->GetButtons()) {
+                std::vector<std::string> captions = {button->m_Caption};
+                if (button->m_Link == "CTRL")
+                    captions = BindingNames();
+                for (const std::string& caption : captions) {
+                    const Area text = TextArea(*button, caption);
+                    SCOPED_TRACE(menu->m_Name + ": \"" + caption + "\" at " + Describe(text));
+                    if (button->m_pTexture != nullptr) {
+                        EXPECT_TRUE(Inside(text, AreaOf(*button))) << "plate " << Describe(AreaOf(*button));
+                        continue;
+                    }
+                    for (const CButton* other : clickables)
+                        EXPECT_FALSE(Overlap(text, AreaOf(*other))) << "runs into " << other->m_Caption;
+                }
+            }
+            for (const auto& cyclic : menu->GetCyclicObjects()) {
+                const Area between = {cyclic->GetLeftArrow()->GetRight(), 0.0f, cyclic->GetRightArrow()->m_Position[0],
+                                      1.0f};
+                for (const CButton* option : cyclic->GetOptions())
+                    EXPECT_TRUE(Inside(TextArea(*option, option->m_Caption), between))
+                        << cyclic->m_Name << ": " << option->m_Caption << " between " << Describe(between);
+            }
+        }
+    }
+}
+
+// A double click opens a screen and no more: nothing on the screen a link
+// opens lies under that link, and a Back there lies over nothing of the
+// screen it goes back to.
+TEST_F(ShippedMenusTest, ADoubleClickRunsOneButton)
+{
+    for (const char* name : SCREENS) {
+        const CSingleScreen& screen = *m_Manager.FindScreen(name);
+        for (const CButton* link : Clickables(screen)) {
+            const CSingleScreen* opened = m_Manager.FindScreen(link->m_Link);
+            if (opened == nullptr)
                 continue;
-            EXPECT_TRUE(commands.count(button->m_Link) == 1 || m_Manager.FindScreen(button->m_Link) != nullptr)
-                << menu->m_Name << ": " << button->m_Link;
+            for (const CButton* below : Clickables(*opened)) {
+                EXPECT_FALSE(Overlap(AreaOf(*link), AreaOf(*below)))
+                    << name << ": " << link->m_Caption << " opens " << opened->m_Name << " onto " << below->m_Caption;
+                if (below->m_Link != "BK")
+                    continue;
+                for (const CButton* back : Clickables(screen))
+                    EXPECT_FALSE(Overlap(AreaOf(*below), AreaOf(*back)))
+                        << opened->m_Name << ": Back goes to " << name << " onto " << back->m_Caption;
+            }
         }
     }
 }
@@ -164,6 +309,39 @@ TEST_F(GlShippedMenusTest, ThePlateUnderTheCursorTakesItsOverLook)
     EXPECT_GT(Channel(normal, 0), Channel(normal, 16)) << std::hex << normal << ": blue";
     EXPECT_GT(Channel(normal, 0), 0);
     EXPECT_EQ(0u, pixels[0] & 0xFFFFFF) << "nothing drawn outside the plates";
+}
+
+// Over a bright town every caption alone on the options screens stands on
+// a backdrop that darkens the town to less than half.
+TEST_F(GlShippedMenusTest, TheOptionsScreensDrawABackdropBehindTheirCaptions)
+{
+    const D3DCOLOR bright = 0xFFFFFFFF;
+    const int half = 0x80;
+    for (const char* name : OPTIONS_SCREENS) {
+        CSingleScreen* screen = m_Manager.FindScreen(name);
+        m_Manager.PushScreen(screen);
+        m_Manager.Update(m_Input, 0.5f);
+        UINT width = 0;
+        UINT height = 0;
+        const std::vector<uint32_t> pixels = DrawScene(bright, width, height, [this] { m_Manager.Draw(); });
+        m_Manager.PopScreen();
+        ASSERT_EQ(640u, width);
+        std::vector<const CSingleMenu*> drawn = {screen->m_pMenu};
+        if (screen->m_pMultiTab != nullptr)
+            drawn.push_back(screen->m_pMultiTab->GetCurrentTab()->m_pMenu);
+        for (const CSingleMenu* menu : drawn) {
+            for (const auto& button : menu->GetButtons()) {
+                if (button->m_pTexture != nullptr || button->m_Caption.empty())
+                    continue;
+                // Just inside the caption's corner: the text itself is not drawn here.
+                const UINT x = static_cast<UINT>(button->m_TextPosition[0] * 640.0f) + 2;
+                const UINT y = static_cast<UINT>(button->m_TextPosition[1] * 480.0f) + 2;
+                const uint32_t pixel = pixels[static_cast<size_t>(y) * width + x];
+                const int brightest = std::max({Channel(pixel, 0), Channel(pixel, 8), Channel(pixel, 16)});
+                EXPECT_LT(brightest, half) << name << ": " << button->m_Caption << " on " << std::hex << pixel;
+            }
+        }
+    }
 }
 
 } // namespace

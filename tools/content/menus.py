@@ -9,7 +9,12 @@ WHITE = (OPAQUE, OPAQUE, OPAQUE, OPAQUE)
 # A light rim that stays lighter than the face once tinted.
 FACE = (214, 214, 214, 236)
 
-PLATE_WIDTH, PLATE_HEIGHT = 160, 32
+# Wide enough for the longest caption a plate shows: "Display Options", and
+# the longest binding name on a controls button, "M-WHEEL DOWN".
+PLATE_WIDTH, PLATE_HEIGHT = 208, 32
+# The panel behind the options screens: the screen less a margin, so that
+# their captions never stand on the town alone.
+BACKDROP_WIDTH, BACKDROP_HEIGHT = 576, 448
 ARROW_SIZE = 24
 BAR_WIDTH, BAR_HEIGHT = 200, 8
 KNOB_WIDTH, KNOB_HEIGHT = 12, 24
@@ -41,6 +46,10 @@ def button_plate():
     return rounded_box(PLATE_WIDTH, PLATE_HEIGHT, 6).to_png()
 
 
+def backdrop():
+    return rounded_box(BACKDROP_WIDTH, BACKDROP_HEIGHT, 12).to_png()
+
+
 def tab_plate():
     return rounded_box(TAB_WIDTH, TAB_HEIGHT, 6, top_only=True).to_png()
 
@@ -65,6 +74,7 @@ def slider_knob():
 ASSETS = {
     "Assets/Images/Menu/plate.png": button_plate,
     "Assets/Images/Menu/tab.png": tab_plate,
+    "Assets/Images/Menu/backdrop.png": backdrop,
     "Assets/Images/Menu/arrow_left.png": lambda: arrow(True),
     "Assets/Images/Menu/arrow_right.png": lambda: arrow(False),
     "Assets/Images/Menu/slider_bar.png": slider_bar,
