@@ -59,9 +59,7 @@ const D3DMATERIAL8& CCarColorTable::DefaultPaint()
 // the others is optional and an entry without one keeps the previous entry's.
 void CCarColorTable::Load()
 {
-    CDataBuffer reader;
-    if (!reader.Init(FILE_NAME, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(FILE_NAME);
     m_Default = DefaultPaint();
     m_Working = m_Default;
     m_Entries.clear();

@@ -92,9 +92,7 @@ void StartConsole()
 // other start-up script.
 void LoadMenuManager()
 {
-    CDataBuffer reader;
-    if (!reader.Init(MENU_MANAGER_SCRIPT, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(MENU_MANAGER_SCRIPT);
     g_MenuManager.Load(reader);
     g_MenuManager.SetPlayStarter([] { g_Game.EnterPlay(); });
 }

@@ -184,9 +184,7 @@ void CCollisionObject::Set(float fRadius, D3DXMATRIX* pMatrix, int32_t iKind, fl
 
 void CCollisionObject::Load(const std::string& fileName)
 {
-    CDataBuffer reader;
-    if (!reader.Init(fileName, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(fileName);
     if (!reader.Match("Radius"))
         return;
     m_fRadius = reader.GetFloat();

@@ -34,9 +34,7 @@ bool CCellPhone::Load(const char* fileName)
 {
     if (fileName == nullptr || m_bLoaded)
         return false;
-    CDataBuffer reader;
-    if (!reader.Init(fileName, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(fileName);
     while (!reader.IsEndOfBuffer()) {
         const bool known = ReadWord(reader, fileName);
         const bool stateWord = ReadStateWords(reader);

@@ -41,9 +41,7 @@ void CCrimeManager::Init()
 
 void CCrimeManager::ReadCrimeFile()
 {
-    CDataBuffer reader;
-    if (!reader.Init(CRIME_FILE, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(CRIME_FILE);
     int selected = CRIME_STEAL_POLICE_CAR;
     while (!reader.IsEndOfBuffer()) {
         if (reader.Match("MaxWantedLevel")) {

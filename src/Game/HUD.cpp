@@ -55,9 +55,7 @@ CHUD::CHUD()
 
 void CHUD::Load(CGameActor* player)
 {
-    CDataBuffer reader;
-    if (!reader.Init(HUD_SCRIPT, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(HUD_SCRIPT);
     while (!reader.IsEndOfBuffer()) {
         if (reader.Match(KEYWORD_HUD_OBJECT)) {
             ReadElement(reader);

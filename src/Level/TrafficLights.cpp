@@ -57,9 +57,7 @@ void CTrafficLights::Init(const CRoadNodeList& roads)
 
 void CTrafficLights::Load(const CRoadNodeList& roads)
 {
-    CDataBuffer reader;
-    if (!reader.Init(SCRIPT_FILE, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer for Traffic Lights");
+    CScriptFile reader(SCRIPT_FILE, "Unable to initialize data buffer for Traffic Lights");
     m_Lights.clear();
     if (!reader.Match(KEYWORD_NUMBER_OF_LIGHTS))
         return;

@@ -33,9 +33,7 @@ CRadio::CRadio() : m_NameColor(NAME_COLOR) {}
 
 void CRadio::LoadStations()
 {
-    CDataBuffer reader;
-    if (!reader.Init(STATIONS_FILE, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(STATIONS_FILE);
 
     m_Stations.clear();
     CRadioStation blank;
