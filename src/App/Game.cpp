@@ -270,7 +270,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CWeapon>("Scripts\\Weapons.txt");
     LoadAssetsFromScript<CTerrain>("Scripts\\Terrains.txt");
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
-    LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
+    LoadAssetsFromScript<CComplexObject>(COMPLEX_OBJECT_SCRIPT);
     ResolveComplexObjectSubGroups();
     LoadAssetsFromScript<CLevelObject>("Scripts\\LevelObjects.txt");
     LoadAssetsFromScript<CBuildingObject>("Scripts\\BuildingObjects.txt");

@@ -90,3 +90,8 @@ std::string DescribeScriptPlace(const std::string& file, uint32_t line)
         place += ", line " + std::to_string(line);
     return place;
 }
+
+std::string DescribeScriptFailure(const std::string& file, uint32_t line, const std::string& reason)
+{
+    return DescribeScriptPlace(file, line) + ": " + reason;
+}

@@ -39,3 +39,5 @@ void SetScriptLine(uint32_t line);
 // "in <file>", with ", line <n>" when the line is known: how every message
 // names the script file it is about.
 std::string DescribeScriptPlace(const std::string& file, uint32_t line);
+// The place, then ": " and what is wrong there.
+std::string DescribeScriptFailure(const std::string& file, uint32_t line, const std::string& reason);

@@ -18,6 +18,9 @@
 //
 // The textures the file's materials name are shared by name with the
 // texture assets (LoadMaterialTextures).
+// Why a block fails whose mesh file did not load.
+inline constexpr char MESH_FILE_FAILURE[] = "The mesh file could not be loaded.";
+
 class CDisplayMesh : public CStdInterface, public CAsset {
 public:
     static constexpr const char* CLASS_NAME = "CDisplayMesh";
@@ -41,6 +44,8 @@ public:
     bool Load(CDataBuffer& reader) override;
     bool ReadProperty(CDataBuffer& reader) override;
     bool Validate() override;
+    // After a mesh file that did not load: that file.
+    std::string GetLoadFailure() const override;
 
     // For meshes no script names: Init, then the file, as given.
     bool LoadFile(const std::string& fileName);
@@ -74,6 +79,7 @@ private:
     void DrawSubsets(IDirect3DDevice8* device, IDirect3DTexture8* textureOverride) const;
 
     std::string m_FileName;
+    bool m_bSourceFailed = false;
     ID3DXMesh* m_pD3DXMesh;
     DWORD m_u32NumMaterials;
     float m_fAlpha;

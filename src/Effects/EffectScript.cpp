@@ -84,7 +84,7 @@ std::string CEffect::GetLoadFailure() const
 {
     if (m_u8Compiled != 0 || m_Status.empty())
         return std::string();
-    return DescribeScriptPlace(m_ScriptPath, m_uErrorLine) + ": " + m_Status;
+    return DescribeScriptFailure(m_ScriptPath, m_uErrorLine, m_Status);
 }
 
 void CEffect::ParseScript(const CScriptTokenList& tokens, CTokenCursor& cursor)

@@ -79,7 +79,7 @@ std::string CParticleEmitter::GetLoadFailure() const
 {
     if (m_bInitialised || m_Status.empty())
         return std::string();
-    return DescribeScriptPlace(m_ScriptFile, m_uErrorLine) + ": " + m_Status;
+    return DescribeScriptFailure(m_ScriptFile, m_uErrorLine, m_Status);
 }
 
 bool CParticleEmitter::Validate()
