@@ -8,6 +8,7 @@
 #include "Core/FatalError.h"
 #include "Core/Log.h"
 #include "Core/ReplaceFile.h"
+#include "Core/ScriptFile.h"
 
 namespace {
 

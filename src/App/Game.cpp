@@ -11,6 +11,7 @@
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Core/Log.h"
+#include "Core/ScriptFile.h"
 #include "Display/AnimSequence.h"
 #include "Display/AnimatedObject.h"
 #include "Display/Camera.h"

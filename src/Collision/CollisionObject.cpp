@@ -5,6 +5,7 @@
 
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
+#include "Core/ScriptFile.h"
 #include "Display/ComplexObject.h"
 #include "Display/Display.h"
 #include "Display/RenderStates.h"

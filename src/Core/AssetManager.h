@@ -8,6 +8,7 @@
 #include "Core/Asset.h"
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
+#include "Core/ScriptFile.h"
 
 struct D3DMATERIAL8;
 struct D3DXMATERIAL;

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "Core/FatalError.h"
 #include "platform/d3dx8/D3DX8Math.h"
 
 // The separators of every script but the cinema scripts.
@@ -105,18 +104,4 @@ private:
     uint32_t m_Size;
     std::array<bool, BYTE_VALUES> m_IsSeparator;
     uint32_t m_Cursor;
-};
-
-// A script file read by a loader that cannot go on without it: opened and cut
-// at construction, fatal with `failure` when it cannot be read, and named by
-// every fatal error raised while it lives.
-class CScriptFile : public CDataBuffer {
-public:
-    explicit CScriptFile(const std::string& path, const char* failure = "Unable to initialize data buffer",
-                         const char* separators = SCRIPT_SEPARATORS);
-    CScriptFile(const CScriptFile&) = delete;
-    CScriptFile& operator=(const CScriptFile&) = delete;
-
-private:
-    CScriptFileScope m_Scope;
 };

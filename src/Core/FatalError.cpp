@@ -31,7 +31,8 @@ struct ScriptPlace {
 // The script files being read, innermost last.
 std::vector<ScriptPlace> s_ScriptPlaces;
 
-// The message and, on a line of its own, the innermost file being read.
+// The message and, on a line of its own cut like the message, the innermost
+// file being read.
 std::string WithScriptPlace(const char* message)
 {
     std::string text = message;
@@ -40,7 +41,7 @@ std::string WithScriptPlace(const char* message)
     const ScriptPlace& place = s_ScriptPlaces.back();
     if (place.m_File.empty() || text.find(place.m_File) != std::string::npos)
         return text;
-    return text + "\n" + DescribeScriptPlace(place.m_File, place.m_uLine);
+    return text + "\n" + DescribeScriptPlace(place.m_File, place.m_uLine).substr(0, MESSAGE_SIZE - 1);
 }
 
 } // namespace

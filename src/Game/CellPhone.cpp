@@ -4,6 +4,7 @@
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
+#include "Core/ScriptFile.h"
 #include "Core/StepTrace.h"
 #include "Display/Texture.h"
 

@@ -2,7 +2,7 @@
 
 #include "Core/AssetManager.h"
 #include "Core/FatalError.h"
-#include "Core/Log.h"
+#include "Core/ScriptFile.h"
 
 namespace {
 

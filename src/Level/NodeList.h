@@ -23,6 +23,7 @@
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
+#include "Core/ScriptFile.h"
 #include "Display/Display.h"
 #include "Display/DisplayMesh.h"
 #include "Display/VertexXyzDiffuse.h"

@@ -269,13 +269,21 @@ bool CTerrain::Load(CDataBuffer& reader)
     if (!ReadBlock(reader, KEYWORD_TERRAIN))
         return false;
     bool loaded = false;
-    if (m_iMode == MODE_HEIGHT_MAP)
+    if (m_iMode == MODE_HEIGHT_MAP) {
         loaded = LoadHeightMap();
-    else if (m_iMode == MODE_MESH_LIST)
+        m_bHeightMapFailed = !loaded;
+    } else if (m_iMode == MODE_MESH_LIST)
         loaded = LoadMeshList();
     m_bInitialised = loaded;
     m_bReady = loaded;
     return loaded;
+}
+
+std::string CTerrain::GetLoadFailure() const
+{
+    if (!m_bHeightMapFailed)
+        return std::string();
+    return DescribeScriptFailure(m_FileName, 0, "The height map could not be loaded.");
 }
 
 bool CTerrain::ReadProperty(CDataBuffer& reader)

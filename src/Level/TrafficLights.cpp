@@ -5,6 +5,7 @@
 #include "Core/Clock.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
+#include "Core/ScriptFile.h"
 #include "Display/ComplexObject.h"
 #include "Level/Node.h"
 

@@ -3,6 +3,7 @@
 #include "Core/Clock.h"
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
+#include "Core/ScriptFile.h"
 #include "Display/TextMaster.h"
 #include "Input/InputManager.h"
 #include "Sound/Sound.h"

@@ -20,6 +20,9 @@ TEST(FatalErrorTest, FormatsAndCutsLongMessages)
     } catch (const FatalErrorThrown& fatal) {
         EXPECT_EQ(std::string(511, 'x'), fatal.what());
     }
+    // The line naming the file is cut alike.
+    CScriptFileScope scope(longName);
+    EXPECT_FATAL(FatalError("Bad"), "Bad\nin " + std::string(508, 'x'));
 }
 
 TEST(FatalErrorTest, NamesTheInnermostScriptFileBeingRead)

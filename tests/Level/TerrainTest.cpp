@@ -213,6 +213,13 @@ TEST_F(CTerrainTest, BadMeshListsAreFatal)
     }
 }
 
+TEST_F(CTerrainTest, AHeightMapThatCannotBeReadIsNamedByTheLoader)
+{
+    EXPECT_FATAL(LoadTerrain("HeightMap Assets\\Images\\gone.bmp\n"),
+                 "Unable to intialize object Ground from: Scripts\\Terrains.txt of type CTerrain\n"
+                 "in Assets\\Images\\gone.bmp: The height map could not be loaded.");
+}
+
 TEST_F(CTerrainTest, HeightsAreOnTheQuadsTrianglesFromAboveAndBelow)
 {
     WriteMeshList(1, 1, Bumpy);
