@@ -7,8 +7,8 @@
 // Formats the message printf-style (cut to 511 characters) and hands it to the
 // installed handler. While a script file is being read (CScriptFileScope), the
 // message gets a line (cut alike) naming the innermost such file, unless it
-// names that file already: a modder is sent to the file that broke, not to the asset
-// script that led to it. The default handler shows the message box captioned
+// names that file already: a modder is sent to the file that broke, not to
+// the asset script that led to it. The default handler shows the message box captioned
 // "umm", writes the message to stderr and the log, and ends the process with -1.
 [[noreturn]] void FatalError(const char* format, ...)
 #if defined(__GNUC__)

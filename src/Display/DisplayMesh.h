@@ -10,6 +10,9 @@
 #include "platform/d3dx8/D3DX8Math.h"
 #include "platform/d3dx8/D3DX8Mesh.h"
 
+// Why a block fails whose mesh file did not load.
+inline constexpr char MESH_FILE_FAILURE[] = "The mesh file could not be loaded.";
+
 // A static mesh: one .X file in a managed D3DX mesh, one material and one
 // texture per subset. "Scripts\Meshes.txt" holds one "Mesh" block each:
 //
@@ -18,9 +21,6 @@
 //
 // The textures the file's materials name are shared by name with the
 // texture assets (LoadMaterialTextures).
-// Why a block fails whose mesh file did not load.
-inline constexpr char MESH_FILE_FAILURE[] = "The mesh file could not be loaded.";
-
 class CDisplayMesh : public CStdInterface, public CAsset {
 public:
     static constexpr const char* CLASS_NAME = "CDisplayMesh";
