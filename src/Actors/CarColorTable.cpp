@@ -8,6 +8,7 @@
 #include "Core/FatalError.h"
 #include "Core/Log.h"
 #include "Core/ReplaceFile.h"
+#include "Core/ScriptFile.h"
 
 namespace {
 
@@ -59,9 +60,7 @@ const D3DMATERIAL8& CCarColorTable::DefaultPaint()
 // the others is optional and an entry without one keeps the previous entry's.
 void CCarColorTable::Load()
 {
-    CDataBuffer reader;
-    if (!reader.Init(FILE_NAME, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(FILE_NAME);
     m_Default = DefaultPaint();
     m_Working = m_Default;
     m_Entries.clear();

@@ -11,6 +11,7 @@
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Core/Log.h"
+#include "Core/ScriptFile.h"
 #include "Display/AnimSequence.h"
 #include "Display/AnimatedObject.h"
 #include "Display/Camera.h"
@@ -91,9 +92,7 @@ void StartConsole()
 // other start-up script.
 void LoadMenuManager()
 {
-    CDataBuffer reader;
-    if (!reader.Init(MENU_MANAGER_SCRIPT, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(MENU_MANAGER_SCRIPT);
     g_MenuManager.Load(reader);
     g_MenuManager.SetPlayStarter([] { g_Game.EnterPlay(); });
 }
@@ -270,7 +269,7 @@ void CGame::LoadAssetScripts()
     LoadAssetsFromScript<CWeapon>("Scripts\\Weapons.txt");
     LoadAssetsFromScript<CTerrain>("Scripts\\Terrains.txt");
     LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
-    LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
+    LoadAssetsFromScript<CComplexObject>(COMPLEX_OBJECT_SCRIPT);
     ResolveComplexObjectSubGroups();
     LoadAssetsFromScript<CLevelObject>("Scripts\\LevelObjects.txt");
     LoadAssetsFromScript<CBuildingObject>("Scripts\\BuildingObjects.txt");

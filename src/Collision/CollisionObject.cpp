@@ -5,6 +5,7 @@
 
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
+#include "Core/ScriptFile.h"
 #include "Display/ComplexObject.h"
 #include "Display/Display.h"
 #include "Display/RenderStates.h"
@@ -184,9 +185,7 @@ void CCollisionObject::Set(float fRadius, D3DXMATRIX* pMatrix, int32_t iKind, fl
 
 void CCollisionObject::Load(const std::string& fileName)
 {
-    CDataBuffer reader;
-    if (!reader.Init(fileName, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(fileName);
     if (!reader.Match("Radius"))
         return;
     m_fRadius = reader.GetFloat();

@@ -40,6 +40,10 @@ public:
     // Reads one property; classes try their own keywords first and end with the base.
     virtual bool ReadProperty(CDataBuffer& reader);
     virtual bool Validate();
+    // Why the last Load failed inside a file the block names, for the
+    // loader's message: that file, the line where known, and the reason.
+    // Empty when the block itself is at fault.
+    virtual std::string GetLoadFailure() const { return std::string(); }
     // The class's stable name, for example "CTexture"; the store files by it.
     virtual const char* GetClassName() const = 0;
 

@@ -46,6 +46,15 @@ IDirect3DTexture8* FindOrCreateMeshTexture(const std::string& fileName)
 
 } // namespace
 
+void FatalAssetLoad(const CAsset& asset, const char* file)
+{
+    std::string failure = asset.GetLoadFailure();
+    if (!failure.empty())
+        failure.insert(0, "\n");
+    FatalError("Unable to intialize object %s from: %s of type %s%s", asset.m_Name.c_str(), file,
+               asset.GetClassName(), failure.c_str());
+}
+
 CAssetManager::CAssetManager()
 {
     Clear();

@@ -8,6 +8,7 @@
 #include "Core/Asset.h"
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
+#include "Core/ScriptFile.h"
 
 struct D3DMATERIAL8;
 struct D3DXMATERIAL;
@@ -66,20 +67,21 @@ void CAssetManager::GetAssetByUpperName(const std::string& name, T*& out, bool m
     out = dynamic_cast<T*>(Find(T::CLASS_NAME, name, true, mustExist));
 }
 
+// The loader's message for a block that did not load, with the reason the
+// asset gives when a file it names is at fault.
+[[noreturn]] void FatalAssetLoad(const CAsset& asset, const char* file);
+
 // Reads every block of a script into new assets of class T and files them.
 // Any failure is fatal: the game cannot run on half its data.
 template <class T>
 void LoadAssetsFromScript(const char* file)
 {
-    CDataBuffer reader;
-    if (!reader.Init(file, ":,\t "))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(file);
 
     while (!reader.IsEndOfBuffer()) {
         std::unique_ptr<T> asset(new T());
         if (!asset->Load(reader))
-            FatalError("Unable to intialize object %s from: %s of type %s", asset->m_Name.c_str(), file,
-                       T::CLASS_NAME);
+            FatalAssetLoad(*asset, file);
         g_AssetManager.AddAsset(asset.release());
     }
 }

@@ -7,6 +7,7 @@
 #include "Core/Log.h"
 #include "Core/SafeRelease.h"
 #include "Display/Display.h"
+#include "Display/DisplayMesh.h"
 #include "Display/VertexShaders.h"
 #include "Display/XFileObjects.h"
 
@@ -137,8 +138,16 @@ bool cMesh::ReadProperty(CDataBuffer& reader)
         return true;
     if (!reader.Match(KEYWORD_SRC))
         return false;
-    m_bSourceFailed = !LoadX(reader.GetString());
+    m_SourceFile = reader.GetString();
+    m_bSourceFailed = !LoadX(m_SourceFile);
     return !m_bSourceFailed;
+}
+
+std::string cMesh::GetLoadFailure() const
+{
+    if (!m_bSourceFailed)
+        return std::string();
+    return DescribeScriptFailure(m_SourceFile, 0, MESH_FILE_FAILURE);
 }
 
 bool cMesh::LoadX(const std::string& fileName)

@@ -89,6 +89,8 @@ public:
     bool Load(CDataBuffer& reader) override;
     bool ReadProperty(CDataBuffer& reader) override;
     bool Validate() override { return true; }
+    // After a mesh file that did not load: that file.
+    std::string GetLoadFailure() const override;
 
     // Reads the frames and the skinned mesh of a text .X file. False when
     // the file cannot be read, or its mesh cannot be loaded or made ready to
@@ -140,4 +142,5 @@ private:
     // Per bone, an observer of a frame's combined matrix in m_Frames.
     std::vector<const D3DXMATRIX*> m_BoneFrames;
     bool m_bSourceFailed = false;
+    std::string m_SourceFile;
 };

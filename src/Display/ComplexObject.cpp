@@ -275,6 +275,8 @@ void CComplexObject::ResolveSubGroups()
 
 void ResolveComplexObjectSubGroups()
 {
+    // A sub-group that names nothing is a fault of that file.
+    CScriptFileScope scope(COMPLEX_OBJECT_SCRIPT);
     CAssetManager::TypeList* list = g_AssetManager.FindTypeList(CComplexObject::CLASS_NAME);
     if (list == nullptr)
         return;

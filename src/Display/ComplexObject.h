@@ -111,8 +111,10 @@ private:
     const D3DXMATRIX* m_pExportedWorld;
 };
 
+inline constexpr char COMPLEX_OBJECT_SCRIPT[] = "Scripts\\ComplexObjects.txt";
+
 // For every complex-object prototype, in the order of the file: ResolveSubGroups.
-// Runs once, right after "Scripts\ComplexObjects.txt" is loaded.
+// Runs once, right after COMPLEX_OBJECT_SCRIPT is loaded.
 void ResolveComplexObjectSubGroups();
 
 // The shared debug sphere, a copy of the complex object "Sphere".

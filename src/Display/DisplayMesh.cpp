@@ -85,9 +85,17 @@ bool CDisplayMesh::Load(CDataBuffer& reader)
     if (!ReadBlock(reader, KEYWORD_MESH))
         return false;
     const bool loaded = LoadX();
+    m_bSourceFailed = !loaded;
     m_bInitialised = loaded;
     m_bReady = loaded;
     return loaded;
+}
+
+std::string CDisplayMesh::GetLoadFailure() const
+{
+    if (!m_bSourceFailed)
+        return std::string();
+    return DescribeScriptFailure(m_FileName, 0, MESH_FILE_FAILURE);
 }
 
 bool CDisplayMesh::ReadProperty(CDataBuffer& reader)

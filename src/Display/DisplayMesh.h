@@ -10,6 +10,9 @@
 #include "platform/d3dx8/D3DX8Math.h"
 #include "platform/d3dx8/D3DX8Mesh.h"
 
+// Why a block fails whose mesh file did not load.
+inline constexpr char MESH_FILE_FAILURE[] = "The mesh file could not be loaded.";
+
 // A static mesh: one .X file in a managed D3DX mesh, one material and one
 // texture per subset. "Scripts\Meshes.txt" holds one "Mesh" block each:
 //
@@ -41,6 +44,8 @@ public:
     bool Load(CDataBuffer& reader) override;
     bool ReadProperty(CDataBuffer& reader) override;
     bool Validate() override;
+    // After a mesh file that did not load: that file.
+    std::string GetLoadFailure() const override;
 
     // For meshes no script names: Init, then the file, as given.
     bool LoadFile(const std::string& fileName);
@@ -74,6 +79,7 @@ private:
     void DrawSubsets(IDirect3DDevice8* device, IDirect3DTexture8* textureOverride) const;
 
     std::string m_FileName;
+    bool m_bSourceFailed = false;
     ID3DXMesh* m_pD3DXMesh;
     DWORD m_u32NumMaterials;
     float m_fAlpha;

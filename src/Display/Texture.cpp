@@ -125,6 +125,7 @@ bool CTexture::Validate()
 
 bool CTexture::CreateFromFile()
 {
+    CScriptFileScope scope(m_ImageFilename);
     D3DXIMAGE_INFO info = {};
     D3DXGetImageInfoFromFile(m_ImageFilename.c_str(), &info);
     if (info.Height == 0)

@@ -1,7 +1,7 @@
 #include "Effects/Effect.h"
 
 #include "Core/DataBuffer.h"
-#include "Core/Log.h"
+#include "Core/FatalError.h"
 #include "Core/Utility.h"
 #include "Display/RenderQueue.h"
 
@@ -39,6 +39,7 @@ void CEffect::CopyFrom(const CEffect& prototype)
     m_ScriptPath = prototype.m_ScriptPath;
     m_EffectName = prototype.m_EffectName;
     m_Status = prototype.m_Status;
+    m_uErrorLine = prototype.m_uErrorLine;
     m_u8Running = prototype.m_u8Running;
     m_fClock = prototype.m_fClock;
     m_ParticleSystems = prototype.m_ParticleSystems;
@@ -57,14 +58,11 @@ bool CEffect::Load(CDataBuffer& reader)
         return false;
 
     // A script that cannot be read compiles as empty text, which says so.
+    CScriptFileScope scope(m_ScriptPath);
     std::string script;
     if (!ReadFileToString(m_ScriptPath, script))
         script.clear();
-    const bool compiled = Compile(script);
-    // The loader's fatal message names only the block: the reason goes first.
-    if (!compiled)
-        g_Log.Write("Effect script " + m_ScriptPath + ": " + m_Status);
-    return compiled;
+    return Compile(script);
 }
 
 bool CEffect::ReadProperty(CDataBuffer& reader)

@@ -32,6 +32,7 @@
 #include "Effects/ParticleSystem.h"
 
 class CTokenCursor;
+struct CScriptToken;
 struct CTimeSpecifier;
 
 // One mesh an effect shows, placed by the effect's matrix.
@@ -70,10 +71,12 @@ public:
     bool Load(CDataBuffer& reader) override;
     bool ReadProperty(CDataBuffer& reader) override;
     bool Validate() override;
+    // After a failed compile: the script file, the line and the first error.
+    std::string GetLoadFailure() const override;
 
     // Compiles an effect script into this effect. On failure the status holds
-    // the first error, which also goes to the debugger output, and the effect
-    // cannot start.
+    // the first error, which also goes to the debugger output, the effect has
+    // no events and it cannot start.
     bool Compile(const std::string& script);
 
     // Rewound and idle: the events up to 0.1 s give the starting values.
@@ -117,12 +120,11 @@ public:
 private:
     void CopyFrom(const CEffect& prototype);
     void SetCompiled(bool compiled);
-    void Fail(const std::string& message);
     void RunDueEvents();
     size_t FirstEventAtOrAfter(float time) const;
 
     // The compiler (EffectScript.cpp).
-    void ParseScript(const std::string& script);
+    void ParseScript(const std::vector<CScriptToken>& tokens, CTokenCursor& cursor);
     void ParseEffectBlock(CTokenCursor& cursor);
     void ParseEffectStatement(CTokenCursor& cursor);
     void ParseCount(CTokenCursor& cursor);
@@ -137,6 +139,8 @@ private:
     std::string m_ScriptPath;
     std::string m_EffectName;
     std::string m_Status;
+    // The line of the script the first error stood on (0: none).
+    uint32_t m_uErrorLine = 0;
     // Seconds since the sequence (re)started.
     float m_fClock = 0.0f;
     // One per particle system; shared by the prototype and all its copies.

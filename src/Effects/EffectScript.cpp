@@ -1,8 +1,6 @@
 // The effect script compiler: CEffect::Compile and its grammar.
 
 #include <algorithm>
-#include <new>
-#include <stdexcept>
 
 #include "Core/AssetManager.h"
 #include "Effects/Effect.h"
@@ -12,7 +10,6 @@
 namespace {
 
 const char* const COMPILED = "0 error(s), you're good to go!";
-const char* const UNHANDLED = "Unhandled exception in CParticleEmitter::Compile.";
 // The times "initial" and "final" stand for in an effect script.
 const float INITIAL_TIME = 0.0f;
 const float FINAL_TIME = 3.0f;
@@ -31,14 +28,19 @@ size_t ParseComponentIndex(CTokenCursor& cursor, size_t count)
     return ComponentIndex(ParseNumber(cursor), count);
 }
 
-// A quoted name after "=": the asset it names.
-std::string ParseAssetName(CTokenCursor& cursor)
+// A quoted name after "=": the asset it names, which must exist.
+template <class T>
+T* ParseAsset(CTokenCursor& cursor)
 {
     cursor.Next();
     TakeEqualsSign(cursor);
     const std::string name = RemoveQuotes(cursor.Text());
+    // A missing asset is fatal: the message names this line.
+    SetScriptLine(cursor.Line());
     cursor.Next();
-    return name;
+    T* asset = nullptr;
+    g_AssetManager.GetAsset(name, asset, true);
+    return asset;
 }
 
 bool StartsEvent(int kind)
@@ -54,39 +56,39 @@ bool IsObjectWord(int kind)
 
 } // namespace
 
+// Components made before an error stay; those of an earlier compile go, and
+// so do its events, which name those components.
 bool CEffect::Compile(const std::string& script)
 {
     m_Status = COMPILED;
-    bool compiled = false;
-    try {
-        ParseScript(script);
-        compiled = true;
-    } catch (const CScriptError& error) {
-        Fail(error.what());
-    } catch (const std::bad_alloc&) {
-        Fail(UNHANDLED);
-    } catch (const std::length_error&) {
-        Fail(UNHANDLED);
-    }
-    SetCompiled(compiled);
-    return compiled;
-}
-
-void CEffect::Fail(const std::string& message)
-{
-    m_Status = message;
-    OutputDebugStringA(m_Status.c_str());
-}
-
-// Components made before an error stay; those of an earlier compile go.
-void CEffect::ParseScript(const std::string& script)
-{
+    m_uErrorLine = 0;
     m_Meshes.clear();
     m_Sprites.clear();
     m_ParticleSystems.clear();
     m_pMatrixTypes.reset();
-    const CScriptTokenList tokens = TokenizeScript(script, EFFECT_KEYWORDS);
-    CTokenCursor cursor(tokens);
+    m_pEvents.reset();
+    m_uCursor = 0;
+    const CScriptCompileResult result =
+        CompileScript(script, EFFECT_KEYWORDS,
+                      [this](const CScriptTokenList& tokens, CTokenCursor& cursor) { ParseScript(tokens, cursor); });
+    if (!result.m_bCompiled) {
+        m_uErrorLine = result.m_uLine;
+        m_Status = result.m_Message;
+        OutputDebugStringA(m_Status.c_str());
+    }
+    SetCompiled(result.m_bCompiled);
+    return result.m_bCompiled;
+}
+
+std::string CEffect::GetLoadFailure() const
+{
+    if (m_u8Compiled != 0 || m_Status.empty())
+        return std::string();
+    return DescribeScriptFailure(m_ScriptPath, m_uErrorLine, m_Status);
+}
+
+void CEffect::ParseScript(const CScriptTokenList& tokens, CTokenCursor& cursor)
+{
     m_EffectName = ParseScriptHeader(tokens, cursor, TOKEN_EFFECTSYSTEM, "First word must be EffectSystem");
     ParseEffectBlock(cursor);
 }
@@ -170,14 +172,11 @@ void CEffect::ParseMeshStatement(CTokenCursor& cursor)
     cursor.Next();
     CEffectMesh& mesh = m_Meshes[ParseComponentIndex(cursor, m_Meshes.size())];
     switch (cursor.Kind()) {
-    case TOKEN_ASSET: {
+    case TOKEN_ASSET:
         // The shared mesh asset, as it is: reloading its device mesh here
         // would blank every other user of it if the reload failed.
-        CDisplayMesh* asset = nullptr;
-        g_AssetManager.GetAsset(ParseAssetName(cursor), asset, true);
-        mesh.m_DisplayObject.SetMesh(asset);
+        mesh.m_DisplayObject.SetMesh(ParseAsset<CDisplayMesh>(cursor));
         return;
-    }
     case TOKEN_ZORDERMODE:
         cursor.Next();
         TakeEqualsSign(cursor);
@@ -203,12 +202,9 @@ void CEffect::ParseSpriteStatement(CTokenCursor& cursor)
     cursor.Next();
     C3DSprite& sprite = m_Sprites[ParseComponentIndex(cursor, m_Sprites.size())];
     switch (cursor.Kind()) {
-    case TOKEN_ASSET: {
-        C3DAnimSequence* sequence = nullptr;
-        g_AssetManager.GetAsset(ParseAssetName(cursor), sequence, true);
-        sprite.m_pSequence = sequence;
+    case TOKEN_ASSET:
+        sprite.m_pSequence = ParseAsset<C3DAnimSequence>(cursor);
         return;
-    }
     case TOKEN_POS:
         cursor.Next();
         TakeEqualsSign(cursor);
@@ -225,13 +221,10 @@ void CEffect::ParseParticleStatement(CTokenCursor& cursor)
     const size_t index = ParseComponentIndex(cursor, m_ParticleSystems.size());
     CParticleEmitter& system = m_ParticleSystems[index];
     switch (cursor.Kind()) {
-    case TOKEN_ASSET: {
-        CParticleEmitter* prototype = nullptr;
-        g_AssetManager.GetAsset(ParseAssetName(cursor), prototype, true);
-        if (prototype != nullptr)
+    case TOKEN_ASSET:
+        if (const CParticleEmitter* prototype = ParseAsset<CParticleEmitter>(cursor))
             system = *prototype;
         return;
-    }
     case TOKEN_POS:
         cursor.Next();
         TakeEqualsSign(cursor);

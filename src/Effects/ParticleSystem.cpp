@@ -1,7 +1,7 @@
 #include "Effects/ParticleSystem.h"
 
 #include "Core/DataBuffer.h"
-#include "Core/Log.h"
+#include "Core/FatalError.h"
 #include "Core/Utility.h"
 #include "Display/Display.h"
 
@@ -34,6 +34,7 @@ CParticleEmitter& CParticleEmitter::operator=(const CParticleEmitter& other)
     m_u8Dark = other.m_u8Dark;
     m_vPosition = other.m_vPosition;
     m_Status = other.m_Status;
+    m_uErrorLine = other.m_uErrorLine;
     m_pRenderFrameMatrix = other.m_pRenderFrameMatrix;
     m_pEmitFrameMatrix = other.m_pEmitFrameMatrix;
     m_PositionRange = other.m_PositionRange;
@@ -52,15 +53,13 @@ bool CParticleEmitter::Load(CDataBuffer& reader)
     if (!ReadBlock(reader, KEYWORD_BLOCK))
         return false;
 
+    CScriptFileScope scope(m_ScriptFile);
     std::string script;
     bool compiled = false;
     if (ReadFileToString(m_ScriptFile, script))
         compiled = Compile(script);
     else
-        Fail(UNREADABLE_SCRIPT);
-    // The loader's fatal message names only the block: the reason goes first.
-    if (!compiled)
-        g_Log.Write("Particle script " + m_ScriptFile + ": " + m_Status);
+        Fail(UNREADABLE_SCRIPT, 0);
     m_bInitialised = compiled;
     m_bReady = compiled;
     return compiled;
@@ -74,6 +73,13 @@ bool CParticleEmitter::ReadProperty(CDataBuffer& reader)
         return false;
     m_ScriptFile = reader.GetString();
     return true;
+}
+
+std::string CParticleEmitter::GetLoadFailure() const
+{
+    if (m_bInitialised || m_Status.empty())
+        return std::string();
+    return DescribeScriptFailure(m_ScriptFile, m_uErrorLine, m_Status);
 }
 
 bool CParticleEmitter::Validate()

@@ -26,6 +26,7 @@
 #include "platform/d3dx8/D3DX8Math.h"
 
 class CTokenCursor;
+struct CScriptToken;
 
 class CParticleEmitter : public CStdInterface, public CAsset {
 public:
@@ -44,6 +45,8 @@ public:
     bool Load(CDataBuffer& reader) override;
     bool ReadProperty(CDataBuffer& reader) override;
     bool Validate() override;
+    // After a failed compile: the script file, the line and the first error.
+    std::string GetLoadFailure() const override;
 
     // Compiles a particle script into this system. On failure the status holds
     // the first error, which also goes to the debugger output, and the system
@@ -91,12 +94,14 @@ public:
     const D3DXMATRIX* m_pEmitFrameMatrix = nullptr;
 
 private:
-    void ParseScript(const std::string& script);
+    void ParseScript(const std::vector<CScriptToken>& tokens, CTokenCursor& cursor);
     void ParseSystemBlock(CTokenCursor& cursor);
     void ParseSequenceBlock(CTokenCursor& cursor);
-    void Fail(const std::string& message);
+    void Fail(const std::string& message, uint32_t line);
 
     std::string m_Status;
+    // The line of the script the first error stood on (0: none).
+    uint32_t m_uErrorLine = 0;
     CMinMax<D3DXVECTOR3> m_PositionRange;
     std::string m_SystemName;
     std::string m_ScriptFile;

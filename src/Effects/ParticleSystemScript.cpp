@@ -3,6 +3,7 @@
 #include <cmath>
 #include <new>
 
+#include "Core/FatalError.h"
 #include "Effects/ParticleSystem.h"
 #include "Effects/ScriptTokens.h"
 #include "platform/win32/Windows.h"
@@ -10,7 +11,6 @@
 namespace {
 
 const char* const COMPILED = "0 error(s), you're good to go!";
-const char* const UNHANDLED = "Unhandled exception in CParticleEmitter::Compile.";
 const float INITIAL_TIME = 0.0f;
 // A LOOPS value must fit a 32-bit int once truncated.
 const double LOOPS_LIMIT = 2147483648.0;
@@ -89,6 +89,8 @@ private:
         BeginProperty();
         if (m_Cursor.Kind() != TOKEN_QUOTED)
             ThrowScriptError("Expected filename after texture sequence property.");
+        // A missing texture is fatal: the message names this line.
+        SetScriptLine(m_Cursor.Line());
         m_Sequence.SetTexture(RemoveQuotes(m_Cursor.Text()));
         m_Cursor.Next();
     }
@@ -181,29 +183,25 @@ private:
 bool CParticleEmitter::Compile(const std::string& script)
 {
     m_Status = COMPILED;
-    try {
-        ParseScript(script);
-        return true;
-    } catch (const CScriptError& error) {
-        Fail(error.what());
-    } catch (const std::bad_alloc&) {
-        Fail(UNHANDLED);
-    }
-    return false;
+    Clear();
+    const CScriptCompileResult result = CompileScript(
+        script, PARTICLE_KEYWORDS,
+        [this](const CScriptTokenList& tokens, CTokenCursor& cursor) { ParseScript(tokens, cursor); });
+    if (!result.m_bCompiled)
+        Fail(result.m_Message, result.m_uLine);
+    return result.m_bCompiled;
 }
 
-void CParticleEmitter::Fail(const std::string& message)
+void CParticleEmitter::Fail(const std::string& message, uint32_t line)
 {
     m_Status = message;
+    m_uErrorLine = line;
     OutputDebugStringA(m_Status.c_str());
     Clear();
 }
 
-void CParticleEmitter::ParseScript(const std::string& script)
+void CParticleEmitter::ParseScript(const CScriptTokenList& tokens, CTokenCursor& cursor)
 {
-    Clear();
-    const CScriptTokenList tokens = TokenizeScript(script, PARTICLE_KEYWORDS);
-    CTokenCursor cursor(tokens);
     m_SystemName = ParseScriptHeader(tokens, cursor, TOKEN_PARTICLESYSTEM, "First word must be ParticleSystem");
     ParseSystemBlock(cursor);
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 namespace {
 
@@ -15,6 +16,7 @@ const size_t MINIMUM_SCRIPT_TOKENS = 2;
 const char QUOTE = '"';
 const char SLASH = '/';
 const char NEWLINE = '\n';
+const char* const UNHANDLED = "Unhandled exception in CParticleEmitter::Compile.";
 
 // Tested in this order; longer keywords stand before the shorter ones they contain.
 const ScriptKeyword PARTICLE_KEYWORD_ROWS[] = {
@@ -147,6 +149,9 @@ public:
     {
         for (size_t i = 0; i < text.size(); ++i) {
             const char c = text[i];
+            // The character after a newline starts the next line.
+            if (i > 0 && text[i - 1] == NEWLINE)
+                ++m_uLine;
             const bool comment = c == SLASH && i + 1 < text.size() && text[i + 1] == SLASH;
             switch (m_State) {
             case STATE_BETWEEN:
@@ -154,7 +159,7 @@ public:
                 SplitAt(c, comment);
                 break;
             case STATE_QUOTED:
-                m_Pending += c;
+                Append(c);
                 if (c == QUOTE)
                     EndToken(STATE_BETWEEN);
                 break;
@@ -179,15 +184,22 @@ private:
             EndToken(STATE_COMMENT);
         } else if (c == QUOTE) {
             EndToken(STATE_QUOTED);
-            m_Pending += c;
+            Append(c);
         } else if (IsPunctuation(c) || c == SLASH) {
             EndToken(STATE_BETWEEN);
-            m_Pending += c;
+            Append(c);
             EndToken(STATE_BETWEEN);
         } else {
-            m_Pending += c;
+            Append(c);
             m_State = STATE_WORD;
         }
+    }
+
+    void Append(char c)
+    {
+        if (m_Pending.empty())
+            m_uPendingLine = m_uLine;
+        m_Pending += c;
     }
 
     void EndToken(State next)
@@ -198,6 +210,7 @@ private:
         CScriptToken token;
         token.m_Text.swap(m_Pending);
         token.m_Kind = ClassifyScriptToken(token.m_Text, m_Keywords);
+        token.m_uLine = m_uPendingLine;
         m_Out.push_back(std::move(token));
         m_Pending.clear();
     }
@@ -206,6 +219,8 @@ private:
     CScriptTokenList& m_Out;
     State m_State = STATE_BETWEEN;
     std::string m_Pending;
+    uint32_t m_uLine = 1;
+    uint32_t m_uPendingLine = 1;
 };
 
 // The length of the longest leading decimal number of `text`: an optional
@@ -366,6 +381,37 @@ void CTokenCursor::Next()
     if (AtEnd())
         ThrowScriptError("Unexpected end-of-file.");
     ++m_Index;
+}
+
+uint32_t CTokenCursor::Line() const
+{
+    if (m_Tokens.empty())
+        return 0;
+    return m_Tokens[AtEnd() ? m_Tokens.size() - 1 : m_Index].m_uLine;
+}
+
+CScriptCompileResult CompileScript(const std::string& script, const ScriptKeywordTable& keywords,
+                                   const ScriptParser& parse)
+{
+    CScriptCompileResult result;
+    CScriptTokenList tokens;
+    CTokenCursor cursor(tokens);
+    const auto fail = [&](const char* message) {
+        result.m_bCompiled = false;
+        result.m_Message = message;
+        result.m_uLine = cursor.Line();
+    };
+    try {
+        tokens = TokenizeScript(script, keywords);
+        parse(tokens, cursor);
+    } catch (const CScriptError& error) {
+        fail(error.what());
+    } catch (const std::bad_alloc&) {
+        fail(UNHANDLED);
+    } catch (const std::length_error&) {
+        fail(UNHANDLED);
+    }
+    return result;
 }
 
 float ScriptNumberValue(const std::string& text)

@@ -22,6 +22,8 @@
 // script's message; the compilers catch it and keep the message as status.
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -100,6 +102,8 @@ enum ScriptTokenKind {
 struct CScriptToken {
     std::string m_Text;
     int m_Kind = TOKEN_WORD;
+    // The line the token starts on, from 1.
+    uint32_t m_uLine = 0;
 };
 typedef std::vector<CScriptToken> CScriptTokenList;
 
@@ -144,11 +148,29 @@ public:
     int Kind() const { return Get().m_Kind; }
     const std::string& Text() const { return Get().m_Text; }
     void Next();
+    // The line of the current token; at the end, of the last one (0 when none).
+    uint32_t Line() const;
 
 private:
     const CScriptTokenList& m_Tokens;
     size_t m_Index = 0;
 };
+
+// How a compile ended: the first error and the line of the token the parser
+// stood on when it was raised (0 when it stood on none).
+struct CScriptCompileResult {
+    bool m_bCompiled = true;
+    std::string m_Message;
+    uint32_t m_uLine = 0;
+};
+typedef std::function<void(const CScriptTokenList& tokens, CTokenCursor& cursor)> ScriptParser;
+// Cuts `script` into tokens and runs `parse` over them from the first. Both
+// script languages compile through here, so that they fail alike: a script
+// error ends the compile with its message; running out of memory, or a size
+// past a container's limit, with "Unhandled exception in
+// CParticleEmitter::Compile.". Anything else (a fatal error) passes on.
+CScriptCompileResult CompileScript(const std::string& script, const ScriptKeywordTable& keywords,
+                                   const ScriptParser& parse);
 
 // The value of a number token's text: its longest leading decimal number
 // (sign, digits, point, exponent); a lone "-" is 0.

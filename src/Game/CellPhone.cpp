@@ -4,6 +4,7 @@
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
+#include "Core/ScriptFile.h"
 #include "Core/StepTrace.h"
 #include "Display/Texture.h"
 
@@ -34,9 +35,7 @@ bool CCellPhone::Load(const char* fileName)
 {
     if (fileName == nullptr || m_bLoaded)
         return false;
-    CDataBuffer reader;
-    if (!reader.Init(fileName, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(fileName);
     while (!reader.IsEndOfBuffer()) {
         const bool known = ReadWord(reader, fileName);
         const bool stateWord = ReadStateWords(reader);

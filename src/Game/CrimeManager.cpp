@@ -5,6 +5,7 @@
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
+#include "Core/ScriptFile.h"
 #include "Core/StepTrace.h"
 
 namespace {
@@ -41,9 +42,7 @@ void CCrimeManager::Init()
 
 void CCrimeManager::ReadCrimeFile()
 {
-    CDataBuffer reader;
-    if (!reader.Init(CRIME_FILE, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(CRIME_FILE);
     int selected = CRIME_STEAL_POLICE_CAR;
     while (!reader.IsEndOfBuffer()) {
         if (reader.Match("MaxWantedLevel")) {

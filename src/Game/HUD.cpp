@@ -7,6 +7,7 @@
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
+#include "Core/ScriptFile.h"
 #include "Core/StepTrace.h"
 #include "Display/Texture.h"
 
@@ -55,9 +56,7 @@ CHUD::CHUD()
 
 void CHUD::Load(CGameActor* player)
 {
-    CDataBuffer reader;
-    if (!reader.Init(HUD_SCRIPT, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(HUD_SCRIPT);
     while (!reader.IsEndOfBuffer()) {
         if (reader.Match(KEYWORD_HUD_OBJECT)) {
             ReadElement(reader);

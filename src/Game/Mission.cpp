@@ -2,7 +2,7 @@
 
 #include "Core/AssetManager.h"
 #include "Core/FatalError.h"
-#include "Core/Log.h"
+#include "Core/ScriptFile.h"
 
 namespace {
 
@@ -11,12 +11,6 @@ const char* const KEYWORD_STARTING_RADIUS = "StartingRadius";
 const char* const KEYWORD_START_FILE = "MissionStartFile";
 const char* const KEYWORD_START_CINEMA = "MissionStartCinema";
 const char* const KEYWORD_START_EFFECT = "StartLocationEffect";
-
-[[noreturn]] void FailToLoad(const std::string& path)
-{
-    g_Log.Write(path);
-    FatalError("Mission failed to load");
-}
 
 } // namespace
 
@@ -28,16 +22,14 @@ CMission::CMission()
 
 void CMission::LoadStartFile(const std::string& path)
 {
-    CDataBuffer reader;
-    if (!reader.Init(path, SCRIPT_SEPARATORS))
-        FailToLoad(path);
+    CScriptFile reader(path, "Mission failed to load");
     while (!reader.IsEndOfBuffer()) {
         // A keyword taken as the last token may leave nothing for the next.
         if (ParsePre(reader) || reader.IsEndOfBuffer())
             continue;
         // A script of nothing but comments still holds one empty token.
         if (!reader.PeekString().empty())
-            FailToLoad(path);
+            FatalError("Mission failed to load");
         reader.NextToken();
     }
 }

@@ -172,6 +172,7 @@ void CLevel::LoadScript()
 
 void CLevel::ParseScript(CDataBuffer& reader)
 {
+    CScriptFileScope scope(m_ScriptPath);
     while (HasEntry(reader)) {
         if (!ReadEntry(reader))
             FatalError("Unknown keyword in %s: <%s>", m_ScriptPath.c_str(), reader.PeekString().c_str());

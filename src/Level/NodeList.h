@@ -23,6 +23,7 @@
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
+#include "Core/ScriptFile.h"
 #include "Display/Display.h"
 #include "Display/DisplayMesh.h"
 #include "Display/VertexXyzDiffuse.h"
@@ -84,9 +85,7 @@ public:
     // indices until LinkNodes.
     void Load()
     {
-        CDataBuffer reader;
-        if (!reader.Init(Node::SCRIPT_FILE, SCRIPT_SEPARATORS))
-            FatalError("Unable to initialize data buffer");
+        CScriptFile reader(Node::SCRIPT_FILE);
         m_Nodes.clear();
         m_LinkIndices.clear();
         if (!reader.Match(KEYWORD_NUMBER_OF_NODES) || reader.GetInteger() <= 0)

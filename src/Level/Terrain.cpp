@@ -269,13 +269,21 @@ bool CTerrain::Load(CDataBuffer& reader)
     if (!ReadBlock(reader, KEYWORD_TERRAIN))
         return false;
     bool loaded = false;
-    if (m_iMode == MODE_HEIGHT_MAP)
+    if (m_iMode == MODE_HEIGHT_MAP) {
         loaded = LoadHeightMap();
-    else if (m_iMode == MODE_MESH_LIST)
+        m_bHeightMapFailed = !loaded;
+    } else if (m_iMode == MODE_MESH_LIST)
         loaded = LoadMeshList();
     m_bInitialised = loaded;
     m_bReady = loaded;
     return loaded;
+}
+
+std::string CTerrain::GetLoadFailure() const
+{
+    if (!m_bHeightMapFailed)
+        return std::string();
+    return DescribeScriptFailure(m_FileName, 0, "The height map could not be loaded.");
 }
 
 bool CTerrain::ReadProperty(CDataBuffer& reader)
@@ -319,15 +327,14 @@ bool CTerrain::Validate()
 // stops here with nothing allocated.
 bool CTerrain::LoadMeshList()
 {
+    CScriptFileScope scope(m_FileName);
     CDataBuffer reader;
     if (!reader.Init(m_FileName, SCRIPT_SEPARATORS))
         FatalError("Invalid Terrain Mesh List: %s", m_FileName.c_str());
     m_iWidth = reader.GetInteger();
     m_iHeight = reader.GetInteger();
-    if (m_iWidth < 1 || m_iWidth > MAX_LIST_CELLS || m_iHeight < 1 || m_iHeight > MAX_LIST_CELLS) {
-        g_Log.Write(m_FileName);
+    if (m_iWidth < 1 || m_iWidth > MAX_LIST_CELLS || m_iHeight < 1 || m_iHeight > MAX_LIST_CELLS)
         FatalError("Invalid Terrain Width or Height");
-    }
     const size_t cellCount = size_t(m_iWidth) * size_t(m_iHeight);
     std::vector<std::string> names;
     while (names.size() < cellCount && !reader.IsEndOfBuffer())
@@ -353,6 +360,7 @@ void CTerrain::MeasureFirstMesh(const std::string& name)
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
     ID3DXMesh* mesh = nullptr;
     const std::string fileName = MESH_FOLDER + name;
+    CScriptFileScope scope(fileName);
     if (device == nullptr ||
         !CheckD3DResult(D3DXLoadMeshFromX(fileName.c_str(), D3DXMESH_SYSTEMMEM, device, nullptr, nullptr, nullptr,
                                           &mesh),

@@ -110,6 +110,8 @@ public:
     bool Load(CDataBuffer& reader) override;
     bool ReadProperty(CDataBuffer& reader) override;
     bool Validate() override;
+    // After a height map that did not load: that image.
+    std::string GetLoadFailure() const override;
 
     bool LoadMeshList();
     bool LoadHeightMap();
@@ -168,4 +170,5 @@ private:
     D3DXVECTOR3 m_vOrigin;
     int32_t m_iMode;
     std::string m_FileName;
+    bool m_bHeightMapFailed = false;
 };

@@ -5,6 +5,7 @@
 #include "Core/Clock.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
+#include "Core/ScriptFile.h"
 #include "Core/StepTrace.h"
 #include "Display/ComplexObject.h"
 #include "Level/Node.h"
@@ -58,9 +59,7 @@ void CTrafficLights::Init(const CRoadNodeList& roads)
 
 void CTrafficLights::Load(const CRoadNodeList& roads)
 {
-    CDataBuffer reader;
-    if (!reader.Init(SCRIPT_FILE, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer for Traffic Lights");
+    CScriptFile reader(SCRIPT_FILE, "Unable to initialize data buffer for Traffic Lights");
     m_Lights.clear();
     if (!reader.Match(KEYWORD_NUMBER_OF_LIGHTS))
         return;

@@ -3,6 +3,7 @@
 #include "Core/Clock.h"
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
+#include "Core/ScriptFile.h"
 #include "Display/TextMaster.h"
 #include "Input/InputManager.h"
 #include "Sound/Sound.h"
@@ -33,9 +34,7 @@ CRadio::CRadio() : m_NameColor(NAME_COLOR) {}
 
 void CRadio::LoadStations()
 {
-    CDataBuffer reader;
-    if (!reader.Init(STATIONS_FILE, SCRIPT_SEPARATORS))
-        FatalError("Unable to initialize data buffer");
+    CScriptFile reader(STATIONS_FILE);
 
     m_Stations.clear();
     CRadioStation blank;

@@ -115,7 +115,7 @@ TEST_F(CarColorTableTest, ASaveThatCannotWriteKeepsTheOldFile)
 
 TEST_F(CarColorTableTest, BadFilesAreFatal)
 {
-    EXPECT_FATAL(m_Table.Load(), "Unable to initialize data buffer");
+    EXPECT_FATAL(m_Table.Load(), "Unable to initialize data buffer\nin Scripts\\CarColor.txt");
     m_Dir.Write(FILE_PATH, "ColorPos 0 Color 1 0.2 0.2 0.2\nColour 1 0 0 0\n");
     EXPECT_FATAL(m_Table.Load(), "\"Scripts\\CarColor.txt\": unknown keyword \"Colour\"");
 }

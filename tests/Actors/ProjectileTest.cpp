@@ -133,7 +133,8 @@ TEST(ProjectileScript, MissingAssetsAndFilesAreFatal)
     } cases[] = {
         {"ExplodeSFX Boom", "No assets of type <SFX3D> are currently stored"},
         {"NumStages 1 Stage 0 Effect Boom", "No assets of type <CEffect> are currently stored"},
-        {"CollisionData Scripts\\Collision\\Missing.txt", "Unable to initialize data buffer"},
+        {"CollisionData Scripts\\Collision\\Missing.txt",
+         "Unable to initialize data buffer\nin Scripts\\Collision\\Missing.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.body);

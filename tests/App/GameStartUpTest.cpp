@@ -241,22 +241,23 @@ TEST(GameStartUpTest, ReachesTheFrontEndOverThePausedModernFromTheMenuCamera)
     EXPECT_EQ(std::string::npos, log.find("Warning")) << log;
 }
 
-// An asset start-up cannot do without, the script that declares it and the
-// class it is looked up as.
+// An asset start-up cannot do without, the script that declares it, the
+// class it is looked up as and the script being read when it is looked up.
 struct RequiredAsset {
     const char* m_Name;
     const char* m_Script;
     const char* m_ClassName;
+    const char* m_LookedUpIn;
 };
 
 const RequiredAsset REQUIRED_ASSETS[] = {
-    {"Test1", "Scripts/Textures.txt", "CTexture"},
-    {"Lizard", "Scripts/GameActors.txt", "CGameActor"},
-    {"pistol", "Scripts/Weapons.txt", "CWeapon"},
-    {"MainGameTimer", "Scripts/GameTimer.txt", "CGameTimer"},
-    {"default", "Scripts/Mouses.txt", "CInGameMouse"},
-    {"Sphere", "Scripts/ComplexObjects.txt", "CComplexObject"},
-    {"Modern", "Scripts/Levels.txt", "CLevel"},
+    {"Test1", "Scripts/Textures.txt", "CTexture", "Scripts\\ComplexObjects.txt"},
+    {"Lizard", "Scripts/GameActors.txt", "CGameActor", ""},
+    {"pistol", "Scripts/Weapons.txt", "CWeapon", ""},
+    {"MainGameTimer", "Scripts/GameTimer.txt", "CGameTimer", ""},
+    {"default", "Scripts/Mouses.txt", "CInGameMouse", ""},
+    {"Sphere", "Scripts/ComplexObjects.txt", "CComplexObject", ""},
+    {"Modern", "Scripts/Levels.txt", "CLevel", ""},
 };
 
 // Renames the block that declares `name` (its keyword at the start of a line)
@@ -287,8 +288,10 @@ TEST_P(GameRequiredAssetTest, StartUpStopsNamingTheMissingAsset)
     std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
     ScopedWorkingDir cwd(dir.Path());
     RenameBlock(dir.Path() + "/" + asset.m_Script, asset.m_Name);
-    const std::string message =
+    std::string message =
         std::string("Unable to find asset \"") + asset.m_Name + "\" of type <" + asset.m_ClassName + ">";
+    if (*asset.m_LookedUpIn != '\0')
+        message += std::string("\nin ") + asset.m_LookedUpIn;
     EXPECT_FATAL(RunGameScripted(CloseAtOnce), message);
 }
 

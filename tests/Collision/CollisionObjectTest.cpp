@@ -100,7 +100,8 @@ TEST(CollisionFile, UnknownKeywordsAndMissingFilesAreFatal)
     CCollisionObject collision;
     EXPECT_FATAL(collision.Load(dir.Path() + "/box.txt"),
                  "Unknown keyword <BoxSize> in collision file: " + dir.Path() + "/box.txt");
-    EXPECT_FATAL(collision.Load(dir.Path() + "/missing.txt"), "Unable to initialize data buffer");
+    EXPECT_FATAL(collision.Load(dir.Path() + "/missing.txt"),
+                 "Unable to initialize data buffer\nin " + dir.Path() + "/missing.txt");
 }
 
 TEST(CollisionBox, TreeRadiusBoundsEveryPlacedBox)

@@ -138,9 +138,10 @@ TEST_F(LoadAssetsFromScriptTest, BadScriptsAreFatal)
         const char* message;
     };
     const Case cases[] = {
-        {"Widget: A\n Asset_Type: NULL\n", "Unknown Asset Type: <NULL>. Forget to add it to ASSET_TYPES in Asset.h?"},
+        {"Widget: A\n Asset_Type: NULL\n",
+         "Unknown Asset Type: <NULL>. Forget to add it to ASSET_TYPES in Asset.h?\nin Scripts\\Bad.txt"},
         {"Widget: A\n Asset_Type: Vehicle\n",
-         "Unknown Asset Type: <Vehicle>. Forget to add it to ASSET_TYPES in Asset.h?"},
+         "Unknown Asset Type: <Vehicle>. Forget to add it to ASSET_TYPES in Asset.h?\nin Scripts\\Bad.txt"},
         {"Widget: A\n Size: 3\n", "Unable to intialize object A from: Scripts\\Bad.txt of type CWidget"},
         {"; nothing but a comment\n", "Unable to intialize object  from: Scripts\\Bad.txt of type CWidget"},
     };
@@ -150,7 +151,8 @@ TEST_F(LoadAssetsFromScriptTest, BadScriptsAreFatal)
         EXPECT_FATAL(LoadAssetsFromScript<CWidget>("Scripts\\Bad.txt"), c.message);
         g_AssetManager.Clear();
     }
-    EXPECT_FATAL(LoadAssetsFromScript<CWidget>("Scripts\\Missing.txt"), "Unable to initialize data buffer");
+    EXPECT_FATAL(LoadAssetsFromScript<CWidget>("Scripts\\Missing.txt"),
+                 "Unable to initialize data buffer\nin Scripts\\Missing.txt");
 }
 
 } // namespace

@@ -20,6 +20,25 @@ TEST(FatalErrorTest, FormatsAndCutsLongMessages)
     } catch (const FatalErrorThrown& fatal) {
         EXPECT_EQ(std::string(511, 'x'), fatal.what());
     }
+    // The line naming the file is cut alike.
+    CScriptFileScope scope(longName);
+    EXPECT_FATAL(FatalError("Bad"), "Bad\nin " + std::string(508, 'x'));
+}
+
+TEST(FatalErrorTest, NamesTheInnermostScriptFileBeingRead)
+{
+    EXPECT_FATAL(FatalError("Bad"), "Bad");
+    CScriptFileScope outer("Scripts\\Levels.txt");
+    EXPECT_FATAL(FatalError("Bad"), "Bad\nin Scripts\\Levels.txt");
+    {
+        CScriptFileScope inner("Scripts\\Levels\\Nodes.txt");
+        SetScriptLine(7);
+        EXPECT_FATAL(FatalError("Bad"), "Bad\nin Scripts\\Levels\\Nodes.txt, line 7");
+        // A message that names the file already is left as it is.
+        EXPECT_FATAL(FatalError("Bad token in %s", "Scripts\\Levels\\Nodes.txt"),
+                     "Bad token in Scripts\\Levels\\Nodes.txt");
+    }
+    EXPECT_FATAL(FatalError("Bad"), "Bad\nin Scripts\\Levels.txt");
 }
 
 TEST(FatalErrorDeathTest, DefaultHandlerReportsLogsAndExitsWithMinusOne)
@@ -30,10 +49,12 @@ TEST(FatalErrorDeathTest, DefaultHandlerReportsLogsAndExitsWithMinusOne)
         {
             g_Log.Open("log.txt");
             SetFatalErrorHandler(nullptr);
+            CScriptFileScope scope("Scripts\\Missions\\M1.txt");
             FatalError("Mission failed to load %d", 3);
         },
-        ::testing::ExitedWithCode(255), "umm: Mission failed to load 3");
-    EXPECT_NE(std::string::npos, dir.Read("log.txt").find("] Mission failed to load 3\n"));
+        ::testing::ExitedWithCode(255), "umm: Mission failed to load 3\nin Scripts.Missions.M1.txt");
+    EXPECT_NE(std::string::npos,
+              dir.Read("log.txt").find("] Mission failed to load 3\nin Scripts\\Missions\\M1.txt\n"));
 }
 
 } // namespace

@@ -100,12 +100,14 @@ TEST_F(C3DAnimSequenceTest, ABrokenBlockStopsTheLoader)
     } cases[] = {
         {"3DAnimSeq NoType\nAnimFrame A\nTime 1\n",
          "Unable to intialize object NoType from: Scripts\\3DAnimSeqs.txt of type C3DAnimSequence"},
-        {"3DAnimSeq Missing\nAsset_Type Game\nAnimFrame Nope\n", "Unable to find asset \"Nope\" of type <CTexture>"},
+        {"3DAnimSeq Missing\nAsset_Type Game\nAnimFrame Nope\n",
+         "Unable to find asset \"Nope\" of type <CTexture>\nin Scripts\\3DAnimSeqs.txt"},
         // A frame keyword before any frame ends the block; the loader then
         // finds no block keyword at it.
         {"3DAnimSeq Early\nAsset_Type Game\nTime 0.5\nAnimFrame A\n",
          "Unable to intialize object  from: Scripts\\3DAnimSeqs.txt of type C3DAnimSequence"},
-        {"3DAnimSeq Bad\nAsset_Type Nonsense\n", "Unknown Asset Type: <Nonsense>. Forget to add it to ASSET_TYPES in Asset.h?"},
+        {"3DAnimSeq Bad\nAsset_Type Nonsense\n",
+         "Unknown Asset Type: <Nonsense>. Forget to add it to ASSET_TYPES in Asset.h?\nin Scripts\\3DAnimSeqs.txt"},
     };
     for (const auto& entry : cases) {
         SCOPED_TRACE(entry.script);

@@ -191,7 +191,8 @@ TEST_F(cMeshTest, UnreadableFilesAndMeshesThatCannotBeDrawnFailTheLoad)
 
     m_Dir.Write("Scripts/AninimatedMeshes.txt", "AnimMesh Lost\nSrc Assets\\Meshes\\none.x\n");
     EXPECT_FATAL(LoadAssetsFromScript<cMesh>("Scripts\\AninimatedMeshes.txt"),
-                 "Unable to intialize object Lost from: Scripts\\AninimatedMeshes.txt of type cMesh");
+                 "Unable to intialize object Lost from: Scripts\\AninimatedMeshes.txt of type cMesh\n"
+                 "in Assets\\Meshes\\none.x: The mesh file could not be loaded.");
 }
 
 // --- animation sets and animated objects
@@ -360,10 +361,10 @@ TEST_F(cObjectTest, MissingAssetsStopTheLoaderAndAMissingSetEndsItsBlock)
 {
     m_Dir.Write("Scripts/AnimatedMeshObject.txt", "AnimObject Bad\nAnimMesh Nothing\n");
     EXPECT_FATAL(LoadAssetsFromScript<cObject>("Scripts\\AnimatedMeshObject.txt"),
-                 "Unable to find asset \"Nothing\" of type <cMesh>");
+                 "Unable to find asset \"Nothing\" of type <cMesh>\nin Scripts\\AnimatedMeshObject.txt");
     m_Dir.Write("Scripts/AnimationSets.txt", "AnimSet Bad\nAnimationSrc Assets\\Meshes\\anims.x AnimatedMesh None\n");
     EXPECT_FATAL(LoadAssetsFromScript<cAnimation>("Scripts\\AnimationSets.txt"),
-                 "Unable to find asset \"None\" of type <cMesh>");
+                 "Unable to find asset \"None\" of type <cMesh>\nin Scripts\\AnimationSets.txt");
 
     m_Dir.Write("Scripts/AnimationSets.txt", "AnimSet Typo\nAnimationSrc Assets\\Meshes\\anims.x AnimatedMesh BoneMesh\n"
                                              "Loop Clsoed True\n\nAnimSet Next\n"

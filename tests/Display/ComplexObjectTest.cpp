@@ -162,12 +162,17 @@ TEST_F(CComplexObjectTest, MissingNamesAndBrokenBlocksAreFatal)
         const char* script;
         const char* message;
     } cases[] = {
-        {"ComplexObject A\nOpaqueObj Nope\n", "Unable to find asset \"Nope\" of type <CDisplayObject3D>"},
-        {"ComplexObject A\nTransObj Nope\n", "Unable to find asset \"Nope\" of type <CDisplayObject3D>"},
-        {"ComplexObject A\nOpaqueObj Box TEXTURE Nope\n", "Unable to find asset \"Nope\" of type <CTexture>"},
-        {"ComplexObject A\nSubGroup Nope\n", "Unable to find asset \"Nope\" of type <CComplexObject>"},
+        {"ComplexObject A\nOpaqueObj Nope\n",
+         "Unable to find asset \"Nope\" of type <CDisplayObject3D>\nin Scripts\\ComplexObjects.txt"},
+        {"ComplexObject A\nTransObj Nope\n",
+         "Unable to find asset \"Nope\" of type <CDisplayObject3D>\nin Scripts\\ComplexObjects.txt"},
+        {"ComplexObject A\nOpaqueObj Box TEXTURE Nope\n",
+         "Unable to find asset \"Nope\" of type <CTexture>\nin Scripts\\ComplexObjects.txt"},
+        {"ComplexObject A\nSubGroup Nope\n",
+         "Unable to find asset \"Nope\" of type <CComplexObject>\nin Scripts\\ComplexObjects.txt"},
         // "none" is a name, not the word that means no part.
-        {"ComplexObject A\nOpaqueObj none\n", "Unable to find asset \"none\" of type <CDisplayObject3D>"},
+        {"ComplexObject A\nOpaqueObj none\n",
+         "Unable to find asset \"none\" of type <CDisplayObject3D>\nin Scripts\\ComplexObjects.txt"},
         // After NONE the option is not read: the block ends and the next fails.
         {"ComplexObject A\nOpaqueObj NONE GROUP# 2\n",
          "Unable to intialize object  from: Scripts\\ComplexObjects.txt of type CComplexObject"},

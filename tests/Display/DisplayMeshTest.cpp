@@ -99,7 +99,8 @@ TEST_F(CDisplayMeshTest, ScriptsLoadAMeshAndObjectsOnIt)
 TEST_F(CDisplayMeshTest, BrokenBlocksStopTheLoaders)
 {
     EXPECT_FATAL(LoadScripts("Mesh Ghost\nAsset_Type Game\nSrc Assets\\Meshes\\none.x\n", ""),
-                 "Unable to intialize object Ghost from: Scripts\\Meshes.txt of type CDisplayMesh");
+                 "Unable to intialize object Ghost from: Scripts\\Meshes.txt of type CDisplayMesh\n"
+                 "in Assets\\Meshes\\none.x: The mesh file could not be loaded.");
     EXPECT_NE(std::string::npos, Log().find("Error in .\\Display\\DisplayMesh.cpp"));
     g_AssetManager.Clear();
 
@@ -113,7 +114,7 @@ TEST_F(CDisplayMeshTest, BrokenBlocksStopTheLoaders)
         {"Mesh Untyped\nSrc Assets\\Meshes\\cube.x\n", "",
          "Unable to intialize object Untyped from: Scripts\\Meshes.txt of type CDisplayMesh"},
         {CUBE_MESH, "DisplayObject3D Lost\nAsset_Type Game\nMesh Nope\n",
-         "Unable to find asset \"Nope\" of type <CDisplayMesh>"},
+         "Unable to find asset \"Nope\" of type <CDisplayMesh>\nin Scripts\\DisplayObject3D.txt"},
         {CUBE_MESH, "DisplayObject3D Bare\nAsset_Type Game\nScale 2\n",
          "Unable to intialize object Bare from: Scripts\\DisplayObject3D.txt of type CDisplayObject3D"},
         {CUBE_MESH, "DisplayObject3D Untyped\nMesh Cube\n",

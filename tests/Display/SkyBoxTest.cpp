@@ -87,9 +87,9 @@ TEST_F(CSkyBoxTest, ABrokenBlockStopsTheLoader)
         {"Skybox Dusk\nAsset_Type Level\nTop T\nBottom B\nLeft L\nRight R\nFront F\n", true, refused},
         {"Skybox Dusk\nTop T\nBottom B\nLeft L\nRight R\nFront F\nBack K\n", true, refused},
         {"Skybox Dusk\nAsset_Type Level\nTop T\nBottom B\nLeft L\nRight R\nFront F\nBack Nope\n", true,
-         "Unable to find asset \"Nope\" of type <CTexture>"},
+         "Unable to find asset \"Nope\" of type <CTexture>\nin Scripts\\Skybox.txt"},
         {"Skybox Dusk\nAsset_Type Level\nTop T\nBottom B\nLeft L\nRight R\nFront F\nBack K\n", false,
-         "No assets of type <CTexture> are currently stored"},
+         "No assets of type <CTexture> are currently stored\nin Scripts\\Skybox.txt"},
         {"SkyBoxes Dusk\n", true, "Unable to intialize object  from: Scripts\\Skybox.txt of type CSkyBox"},
         {"; nothing but a comment\n", true, "Unable to intialize object  from: Scripts\\Skybox.txt of type CSkyBox"},
     };

@@ -161,6 +161,23 @@ TEST_F(EffectTest, ResetAppliesTheEarlyEventsThenRewinds)
     EXPECT_EQ(1, bare.m_u8Running);
 }
 
+// A failed recompile takes the old events with the old components: Reset
+// and Update must not run events against components that are gone.
+TEST_F(EffectTest, AFailedRecompileLeavesNoEventsBehind)
+{
+    Compile(m_Prototype, std::string(ONE_SPRITE) + "MeshNum = 1 ParticleNum = 1 Particle 1 Asset = \"Stream\"\n" +
+                             "EventSequence { initial Sprite 1 Size = 3 initial Mesh 1 Size = 2 "
+                             "initial Particle 1 Start at 0.5 EventTimer = 0 }");
+    ASSERT_FALSE(m_Prototype.Compile(Script("Wrong")));
+    EXPECT_EQ(nullptr, m_Prototype.GetEvents());
+    m_Prototype.Reset();
+    m_Prototype.m_u8Running = 1;
+    Run(m_Prototype, 4, STEP);
+    CEffect copy(m_Prototype);
+    copy.Reset();
+    EXPECT_EQ(0, copy.m_u8Compiled);
+}
+
 TEST_F(EffectTest, AStoppedEffectDrawsOnlyItsParticlesUntilTheyHaveRunOut)
 {
     const D3DXMATRIX frame = Translation(1, 2, 3);

@@ -217,24 +217,15 @@ TEST_F(ParticleScriptTest, LoadingReadsTheBlockAndCompilesItsScriptOnce)
     EXPECT_FALSE(LoadBlock(emitter, Script("Lifetime = 1"))) << "the same object loads once";
 }
 
-TEST_F(ParticleScriptTest, AFailedCompileIsLoggedAndStopsTheLoader)
+TEST_F(ParticleScriptTest, AnUnreadableOrUnnamedScriptFailsTheLoad)
 {
-    m_Dir.Write("Scripts/Particles/Test.txt", "ParticleSystem \"x\" 1 { Wrong }");
-    m_Dir.Write("Scripts/Systems.txt", "ParticleSystem Test\n Asset_Type Game\n"
-                                       " Script Scripts\\Particles\\Test.txt\n");
-    EXPECT_FATAL(LoadAssetsFromScript<CParticleEmitter>("Scripts\\Systems.txt"),
-                 "Unable to intialize object Test from: Scripts\\Systems.txt of type CParticleEmitter");
-    EXPECT_NE(std::string::npos, m_Dir.Read("log.txt").find(
-                                     "Particle script Scripts\\Particles\\Test.txt: Unexpected \"WRONG\" in "
-                                     "Particle System Block!"));
-
     CParticleEmitter missing;
     m_Dir.Write("Scripts/Systems.txt", "ParticleSystem Gone\n Asset_Type Game\n Script Scripts\\None.txt\n");
     CDataBuffer reader;
     ASSERT_TRUE(reader.Init("Scripts\\Systems.txt", SCRIPT_SEPARATORS));
     EXPECT_FALSE(missing.Load(reader));
     EXPECT_FALSE(missing.IsInitialised());
-    EXPECT_NE(std::string::npos, m_Dir.Read("log.txt").find("Particle script Scripts\\None.txt: Unable to read"));
+    EXPECT_EQ("Unable to read the particle script file.", missing.GetStatus());
 
     CParticleEmitter unnamed;
     m_Dir.Write("Scripts/Systems.txt", "ParticleSystem NoScript\n Asset_Type Game\n");

@@ -1,4 +1,7 @@
+#include <functional>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -83,6 +86,46 @@ TEST(ScriptTokensTest, SplitsAndClassifiesAsTheLanguageSays)
             EXPECT_EQ(test.tokens[i].kind, tokens[i].m_Kind) << test.name << ", token " << i;
         }
     }
+}
+
+TEST(ScriptTokensTest, EveryTokenKnowsItsLine)
+{
+    const CScriptTokenList tokens =
+        TokenizeScript("A // note\n\n  \"two\nlines\" B\nC(", PARTICLE_KEYWORDS);
+    const uint32_t lines[] = {1, 3, 4, 5, 5};
+    ASSERT_EQ(sizeof(lines) / sizeof(lines[0]), tokens.size());
+    for (size_t i = 0; i < tokens.size(); ++i)
+        EXPECT_EQ(lines[i], tokens[i].m_uLine) << tokens[i].m_Text;
+}
+
+// Both compilers run through here, so they turn the same failures into a
+// message; a fatal error is no script failure and passes on.
+TEST(ScriptTokensTest, ACompileEndsWithTheFirstFailureAndTheLineItStoodOn)
+{
+    const char* const unhandled = "Unhandled exception in CParticleEmitter::Compile.";
+    const struct {
+        const char* what;
+        std::function<void()> raise;
+        const char* message;
+    } cases[] = {
+        {"a script error", [] { ThrowScriptError("Must have version number"); }, "Must have version number"},
+        {"no memory", [] { throw std::bad_alloc(); }, unhandled},
+        {"a size past its limit", [] { throw std::length_error("vector"); }, unhandled},
+    };
+    for (const auto& c : cases) {
+        const CScriptCompileResult result =
+            CompileScript("A\nB C", PARTICLE_KEYWORDS, [&](const CScriptTokenList&, CTokenCursor& cursor) {
+                cursor.Next();
+                c.raise();
+            });
+        EXPECT_FALSE(result.m_bCompiled) << c.what;
+        EXPECT_EQ(c.message, result.m_Message) << c.what;
+        EXPECT_EQ(2u, result.m_uLine) << c.what;
+    }
+    EXPECT_TRUE(CompileScript("A", PARTICLE_KEYWORDS, [](const CScriptTokenList&, CTokenCursor&) {}).m_bCompiled);
+    EXPECT_THROW(CompileScript("A", PARTICLE_KEYWORDS,
+                               [](const CScriptTokenList&, CTokenCursor&) { throw std::runtime_error("fatal"); }),
+                 std::runtime_error);
 }
 
 TEST(ScriptTokensTest, ANumberIsItsLongestLeadingDecimalNumber)

@@ -93,11 +93,12 @@ TEST_F(CellPhoneTest, WordsForADisplayStateThatDoesNotExistArePassedOver)
 TEST_F(CellPhoneTest, AMissingScriptTextureOrSoundStopsTheGame)
 {
     CCellPhone phone;
-    EXPECT_FATAL(phone.Load(PHONE_SCRIPT), "Unable to initialize data buffer");
+    const std::string inScript = std::string("\nin ") + PHONE_SCRIPT;
+    EXPECT_FATAL(phone.Load(PHONE_SCRIPT), "Unable to initialize data buffer" + inScript);
     m_Dir.Write(PHONE_SCRIPT, "Back_Texture back\n");
-    EXPECT_FATAL(phone.Load(PHONE_SCRIPT), "Unable to find asset \"back\" of type <CTexture>");
+    EXPECT_FATAL(phone.Load(PHONE_SCRIPT), "Unable to find asset \"back\" of type <CTexture>" + inScript);
     m_Dir.Write(PHONE_SCRIPT, "RingSound Bell\n");
-    EXPECT_FATAL(phone.Load(PHONE_SCRIPT), "Unable to find asset \"Bell\" of type <SFX3D>");
+    EXPECT_FATAL(phone.Load(PHONE_SCRIPT), "Unable to find asset \"Bell\" of type <SFX3D>" + inScript);
     EXPECT_FALSE(phone.IsLoaded());
 }
 

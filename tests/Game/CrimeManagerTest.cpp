@@ -80,7 +80,7 @@ TEST(CrimeManager, WithoutTheCrimeFileStartUpStops)
     CGameActor* const previousPlayer = g_PlayerActor;
     g_PlayerActor = &player;
     CCrimeManager crimes;
-    EXPECT_FATAL(crimes.Init(), "Unable to initialize data buffer");
+    EXPECT_FATAL(crimes.Init(), "Unable to initialize data buffer\nin Scripts\\CrimeFile.txt");
     g_PlayerActor = previousPlayer;
 }
 

@@ -69,9 +69,9 @@ TEST_F(HUDTest, LoadReadsEachElementsTextureFrameAndColour)
 TEST_F(HUDTest, AMissingScriptOrTextureStopsTheGame)
 {
     CHUD hud;
-    EXPECT_FATAL(hud.Load(nullptr), "Unable to initialize data buffer");
+    EXPECT_FATAL(hud.Load(nullptr), "Unable to initialize data buffer\nin Scripts\\HUD.txt");
     m_Dir.Write(HUD_SCRIPT, "HUDObject WarningStar Texture Star\n");
-    EXPECT_FATAL(hud.Load(nullptr), "Unable to find asset \"Star\" of type <CTexture>");
+    EXPECT_FATAL(hud.Load(nullptr), "Unable to find asset \"Star\" of type <CTexture>\nin Scripts\\HUD.txt");
 }
 
 } // namespace

@@ -85,7 +85,8 @@ TEST_F(MissionTest, TheStartLocationEffectIsACopyStartedWhereTheMissionWaits)
     EXPECT_EQ(D3DXVECTOR3(10, 0, 20), D3DXVECTOR3(placed._41, placed._42, placed._43));
 
     CMission missing;
-    EXPECT_FATAL(Load(missing, "StartLocationEffect Nothing"), "Unable to find asset \"Nothing\" of type <CEffect>");
+    EXPECT_FATAL(Load(missing, "StartLocationEffect Nothing"),
+                 std::string("Unable to find asset \"Nothing\" of type <CEffect>\nin ") + START_SCRIPT);
 }
 
 struct FailingScriptCase {
@@ -100,18 +101,16 @@ const FailingScriptCase FAILING_SCRIPTS[] = {
     {"AINormalPed", "the introduction's word in another mission"},
 };
 
-TEST_F(MissionTest, AWordNoMissionClassTakesStopsTheGameNamingTheScriptInTheLog)
+TEST_F(MissionTest, AWordNoMissionClassTakesStopsTheGameNamingTheScript)
 {
     for (const FailingScriptCase& test : FAILING_SCRIPTS) {
         SCOPED_TRACE(test.m_Why);
         CMission mission;
-        EXPECT_FATAL(Load(mission, test.m_Text), "Mission failed to load");
+        EXPECT_FATAL(Load(mission, test.m_Text), std::string("Mission failed to load\nin ") + START_SCRIPT);
     }
     CMission mission;
-    EXPECT_FATAL(mission.LoadStartFile("Scripts/Mission/MissingPre.txt"), "Mission failed to load");
-    const std::string log = ReadLog();
-    EXPECT_NE(std::string::npos, log.find(START_SCRIPT)) << log;
-    EXPECT_NE(std::string::npos, log.find("Scripts/Mission/MissingPre.txt")) << log;
+    EXPECT_FATAL(mission.LoadStartFile("Scripts/Mission/MissingPre.txt"),
+                 "Mission failed to load\nin Scripts/Mission/MissingPre.txt");
 }
 
 TEST_F(MissionTest, TheIntroductionTakesAINormalPedBeforeAnyKeyword)
@@ -122,7 +121,7 @@ TEST_F(MissionTest, TheIntroductionTakesAINormalPedBeforeAnyKeyword)
     EXPECT_FLOAT_EQ(2.0f, intro.GetStartingRadius());
 
     CMissionIntro failing;
-    EXPECT_FATAL(Load(failing, "AINormalPed Bogus"), "Mission failed to load");
+    EXPECT_FATAL(Load(failing, "AINormalPed Bogus"), std::string("Mission failed to load\nin ") + START_SCRIPT);
 }
 
 TEST_F(MissionTest, TheManagerCreatesTheSavePointAndTheIntroductionFromTheirStartScripts)
@@ -148,7 +147,7 @@ TEST_F(MissionTest, TheManagerCreatesTheSavePointAndTheIntroductionFromTheirStar
     EXPECT_EQ(nullptr, manager.GetCurrentMission()) << "missions wait";
 
     m_Dir.Write("Scripts/Mission/IntroPre.txt", "Bogus");
-    EXPECT_FATAL(manager.CreateMission("Intro"), "Mission failed to load");
+    EXPECT_FATAL(manager.CreateMission("Intro"), "Mission failed to load\nin Scripts\\Mission\\IntroPre.txt");
     EXPECT_EQ(2u, manager.GetMissionCount()) << "a mission that fails to load is not listed";
     manager.Clear();
     EXPECT_EQ(0u, manager.GetMissionCount());

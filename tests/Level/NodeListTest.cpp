@@ -122,7 +122,7 @@ TEST_F(NodeListTest, BrokenScriptsAreFatal)
     EXPECT_FATAL(sidewalks.Load(), "Unknown keyword in Scripts\\Levels\\ModernSidewalkNodes.txt: Speed");
     CRoadNodeList missing;
     std::remove((m_Dir.Path() + "/Scripts/Levels/ModernRoadNodes.txt").c_str());
-    EXPECT_FATAL(missing.Init(), "Unable to initialize data buffer");
+    EXPECT_FATAL(missing.Init(), "Unable to initialize data buffer\nin Scripts\\Levels\\ModernRoadNodes.txt");
 }
 
 TEST_F(NodeListTest, DebugLinesShowOneWayAndTwoWayLinks)

@@ -192,15 +192,16 @@ TEST_F(CTerrainTest, BadMeshListsAreFatal)
         const char* list;
         const char* message;
     };
-    const std::string invalidList = "Invalid Terrain Mesh List: Scripts\\Levels\\List.txt";
+    const char* const invalidList = "Invalid Terrain Mesh List: Scripts\\Levels\\List.txt";
+    const char* const invalidSize = "Invalid Terrain Width or Height\nin Scripts\\Levels\\List.txt";
     const Case cases[] = {
-        {"-1 1 Cells\\cell_0_0.x", "Invalid Terrain Width or Height"},
-        {"0 1", "Invalid Terrain Width or Height"},
-        {"1 2048 Cells\\cell_0_0.x", "Invalid Terrain Width or Height"},
-        {"2 1 Cells\\cell_0_0.x", invalidList.c_str()},
-        {"1 1 Cells\\cell_0_0.x 1 1 Cells\\cell_0_0.x", invalidList.c_str()},
-        {"1 1 Cells\\flat.x", "Terrain failed to load mesh file"},
-        {"1 1 Cells\\missing.x", "Terrain failed to load mesh file"},
+        {"-1 1 Cells\\cell_0_0.x", invalidSize},
+        {"0 1", invalidSize},
+        {"1 2048 Cells\\cell_0_0.x", invalidSize},
+        {"2 1 Cells\\cell_0_0.x", invalidList},
+        {"1 1 Cells\\cell_0_0.x 1 1 Cells\\cell_0_0.x", invalidList},
+        {"1 1 Cells\\flat.x", "Terrain failed to load mesh file\nin Assets\\Meshes\\Cells\\flat.x"},
+        {"1 1 Cells\\missing.x", "Terrain failed to load mesh file\nin Assets\\Meshes\\Cells\\missing.x"},
     };
     for (const Case& c : cases) {
         m_Dir.Write("Scripts/Levels/List.txt", c.list);
@@ -210,7 +211,13 @@ TEST_F(CTerrainTest, BadMeshListsAreFatal)
         EXPECT_FATAL(terrain.Load(reader), c.message);
         EXPECT_TRUE(terrain.GetCells().empty()) << c.list;
     }
-    EXPECT_NE(std::string::npos, Log().find("Scripts\\Levels\\List.txt\n"));
+}
+
+TEST_F(CTerrainTest, AHeightMapThatCannotBeReadIsNamedByTheLoader)
+{
+    EXPECT_FATAL(LoadTerrain("HeightMap Assets\\Images\\gone.bmp\n"),
+                 "Unable to intialize object Ground from: Scripts\\Terrains.txt of type CTerrain\n"
+                 "in Assets\\Images\\gone.bmp: The height map could not be loaded.");
 }
 
 TEST_F(CTerrainTest, HeightsAreOnTheQuadsTrianglesFromAboveAndBelow)

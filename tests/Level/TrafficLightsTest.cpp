@@ -198,13 +198,14 @@ TEST_F(TrafficLightsTest, ScriptsAsATable)
 TEST_F(TrafficLightsTest, BrokenScriptsAreFatal)
 {
     EXPECT_FATAL(Load("NumberOfLights 2 NumberOfLightGroups 0 NumberOfLightGroups 1"),
-                 "Traffic light 0 has no light groups");
+                 "Traffic light 0 has no light groups\nin Scripts\\Levels\\ModernTrafficLights.txt");
     EXPECT_FATAL(Load("NumberOfLights 1 NumberOfLightGroups 1 NumNodesInGroup 1 ConnectedNodes 0 Colour 3"),
                  "Unknown keyword in Scripts\\Levels\\ModernTrafficLights.txt: Colour");
     EXPECT_FATAL(Load("NumberOfLights 1 Group 0 NumNodesInGroup 1"),
                  "Unknown keyword in Scripts\\Levels\\ModernTrafficLights.txt: Group");
     std::remove((m_Dir.Path() + "/Scripts/Levels/ModernTrafficLights.txt").c_str());
-    EXPECT_FATAL(m_Lights.Init(m_Roads), "Unable to initialize data buffer for Traffic Lights");
+    EXPECT_FATAL(m_Lights.Init(m_Roads),
+                 "Unable to initialize data buffer for Traffic Lights\nin Scripts\\Levels\\ModernTrafficLights.txt");
 }
 
 } // namespace

@@ -84,7 +84,8 @@ TEST_F(CWaterPlaneTest, APlaneIsItsMeshFourteenTimesWiderAtItsPosition)
 
 TEST_F(CWaterPlaneTest, AMissingModelIsFatalAndNoModelDrawsNothing)
 {
-    EXPECT_FATAL(LoadPlane("Model Lake\n"), "Unable to find asset \"Lake\" of type <CDisplayMesh>");
+    EXPECT_FATAL(LoadPlane("Model Lake\n"),
+                 "Unable to find asset \"Lake\" of type <CDisplayMesh>\nin Scripts\\WaterPlanes.txt");
     g_AssetManager.Clear();
 
     CWaterPlane* plane = LoadPlane("Pos 1 2 3\n");

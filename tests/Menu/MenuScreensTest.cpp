@@ -126,7 +126,7 @@ TEST_F(MenuScreensTest, TheMenuAnswersBeforeTheTabsAndTheLastTabUnderAClickWins)
 TEST_F(MenuScreensTest, InitTabNeedsATabListedBeforeIt)
 {
     EXPECT_FATAL(Load<CMultiTabObject>("Scripts\\Menu\\More.txt", "MultiTabObject Late\nInitTab Two\nSingleTabObject Two\n"),
-                 "Invalid MultiTab InitialState?!?");
+                 "Invalid MultiTab InitialState?!?\nin Scripts\\Menu\\More.txt");
 }
 
 TEST_F(MenuScreensTest, LoadLeavesTheGameTwiceUnderTheFirstScreenAndBackReturnsToPlay)

@@ -237,10 +237,10 @@ TEST_F(MenuWidgetTest, AMissingButtonOrSliderPartIsFatal)
 {
     LoadButtons();
     EXPECT_FATAL(Load<CCyclicObject>("Scripts\\Menu\\CyclicObjects.txt", "CyclicObject Pick\nOption Nope\n"),
-                 "Unable to find asset \"Nope\" of type <CButton>");
+                 "Unable to find asset \"Nope\" of type <CButton>\nin Scripts\\Menu\\CyclicObjects.txt");
     EXPECT_FATAL(Load<CSliderObject>("Scripts\\Menu\\SliderObjects.txt",
                                      "SliderObject Volume\nLB Arrow\nRB Arrow\nSB Arrow\n"),
-                 "Incomplete Button Specification.");
+                 "Incomplete Button Specification.\nin Scripts\\Menu\\SliderObjects.txt");
 }
 
 } // namespace

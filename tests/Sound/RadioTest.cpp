@@ -66,7 +66,7 @@ TEST_F(CRadioTest, BrokenStationFilesAreFatal)
     EXPECT_FATAL(Load("Station A file a.ogg\nStaton B file b.ogg\n"),
                  "CRadio::LoadStations, unknown token <Staton> in Scripts\\Radiostations.txt");
     ScopedWorkingDir inEmptyDir(TempDir().Path());
-    EXPECT_FATAL(m_Radio.LoadStations(), "Unable to initialize data buffer");
+    EXPECT_FATAL(m_Radio.LoadStations(), "Unable to initialize data buffer\nin Scripts\\Radiostations.txt");
 }
 
 TEST_F(CRadioTest, RadioWithoutStationsStaysSilent)
