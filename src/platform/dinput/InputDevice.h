@@ -5,6 +5,8 @@
 // its reads then fail until it is acquired again, and the state it returns
 // comes only from events seen while it was acquired or held.
 
+#include <cstring>
+
 #include "platform/dinput/DInput.h"
 #include "platform/dinput/InputEvents.h"
 
@@ -59,6 +61,42 @@ private:
     bool m_bLost = false;
 };
 
+// Buttons as a read sees them. The game reads once a frame, so a press that
+// starts and ends between two reads would never be seen: a button pressed
+// since the last read reads as down for that one read, even when let go.
+template <int Count>
+class LatchedButtons {
+public:
+    void Set(int index, bool down)
+    {
+        if (index < 0 || index >= Count)
+            return;
+        m_Held[index] = down ? DOWN : 0;
+        if (down)
+            m_Pressed[index] = DOWN;
+    }
+
+    // Writes Count bytes and forgets the presses seen.
+    void Read(BYTE* out)
+    {
+        for (int i = 0; i < Count; ++i)
+            out[i] = m_Held[i] | m_Pressed[i];
+        std::memset(m_Pressed, 0, sizeof(m_Pressed));
+    }
+
+    void Clear()
+    {
+        std::memset(m_Held, 0, sizeof(m_Held));
+        std::memset(m_Pressed, 0, sizeof(m_Pressed));
+    }
+
+private:
+    static constexpr BYTE DOWN = 0x80;
+
+    BYTE m_Held[Count] = {};
+    BYTE m_Pressed[Count] = {};
+};
+
 // The system keyboard: 256 key bytes by DIK code.
 class KeyboardDevice : public InputDevice {
 public:
@@ -70,7 +108,7 @@ protected:
     void ReadState(void* data) override;
 
 private:
-    BYTE m_Keys[256] = {};
+    LatchedButtons<256> m_Keys;
 };
 
 // The system mouse: movement gathered while acquired, taken by each read.
@@ -90,5 +128,5 @@ private:
     long long m_MoveX = 0;
     long long m_MoveY = 0;
     long long m_MoveWheel = 0;
-    BYTE m_Buttons[8] = {};
+    LatchedButtons<8> m_Buttons;
 };

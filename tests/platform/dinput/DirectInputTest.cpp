@@ -135,6 +135,36 @@ TEST_F(GlDirectInputTest, MouseGathersMovementUntilReadWithWheelNotchesOf120)
     EXPECT_EQ(0, state.rgbButtons[1]);
 }
 
+// A tap or click that starts and ends between two frames' reads.
+TEST_F(GlDirectInputTest, APressLetGoBeforeTheReadIsDownForThatOneRead)
+{
+    IDirectInputDevice8A* keyboard =
+        CreateAcquired(GUID_SysKeyboard, c_dfDIKeyboard, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
+    IDirectInputDevice8A* mouse = CreateAcquired(GUID_SysMouse, c_dfDIMouse2, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
+    ASSERT_NE(nullptr, keyboard);
+    ASSERT_NE(nullptr, mouse);
+    BYTE keys[256];
+    DIMOUSESTATE2 state = {};
+    auto read = [&] {
+        ASSERT_EQ(DI_OK, keyboard->GetDeviceState(sizeof(keys), keys));
+        ASSERT_EQ(DI_OK, mouse->GetDeviceState(sizeof(state), &state));
+    };
+
+    PushKey(SDL_SCANCODE_F, true);
+    PushKey(SDL_SCANCODE_F, false);
+    PushButton(SDL_BUTTON_RIGHT, true);
+    PushButton(SDL_BUTTON_RIGHT, false);
+    read();
+    EXPECT_EQ(DOWN, keys[DIK_F]);
+    EXPECT_EQ(DOWN, state.rgbButtons[1]);
+    EXPECT_EQ(0, keys[DIK_G]);
+    EXPECT_EQ(0, state.rgbButtons[0]);
+
+    read();
+    EXPECT_EQ(0, keys[DIK_F]) << "the press is seen by one read only";
+    EXPECT_EQ(0, state.rgbButtons[1]);
+}
+
 TEST_F(GlDirectInputTest, WithoutFocusReadsFailAndLeaveTheBufferUntilReacquired)
 {
     IDirectInputDevice8A* keyboard =
