@@ -174,7 +174,8 @@ void KeyboardDevice::ReleaseHeld()
 
 void KeyboardDevice::HandleEvent(const SDL_Event& event)
 {
-    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP)
+    // A held key's repeats change nothing.
+    if ((event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) || event.key.repeat != 0)
         return;
     const BYTE code = KeyCodes::FromScancode(event.key.keysym.scancode);
     if (code != 0)

@@ -5,10 +5,9 @@
 // its reads then fail until it is acquired again, and the state it returns
 // comes only from events seen while it was acquired or held.
 
-#include <cstring>
-
 #include "platform/dinput/DInput.h"
 #include "platform/dinput/InputEvents.h"
+#include "platform/dinput/LatchedButtons.h"
 
 class InputDevice : public IDirectInputDevice8A, public InputEvents::Listener {
 public:
@@ -59,42 +58,6 @@ private:
     Uint32 m_WindowId = 0;
     bool m_bAcquired = false;
     bool m_bLost = false;
-};
-
-// Buttons as a read sees them. The game reads once a frame, so a press that
-// starts and ends between two reads would never be seen: a button pressed
-// since the last read reads as down for that one read, even when let go.
-template <int Count>
-class LatchedButtons {
-public:
-    void Set(int index, bool down)
-    {
-        if (index < 0 || index >= Count)
-            return;
-        m_Held[index] = down ? DOWN : 0;
-        if (down)
-            m_Pressed[index] = DOWN;
-    }
-
-    // Writes Count bytes and forgets the presses seen.
-    void Read(BYTE* out)
-    {
-        for (int i = 0; i < Count; ++i)
-            out[i] = m_Held[i] | m_Pressed[i];
-        std::memset(m_Pressed, 0, sizeof(m_Pressed));
-    }
-
-    void Clear()
-    {
-        std::memset(m_Held, 0, sizeof(m_Held));
-        std::memset(m_Pressed, 0, sizeof(m_Pressed));
-    }
-
-private:
-    static constexpr BYTE DOWN = 0x80;
-
-    BYTE m_Held[Count] = {};
-    BYTE m_Pressed[Count] = {};
 };
 
 // The system keyboard: 256 key bytes by DIK code.
