@@ -107,15 +107,18 @@ const KeyNameTable& KeyNames()
 }
 
 // The default key of each of the input manager's 77 button actions; 0 where
-// the keyboard offers none (the mouse gives those).
+// the keyboard offers none (the mouse gives those). A key serves two actions
+// of one input context only where they are one control in two modes that
+// never run together (on foot and in a car, the player and the free camera):
+// so "RotDown" is V, F being "Get_In_Car", and 41 is K, L being "Shift_Down".
 const BYTE DEFAULT_KEYS[] = {
-    DIK_ESCAPE, DIK_W, DIK_S, DIK_A, DIK_D, DIK_Q, DIK_E, DIK_R, DIK_F, DIK_SPACE,       // 0-9
+    DIK_ESCAPE, DIK_W, DIK_S, DIK_A, DIK_D, DIK_Q, DIK_E, DIK_R, DIK_V, DIK_SPACE,       // 0-9
     DIK_LSHIFT, 0, 0, 0, DIK_W, DIK_S, DIK_A, DIK_D, DIK_SPACE, 0,                       // 10-19
     DIK_O, DIK_L, DIK_F, DIK_C, DIK_H,                                                   // 20-24
     DIK_NUMPAD0, DIK_NUMPAD1, DIK_NUMPAD2, DIK_NUMPAD3, DIK_NUMPAD4,                     // 25-29
     DIK_NUMPAD5, DIK_NUMPAD6, DIK_NUMPAD7, DIK_NUMPAD8, DIK_NUMPAD9,                     // 30-34
     DIK_RETURN, DIK_UP, DIK_DOWN, DIK_I, 0, 0,                                           // 35-40
-    DIK_L, DIK_EQUALS, DIK_MINUS, DIK_O, DIK_DELETE, DIK_LCONTROL, DIK_INSERT, DIK_HOME, // 41-48
+    DIK_K, DIK_EQUALS, DIK_MINUS, DIK_O, DIK_DELETE, DIK_LCONTROL, DIK_INSERT, DIK_HOME, // 41-48
     DIK_LSHIFT, DIK_RSHIFT, DIK_LEFT, DIK_RIGHT, DIK_SUBTRACT, DIK_ADD, DIK_DOWN, DIK_UP, // 49-56
     DIK_MULTIPLY, DIK_DIVIDE, DIK_DECIMAL, DIK_NUMPAD0, DIK_ADD, DIK_SUBTRACT,           // 57-62
     DIK_NUMPAD6, DIK_NUMPAD4, DIK_NUMPAD9, DIK_NUMPAD7, DIK_NUMPAD8, DIK_NUMPAD2,        // 63-68

@@ -126,6 +126,8 @@ struct Seen {
     std::vector<int> nodeStatesAtStart;
     bool nodeStatesChanged = false;
     int reflectionsFacingPond = 0;
+    float mouseTurnDegrees = 0.0f;
+    float mousePitchDegrees = 0.0f;
     int lastStage = 0;
 };
 
@@ -173,6 +175,20 @@ void Key(SDL_Scancode key, int frame, int downAt, int upAt)
 CCar* s_Car = nullptr;
 D3DXVECTOR3 s_CarStart{};
 CLevelObject* s_Crate = nullptr;
+float s_YawBefore = 0.0f;
+float s_PitchBefore = 0.0f;
+
+float Degrees(float radians)
+{
+    return radians * 180.0f / D3DX_PI;
+}
+
+// Clockwise seen from above, as a look to the right turns.
+float PlayerYaw()
+{
+    const D3DXMATRIX& pose = g_PlayerActor->m_Model.m_matObject;
+    return std::atan2(pose._31, pose._33);
+}
 
 const std::vector<Stage>& Stages()
 {
@@ -188,6 +204,20 @@ const std::vector<Stage>& Stages()
                  s_Seen.reflectionsFacingPond = s_Reflections;
              }
              return frame == FRAMES_PER_SECOND;
+         }},
+        {"look right and up with the mouse", FRAMES_PER_SECOND,
+         [](int frame) {
+             if (frame == 0) {
+                 s_YawBefore = PlayerYaw();
+                 s_PitchBefore = g_GameCamera.m_fVerticalAngle;
+                 PushMotion(150, -50);
+             }
+             if (frame < 10)
+                 return false;
+             s_Seen.mouseTurnDegrees = Degrees(PlayerYaw() - s_YawBefore);
+             s_Seen.mousePitchDegrees = Degrees(g_GameCamera.m_fVerticalAngle - s_PitchBefore);
+             g_GameCamera.m_fVerticalAngle = s_PitchBefore; // the shots later aim from the usual view
+             return true;
          }},
         {"run", FRAMES_PER_SECOND,
          [](int frame) {
@@ -331,6 +361,9 @@ TEST(GamePlayTest, ThePlayerWalksPicksUpThePistolShootsACrateAndDrivesASedanAlon
     ASSERT_EQ(static_cast<int>(Stages().size()), s_Seen.lastStage) << "every stage ran to its end";
     EXPECT_EQ((std::vector<std::string>{"Idle", "Run", "Walk"}), s_Seen.animations);
     EXPECT_GT(s_Seen.reflectionsFacingPond, 0) << "the pond mirrors the sky while it is on screen";
+    // DirectInput counts the mouse one unit a count: a mouse look a player can aim with.
+    EXPECT_NEAR(17.2f, s_Seen.mouseTurnDegrees, 0.1f) << "150 counts to the right";
+    EXPECT_NEAR(-5.7f, s_Seen.mousePitchDegrees, 0.1f) << "50 counts up";
     EXPECT_EQ("pistol", s_Seen.weapon);
     EXPECT_LT(s_Seen.crateHullAfter, s_Seen.crateHullBefore) << "the shots hurt the crate";
     EXPECT_TRUE(s_Seen.seated);

@@ -111,6 +111,20 @@ TEST_F(GlInputManagerTest, KeysAndTheMouseReachTheActions)
     EXPECT_EQ(0u, m_Folder.Read("controls.cfg").find("Version 1.0\r\nQuit\r\nESCAPE\r\n"));
 }
 
+// How the menus take a click: released after being seen down.
+TEST_F(GlInputManagerTest, AClickWithinOneFrameIsOneClick)
+{
+    const int leftClick = 12;
+    PushButton(SDL_BUTTON_LEFT, true);
+    PushButton(SDL_BUTTON_LEFT, false);
+    g_InputManager.Update();
+    EXPECT_FALSE(g_InputManager.WasReleased(leftClick));
+    g_InputManager.Update();
+    EXPECT_TRUE(g_InputManager.WasReleased(leftClick));
+    g_InputManager.Update();
+    EXPECT_FALSE(g_InputManager.WasReleased(leftClick)) << "one click, not a held button";
+}
+
 TEST_F(GlInputManagerTest, RebindingWaitsForAPressAndAWindowCloseEndsTheWait)
 {
     PushKey(SDL_SCANCODE_K, true);

@@ -1,5 +1,7 @@
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -60,10 +62,11 @@ TEST_F(CInputManagerTest, ActionsHaveTheirNamesAndDefaultBindings)
         const char* name;
         const char* binding;
     } actions[] = {
-        {0, "Quit", "ESCAPE"},         {1, "Forward", "W"},          {10, "Walk", "LEFT SHIFT"},
+        {0, "Quit", "ESCAPE"},         {1, "Forward", "W"},          {8, "RotDown", "V"},
+        {21, "Shift_Down", "L"},       {22, "Get_In_Car", "F"},          {10, "Walk", "LEFT SHIFT"},
         {11, "Fire", "L-MOUSE"},       {13, "Right_Click", "R-MOUSE"}, {19, "HandBrake", "R-MOUSE"},
         {25, "Cell_Enter_0", "NUMPAD 0"}, {35, "Cell_Enter", "ENTER"}, {39, "Radio_Prev", "M-WHEEL UP"},
-        {40, "Radio_Next", "M-WHEEL DOWN"}, {41, "NoTextAdded", "L"}, {47, "NoTextAdded", "KEY 210"},
+        {40, "Radio_Next", "M-WHEEL DOWN"}, {41, "NoTextAdded", "K"}, {47, "NoTextAdded", "KEY 210"},
         {70, "NoTextAdded", "KEY 156"}, {76, "NoTextAdded", "NUMPAD 1"},
     };
     for (const auto& entry : actions) {
@@ -87,6 +90,38 @@ TEST_F(CInputManagerTest, ActionsHaveTheirNamesAndDefaultBindings)
 
     m_Manager.SetButtonBinding(0, nullptr);
     EXPECT_EQ("unbound", BindingName(0)) << "an unbound action leaves the name as it was";
+}
+
+// Each default key or button, pressed in each context, reaches one action;
+// two only where they are one control in two modes that never run together.
+TEST_F(CInputManagerTest, EveryDefaultKeyReachesOneActionOfAContext)
+{
+    const std::set<std::pair<int, int>> oneControlTwoModes = {
+        {1, 14}, {2, 15}, {3, 16}, {4, 17}, // the free camera flies where the player runs and drives
+        {9, 18},                            // jump on foot, the horn in a car
+        {10, 49},                           // walk on foot, the free camera slow
+        {11, 12},                           // fire in play, click in the menus
+        {13, 19},                           // the free camera looks, the hand brake
+    };
+    for (int context : {CInputManager::CONTEXT_MENU, CInputManager::CONTEXT_PLAY, CInputManager::CONTEXT_TEXT}) {
+        m_Manager.PushContext(context);
+        for (int action = 0; action < CInputManager::BUTTON_ACTION_COUNT; ++action) {
+            BYTE* binding = m_Manager.GetButtonBinding(action);
+            ASSERT_NE(nullptr, binding) << action;
+            *binding = DOWN;
+            m_Manager.Update();
+            *binding = 0;
+            for (int other = action + 1; other < CInputManager::BUTTON_ACTION_COUNT; ++other) {
+                if (State(action) != CInputManager::STATE_HELD || State(other) != CInputManager::STATE_HELD)
+                    continue;
+                EXPECT_EQ(1u, oneControlTwoModes.count({action, other}))
+                    << BindingName(action) << " is both " << action << " and " << other << " in context " << context;
+            }
+            m_Manager.Update();
+            m_Manager.Update();
+        }
+        m_Manager.PopContext();
+    }
 }
 
 TEST_F(CInputManagerTest, ActionStatesRunTwoOneZeroFromPolledSnapshots)

@@ -9,7 +9,6 @@
 
 namespace {
 
-const BYTE DOWN = 0x80;
 const LONG WHEEL_NOTCH = 120;
 const int MOUSE_BUTTONS = 8;
 
@@ -170,21 +169,22 @@ KeyboardDevice::KeyboardDevice() : InputDevice(c_dfDIKeyboard) {}
 
 void KeyboardDevice::ReleaseHeld()
 {
-    std::memset(m_Keys, 0, sizeof(m_Keys));
+    m_Keys.Clear();
 }
 
 void KeyboardDevice::HandleEvent(const SDL_Event& event)
 {
-    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP)
+    // A held key's repeats change nothing.
+    if ((event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) || event.key.repeat != 0)
         return;
     const BYTE code = KeyCodes::FromScancode(event.key.keysym.scancode);
     if (code != 0)
-        m_Keys[code] = event.type == SDL_KEYDOWN ? DOWN : 0;
+        m_Keys.Set(code, event.type == SDL_KEYDOWN);
 }
 
 void KeyboardDevice::ReadState(void* data)
 {
-    std::memcpy(data, m_Keys, sizeof(m_Keys));
+    m_Keys.Read(static_cast<BYTE*>(data));
 }
 
 MouseDevice::MouseDevice() : InputDevice(c_dfDIMouse2) {}
@@ -197,7 +197,7 @@ void MouseDevice::OnAcquired()
 void MouseDevice::ReleaseHeld()
 {
     ClearMovement();
-    std::memset(m_Buttons, 0, sizeof(m_Buttons));
+    m_Buttons.Clear();
 }
 
 void MouseDevice::HandleEvent(const SDL_Event& event)
@@ -218,9 +218,7 @@ void MouseDevice::HandleEvent(const SDL_Event& event)
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
-        const int index = MouseButtonIndex(event.button.button);
-        if (index >= 0)
-            m_Buttons[index] = event.type == SDL_MOUSEBUTTONDOWN ? DOWN : 0;
+        m_Buttons.Set(MouseButtonIndex(event.button.button), event.type == SDL_MOUSEBUTTONDOWN);
         break;
     }
     default:
@@ -234,7 +232,7 @@ void MouseDevice::ReadState(void* data)
     state.lX = ClampToLong(m_MoveX);
     state.lY = ClampToLong(m_MoveY);
     state.lZ = ClampToLong(m_MoveWheel);
-    std::memcpy(state.rgbButtons, m_Buttons, sizeof(m_Buttons));
+    m_Buttons.Read(state.rgbButtons);
     std::memcpy(data, &state, sizeof(state));
     ClearMovement();
 }

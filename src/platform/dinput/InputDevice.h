@@ -7,6 +7,7 @@
 
 #include "platform/dinput/DInput.h"
 #include "platform/dinput/InputEvents.h"
+#include "platform/dinput/LatchedButtons.h"
 
 class InputDevice : public IDirectInputDevice8A, public InputEvents::Listener {
 public:
@@ -70,7 +71,7 @@ protected:
     void ReadState(void* data) override;
 
 private:
-    BYTE m_Keys[256] = {};
+    LatchedButtons<256> m_Keys;
 };
 
 // The system mouse: movement gathered while acquired, taken by each read.
@@ -90,5 +91,5 @@ private:
     long long m_MoveX = 0;
     long long m_MoveY = 0;
     long long m_MoveWheel = 0;
-    BYTE m_Buttons[8] = {};
+    LatchedButtons<8> m_Buttons;
 };

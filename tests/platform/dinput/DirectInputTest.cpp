@@ -115,24 +115,68 @@ TEST_F(GlDirectInputTest, MouseGathersMovementUntilReadWithWheelNotchesOf120)
     PushWheel(1, false);
     PushWheel(2, true);
     PushButton(SDL_BUTTON_LEFT, true);
-    PushButton(SDL_BUTTON_RIGHT, true);
-    PushButton(SDL_BUTTON_X1, true);
 
     DIMOUSESTATE2 state = {};
     ASSERT_EQ(DI_OK, mouse->GetDeviceState(sizeof(state), &state));
     EXPECT_EQ(7, state.lX);
     EXPECT_EQ(-7, state.lY);
     EXPECT_EQ(-120, state.lZ) << "one notch up, two flipped notches down";
-    const BYTE buttons[8] = {DOWN, DOWN, 0, DOWN, 0, 0, 0, 0};
-    EXPECT_EQ(0, std::memcmp(buttons, state.rgbButtons, sizeof(buttons)));
+    EXPECT_EQ(DOWN, state.rgbButtons[0]);
 
-    PushButton(SDL_BUTTON_RIGHT, false);
+    PushButton(SDL_BUTTON_X1, true);
     ASSERT_EQ(DI_OK, mouse->GetDeviceState(sizeof(state), &state));
     EXPECT_EQ(0, state.lX) << "movement is taken by the read";
     EXPECT_EQ(0, state.lY);
     EXPECT_EQ(0, state.lZ);
-    EXPECT_EQ(DOWN, state.rgbButtons[0]) << "buttons stay down until let go";
-    EXPECT_EQ(0, state.rgbButtons[1]);
+    const BYTE buttons[8] = {DOWN, 0, 0, DOWN, 0, 0, 0, 0};
+    EXPECT_EQ(0, std::memcmp(buttons, state.rgbButtons, sizeof(buttons))) << "buttons stay down until let go";
+
+    PushButton(SDL_BUTTON_LEFT, false);
+    ASSERT_EQ(DI_OK, mouse->GetDeviceState(sizeof(state), &state));
+    EXPECT_EQ(0, state.rgbButtons[0]);
+    EXPECT_EQ(DOWN, state.rgbButtons[3]);
+}
+
+// Taps and clicks that start and end between two frames' reads, faster
+// than the frames come.
+TEST_F(GlDirectInputTest, PressesLetGoBeforeTheReadShowOneAReadInTheirOrder)
+{
+    IDirectInputDevice8A* keyboard =
+        CreateAcquired(GUID_SysKeyboard, c_dfDIKeyboard, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
+    IDirectInputDevice8A* mouse = CreateAcquired(GUID_SysMouse, c_dfDIMouse2, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
+    ASSERT_NE(nullptr, keyboard);
+    ASSERT_NE(nullptr, mouse);
+    // What each read shows down: F, A, A again, S (held), the right button, then the left.
+    auto read = [&] {
+        BYTE keys[256];
+        DIMOUSESTATE2 state = {};
+        EXPECT_EQ(DI_OK, keyboard->GetDeviceState(sizeof(keys), keys));
+        EXPECT_EQ(DI_OK, mouse->GetDeviceState(sizeof(state), &state));
+        const struct {
+            BYTE code;
+            char name;
+        } watched[] = {{DIK_A, 'A'}, {DIK_F, 'F'}, {DIK_S, 'S'}};
+        std::string down;
+        for (const auto& key : watched)
+            down += keys[key.code] == DOWN ? std::string(1, key.name) : "";
+        for (int button = 0; button < 8; ++button)
+            down += state.rgbButtons[button] == DOWN ? "M" + std::to_string(button) : "";
+        return down;
+    };
+
+    for (SDL_Scancode key : {SDL_SCANCODE_F, SDL_SCANCODE_A, SDL_SCANCODE_A}) {
+        PushKey(key, true);
+        PushKey(key, false);
+    }
+    PushKey(SDL_SCANCODE_S, true);
+    PushButton(SDL_BUTTON_RIGHT, true);
+    PushButton(SDL_BUTTON_RIGHT, false);
+    PushButton(SDL_BUTTON_LEFT, true);
+    PushButton(SDL_BUTTON_LEFT, false);
+    std::vector<std::string> reads;
+    for (int frame = 0; frame < 6; ++frame)
+        reads.push_back(read());
+    EXPECT_EQ((std::vector<std::string>{"FM1", "AM0", "", "A", "S", "S"}), reads);
 }
 
 TEST_F(GlDirectInputTest, WithoutFocusReadsFailAndLeaveTheBufferUntilReacquired)
