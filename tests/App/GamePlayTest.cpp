@@ -261,7 +261,8 @@ const CProjectile* LastShot()
 
 // What a thrown or launched shot shows: `flight` while its first stage is
 // drawn away from where it left, `resting` (or nothing) while the stage
-// before its detonation is drawn, `blast` once its detonation is drawn.
+// before its detonation is drawn, `blast` once its detonation has been drawn
+// whole for BLAST_FRAMES (its flash lasts half a second).
 struct ShotSights {
     const char* flight;
     const char* resting;
@@ -270,6 +271,9 @@ struct ShotSights {
 const ShotSights GRENADE = {"Grenade: in flight", nullptr, "Grenade: explosion"};
 const ShotSights C4 = {"C4: thrown", "C4: placed", "C4: explosion"};
 const ShotSights ROCKET = {"RocketLauncher: rocket in flight", nullptr, "RocketLauncher: explosion"};
+
+const int BLAST_FRAMES = FRAMES_PER_SECOND / 2;
+int s_BlastFrames = 0;
 
 void WatchShot(const ShotSights& sights)
 {
@@ -282,7 +286,12 @@ void WatchShot(const ShotSights& sights)
         See(sights.flight);
     if (sights.resting != nullptr && stage == shot->m_iDetonateStage - 1 && Drawn(shot->m_Stages[stage].m_Effect))
         See(sights.resting);
-    if (stage == shot->m_iDetonateStage && Drawn(shot->m_Stages[stage].m_Effect))
+    if (stage != shot->m_iDetonateStage) {
+        s_BlastFrames = 0;
+        return;
+    }
+    const CEffect& blast = shot->m_Stages[stage].m_Effect;
+    if (Drawn(blast) && blast.m_u8ParticlesOnly == 0 && ++s_BlastFrames >= BLAST_FRAMES)
         See(sights.blast);
 }
 
