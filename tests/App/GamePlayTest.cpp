@@ -186,7 +186,6 @@ struct Stage {
     std::function<bool(int frame)> step;
 };
 
-
 void Key(SDL_Scancode key, int frame, int downAt, int upAt)
 {
     if (frame == downAt)
