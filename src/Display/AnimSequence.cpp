@@ -167,17 +167,19 @@ void C3DSprite::Draw() const
     facing._43 = 0.0f;
 
     // The position is an offset within the matrix's frame when there is one.
-    D3DXMATRIX place;
-    D3DXMatrixTranslation(&place, m_vPosition.x, m_vPosition.y, m_vPosition.z);
+    // Only the point is taken from the frame: however its holder turns (a
+    // tumbling grenade, a shot facing its target), the quad faces the camera.
+    D3DXVECTOR3 place = m_vPosition;
     if (m_pMatrix != nullptr)
-        D3DXMatrixMultiply(&place, &place, m_pMatrix);
+        D3DXVec3TransformCoord(&place, &m_vPosition, m_pMatrix);
 
     D3DXMATRIX scale;
     D3DXMatrixScaling(&scale, m_fSize, m_fSize, 1.0f);
-    D3DXMATRIX scaledFacing;
-    D3DXMatrixMultiply(&scaledFacing, &scale, &facing);
     D3DXMATRIX world;
-    D3DXMatrixMultiply(&world, &scaledFacing, &place);
+    D3DXMatrixMultiply(&world, &scale, &facing);
+    world._41 = place.x;
+    world._42 = place.y;
+    world._43 = place.z;
     device->SetTransform(D3DTS_WORLD, &world);
     m_pSequence->Draw(m_fAnimTime, m_fAlpha);
 }

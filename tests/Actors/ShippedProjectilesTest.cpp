@@ -30,7 +30,7 @@ protected:
     {
         GamePhysics::SetUp();
         // The shipped effects need a display: these stand in for them.
-        FileStandInEffects({"BulletHit", "Explosion"}, "1.0");
+        FileStandInEffects({"BulletHit", "Explosion", "GrenadeFlight", "RocketFlight", "C4Charge"}, "1.0");
         ScopedWorkingDir inGame(KELM_GAME_DIR);
         LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
         LoadAssetsFromScript<CProjectile>("Scripts\\Projectiles.txt");

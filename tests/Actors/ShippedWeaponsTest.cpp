@@ -43,7 +43,7 @@ void FileStandIn(const std::string& name)
 // What the weapons name that needs a display: stand-ins under the names.
 void FileStandIns()
 {
-    FileStandInEffects({"BulletHit", "Explosion", "MuzzleFlash"}, "0.2");
+    FileStandInEffects({"BulletHit", "Explosion", "MuzzleFlash", "GrenadeFlight", "RocketFlight", "C4Charge"}, "0.2");
     for (const char* name : {"Pistol", "Uzzi", "Grenade", "C4", "Sniper", "RocketLauncher"}) {
         FileStandIn<CDisplayObject3D>(name);
         FileStandIn<CTexture>(std::string(name) + "Icon");

@@ -186,7 +186,7 @@ TEST_F(C3DAnimSequenceTest, ASpriteLoopsItsSequenceAndMovesAtItsRates)
 }
 
 // The quad faces the camera: scaled by the size, turned as the camera is,
-// then placed at the sprite's matrix or position.
+// then placed at the sprite's position, an offset within its holder's frame.
 TEST_F(C3DAnimSequenceTest, ASpriteFacesTheCameraAtItsPlace)
 {
     CCamera camera;
@@ -225,9 +225,13 @@ TEST_F(C3DAnimSequenceTest, ASpriteFacesTheCameraAtItsPlace)
         device->GetTransform(D3DTS_WORLD, &drawn);
         D3DXMATRIX scale;
         D3DXMatrixScaling(&scale, 3.0f, 3.0f, 1.0f);
-        // With a holder's matrix the position is an offset in its frame.
+        // With a holder's matrix the position is an offset in its frame;
+        // the holder's turn does not turn the quad away from the camera.
         const D3DXMATRIX placed = place == &holder ? position * holder : position;
-        const D3DXMATRIX expected = scale * turn * placed;
+        D3DXMATRIX expected = scale * turn;
+        expected._41 = placed._41;
+        expected._42 = placed._42;
+        expected._43 = placed._43;
         for (int row = 0; row < 4; ++row)
             for (int column = 0; column < 4; ++column)
                 EXPECT_NEAR(expected.m[row][column], drawn.m[row][column], 1e-4f) << row << "," << column;

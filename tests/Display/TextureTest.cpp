@@ -207,6 +207,18 @@ TEST_F(CTextureTest, TheShippedTexturesLoadAndReleaseBeforeTheDevice)
     pixels = Level0(*keyed, width, height);
     EXPECT_EQ(TRANSPARENT_BLACK, pixels[0]);
 
+    // The sniper's scope: black outside its round window and along the cross
+    // through its middle, clear in between.
+    CTexture* scope = nullptr;
+    g_AssetManager.GetAsset("SniperScope", scope, true);
+    pixels = Level0(*scope, width, height);
+    const UINT middle = width / 2;
+    const UINT quarter = height / 4;
+    EXPECT_EQ(0xFFu, pixels[0] >> 24) << "outside the window";
+    EXPECT_EQ(0xFFu, pixels[quarter * width + middle] >> 24) << "the upright of the cross";
+    EXPECT_EQ(0xFFu, pixels[middle * width + quarter] >> 24) << "the bar of the cross";
+    EXPECT_EQ(0u, pixels[quarter * width + middle + quarter / 2] >> 24) << "the window";
+
     CTexture::ReleaseAllTextures();
     EXPECT_EQ(nullptr, arrow->GetTexture());
     EXPECT_EQ(nullptr, keyed->GetTexture());

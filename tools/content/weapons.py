@@ -95,8 +95,8 @@ for _name in WEAPON_PARTS:
 
 
 # The sniper's scope, drawn over the whole screen: black outside a round
-# window, a thin cross in it.
-SCOPE_SIZE = 128
+# window, a thin cross in it, two texels wide about the middle.
+SCOPE_SIZE = 256
 SCOPE_BLACK = (0, 0, 0, 255)
 
 
@@ -108,7 +108,7 @@ def sniper_scope():
         for x in range(SCOPE_SIZE):
             dx, dy = x + 0.5 - centre, y + 0.5 - centre
             outside = dx * dx + dy * dy > window * window
-            cross = abs(dx) < 0.5 or abs(dy) < 0.5
+            cross = abs(dx) <= 0.5 or abs(dy) <= 0.5
             if outside or cross:
                 image.set_pixel(x, y, SCOPE_BLACK)
     return image.to_png()
