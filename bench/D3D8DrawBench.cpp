@@ -4,7 +4,10 @@
 // once written directly against OpenGL with an equivalent shader, on the same
 // offscreen context and into a framebuffer of the same size. The direct side
 // sets every state it draws with and puts the context back as it found it,
-// so the two may run interleaved.
+// so the two may run interleaved. After its timed frames each run draws one
+// frame of the other side and one of the device after it: a side that drew
+// nothing, pictures whose lit pixels differ by more than 1 %, or GL state the
+// direct side did not give back fail the run.
 //
 // Under Mesa's no-op driver (GALLIUM_NOOP=1) nothing is rasterised and what
 // is left is each side's own cost per draw; the benchmarks then carry the
@@ -22,6 +25,7 @@
 #include <GL/glext.h>
 
 #include "platform/d3d8/D3D8.h"
+#include "platform/d3d8/D3D8Platform.h"
 #include "platform/d3dx8/D3DX8Math.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -38,6 +42,8 @@ constexpr D3DCOLOR kAmbient = 0x00272727;
 constexpr double kMinSeconds = 1.0;
 constexpr double kNoRasteriserMinSeconds = 0.2;
 constexpr int kNoRasteriserRepetitions = 3;
+// How far apart the two sides' counts of lit pixels may be, in per cent.
+constexpr int kLitPixelTolerancePercent = 1;
 
 struct LitVertex {
     float x, y, z;
@@ -158,6 +164,10 @@ struct D3DPath {
     bool Create()
     {
         const Scene& scene = TheScene();
+        // A device that draws, whatever the benchmarks run before this one
+        // asked of the stand-in (the effect and particle ones want devices
+        // of state only).
+        D3D8Platform::ResetTestHooks();
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
         D3DPRESENT_PARAMETERS parameters = {};
         parameters.Windowed = TRUE;
@@ -467,19 +477,71 @@ struct GlPath {
     }
 };
 
+// The GL state the direct side touches, read back. The device sends OpenGL
+// only what it changed itself, so anything the direct side left behind would
+// go into the device's next frame.
+struct GlStateQuery {
+    enum Kind { Integers, Floats, Enabled };
+    GLenum name;
+    int count;
+    Kind kind;
+};
+
+const GlStateQuery kGivenBack[] = {
+    {GL_DRAW_FRAMEBUFFER_BINDING, 1, GlStateQuery::Integers},
+    {GL_READ_FRAMEBUFFER_BINDING, 1, GlStateQuery::Integers},
+    {GL_VERTEX_ARRAY_BINDING, 1, GlStateQuery::Integers},
+    {GL_ARRAY_BUFFER_BINDING, 1, GlStateQuery::Integers},
+    {GL_CURRENT_PROGRAM, 1, GlStateQuery::Integers},
+    {GL_ACTIVE_TEXTURE, 1, GlStateQuery::Integers},
+    {GL_TEXTURE_BINDING_2D, 1, GlStateQuery::Integers},
+    {GL_SAMPLER_BINDING, 1, GlStateQuery::Integers},
+    {GL_CLIP_ORIGIN, 1, GlStateQuery::Integers},
+    {GL_CLIP_DEPTH_MODE, 1, GlStateQuery::Integers},
+    {GL_VIEWPORT, 4, GlStateQuery::Integers},
+    {GL_DEPTH_FUNC, 1, GlStateQuery::Integers},
+    {GL_DEPTH_WRITEMASK, 1, GlStateQuery::Integers},
+    {GL_COLOR_WRITEMASK, 4, GlStateQuery::Integers},
+    {GL_CULL_FACE_MODE, 1, GlStateQuery::Integers},
+    {GL_FRONT_FACE, 1, GlStateQuery::Integers},
+    {GL_POLYGON_MODE, 2, GlStateQuery::Integers},
+    {GL_COLOR_CLEAR_VALUE, 4, GlStateQuery::Floats},
+    {GL_DEPTH_CLEAR_VALUE, 1, GlStateQuery::Floats},
+    {GL_DEPTH_TEST, 1, GlStateQuery::Enabled},
+    {GL_BLEND, 1, GlStateQuery::Enabled},
+    {GL_ALPHA_TEST, 1, GlStateQuery::Enabled},
+    {GL_STENCIL_TEST, 1, GlStateQuery::Enabled},
+    {GL_SCISSOR_TEST, 1, GlStateQuery::Enabled},
+    {GL_CULL_FACE, 1, GlStateQuery::Enabled},
+};
+
+// Every value of kGivenBack in order, floats as their bits.
+std::vector<uint32_t> ReadGivenBackState()
+{
+    std::vector<uint32_t> values;
+    for (const GlStateQuery& query : kGivenBack) {
+        GLint integers[4] = {};
+        GLfloat floats[4] = {};
+        if (query.kind == GlStateQuery::Integers)
+            glGetIntegerv(query.name, integers);
+        else if (query.kind == GlStateQuery::Floats)
+            glGetFloatv(query.name, floats);
+        else
+            integers[0] = glIsEnabled(query.name);
+        for (int i = 0; i < query.count; ++i) {
+            uint32_t bits = static_cast<uint32_t>(integers[i]);
+            if (query.kind == GlStateQuery::Floats)
+                std::memcpy(&bits, &floats[i], sizeof(bits));
+            values.push_back(bits);
+        }
+    }
+    return values;
+}
+
 bool NoRasteriser()
 {
     const char* noop = std::getenv("GALLIUM_NOOP");
     return noop != nullptr && std::strcmp(noop, "0") != 0;
-}
-
-// Pixels the frame covered, to show both paths draw the same scene; the
-// no-op driver draws none.
-template <class Path>
-void CountLitPixels(benchmark::State& state, const Path& path)
-{
-    if (!NoRasteriser())
-        state.counters["lit_pixels"] = path.LitPixels();
 }
 
 D3DPath& TheD3DPath()
@@ -498,6 +560,49 @@ GlPath& TheGlPath()
     return path;
 }
 
+// True when the counts of lit pixels are within the tolerance of each other.
+bool LitPixelsAgree(int a, int b)
+{
+    const int larger = a > b ? a : b;
+    const int difference = a > b ? a - b : b - a;
+    return static_cast<int64_t>(difference) * 100 <= static_cast<int64_t>(larger) * kLitPixelTolerancePercent;
+}
+
+// One frame of the direct side; false (and the run fails) when it left any
+// GL state it touches other than it found it.
+bool DirectFrameGaveBackState(benchmark::State& state)
+{
+    const std::vector<uint32_t> before = ReadGivenBackState();
+    TheGlPath().Frame();
+    if (ReadGivenBackState() == before)
+        return true;
+    state.SkipWithError("the direct side did not give back the GL state it changed");
+    return false;
+}
+
+// After a side's timed frames, whose last picture covered `ownLit` pixels:
+// one frame of the direct side, then one of the device. Both must draw, draw
+// the same scene and leave the device's picture as it was; otherwise the run
+// fails instead of reporting a time. The no-op driver draws nothing, so there
+// only the state is checked.
+void CheckBothSidesDrew(benchmark::State& state, int ownLit, bool ownIsDevice)
+{
+    D3DPath& device = TheD3DPath();
+    GlPath& direct = TheGlPath();
+    if (!DirectFrameGaveBackState(state) || NoRasteriser())
+        return;
+    const int directLit = direct.LitPixels();
+    device.Frame();
+    const int deviceLit = device.LitPixels();
+    state.counters["lit_pixels"] = ownLit;
+    if (ownLit == 0 || directLit == 0 || deviceLit == 0)
+        state.SkipWithError("a side drew nothing");
+    else if (!LitPixelsAgree(deviceLit, directLit))
+        state.SkipWithError("the two sides drew different pictures");
+    else if (ownLit != (ownIsDevice ? deviceLit : directLit))
+        state.SkipWithError("a side's picture changed after the other side drew");
+}
+
 void BM_LitTexturedDrawsThroughDirect3D(benchmark::State& state)
 {
     D3DPath& path = TheD3DPath();
@@ -509,7 +614,7 @@ void BM_LitTexturedDrawsThroughDirect3D(benchmark::State& state)
     for (auto _ : state)
         path.Frame();
     state.SetItemsProcessed(state.iterations() * kDraws);
-    CountLitPixels(state, path);
+    CheckBothSidesDrew(state, NoRasteriser() ? 0 : path.LitPixels(), true);
 }
 
 void BM_LitTexturedDrawsDirectlyInGl(benchmark::State& state)
@@ -521,11 +626,12 @@ void BM_LitTexturedDrawsDirectlyInGl(benchmark::State& state)
         state.SkipWithError("no OpenGL context");
         return;
     }
-    path.Frame();
+    if (!DirectFrameGaveBackState(state))
+        return;
     for (auto _ : state)
         path.Frame();
     state.SetItemsProcessed(state.iterations() * kDraws);
-    CountLitPixels(state, path);
+    CheckBothSidesDrew(state, NoRasteriser() ? 0 : path.LitPixels(), false);
 }
 
 void RegisterDrawBenchmark(const std::string& name, void (*run)(benchmark::State&))

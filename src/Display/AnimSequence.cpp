@@ -137,8 +137,11 @@ void C3DAnimSequence::Draw(float t, float alpha) const
         g_Quad[i].u = u[i];
         g_Quad[i].v = v[i];
     }
-    // The TransObject3D block leaves the vertex format to the last draw.
+    // The TransObject3D block leaves the vertex format to the last draw, and
+    // lights what it draws: the quad has no normals, so lit it would show
+    // only the material's ambient and emissive, black for a flash.
     device->SetVertexShader(QUAD_VERTEX_FVF);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->SetTexture(0, frame.m_pTexture);
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, QUAD_TRIANGLES, g_Quad, sizeof(QuadVertex));
 }

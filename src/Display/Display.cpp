@@ -330,27 +330,49 @@ void CDisplay::RestoreDeviceObjects()
     pOldRenderTarget->Release();
 }
 
+// Light 0 as the scene has it: the time of day sets it only while the clock
+// runs, so the front end and a paused game would otherwise keep the restore's
+// default light and show the level in another light.
+CDisplay::SceneLight CDisplay::HoldSceneLight() const
+{
+    SceneLight held;
+    held.m_bDefined = SUCCEEDED(m_pD3DDev->GetLight(0, &held.m_Light)) &&
+                      SUCCEEDED(m_pD3DDev->GetLightEnable(0, &held.m_bEnabled));
+    return held;
+}
+
+void CDisplay::RestoreDeviceObjects(const SceneLight& light)
+{
+    RestoreDeviceObjects();
+    if (!light.m_bDefined)
+        return;
+    m_pD3DDev->SetLight(0, &light.m_Light);
+    m_pD3DDev->LightEnable(0, light.m_bEnabled);
+}
+
 // Whatever happens, the device objects are back when this returns: a failed
-// reset leaves the device as it was, so they are restored for it.
+// reset leaves the device as it was, so they are restored for it. Either way
+// the level looks as it did before.
 bool CDisplay::Reset()
 {
     if (m_pD3DDev == nullptr)
         return false;
+    const SceneLight light = HoldSceneLight();
     InvalidateDeviceObjects();
     const D3DPRESENT_PARAMETERS previousParms = m_D3DPParms;
     const D3DFORMAT previousFormat = m_BackBufferFormat;
     if (!UpdatePresentationParms()) {
         g_Log.Write(LOG_RESET_PARMS_FAILED);
-        RestoreDeviceObjects();
+        RestoreDeviceObjects(light);
         return false;
     }
     if (!Logged(m_pD3DDev->Reset(&m_D3DPParms), __LINE__, CALL_RESET)) {
         m_D3DPParms = previousParms;
         m_BackBufferFormat = previousFormat;
-        RestoreDeviceObjects();
+        RestoreDeviceObjects(light);
         return false;
     }
-    RestoreDeviceObjects();
+    RestoreDeviceObjects(light);
     g_Log.Write(LOG_RESET_COMPLETE);
     return true;
 }

@@ -85,6 +85,15 @@ public:
     static void SetDeviceObjectHook(DeviceObjectHook hook, DeviceObjectStep invalidate, DeviceObjectStep restore);
 
 private:
+    struct SceneLight {
+        D3DLIGHT8 m_Light = {};
+        BOOL m_bEnabled = FALSE;
+        bool m_bDefined = false;
+    };
+
+    SceneLight HoldSceneLight() const;
+    // The device objects, then the scene's light over the default one.
+    void RestoreDeviceObjects(const SceneLight& light);
     void FitWindowToMode();
     void RunInvalidateHook(DeviceObjectHook hook);
     void RunRestoreHook(DeviceObjectHook hook);

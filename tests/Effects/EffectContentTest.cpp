@@ -17,6 +17,7 @@
 #include "Effects/LensFlare.h"
 #include "Effects/ParticleSystem.h"
 #include "support/MatrixExpect.h"
+#include "support/ShippedScripts.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -45,12 +46,9 @@ protected:
         ScopedWorkingDir inGame(KELM_GAME_DIR);
         LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
         LoadAssetsFromScript<CLensFlare>("Scripts\\LensFlares.txt");
-        LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
-        LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
-        LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+        LoadEffectScripts();
         g_AssetManager.GetAsset("Pyramid", m_pPyramid, true);
         m_pPyramidMesh = m_pPyramid->GetD3DXMesh();
-        LoadAssetsFromScript<CEffect>("Scripts\\EffectSystems.txt");
     }
     void TearDown() override
     {

@@ -17,6 +17,7 @@
 #include "Effects/Effect.h"
 #include "Effects/LensFlare.h"
 #include "support/MatrixExpect.h"
+#include "support/ShippedScripts.h"
 #include "support/ScriptText.h"
 
 namespace {
@@ -74,11 +75,24 @@ protected:
     void TearDown() override
     {
         g_RenderQueue.Clear();
+        m_Effect = CEffect();
         g_GameCamera = m_SavedCamera;
         g_pActiveCamera = m_pSavedActive;
         CTexture::ReleaseAllTextures();
         g_AssetManager.Clear();
         GlDisplayFixture::TearDown();
+    }
+
+    // A copy of `prototype` as m_Effect, started in `frame` (which must
+    // outlive the draw), one frame on and alone in the render queue.
+    void QueueStarted(const CEffect& prototype, const D3DXMATRIX& frame)
+    {
+        m_Effect = prototype;
+        m_Effect.SetMatrix(&frame);
+        m_Effect.Start();
+        m_Effect.Update(FRAME);
+        g_RenderQueue.Clear();
+        m_Effect.Render();
     }
 
     static uint32_t At(const std::vector<uint32_t>& pixels, UINT width, int x, int y)
@@ -89,6 +103,7 @@ protected:
     CCamera m_SavedCamera;
     CCamera* m_pSavedActive = nullptr;
     D3DXMATRIX m_Projection;
+    CEffect m_Effect;
 };
 
 TEST_F(GlEffectDrawTest, AnEffectsSpriteAndParticlesLightTheirPlacesInItsFrame)
@@ -110,13 +125,8 @@ TEST_F(GlEffectDrawTest, AnEffectsSpriteAndParticlesLightTheirPlacesInItsFrame)
                                   " Particle 1 MatrixType = Follow\n"
                                   " EventSequence { initial Sprite 1 Start }\n}"))
         << prototype.GetStatus();
-    CEffect effect(prototype);
     const D3DXMATRIX frame = Translation(0.0f, 2.0f, DEPTH);
-    effect.SetMatrix(&frame);
-    effect.Start();
-    effect.Update(FRAME);
-    g_RenderQueue.Clear();
-    effect.Render();
+    QueueStarted(prototype, frame);
 
     UINT width = 0;
     UINT height = 0;
@@ -127,10 +137,10 @@ TEST_F(GlEffectDrawTest, AnEffectsSpriteAndParticlesLightTheirPlacesInItsFrame)
         g_RenderQueue.DrawSprites();
     });
     ASSERT_EQ(static_cast<UINT>(SCREEN_WIDTH), width);
-    // (-3, 2, 10) and (3, 2, 10) fall on these pixels.
-    // The sprite is drawn lit without normals, so it darkens what lies behind
-    // it; the particle adds its white.
-    EXPECT_EQ(0u, At(pixels, width, 248, 192) & RGB_MASK) << std::hex << At(pixels, width, 248, 192);
+    // (-3, 2, 10) and (3, 2, 10) fall on these pixels: the sprite shows its
+    // texture's white although the block lights what it draws, the particle
+    // adds its white.
+    EXPECT_TRUE(IsBright(At(pixels, width, 248, 192))) << std::hex << At(pixels, width, 248, 192);
     EXPECT_TRUE(IsBright(At(pixels, width, 392, 192))) << std::hex << At(pixels, width, 392, 192);
     EXPECT_EQ(GREY, At(pixels, width, 320, 192) & RGB_MASK) << "the sprite keeps its offset in the frame";
     EXPECT_EQ(GREY, At(pixels, width, 248, 240) & RGB_MASK) << "the frame lifts both";
@@ -185,6 +195,51 @@ TEST_F(GlEffectDrawTest, AFlaresDiscAndGhostLandOnTheirPixels)
     EXPECT_TRUE(IsBright(At(pixels, width, 64, 64))) << std::hex << At(pixels, width, 64, 64);
     EXPECT_EQ(0u, At(pixels, width, 64 + 16, 64) & RGB_MASK);
     EXPECT_EQ(0u, At(pixels, width, 128, 128) & RGB_MASK) << "only the disc in this pass";
+}
+
+// The shipped flashes in their first frame, drawn by the render queue's
+// sprite pass under the TransObject3D block, which lights what it draws: the
+// pixel under each sprite's middle has the colour of the middle of the spark
+// sheet's first picture, not the dark of a lit quad without normals.
+TEST_F(GlEffectDrawTest, AMuzzleFlashAndAnExplosionShowTheSparkSheetsColours)
+{
+    LoadEffectScripts();
+    CTexture* sheet = nullptr;
+    g_AssetManager.GetAsset("SparkSheet", sheet, true);
+    IDirect3DSurface8* level = nullptr;
+    ASSERT_EQ(D3D_OK, sheet->GetTexture()->GetSurfaceLevel(0, &level));
+    UINT sheetWidth = 0;
+    UINT sheetHeight = 0;
+    const std::vector<uint32_t> texels = ReadSurface(level, sheetWidth, sheetHeight);
+    level->Release();
+    // The first of four pictures side by side.
+    const uint32_t middle = texels[sheetHeight / 2 * sheetWidth + sheetWidth / 8];
+
+    const struct {
+        const char* effect;
+        D3DXVECTOR3 sprite; // the sprite's offset in the effect's frame
+    } flashes[] = {
+        {"MuzzleFlash", D3DXVECTOR3(0.0f, 0.0f, 0.2f)},
+        {"Explosion", D3DXVECTOR3(0.0f, 0.5f, 0.0f)},
+    };
+    for (const auto& flash : flashes) {
+        SCOPED_TRACE(flash.effect);
+        CEffect* prototype = nullptr;
+        g_AssetManager.GetAsset(flash.effect, prototype, true);
+        const D3DXMATRIX frame = Translation(0.0f, 0.0f, DEPTH);
+        QueueStarted(*prototype, frame);
+        UINT width = 0;
+        UINT height = 0;
+        const std::vector<uint32_t> pixels = DrawScene(0xFF000000 | GREY, width, height, [] {
+            CStateBlocks::ApplyTransObject3D();
+            g_RenderQueue.DrawSprites();
+        });
+        const long index = ScreenPixelIndex(m_Projection, flash.sprite + D3DXVECTOR3(0.0f, 0.0f, DEPTH),
+                                            static_cast<int>(width), static_cast<int>(height));
+        ASSERT_GE(index, 0);
+        const uint32_t pixel = pixels[static_cast<size_t>(index)];
+        EXPECT_TRUE(ColourNear(middle, pixel, 0x20)) << std::hex << pixel << ", the sheet's " << middle;
+    }
 }
 
 } // namespace

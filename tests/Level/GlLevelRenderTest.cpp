@@ -7,12 +7,14 @@
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
 #include "Display/AnimSequence.h"
+#include "Display/ComplexObject.h"
 #include "Display/Display.h"
 #include "Display/DisplayMesh.h"
 #include "Display/RenderQueue.h"
 #include "Display/SkyBox.h"
 #include "Display/Texture.h"
 #include "Effects/Effect.h"
+#include "Level/BuildingObject.h"
 #include "Level/LevelFixture.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
@@ -54,7 +56,8 @@ std::vector<uint32_t> ReadTexture(IDirect3DTexture8* texture)
 
 // The pixel a point of the world lands on, seen through the device's current
 // view and projection; 0 when it falls off the screen.
-uint32_t PixelOf(const std::vector<uint32_t>& pixels, IDirect3DDevice8* device, const D3DXVECTOR3& point)
+uint32_t PixelOf(const std::vector<uint32_t>& pixels, IDirect3DDevice8* device, const D3DXVECTOR3& point,
+                 int width = SCREEN_WIDTH, int height = SCREEN_HEIGHT)
 {
     D3DXMATRIX view;
     D3DXMATRIX projection;
@@ -62,7 +65,7 @@ uint32_t PixelOf(const std::vector<uint32_t>& pixels, IDirect3DDevice8* device, 
     device->GetTransform(D3DTS_PROJECTION, &projection);
     D3DXMATRIX viewProjection;
     D3DXMatrixMultiply(&viewProjection, &view, &projection);
-    const long index = ScreenPixelIndex(viewProjection, point, SCREEN_WIDTH, SCREEN_HEIGHT);
+    const long index = ScreenPixelIndex(viewProjection, point, width, height);
     return index < 0 ? 0 : pixels[static_cast<size_t>(index)];
 }
 
@@ -265,4 +268,67 @@ TEST_F(GlLevelRenderTest, EffectSpritesShowTheirTextureColourOverGroundAndWater)
         << std::hex << PixelOf(pixels, device, overPond);
     EXPECT_EQ(flash & 0xFFFFFFu, PixelOf(pixels, device, overGround) & 0xFFFFFFu)
         << std::hex << PixelOf(pixels, device, overGround) << ": the sprite, not the ground behind it";
+}
+
+// The town in the front end under the light of the hour, before and after the
+// player applies another display mode: a building's lit facade, the ground
+// and the sky keep their colours.
+TEST_F(GlLevelRenderTest, ApplyingADisplayModeLeavesTheLevelsColoursAsTheyWere)
+{
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    ASSERT_TRUE(WriteBmpFile(device, "wall.bmp", FACE_SIDE, FACE_SIDE,
+                             std::vector<uint32_t>(FACE_SIDE * FACE_SIDE, 0xFFC0A080)));
+    // A block 8 units on a side, white under the wall's texture.
+    XTextMesh block = CubeMesh();
+    for (D3DXVECTOR3& corner : block.positions)
+        corner *= 4.0f;
+    block.faceMaterials.assign(block.faces.size(), 0);
+    const D3DXCOLOR white(1.0f, 1.0f, 1.0f, 1.0f);
+    const D3DXCOLOR none(0.0f, 0.0f, 0.0f, 1.0f);
+    block.materials = {{white, 4.0f, none, none, "wall.bmp"}};
+    m_Dir.Write("Assets/Meshes/block.x", XFileText(MeshText(block)));
+    m_Dir.Write("Scripts/Meshes.txt", "Mesh Block Asset_Type Level Src Assets\\Meshes\\block.x\n");
+    m_Dir.Write("Scripts/DisplayObjects.txt", "DisplayObject3D Block Asset_Type Level Mesh Block\n");
+    m_Dir.Write("Scripts/ComplexObjects.txt", "ComplexObject Shell OpaqueObj Block\n");
+    m_Dir.Write("Scripts/Buildings.txt", "Building Flats ComplexObject Shell\n");
+    LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+    LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObjects.txt");
+    LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
+    LoadAssetsFromScript<CBuildingObject>("Scripts\\Buildings.txt");
+    const D3DXVECTOR3 facade(64.0f, 4.0f, 48.0f);
+    LoadLevel("Terrain Ground\nSky_Box Compass\nBuilding Flats Orientation " + At(64.0f, 4.0f, 52.0f) + "\n");
+
+    // An evening sun from behind the camera, as the clock of the day sets it.
+    D3DLIGHT8 sun = {};
+    sun.Type = D3DLIGHT_DIRECTIONAL;
+    sun.Diffuse = {1.0f, 0.6f, 0.3f, 0.0f};
+    sun.Direction = {0.0f, -0.6f, 0.8f};
+    device->SetLight(0, &sun);
+
+    const struct {
+        const char* what;
+        D3DXVECTOR3 point;
+    } places[] = {
+        {"the facade", facade},
+        {"the ground", D3DXVECTOR3(50.0f, 0.0f, 70.0f)},
+        {"the sky", D3DXVECTOR3(64.0f, 30.0f, 1000.0f)},
+    };
+    const std::vector<uint32_t> first = Frame();
+    std::vector<uint32_t> before;
+    for (const auto& place : places)
+        before.push_back(PixelOf(first, device, place.point));
+    EXPECT_GT((before[0] >> 16) & 0xFF, (before[0] & 0xFF) + 0x40) << std::hex << before[0]
+        << ": the wall in the evening light";
+    EXPECT_EQ(SKY & 0xFFFFFFu, before[2] & 0xFFFFFFu) << "the sky is on the screen";
+
+    const int width = 800;
+    const int height = 600;
+    ASSERT_TRUE(g_Display.ChangeDisplayMode(Mode(width, height, false, false, 0, 0)));
+    const std::vector<uint32_t> pixels = Frame();
+    ASSERT_EQ(size_t(width * height), pixels.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        const uint32_t after = PixelOf(pixels, device, places[i].point, width, height);
+        EXPECT_TRUE(ColourNear(before[i], after, 1)) << places[i].what << std::hex << ": " << before[i] << " then "
+                                                     << after;
+    }
 }

@@ -22,16 +22,22 @@ void LoadMenuScripts()
     LoadMenuScreenScripts();
 }
 
+void LoadEffectScripts()
+{
+    ScopedWorkingDir inGame(KELM_GAME_DIR);
+    LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
+    LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
+    LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+    LoadAssetsFromScript<CEffect>("Scripts\\EffectSystems.txt");
+}
+
 void LoadCarScripts()
 {
     ScopedWorkingDir inGame(KELM_GAME_DIR);
     LoadAssetsFromScript<SFX3D>("Scripts\\SoundEffects.txt");
     LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
-    LoadAssetsFromScript<C3DAnimSequence>("Scripts\\3DAnimSeqs.txt");
-    LoadAssetsFromScript<CParticleEmitter>("Scripts\\ParticleSytems.txt");
-    LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+    LoadEffectScripts();
     LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
-    LoadAssetsFromScript<CEffect>("Scripts\\EffectSystems.txt");
     LoadAssetsFromScript<CComplexObject>("Scripts\\ComplexObjects.txt");
     ResolveComplexObjectSubGroups();
     LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");

@@ -10,6 +10,10 @@ void LoadCharacterScripts();
 // made, so a display must exist.
 void LoadMenuScripts();
 
+// The effects and the sprite sequences, particle systems and meshes they
+// name. The textures must be loaded already.
+void LoadEffectScripts();
+
 // Everything the shipped cars stand on (sounds, textures, particle systems,
 // meshes, effects, complex objects, tyre types), then the cars. Cars made
 // after g_Physics.Init get their tyre materials from its SDK.
