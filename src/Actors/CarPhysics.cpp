@@ -137,6 +137,7 @@ void CCar::ReleasePhysics()
     // sound system is gone.
     if (m_Engine.m_Sound.GetChannel() >= 0)
         m_Engine.m_Sound.Stop();
+    StopDriverSignals();
     m_TireContacts.clear();
     for (CDoor& door : m_Doors)
         door.ReleasePhysics();

@@ -143,10 +143,11 @@ protected:
         return static_cast<int>(std::count_if(events.begin(), events.end(),
                                               [type](const CCrimeRecord& r) { return r.m_iType == type; }));
     }
-    bool BrakeLightsLit() const
+    bool BrakeLightsLit() const { return BrakeLightsLit(*m_pCar); }
+    static bool BrakeLightsLit(const CCar& car)
     {
         bool lit = false;
-        for (const CDisplayObject3D& part : m_pCar->m_Body.GetOpaqueParts()) {
+        for (const CDisplayObject3D& part : car.m_Body.GetOpaqueParts()) {
             if (part.GetColourGroup() != BRAKE_LIGHT_GROUP)
                 continue;
             lit = part.UsesOverrideMaterial() && part.GetOverrideMaterial().Diffuse.r == 1.0f &&
@@ -555,6 +556,40 @@ TEST_F(CarDriving, EngineFrequencyFollowsTheSpeedAndTheHornTheButton)
     m_pCar->UpdateDriving();
     EXPECT_FALSE(m_pCar->m_bHornPlaying);
     EXPECT_EQ(1, m_Fmod.TakeCallCount("StopSound"));
+}
+
+TEST_F(CarDriving, HornAndBrakeLightsStopWhenTheDriverLeavesOrThePhysicsGoes)
+{
+    struct Case {
+        const char* what;
+        std::function<void(CCar&)> lose;
+    };
+    const Case cases[] = {
+        {"the driver gets out", [](CCar& car) {
+             car.m_pController = nullptr;
+             car.UpdateDriving();
+         }},
+        {"the physics is released", [](CCar& car) { car.ReleasePhysics(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CCar& car = Spawn(D3DXVECTOR3(10.0f, REST_HEIGHT, 0.0f));
+        car.m_pController = &m_Driver;
+        m_Driver.Hold(HORN);
+        m_Driver.Hold(BRAKE);
+        m_Fmod.TakeCalls();
+        car.UpdateDriving();
+        ASSERT_TRUE(car.m_bHornPlaying);
+        ASSERT_TRUE(BrakeLightsLit(car));
+        const std::string stopHorn = "StopSound(" + std::to_string(car.m_Horn.GetChannel()) + ")";
+        c.lose(car);
+        EXPECT_FALSE(car.m_bHornPlaying);
+        const std::vector<std::string> calls = m_Fmod.TakeCalls();
+        EXPECT_NE(calls.end(), std::find(calls.begin(), calls.end(), stopHorn));
+        EXPECT_FALSE(BrakeLightsLit(car));
+        m_Driver.Release(HORN);
+        m_Driver.Release(BRAKE);
+    }
 }
 
 // The same car through whole frames of the physics step.
