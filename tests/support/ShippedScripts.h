@@ -14,3 +14,8 @@ void LoadMenuScripts();
 // meshes, effects, complex objects, tyre types), then the cars. Cars made
 // after g_Physics.Init get their tyre materials from its SDK.
 void LoadCarScripts();
+
+// The shipped car kinds: the population pool's names, and the truck an extra
+// parks.
+inline const char* const SHIPPED_CARS[] = {"Sedan",    "Porch",  "Truck",      "Hatch", "Ghetto",
+                                           "Lowrider", "CopCar", "DeliveryRDS"};
