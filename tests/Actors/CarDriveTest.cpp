@@ -141,12 +141,13 @@ protected:
                 perFrame(frame);
         }
     }
-    // A copy of the shipped kind `name`, dropped onto its tyres at `x`.
-    CCar& SpawnKind(const char* name, float x)
+    // A copy of the shipped kind `name`, dropped onto its tyres well away
+    // from the sedan at the origin, with the ground all round.
+    CCar& SpawnKind(const char* name)
     {
         CCar* prototype = nullptr;
         g_AssetManager.GetAsset(name, prototype, true);
-        return Spawn(*prototype, D3DXVECTOR3(x, REST_HEIGHT + 0.2f, 0.0f));
+        return Spawn(*prototype, D3DXVECTOR3(-40.0f, REST_HEIGHT + 0.2f, -40.0f));
     }
     NxActor& Actor() const { return *m_pCar->m_PhysicsObject.m_pActor; }
     float Speed() const { return m_pCar->GetForwardSpeed(); }
@@ -868,16 +869,15 @@ float DoorOutOfFrame(const CCar& car, const CDoor& door)
     return worst;
 }
 
-// Every kind flung round a bend and braked to a halt, well apart from the
-// others: the doors rattle in their frames but never swing out of them.
+// Every kind flung round a bend and braked to a halt, one after another: the
+// doors rattle in their frames but never swing out of them.
 TEST_F(PhysicsCarDrive, EveryKindsDoorsStayShutThroughABendAndAtRest)
 {
     // A door may rattle this far at its free edge.
     const float rattle = 0.05f;
-    float x = 0.0f;
     for (const char* name : SHIPPED_CARS) {
         SCOPED_TRACE(name);
-        CCar& car = SpawnKind(name, x += 60.0f);
+        CCar& car = SpawnKind(name);
         car.m_pController = &m_Driver;
         float worst = 0.0f;
         const auto watch = [&](int) {
@@ -904,10 +904,9 @@ TEST_F(PhysicsCarDrive, EveryKindsDoorsStayShutThroughABendAndAtRest)
 // tank first: nothing of the car stands in the way.
 TEST_F(PhysicsCarDrive, EveryKindsGasTankIsWithinAShotsReach)
 {
-    float x = 0.0f;
     for (const char* name : SHIPPED_CARS) {
         SCOPED_TRACE(name);
-        CCar& car = SpawnKind(name, x += 20.0f);
+        CCar& car = SpawnKind(name);
         Run(Frames(1.0f));
         ASSERT_EQ(1u, car.m_GasTanks.size());
         const CGasTankShape& tank = car.m_GasTanks[0];
