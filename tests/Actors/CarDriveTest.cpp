@@ -79,11 +79,7 @@ protected:
     void SetUp() override
     {
         CreateDisplay();
-        g_RandomTable.Fill(SEED);
-        SetFrameTime(FRAME_MILLISECONDS);
-        ASSERT_TRUE(g_Physics.Init());
-        ASSERT_TRUE(CreateFlatGround());
-        LoadCarScripts();
+        ASSERT_TRUE(StartCarGround(SEED, FRAME_MILLISECONDS));
         g_AssetManager.GetAsset("Sedan", m_pSedan, true);
         ASSERT_NE(nullptr, m_pSedan);
         m_pCar = &Spawn(D3DXVECTOR3(0.0f, REST_HEIGHT, 0.0f));
@@ -94,10 +90,7 @@ protected:
         g_pActiveCamera = nullptr;
         g_PlayerActor = nullptr;
         m_Cars.clear();
-        g_Physics.Shutdown();
-        CTexture::ReleaseAllTextures();
-        g_AssetManager.Clear();
-        g_FrameTimer = CFrameTimer();
+        EndCarGround();
         g_CrimeFile = CCrimeManager();
         DisplayFixture::TearDown();
     }
