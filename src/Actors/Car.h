@@ -158,6 +158,8 @@ public:
     bool m_bEditSelected[EDIT_SELECTIONS] = {true, true, true, true};
     SFX3D m_Horn;
     bool m_bHornPlaying = false;
+    // Whether colour group 4 wears the brake lights' red.
+    bool m_bBrakeLightsLit = false;
     std::vector<std::string> m_TireTypeNames;
     float m_fTireScale = 1.0f;
     float m_fFlatTireRadius = DEFAULT_FLAT_TIRE_RADIUS;
@@ -245,6 +247,8 @@ private:
     void SteerTires();
     void UpdateHorn(bool held);
     void StopHorn();
+    // The horn and the brake lights off, as without a driver.
+    void StopDriverSignals();
     // The explosion timer and, when it runs out, the explosion itself.
     void UpdateBurning(float dt);
     void Explode();

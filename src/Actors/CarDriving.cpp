@@ -66,6 +66,8 @@ void CCar::UpdateDriving()
     if (actions == nullptr) {
         m_fDriveAcceleration = -COASTING_DRAG * speed;
         m_bAlongVelocity = speed > 0.0f;
+        // The driver got out with the horn or the brake held.
+        StopDriverSignals();
         return;
     }
 
@@ -174,10 +176,20 @@ void CCar::StopHorn()
     m_bHornPlaying = false;
 }
 
+// The horn and the brake lights last only while someone holds them.
+void CCar::StopDriverSignals()
+{
+    StopHorn();
+    // Only lit lamps go back, so that the burnt paint stays on a wreck.
+    if (m_bBrakeLightsLit)
+        SetBrakeLights(false);
+}
+
 void CCar::SetBrakeLights(bool on)
 {
     static const D3DMATERIAL8 red = BrakeLightMaterial();
     m_Body.SetColour(BRAKE_LIGHT_GROUP, &red, on);
+    m_bBrakeLightsLit = on;
 }
 
 void CCar::ApplyDrive(const CTire& tire, const NxVec3& point)

@@ -25,6 +25,19 @@ bool IsGroupCulled(const CComplexObject& group)
     return IsBoxCulled(record);
 }
 
+// The paint's own colour in the scene's ambient light, and a faint glow of
+// it: the colour tables give every paint the same dim grey there, which left
+// each face the sun does not reach near-black whatever the paint.
+D3DMATERIAL8 ShadedPaint(const D3DMATERIAL8& material)
+{
+    const float glow = 0.25f;
+    const D3DCOLORVALUE& colour = material.Diffuse;
+    D3DMATERIAL8 paint = material;
+    paint.Ambient = {colour.r, colour.g, colour.b, 1.0f};
+    paint.Emissive = {colour.r * glow, colour.g * glow, colour.b * glow, 1.0f};
+    return paint;
+}
+
 } // namespace
 
 void CCar::CreatePhysics()
@@ -137,6 +150,7 @@ void CCar::ReleasePhysics()
     // sound system is gone.
     if (m_Engine.m_Sound.GetChannel() >= 0)
         m_Engine.m_Sound.Stop();
+    StopDriverSignals();
     m_TireContacts.clear();
     for (CDoor& door : m_Doors)
         door.ReleasePhysics();
@@ -169,9 +183,10 @@ void CCar::Draw()
 void CCar::SetColour(const D3DMATERIAL8* material)
 {
     const int paintGroup = 1;
-    m_Body.SetColour(paintGroup, material, true);
+    const D3DMATERIAL8 paint = ShadedPaint(*material);
+    m_Body.SetColour(paintGroup, &paint, true);
     for (CDoor& door : m_Doors)
-        door.m_Mesh.SetColour(paintGroup, material, true);
+        door.m_Mesh.SetColour(paintGroup, &paint, true);
 }
 
 void CCar::SetColourIndex(int index)

@@ -172,6 +172,8 @@ void CCar::Explode()
     m_Body.SetColour(everyPart, &burnt, true);
     for (CDoor& door : m_Doors)
         door.m_Mesh.SetColour(everyPart, &burnt, true);
+    // The lamps are burnt now, not lit.
+    m_bBrakeLightsLit = false;
     StopHorn();
 }
 

@@ -134,11 +134,7 @@ protected:
     void SetUp() override
     {
         CreateDisplay();
-        g_RandomTable.Fill(SEED);
-        SetFrameTime(FRAME_MILLISECONDS);
-        ASSERT_TRUE(g_Physics.Init());
-        ASSERT_TRUE(CreateFlatGround());
-        LoadCarScripts();
+        ASSERT_TRUE(StartCarGround(SEED, FRAME_MILLISECONDS));
         ScopedWorkingDir inGame(KELM_GAME_DIR);
         m_pPrototype = std::make_unique<CCar>();
         ASSERT_TRUE(LoadFrom(*m_pPrototype, TestCarText()));
@@ -150,10 +146,7 @@ protected:
         CCarColorTable::SetCurrent(nullptr);
         m_Cars.clear();
         m_pPrototype.reset();
-        g_Physics.Shutdown();
-        CTexture::ReleaseAllTextures();
-        g_AssetManager.Clear();
-        g_FrameTimer = CFrameTimer();
+        EndCarGround();
         DisplayFixture::TearDown();
     }
 

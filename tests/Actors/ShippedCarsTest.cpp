@@ -1,6 +1,8 @@
 // The shipped tyre types and cars as start-up loads them from the game's
 // folder, after the sounds, particle systems, meshes and complex objects.
 
+#include <cmath>
+#include <set>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -15,9 +17,6 @@
 
 namespace {
 
-// The population pool's names, and the truck an extra parks.
-const char* const SHIPPED_CARS[] = {"Sedan", "Porch", "Truck", "Hatch", "Ghetto", "Lowrider", "CopCar",
-                                    "DeliveryRDS"};
 const int PAINT_GROUP = 1;
 const int BRAKE_LIGHT_GROUP = 4;
 
@@ -104,6 +103,34 @@ TEST_F(ShippedCarsTest, TheSedanWearsOneTireTypeAndSomeCarsTwo)
     EXPECT_EQ("DeliveryBody", delivery->m_Body.GetName());
     EXPECT_GT(delivery->m_PhysicsObject.m_fMass, sedan->m_PhysicsObject.m_fMass);
     EXPECT_LT(delivery->m_Engine.GetTopSpeed(), sedan->m_Engine.GetTopSpeed());
+}
+
+// Every kind but the police car wears a body of its own, shell and collision
+// boxes alike, and no two are the same size.
+TEST_F(ShippedCarsTest, EachKindHasABodyAndCollisionBoxesOfItsOwn)
+{
+    std::set<std::string> bodies;
+    std::set<std::string> collisionFiles;
+    std::set<std::pair<float, float>> sizes;
+    for (const char* name : SHIPPED_CARS) {
+        SCOPED_TRACE(name);
+        if (std::string(name) == "CopCar")
+            continue;
+        CCar* car = nullptr;
+        g_AssetManager.GetAsset(name, car, true);
+        EXPECT_TRUE(bodies.insert(car->m_Body.GetName()).second) << car->m_Body.GetName();
+        EXPECT_TRUE(collisionFiles.insert(car->m_CollisionDataName).second) << car->m_CollisionDataName;
+        const CComplexObject::Box* shell = car->m_Body.GetBoundingBox();
+        ASSERT_NE(nullptr, shell);
+        const float length = shell->m_Max.z - shell->m_Min.z;
+        const float height = shell->m_Max.y - shell->m_Min.y;
+        EXPECT_TRUE(sizes.insert({length, height}).second) << length << " x " << height;
+        // The collision boxes are the body's, short of its lamps.
+        const CCollisionBox& root = *car->m_CollisionObject.m_pRoot;
+        EXPECT_NEAR(length, root.m_vMax.z - root.m_vMin.z, 0.1f);
+        for (const CTire& tire : car->m_Tires)
+            EXPECT_LT(std::fabs(tire.m_vMountPosition.z), shell->m_Max.z) << "the wheels under the body";
+    }
 }
 
 } // namespace

@@ -3,10 +3,14 @@
 #include "Actors/Car.h"
 #include "Actors/TireType.h"
 #include "Core/AssetManager.h"
+#include "Core/Clock.h"
 #include "Display/AnimSequence.h"
 #include "Display/AnimatedObject.h"
 #include "Display/Texture.h"
 #include "Menu/MenuScreens.h"
+#include "Physics/Physics.h"
+#include "support/FrameTime.h"
+#include "support/GamePhysics.h"
 #include "support/TempDir.h"
 
 void LoadCharacterScripts()
@@ -42,4 +46,22 @@ void LoadCarScripts()
     ResolveComplexObjectSubGroups();
     LoadAssetsFromScript<CTireType>("Scripts\\TireTypes.txt");
     LoadAssetsFromScript<CCar>("Scripts\\Cars.txt");
+}
+
+bool StartCarGround(uint32_t seed, uint32_t frameMilliseconds)
+{
+    g_RandomTable.Fill(seed);
+    SetFrameTime(frameMilliseconds);
+    if (!g_Physics.Init() || !CreateFlatGround())
+        return false;
+    LoadCarScripts();
+    return true;
+}
+
+void EndCarGround()
+{
+    g_Physics.Shutdown();
+    CTexture::ReleaseAllTextures();
+    g_AssetManager.Clear();
+    g_FrameTimer = CFrameTimer();
 }

@@ -2,6 +2,8 @@
 // The shipped game's scripts, read from the staged game folder by the game's
 // own loaders, as start-up reads them.
 
+#include <cstdint>
+
 // The animated meshes, their animation sets and the animated objects (the
 // lizard-man). The loaders read textures, so a display must exist.
 void LoadCharacterScripts();
@@ -18,3 +20,15 @@ void LoadEffectScripts();
 // meshes, effects, complex objects, tyre types), then the cars. Cars made
 // after g_Physics.Init get their tyre materials from its SDK.
 void LoadCarScripts();
+
+// The shipped cars loaded onto the flat ground of the game's scene, with the
+// random table filled from `seed` and frames of `frameMilliseconds`; false
+// when the physics or its ground cannot be made.
+bool StartCarGround(uint32_t seed, uint32_t frameMilliseconds);
+// The scene, the assets and the frame clock of StartCarGround, gone.
+void EndCarGround();
+
+// The shipped car kinds: the population pool's names, and the truck an extra
+// parks.
+inline const char* const SHIPPED_CARS[] = {"Sedan",    "Porch",  "Truck",      "Hatch", "Ghetto",
+                                           "Lowrider", "CopCar", "DeliveryRDS"};
