@@ -285,6 +285,8 @@ void CMenuManager::WaitForAwaitedBinding()
     const int action = FindBoundAction(button);
     const char* name = IsAxisButton(button) ? g_InputManager.RebindAxis(action) : g_InputManager.RebindButton(action);
     button.m_Caption = name != nullptr && name[0] != '\0' ? name : m_AwaitedCaption;
+    if (button.m_Caption != m_AwaitedCaption)
+        RefreshBindingCaptions();
 }
 
 void CMenuManager::ApplyDisplayOptions(CButton&)
@@ -344,6 +346,13 @@ void CMenuManager::RefreshOptionScreens()
         }
     }
 
+    RefreshBindingCaptions();
+}
+
+// Every rebind button shows its action's binding: two buttons of one action
+// (on foot and at the wheel) show the same key.
+void CMenuManager::RefreshBindingCaptions()
+{
     const CSingleScreen* controls = FindScreen(CONTROLS);
     if (controls == nullptr || controls->m_pMultiTab == nullptr)
         return;

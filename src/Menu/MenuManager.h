@@ -77,6 +77,7 @@ private:
     // The click shows that a key is awaited; the wait is the next update's.
     void Rebind(CButton& button);
     void WaitForAwaitedBinding();
+    void RefreshBindingCaptions();
     void ApplyDisplayOptions(CButton& button);
     // The commands of retrying, loading, saving and the credits, whose targets are not in
     // the game yet: the click does nothing, and the word never opens a

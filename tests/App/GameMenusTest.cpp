@@ -219,15 +219,18 @@ std::string ScreensSeen()
 
 // The effects volume one step down and Forward on K, in the files the game
 // wrote at exit and on the controls screen; nothing went wrong on the way.
+// On foot the player walks forward with Gas, as the car accelerates.
 void ExpectTheChangesKept(const TempDir& dir)
 {
     const std::string options = dir.Read("Scripts/Options.txt");
     EXPECT_NE(std::string::npos, options.find("EffectVol: 0.95\n")) << options;
     EXPECT_NE(std::string::npos, options.find("MusicVol: 1\n")) << options;
-    EXPECT_NE(std::string::npos, dir.Read("controls.cfg").find("\r\nForward\r\nK\r\n"));
+    EXPECT_NE(std::string::npos, dir.Read("controls.cfg").find("\r\nGas\r\nK\r\n"));
 
     const CSingleTabObject* onFoot = g_MenuManager.FindScreen("Controls")->m_pMultiTab->GetTabs().front();
     EXPECT_EQ("K", onFoot->m_pMenu->GetButtons()[1]->m_Caption) << "the Forward button shows its new key";
+    const CSingleTabObject* driving = g_MenuManager.FindScreen("Controls")->m_pMultiTab->GetTabs()[1];
+    EXPECT_EQ("K", driving->m_pMenu->GetButtons()[1]->m_Caption) << "and Accelerate, the same action";
     const std::string log = dir.Read("log.txt");
     EXPECT_EQ(std::string::npos, log.find("Error in")) << log;
     EXPECT_EQ(std::string::npos, log.find("Warning")) << log;

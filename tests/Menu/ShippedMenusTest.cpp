@@ -270,6 +270,18 @@ TEST_F(ShippedMenusTest, TheOptionsScreensHoldWhatTheCommandsLookFor)
         }
     }
     EXPECT_EQ(20, rebinds);
+
+    // On foot the player walks with the actions a car drives with; the
+    // free camera's own four would rebind nothing a player moves by.
+    std::set<std::string> onFoot;
+    for (const auto& button : tabs->GetTabs().front()->m_pMenu->GetButtons()) {
+        if (button->m_Link == "CTRL")
+            onFoot.insert(button->m_StringOption);
+    }
+    for (const char* walking : {"Gas", "Brake", "Turn_Left", "Turn_Right"})
+        EXPECT_EQ(1u, onFoot.count(walking)) << walking;
+    for (const char* camera : {"Forward", "Backwards", "StrafLeft", "StrafRight"})
+        EXPECT_EQ(0u, onFoot.count(camera)) << camera;
 }
 
 // The pixel in the middle of a plate, 0xAARRGGBB.
