@@ -222,6 +222,16 @@ protected:
 // A person on foot: a camera that follows the actor and a cursor of its own.
 class CAIPersonController : public CAIController {
 public:
+    // Both person controllers number the state that puts the actor out of
+    // its car alike.
+    enum { STATE_GETTING_OUT = 6 };
+
+    // Saves the state (and what goes with it) that `ReturnFromState` comes back to.
+    virtual void PushState() = 0;
+    virtual void ReturnFromState() = 0;
+    // The state that sits in a car.
+    virtual int GetDrivingState() const = 0;
+
     const float* GetCursorPosition() const override { return m_Mouse.GetPosition(); }
     float GetCursorX() const override { return m_Mouse.GetPosition()[0]; }
     float GetCursorY() const override { return m_Mouse.GetPosition()[1]; }

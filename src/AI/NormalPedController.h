@@ -67,9 +67,10 @@ public:
     void SetArrivalRadiusSq(float radiusSq) { m_fArrivalRadiusSq = radiusSq; }
     float GetArrivalRadiusSq() const { return m_fArrivalRadiusSq; }
 
-    void PushState() { m_Stack.Push(*this, m_Turn); }
-    void ReturnFromState() { m_Stack.Return(*this, m_Turn); }
+    void PushState() override { m_Stack.Push(*this, m_Turn); }
+    void ReturnFromState() override { m_Stack.Return(*this, m_Turn); }
     void ClearStateStack() { m_Stack.Clear(); }
+    int GetDrivingState() const override { return STATE_DRIVING; }
     const CStateStack<Turn>& GetStateStack() const { return m_Stack; }
     const Turn& GetTurn() const { return m_Turn; }
 

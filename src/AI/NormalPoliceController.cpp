@@ -1,5 +1,6 @@
 #include "AI/NormalPoliceController.h"
 
+#include "AI/AIControllerSet.h"
 #include "Actors/GameActor.h"
 
 CNormalPoliceController::CNormalPoliceController()
@@ -42,4 +43,25 @@ void CNormalPoliceController::SetActor(CGameActor* actor)
 {
     m_pActor = actor;
     FollowActor(actor);
+}
+
+CChaseCarController* CNormalPoliceController::ActiveChase() const
+{
+    if (m_pAgent == nullptr || !m_pAgent->m_u8ChaseActive)
+        return nullptr;
+    return m_pAgent->GetChaseController();
+}
+
+void CNormalPoliceController::SetTarget(CGameActor* target)
+{
+    m_Pursuit.m_Target.SetActor(target);
+    if (CChaseCarController* chase = ActiveChase())
+        chase->SetTargetActor(target);
+}
+
+void CNormalPoliceController::SetTargetObject(CCollidableObject* object)
+{
+    m_Pursuit.m_Target.SetObject(object);
+    if (CChaseCarController* chase = ActiveChase())
+        chase->SetTargetObject(object);
 }

@@ -7,6 +7,7 @@
 #include "AI/AIController.h"
 
 class CCar;
+class CChaseCarController;
 
 class CNormalPoliceController : public CAIPersonController {
 public:
@@ -39,12 +40,14 @@ public:
     CGameActor* GetActor() const { return m_pActor; }
     CGameActor* GetTarget() const { return m_Pursuit.m_Target.m_pActor; }
     CCollidableObject* GetTargetObject() const { return m_Pursuit.m_Target.m_pObject; }
-    void SetTarget(CGameActor* target) { m_Pursuit.m_Target.SetActor(target); }
-    void SetTargetObject(CCollidableObject* object) { m_Pursuit.m_Target.SetObject(object); }
+    // An active chase driver of the agent gets the same target.
+    void SetTarget(CGameActor* target);
+    void SetTargetObject(CCollidableObject* object);
 
-    void PushState() { m_Stack.Push(*this, m_Pursuit); }
-    void ReturnFromState() { m_Stack.Return(*this, m_Pursuit); }
+    void PushState() override { m_Stack.Push(*this, m_Pursuit); }
+    void ReturnFromState() override { m_Stack.Return(*this, m_Pursuit); }
     void ClearStateStack() { m_Stack.Clear(); }
+    int GetDrivingState() const override { return STATE_PATROLLING; }
     const CStateStack<Pursuit>& GetStateStack() const { return m_Stack; }
 
     // Observer: the car the officer left to pursue on foot, null when none.
@@ -56,6 +59,8 @@ protected:
     void OnMessage(int message, int state) override;
 
 private:
+    CChaseCarController* ActiveChase() const;
+
     CGameActor* m_pActor = nullptr;
     Pursuit m_Pursuit;
     CStateStack<Pursuit> m_Stack;
