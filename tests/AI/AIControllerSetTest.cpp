@@ -15,6 +15,8 @@
 #include "Actors/Weapon.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
+#include "Core/Utility.h"
+#include "platform/novodex/NxPhysics.h"
 #include "support/FatalTrap.h"
 
 namespace {
@@ -182,6 +184,9 @@ TEST_F(AIControllerSets, SwitchingWithoutAnActorOnlyMarksTheActiveController)
     agent.UseChaseController();
     EXPECT_EQ(1, agent.m_u8ChaseActive);
     EXPECT_EQ(nullptr, agent.GetCar());
+    CGameActor suspect;
+    agent.m_pPoliceController->SetTarget(&suspect);
+    EXPECT_EQ(&suspect, agent.GetChaseController()->GetChase().m_Target.m_pActor) << "the chase driver is told";
     agent.UsePedController();
     EXPECT_FALSE(agent.IsPoliceActive());
 }
@@ -241,6 +246,15 @@ TEST_F(AIControllerSets, RecyclingAndDrawingStopExactlyAtTheirBounds)
     EXPECT_EQ(0.0f, agent.m_fOutOfViewTimer) << "the reflection pass keeps no time";
     agent.Draw(true);
     EXPECT_FLOAT_EQ(frame, agent.m_fOutOfViewTimer);
+
+    // No camera: nothing to be out of sight of.
+    g_pActiveCamera = nullptr;
+    agent.m_u8RecyclingEnabled = 1;
+    agent.m_fOutOfViewTimer = 3.0f;
+    agent.Update();
+    EXPECT_EQ(0, agent.m_u8RecycleRequested);
+    agent.Draw(true);
+    EXPECT_EQ(3.0f, agent.m_fOutOfViewTimer);
 }
 
 // A shot alarms agents on foot within 50 m: they get the shot's place and
@@ -295,6 +309,63 @@ TEST_F(AIControllerSets, LevelAgentsDrivingLevelCarsGoCleanly)
     level.LoadScript();
     EXPECT_TRUE(level.GetAgents().empty());
     level.LoadScript();
+}
+
+// A sedan made with its lizard-man driver in a real scene: he stays in his
+// seat while the car is pushed along, and getting out puts him on foot
+// beside it.
+class PhysicsAIControllerSets : public AIWorld {
+protected:
+    void SetUp() override
+    {
+        StartPhysics();
+        UseShippedContent();
+        AIWorld::SetUp();
+        LoadGround();
+        PlaceViewer(CAR_AT.x, CAR_AT.z);
+        m_pLevel->SetState(CLevel::STATE_PLAYING);
+    }
+    static bool PhysicsOff(const CGameActor& actor)
+    {
+        const NxActor* body = actor.m_PhysicsObject.m_pActor;
+        return body->readActorFlag(NX_AF_DISABLE_COLLISION) && body->readBodyFlag(NX_BF_FROZEN);
+    }
+    // The fourth row: where the matrix stands.
+    static D3DXVECTOR3 Position(const D3DXMATRIX& matrix) { return GetMatrixRow(matrix, 3); }
+
+    const D3DXVECTOR3 CAR_AT{60.0f, 0.0f, 40.0f};
+};
+
+TEST_F(PhysicsAIControllerSets, ACreatedDriverStaysSeatedWhileHisCarIsPushedAndGetsOutBesideIt)
+{
+    const float seconds = 5.0f;
+    const float beside = 3.0f;
+    const float tolerance = 1e-4f;
+    CAIControllerSet agent;
+    ASSERT_TRUE(agent.CreateCar("Lizard", "Sedan", &CAR_AT, nullptr));
+    CCar& car = *m_pLevel->AddCar(agent.GetCar());
+    m_pLevel->GetAgents().push_back(&agent);
+    CGameActor& driver = *agent.GetActor();
+    EXPECT_TRUE(PhysicsOff(driver)) << "a seated body takes no part";
+    EXPECT_STREQ("Sit", driver.m_Model.GetAnimationName());
+    for (int frame = 0; frame * FRAME_MILLISECONDS < seconds * 1000.0f; ++frame) {
+        car.m_PhysicsObject.m_pActor->setLinearVelocity(NxVec3(4.0f, 0.0f, 0.0f));
+        m_pLevel->Update();
+        ASSERT_EQ(&car, driver.m_pCar) << frame;
+        ASSERT_EQ(car.GetDriverSeat(), driver.m_Model.m_pParentMatrix);
+    }
+    EXPECT_GT(Position(car.m_Body.GetWorldMatrix()).x, CAR_AT.x + 10.0f) << "the car went along";
+    const D3DXVECTOR3 offSeat = Position(driver.m_Model.m_matScaledObject) - Position(*car.GetDriverSeat());
+    EXPECT_NEAR(0.0f, D3DXVec3Length(&offSeat), tolerance);
+
+    driver.ExitCar();
+    EXPECT_EQ(nullptr, driver.m_pCar);
+    EXPECT_EQ(nullptr, agent.GetCar());
+    EXPECT_EQ(nullptr, car.GetController());
+    EXPECT_FALSE(PhysicsOff(driver));
+    const D3DXVECTOR3 fromCar = Position(driver.m_Model.m_matScaledObject) - Position(car.m_Body.GetWorldMatrix());
+    EXPECT_LT(D3DXVec3Length(&fromCar), beside);
+    EXPECT_FALSE(m_pLevel->RemoveAgent(&agent)) << "unlinked, still the test's";
 }
 
 } // namespace

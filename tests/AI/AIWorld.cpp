@@ -5,7 +5,9 @@
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Core/AssetManager.h"
+#include "support/ShippedScripts.h"
 #include "support/SteadyFrames.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -24,7 +26,10 @@ void AIWorld::SetUp()
     LevelFixture::SetUp();
     SetSteadyFrameTime(FRAME_MILLISECONDS);
     WriteGraphs();
-    WritePrototypes();
+    if (m_bShipped)
+        LoadShippedContent();
+    else
+        WritePrototypes();
 }
 
 void AIWorld::TearDown()
@@ -80,4 +85,12 @@ void AIWorld::WritePrototypes()
                                            " Deceleration 4 CollisionData Scripts\\Collision\\BoxCar.txt\n");
     LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
     LoadAssetsFromScript<CCar>("Scripts\\BoxCars.txt");
+}
+
+void AIWorld::LoadShippedContent()
+{
+    LoadCarScripts();
+    LoadCharacterScripts();
+    ScopedWorkingDir inGame(KELM_GAME_DIR);
+    LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
 }

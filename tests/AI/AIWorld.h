@@ -3,7 +3,9 @@
 // through its test camera, a steady frame time, a road graph and a
 // sidewalk graph written under the game's own file names, and two test
 // prototypes: the actor "LIZARD" with a collision box and a box car with a
-// driver's seat, a deceleration and a root collision box.
+// driver's seat, a deceleration and a root collision box. In its shipped
+// mode the game's own cars and characters (the lizard-man "Lizard", the
+// "Sedan") stand in for the test prototypes.
 
 #include "Level/LevelFixture.h"
 #include "Level/Node.h"
@@ -22,6 +24,9 @@ public:
 protected:
     void SetUp() override;
     void TearDown() override;
+    // The shipped cars and characters instead of the test prototypes; call
+    // first in SetUp (after StartPhysics for a scene).
+    void UseShippedContent() { m_bShipped = true; }
     // A level of ground only, as g_pLevel.
     CLevel& LoadGround();
 
@@ -31,4 +36,7 @@ protected:
 private:
     void WriteGraphs();
     void WritePrototypes();
+    void LoadShippedContent();
+
+    bool m_bShipped = false;
 };

@@ -201,43 +201,6 @@ TEST_F(PhysicsActorCars, ThePlayerSitsOnTheSeatAndStandsUpBesideIt)
     EXPECT_STREQ("Idle", g_Player.m_Model.GetAnimationName());
 }
 
-// A car made with its driver: the driver stays in his seat while the car
-// is pushed along, and getting out puts him on foot beside it.
-TEST_F(PhysicsActorCars, ACreatedDriverStaysSeatedWhileHisCarIsPushedAndGetsOutBesideIt)
-{
-    const float seconds = 5.0f;
-    const float beside = 3.0f;
-    CAIControllerSet agent;
-    const D3DXVECTOR3 at(60.0f, 0.0f, 40.0f);
-    ASSERT_TRUE(agent.CreateCar("Lizard", "Sedan", &at, nullptr));
-    CCar& car = *m_pLevel->AddCar(agent.GetCar());
-    m_pLevel->GetAgents().push_back(&agent);
-    m_pLevel->SetState(CLevel::STATE_PLAYING);
-    CGameActor& driver = *agent.GetActor();
-    EXPECT_TRUE(Disabled(driver)) << "a seated body takes no part";
-    EXPECT_STREQ("Sit", driver.m_Model.GetAnimationName());
-    for (int frame = 0; frame * FRAME_MILLISECONDS < seconds * 1000.0f; ++frame) {
-        car.m_PhysicsObject.m_pActor->setLinearVelocity(NxVec3(4.0f, 0.0f, 0.0f));
-        m_pLevel->Update();
-        ASSERT_EQ(&car, driver.m_pCar) << frame;
-        ASSERT_EQ(car.GetDriverSeat(), driver.m_Model.m_pParentMatrix);
-    }
-    EXPECT_GT(GetMatrixRow(car.m_Body.GetWorldMatrix(), ROW_POSITION).x, at.x + 10.0f) << "the car went along";
-    const D3DXVECTOR3 seat = GetMatrixRow(*car.GetDriverSeat(), ROW_POSITION);
-    const D3DXVECTOR3 sitting = GetMatrixRow(driver.m_Model.m_matScaledObject, ROW_POSITION);
-    const D3DXVECTOR3 offSeat = sitting - seat;
-    EXPECT_NEAR(0.0f, D3DXVec3Length(&offSeat), TOLERANCE);
-
-    driver.ExitCar();
-    EXPECT_EQ(nullptr, driver.m_pCar);
-    EXPECT_EQ(nullptr, agent.GetCar());
-    EXPECT_EQ(nullptr, car.GetController());
-    EXPECT_TRUE(Enabled(driver));
-    const D3DXVECTOR3 fromCar = Placement(driver) - GetMatrixRow(car.m_Body.GetWorldMatrix(), ROW_POSITION);
-    EXPECT_LT(D3DXVec3Length(&fromCar), beside);
-    EXPECT_FALSE(m_pLevel->RemoveAgent(&agent)) << "unlinked, still the test's";
-}
-
 // The officer is a real agent made from the shipped lizard-man: a
 // pedestrian with a traffic driver, turned policeman.
 class PhysicsAIActorCars : public PhysicsActorCars {
