@@ -1,10 +1,23 @@
 #include "AI/AIPool.h"
 
+#include "Actors/Car.h"
 #include "Core/StepTrace.h"
 
 void CAIPool::Clear()
 {
     m_Requests.clear();
+    m_PooledCars.clear();
+    m_PooledCopCars.clear();
+}
+
+void CAIPool::AddPooledCar(std::unique_ptr<CCar> car)
+{
+    m_PooledCars.push_back(std::move(car));
+}
+
+void CAIPool::AddPooledCopCar(std::unique_ptr<CCar> car)
+{
+    m_PooledCopCars.push_back(std::move(car));
 }
 
 void CAIPool::Update(const D3DXVECTOR3&, std::list<CAIControllerSet*>&, std::list<CCar*>&)

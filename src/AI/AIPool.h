@@ -5,6 +5,7 @@
 // the level's set-up to be checked) and spawns no agent.
 
 #include <list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,16 @@ public:
     bool AddCar(const std::string& driver, const std::string& car, int position);
     bool AddPedestrian(const std::string& actor, const D3DXVECTOR3* pPosition);
     void AddCopCars(const std::string& driver, const std::string& car, int count);
+    // The pool owns these cars from now on.
+    void AddPooledCar(std::unique_ptr<CCar> car);
+    void AddPooledCopCar(std::unique_ptr<CCar> car);
+    size_t GetPooledCarCount() const { return m_PooledCars.size(); }
+    size_t GetPooledCopCarCount() const { return m_PooledCopCars.size(); }
 
     const std::vector<Request>& GetRequests() const { return m_Requests; }
 
 private:
     std::vector<Request> m_Requests;
+    std::vector<std::unique_ptr<CCar>> m_PooledCars;
+    std::vector<std::unique_ptr<CCar>> m_PooledCopCars;
 };

@@ -1,18 +1,20 @@
 #pragma once
-// A policeman's controller. Until the AI drives it, it only keeps whom the
-// officer pursues, the car taken from it, and its state, which others set:
-// the player taking a police car, the officer leaving one.
+// A policeman: in his car he patrols and watches for wanted people, chases
+// one with the agent's chase driver, gets out, pursues on foot and fires,
+// and walks back to the car he left. The actor is the agent's pedestrian
+// controller's; this controller only drives it while the agent is an officer.
 
-#include "Core/StateMachine.h"
+#include "AI/AIController.h"
 
 class CCar;
-class CGameActor;
+class CChaseCarController;
 
-class CNormalPoliceController : public CStateMachine {
+class CNormalPoliceController : public CAIPersonController {
 public:
     // The states have numbers, not names.
     enum {
         STATE_IDLE = 0,
+        STATE_IDLE_SCANNING = 1,
         STATE_PATROLLING = 2,
         STATE_CHASING = 3,
         STATE_PURSUING_ON_FOOT = 4,
@@ -20,17 +22,46 @@ public:
         STATE_GETTING_OUT = 6,
     };
 
-    CGameActor* GetTarget() const { return m_pTarget; }
-    void SetTarget(CGameActor* pTarget) { m_pTarget = pTarget; }
+    // Whom the officer is after; saved and restored with an interrupted state.
+    struct Pursuit {
+        CPursuitTarget m_Target;
+        int32_t m_Spare[4] = {0, 0, 0, 0};
+    };
 
-    // Observer: the car the officer left or had taken, null when none.
+    CNormalPoliceController();
+    ~CNormalPoliceController() override;
+
+    // Also no actor, no car, no target, the state stack cleared.
+    bool Init() override;
+    void Update() override;
+
+    // The actor to drive (not owned); the camera follows it.
+    void SetActor(CGameActor* actor);
+    CGameActor* GetActor() const { return m_pActor; }
+    CGameActor* GetTarget() const { return m_Pursuit.m_Target.m_pActor; }
+    CCollidableObject* GetTargetObject() const { return m_Pursuit.m_Target.m_pObject; }
+    // An active chase driver of the agent gets the same target.
+    void SetTarget(CGameActor* target);
+    void SetTargetObject(CCollidableObject* object);
+
+    void PushState() override { m_Stack.Push(*this, m_Pursuit); }
+    void ReturnFromState() override { m_Stack.Return(*this, m_Pursuit); }
+    void ClearStateStack() { m_Stack.Clear(); }
+    int GetDrivingState() const override { return STATE_PATROLLING; }
+    const CStateStack<Pursuit>& GetStateStack() const { return m_Stack; }
+
+    // Observer: the car the officer left to pursue on foot, null when none.
     CCar* m_pCar = nullptr;
+    // Observer: the officer's car when someone took it from him, null otherwise.
+    CCar* m_pTakenCar = nullptr;
 
 protected:
-    // Nothing happens in any state until the AI drives the officer.
-    void OnMessage(int, int) override {}
+    void OnMessage(int message, int state) override;
 
 private:
-    // Observer, null when nobody is pursued.
-    CGameActor* m_pTarget = nullptr;
+    CChaseCarController* ActiveChase() const;
+
+    CGameActor* m_pActor = nullptr;
+    Pursuit m_Pursuit;
+    CStateStack<Pursuit> m_Stack;
 };

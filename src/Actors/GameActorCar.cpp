@@ -20,8 +20,6 @@ const char* const IDLE_ANIMATION = "Idle";
 const float EXIT_SIDE_OFFSET = 1.4f;
 const float EXIT_LIFT = 2.0f;
 // Someone who left a car stays alarmed for a while.
-const float ALARM_DELAY = 5.0f;
-const float ALARM_DELAY_SPREAD = 3.0f;
 // An officer getting out charges the one he pursues with stealing the police
 // car, unless the police want that one already.
 const int STEAL_POLICE_CAR_WANTED_LIMIT = 2;
@@ -65,10 +63,12 @@ void PutOutDriver(CCar& car, CGameActor& taker)
         return;
     driver->m_pPoliceController->SetTarget(&taker);
     driver->m_pPoliceController->m_pCar = &car;
+    driver->m_pPoliceController->m_pTakenCar = &car;
 }
 
-// The officer takes up the pursuit on foot at once. Someone the police do
-// not want yet becomes wanted for the car.
+// The officer takes up the pursuit on foot at once. When his car was taken
+// from him, someone the police do not want yet becomes wanted for it; an
+// officer leaving his car of his own accord reports nothing.
 void PursueOnFoot(CAIControllerSet& agent, CGameActor& officer, const CCar& car)
 {
     CNormalPoliceController& police = *agent.m_pPoliceController;
@@ -77,7 +77,9 @@ void PursueOnFoot(CAIControllerSet& agent, CGameActor& officer, const CCar& car)
     police.SetState(CNormalPoliceController::STATE_PURSUING_ON_FOOT);
     police.ProcessStateChange();
     police.SetTarget(target);
-    if (target == nullptr || static_cast<int>(target->m_fWantedLevel) >= STEAL_POLICE_CAR_WANTED_LIMIT)
+    const bool taken = police.m_pTakenCar == &car;
+    police.m_pTakenCar = nullptr;
+    if (!taken || target == nullptr || static_cast<int>(target->m_fWantedLevel) >= STEAL_POLICE_CAR_WANTED_LIMIT)
         return;
     const D3DXVECTOR3 place = GetMatrixRow(car.m_Body.GetWorldMatrix(), ROW_POSITION);
     g_CrimeFile.ReportCrime(CRIME_STEAL_POLICE_CAR, CrimeVictim(&officer), target, &place);
@@ -150,9 +152,7 @@ void CGameActor::ExitCar()
             PursueOnFoot(*agent, *this, *car);
         } else {
             agent->SetVehicle(nullptr);
-            m_pController->m_AlarmPoint = GetMatrixRow(m_Model.m_matScaledObject, ROW_POSITION);
-            const float spread = static_cast<float>(g_RandomTable.Next()) / CRandomTable::MAX_VALUE;
-            m_pController->SetDelay(ALARM_DELAY + ALARM_DELAY_SPREAD * spread);
+            m_pController->Alarm(GetMatrixRow(m_Model.m_matScaledObject, ROW_POSITION));
         }
     }
     m_pCar = nullptr;

@@ -1,5 +1,7 @@
 #include "Actors/Weapon.h"
 
+#include "AI/AIControllerSet.h"
+
 #include <algorithm>
 
 #include "Actors/GameActor.h"
@@ -17,6 +19,7 @@
 #include "Display/Texture.h"
 #include "Input/Controller.h"
 #include "Input/InGameMouse.h"
+#include "Level/Level.h"
 
 const EnumName g_WeaponTypeNames[] = {
     {"Invalid", WEAPON_INVALID}, {"Pistol", WEAPON_PISTOL},   {"Uzzi", WEAPON_UZZI},
@@ -26,6 +29,9 @@ const EnumName g_WeaponTypeNames[] = {
 const size_t g_WeaponTypeNameCount = sizeof(g_WeaponTypeNames) / sizeof(g_WeaponTypeNames[0]);
 
 namespace {
+
+// Agents on foot this near a shot run from where it was fired.
+const float ALARM_RADIUS = 50.0f;
 
 const char* const KEYWORD_PROJECTILE = "Projectile";
 const char* const KEYWORD_FIRE_SFX = "FireSFX";
@@ -462,8 +468,15 @@ void CWeapon::ScheduleMuzzleEffect(const D3DXMATRIX& launch)
     m_bEffectPending = true;
 }
 
-void CWeapon::AlarmAgents(const D3DXVECTOR3& /*position*/)
+void CWeapon::AlarmAgents(const D3DXVECTOR3& position)
 {
+    if (g_pLevel == nullptr)
+        return;
+    g_pLevel->GatherAgentsInRadius(position, ALARM_RADIUS);
+    for (CAIControllerSet* agent : g_pLevel->GetGatheredAgents()) {
+        if (CNormalPedController* walker = agent->GetPedController())
+            walker->Alarm(position);
+    }
 }
 
 void CWeapon::Update()

@@ -88,7 +88,7 @@ public:
     // The owner gets into a car: a scoped sniper looks through the scope no more.
     void Holster();
 
-    // Tells the pedestrians near a shot to run; the level fills it in.
+    // Every agent on foot near a shot fired at `position` runs from it.
     static void AlarmAgents(const D3DXVECTOR3& position);
 
     // The launch matrix of the shot whose muzzle effect was scheduled.

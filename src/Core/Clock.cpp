@@ -92,6 +92,15 @@ int32_t CRandomTable::Next()
     return m_Values[m_Index];
 }
 
+void CRandomTable::SetUpcoming(const std::vector<int32_t>& values)
+{
+    int32_t index = m_Index;
+    for (int32_t value : values) {
+        index = index + 1 >= TABLE_SIZE ? 0 : index + 1;
+        m_Values[index] = value < 0 ? 0 : (value > MAX_VALUE ? MAX_VALUE : value);
+    }
+}
+
 uint32_t CRandomTable::NextBelow(uint32_t n)
 {
     return static_cast<uint32_t>(Next()) % n;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // The millisecond game clock over timeGetTime. It stands still until Start.
 class CClock {
@@ -66,6 +67,9 @@ public:
     uint32_t NextBelow(uint32_t n);
     // A float between a and b.
     float NextFloat(float a, float b);
+    // For tests: the next draws give `values` in order (each kept within
+    // 0..32767), wrapping like the draws do.
+    void SetUpcoming(const std::vector<int32_t>& values);
 
 private:
     int32_t m_Values[TABLE_SIZE];

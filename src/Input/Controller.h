@@ -65,6 +65,10 @@ public:
     int32_t GetKind() const { return m_Kind; }
     float GetDelay() const { return m_DelayTimer; }
 
+    // Alarms the driver: the point to get away from, then 5 to 8 seconds
+    // (a random draw) of delay to do it in.
+    void Alarm(const D3DXVECTOR3& point);
+
     // A world position that others set with a delay (an actor leaving a
     // car, a shot fired, a car hit); how an agent reacts is the AI's.
     D3DXVECTOR3 m_AlarmPoint = D3DXVECTOR3(0.0f, 0.0f, 0.0f);

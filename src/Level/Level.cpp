@@ -86,12 +86,13 @@ bool CLevel::Init()
     m_ObjectGrid.Clear();
     m_ActiveObjects.clear();
     m_MovableObjects.clear();
+    // The agents go before the cars they drive: a driver lets go of its car.
+    m_Agents.clear();
+    m_GatheredAgents.clear();
+    m_AddedAgents.clear();
+    m_AIPool.Clear();
     m_CarGrid.Clear();
     m_ActiveCars.clear();
-    m_AIPool.Clear();
-    m_Agents.clear();
-    m_AddedAgents.clear();
-    m_GatheredAgents.clear();
     m_Buildings.clear();
     for (const std::unique_ptr<CLevelObject>& sun : m_SunObjects)
         sun->Shutdown();

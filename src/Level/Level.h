@@ -93,6 +93,9 @@ public:
     // Null when `n` is not below the number of agents.
     CAIControllerSet* GetAgent(int n) const;
     CAIControllerSet* AddAgent();
+    // Unlinks the agent and deletes it when the level made it; false when
+    // the level did not (the caller keeps it). Not from inside an agent's update.
+    bool RemoveAgent(CAIControllerSet* agent);
     CCar* AddCar(CCar* car);
     CCar* AddCarToGrid(CCar* car);
     CProjectile* SpawnProjectile(const CProjectile& prototype);
@@ -162,7 +165,8 @@ private:
     void UpdatePlayState();
     static void PlaceCursorAtAim();
 
-    void DrawActors();
+    // Only the main pass counts toward an agent's time out of sight.
+    void DrawActors(ERenderPass pass);
     void DrawFlares(const D3DXMATRIX& view, int width, int height);
     void DrawCollisionTrees() const;
     void DrawBoxShapes() const;

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "AI/AIControllerSet.h"
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
@@ -109,6 +111,19 @@ CAIControllerSet* CLevel::AddAgent()
     m_AddedAgents.push_back(std::make_unique<CAIControllerSet>());
     m_Agents.push_back(m_AddedAgents.back().get());
     return m_AddedAgents.back().get();
+}
+
+bool CLevel::RemoveAgent(CAIControllerSet* agent)
+{
+    m_Agents.remove(agent);
+    m_GatheredAgents.erase(std::remove(m_GatheredAgents.begin(), m_GatheredAgents.end(), agent),
+                           m_GatheredAgents.end());
+    const auto owned = std::find_if(m_AddedAgents.begin(), m_AddedAgents.end(),
+                                    [agent](const std::unique_ptr<CAIControllerSet>& added) { return added.get() == agent; });
+    if (owned == m_AddedAgents.end())
+        return false;
+    m_AddedAgents.erase(owned);
+    return true;
 }
 
 CCar* CLevel::AddCar(CCar* car)

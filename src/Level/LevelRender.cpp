@@ -189,10 +189,10 @@ void CLevel::QueueRender(ERenderPass pass)
     g_MissionManager.Draw();
 }
 
-void CLevel::DrawActors()
+void CLevel::DrawActors(ERenderPass pass)
 {
     for (CAIControllerSet* agent : m_Agents)
-        agent->Draw();
+        agent->Draw(pass == RENDER_PASS_MAIN);
     if (g_PlayerActor != nullptr)
         g_PlayerActor->Draw();
     g_RenderQueue.DrawOpaque();
@@ -256,7 +256,7 @@ void CLevel::RenderReflection()
     Check(device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW),
           "g_Display.GetD3DDevice()->SetRenderState(D3DRS_CULLMODE,D3DCULL_CW)");
     SetClipPlane(device, clip);
-    DrawActors();
+    DrawActors(RENDER_PASS_REFLECTION);
     DrawTerrainAroundCamera(m_pTerrain);
 
     DrawParticles(device, &clip);
@@ -290,7 +290,7 @@ void CLevel::Render()
     device->SetTransform(D3DTS_VIEW, &view);
 
     CStateBlocks::ApplyObject3D();
-    DrawActors();
+    DrawActors(RENDER_PASS_MAIN);
     DrawTerrainAroundCamera(m_pTerrain);
 
     ApplyWaterMaskStates(device);

@@ -86,8 +86,7 @@ public:
     void Load()
     {
         CScriptFile reader(Node::SCRIPT_FILE);
-        m_Nodes.clear();
-        m_LinkIndices.clear();
+        Clear();
         if (!reader.Match(KEYWORD_NUMBER_OF_NODES) || reader.GetInteger() <= 0)
             return;
         while (!reader.IsEndOfBuffer()) {
@@ -96,6 +95,13 @@ public:
             SkipIntegerToken(reader);
             ReadRecord(reader);
         }
+    }
+
+    // No nodes.
+    void Clear()
+    {
+        m_Nodes.clear();
+        m_LinkIndices.clear();
     }
 
     // Turns the indices into links; an index outside the list is logged and dropped.

@@ -380,7 +380,7 @@ TEST_F(CarDriving, DirectHitsAlarmTheDriverOrReportTheShotPoliceCar)
 
     // A police driver reports it while the attacker is wanted below 2.
     CAIControllerSet police;
-    police.m_u8PoliceActive = 1;
+    police.UsePoliceController();
     AgentController officer;
     officer.m_pAgent = &police;
     m_pCar->m_pController = &officer;

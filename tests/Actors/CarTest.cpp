@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Actors/RandomDraws.h"
+#include "support/RandomDraws.h"
 #include "Actors/TireType.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"

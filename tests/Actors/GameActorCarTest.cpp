@@ -201,81 +201,87 @@ TEST_F(PhysicsActorCars, ThePlayerSitsOnTheSeatAndStandsUpBesideIt)
     EXPECT_STREQ("Idle", g_Player.m_Model.GetAnimationName());
 }
 
+// The officer is a real agent made from the shipped lizard-man: a
+// pedestrian with a traffic driver, turned policeman.
 class PhysicsAIActorCars : public PhysicsActorCars {
 protected:
     void SetUp() override
     {
         PhysicsActorCars::SetUp();
-        m_Officer = *m_pLizard;
-        m_Officer.CreatePhysics();
-        m_Officer.m_pController = &m_Driver;
-        m_Driver.SetAgent(&m_Agent);
-        m_Agent.m_pActor = &m_Officer;
-        m_Agent.m_pPoliceController = std::make_unique<CNormalPoliceController>();
-        m_Agent.m_u8PoliceActive = 1;
-        Stand(m_Officer, CarPosition() + D3DXVECTOR3(0.0f, 0.0f, 3.0f));
+        const D3DXVECTOR3 place = CarPosition() + D3DXVECTOR3(0.0f, 0.0f, 3.0f);
+        ASSERT_TRUE(m_Agent.CreatePedestrian("Lizard", &place));
+        m_Agent.UseNormalCarController();
+        m_Agent.UsePoliceController();
+        Stand(Officer(), place);
     }
     void TearDown() override
     {
-        m_Officer.Shutdown();
+        m_Agent.Reset();
         PhysicsActorCars::TearDown();
     }
     CNormalPoliceController& Police() { return *m_Agent.m_pPoliceController; }
+    CGameActor& Officer() { return *m_Agent.GetActor(); }
 
-    ScriptedController m_Driver{CController::KIND_AI};
     CAIControllerSet m_Agent;
-    CGameActor m_Officer;
 };
 
-// Wanted from a level of 2 on, the target is not charged again for the car.
-TEST_F(PhysicsAIActorCars, AnOfficerLeavingHisCarPursuesAndChargesOnlyTheUnwanted)
+// An officer whose car the player took charges the player, unless wanted
+// from a level of 2 on already; one leaving his car of his own accord
+// charges nobody.
+TEST_F(PhysicsAIActorCars, AnOfficerLeavingHisCarPursuesAndChargesOnlyForATakenCar)
 {
     const struct {
         float wanted;
+        bool taken;
         bool charged;
-    } cases[] = {{1.9f, true}, {2.0f, false}};
+    } cases[] = {{1.9f, true, true}, {2.0f, true, false}, {1.9f, false, false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.wanted);
+        SCOPED_TRACE(testing::Message() << c.wanted << (c.taken ? " taken" : " left"));
         g_Player.m_fWantedLevel = c.wanted;
         Police().SetTarget(&g_Player);
-        m_Officer.EnterCar(m_pCar);
-        EXPECT_EQ(m_pCar, m_Officer.m_pCar) << "seated by his agent";
+        Officer().EnterCar(m_pCar);
+        EXPECT_EQ(m_pCar, Officer().m_pCar) << "seated by his agent";
         EXPECT_EQ(m_pCar, m_Agent.GetCar());
-        EXPECT_EQ(nullptr, m_pCar->GetController()) << "the AI's own car controller drives";
-        Pose(m_Officer);
+        EXPECT_EQ(m_Agent.GetCarController(), m_pCar->GetController()) << "the agent's own driver drives";
+        Pose(Officer());
         const D3DXVECTOR3 place = CarPosition();
+        if (c.taken)
+            g_Player.EnterCar(m_pCar);
 
-        m_Officer.ExitCar();
-        EXPECT_EQ(nullptr, m_Officer.m_pCar);
+        Officer().ExitCar();
+        EXPECT_EQ(nullptr, Officer().m_pCar);
         EXPECT_EQ(nullptr, m_Agent.GetCar());
         EXPECT_EQ(CNormalPoliceController::STATE_PURSUING_ON_FOOT, Police().GetState());
         EXPECT_FALSE(Police().IsChangePending()) << "at once";
         EXPECT_EQ(&g_Player, Police().GetTarget());
+        EXPECT_EQ(nullptr, Police().m_pTakenCar);
         const std::vector<CCrimeRecord>& crimes = g_CrimeFile.GetPendingEvents();
         ASSERT_EQ(c.charged ? 1u : 0u, crimes.size());
         if (c.charged) {
             EXPECT_EQ(CRIME_STEAL_POLICE_CAR, crimes[0].m_iType);
             EXPECT_EQ(&g_Player, crimes[0].m_pOffender);
-            EXPECT_EQ(CrimeVictim(&m_Officer), crimes[0].m_Value);
+            EXPECT_EQ(CrimeVictim(&Officer()), crimes[0].m_Value);
             EXPECT_EQ(place, crimes[0].m_vPosition);
         }
         g_CrimeFile.Update();
+        g_Player.ExitCar();
     }
 }
 
 TEST_F(PhysicsAIActorCars, AnyOtherDriverLeavingIsAlarmedForFiveToEightSeconds)
 {
-    m_Agent.m_u8PoliceActive = 0;
-    m_Officer.EnterCar(m_pCar);
-    Pose(m_Officer);
+    m_Agent.UsePedController();
+    Officer().EnterCar(m_pCar);
+    Pose(Officer());
     const D3DXVECTOR3 exit = ExitPoint(2.0f);
-    m_Officer.ExitCar();
+    Officer().ExitCar();
     EXPECT_EQ(nullptr, m_Agent.GetCar());
-    EXPECT_EQ(nullptr, m_Officer.m_pCar);
-    ExpectAt(exit, m_Officer);
-    EXPECT_EQ(exit, m_Driver.m_AlarmPoint);
-    EXPECT_GE(m_Driver.GetDelay(), 5.0f);
-    EXPECT_LE(m_Driver.GetDelay(), 8.0f);
+    EXPECT_EQ(nullptr, Officer().m_pCar);
+    ExpectAt(exit, Officer());
+    const CNormalPedController& walker = *m_Agent.GetPedController();
+    EXPECT_EQ(exit, walker.m_AlarmPoint);
+    EXPECT_GE(walker.GetDelay(), 5.0f);
+    EXPECT_LE(walker.GetDelay(), 8.0f);
     EXPECT_TRUE(g_CrimeFile.GetPendingEvents().empty());
     EXPECT_EQ(CNormalPoliceController::STATE_IDLE, Police().GetState());
 }
@@ -284,12 +290,13 @@ TEST_F(PhysicsAIActorCars, AnyOtherDriverLeavingIsAlarmedForFiveToEightSeconds)
 // goes after the player, remembering the car.
 TEST_F(PhysicsAIActorCars, TakingAPoliceCarPutsTheOfficerOutAfterTheTaker)
 {
-    m_pCar->SetController(&m_Driver);
+    Officer().EnterCar(m_pCar);
     g_Player.EnterCar(m_pCar);
     EXPECT_EQ(CNormalPoliceController::STATE_GETTING_OUT, Police().GetNextState());
     EXPECT_TRUE(Police().IsChangePending()) << "on its next update";
     EXPECT_EQ(&g_Player, Police().GetTarget());
     EXPECT_EQ(m_pCar, Police().m_pCar);
+    EXPECT_EQ(m_pCar, Police().m_pTakenCar);
     EXPECT_EQ(&g_LocalController, m_pCar->GetController());
 }
 

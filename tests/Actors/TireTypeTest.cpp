@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Actors/RandomDraws.h"
+#include "support/RandomDraws.h"
 #include "Core/Clock.h"
 #include "support/FatalTrap.h"
 #include "support/ScriptText.h"

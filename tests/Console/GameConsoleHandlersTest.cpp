@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "Console/ConsoleCommands.h"
 #include "Console/ConsoleLines.h"
 #include "Console/FullKeyboard.h"
+#include "Core/AssetManager.h"
 #include "Core/Game.h"
 #include "Game/CrimeManager.h"
 #include "Level/LevelFixture.h"
@@ -225,8 +227,11 @@ TEST_F(GameConsoleHandlersTest, SetControllerFollowsAnAgentsActorAndThePlayerAga
     CAIControllerSet* agent = level.AddAgent();
     EXPECT_EQ(Failed("SET SETCONTROLLER 0", {"AI entity has no actor"}), Run("SET SETCONTROLLER 0"));
     EXPECT_EQ(nullptr, g_GameCamera.m_pTarget);
-    CGameActor driver;
-    agent->m_pActor = &driver;
+    auto walker = std::make_unique<CGameActor>();
+    walker->m_Name = "Walker";
+    g_AssetManager.AddAsset(walker.release());
+    ASSERT_TRUE(agent->CreatePedestrian("WALKER", &PLAYER_AT));
+    const CGameActor& driver = *agent->GetActor();
     EXPECT_EQ(Succeeded("SET SETCONTROLLER 0", "SETCONTROLLER"), Run("SET SETCONTROLLER 0"));
     EXPECT_EQ(&driver.m_Model.m_matObject, g_GameCamera.m_pTarget);
     for (const char* line : {"SET SETCONTROLLER 1", "SET SETCONTROLLER X"}) {
@@ -235,7 +240,6 @@ TEST_F(GameConsoleHandlersTest, SetControllerFollowsAnAgentsActorAndThePlayerAga
     }
     EXPECT_EQ(Succeeded("SET SETCONTROLLER", "SETCONTROLLER"), Run("SET SETCONTROLLER"));
     EXPECT_EQ(&g_Player.m_Model.m_matObject, g_GameCamera.m_pTarget);
-    agent->m_pActor = nullptr;
 }
 
 TEST_F(GameConsoleHandlersTest, SetWarningSetsTheWantedLevelUpToTheMaximum)

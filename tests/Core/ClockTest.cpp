@@ -90,4 +90,17 @@ TEST(CRandomTableTest, ValuesStayInRangeAndTheCursorWraps)
     EXPECT_FLOAT_EQ(2.0f + first[2] * 3.0518509e-05f * 4.0f, table.NextFloat(2.0f, 6.0f));
 }
 
+TEST(CRandomTableTest, SetUpcomingWritesTheNextDrawsAcrossTheWrapAndClampsThem)
+{
+    CRandomTable table;
+    table.Fill(1);
+    for (int i = 0; i < CRandomTable::TABLE_SIZE - 2; ++i)
+        table.Next();
+    table.SetUpcoming({7, 40000, -3, 9});
+    EXPECT_EQ(7, table.Next());
+    EXPECT_EQ(CRandomTable::MAX_VALUE, table.Next());
+    EXPECT_EQ(0, table.Next()) << "the first entry after the wrap";
+    EXPECT_EQ(9, table.Next());
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "AI/AIControllerSet.h"
+#include "AI/AIWorld.h"
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Actors/Projectile.h"
@@ -245,7 +246,7 @@ TEST_F(CLevelTest, ThePoolIsSetUpWithTheLevelsSpawnNodes)
     }
 }
 
-class CLevelQueries : public LevelFixture {
+class CLevelQueries : public AIWorld {
 protected:
     CCar* ActiveCarAt(float x, float z)
     {
@@ -258,24 +259,26 @@ protected:
     }
     CAIControllerSet* AgentAt(float x, float z, bool inCar)
     {
-        m_Actors.push_back(std::make_unique<CGameActor>());
-        CGameActor* actor = m_Actors.back().get();
-        actor->m_Model.m_matWorld._41 = x;
-        actor->m_Model.m_matWorld._43 = z;
-        actor->m_pCar = inCar ? ActiveCarAt(x, z) : nullptr;
         CAIControllerSet* agent = m_Level.AddAgent();
-        agent->m_pActor = actor;
+        const D3DXVECTOR3 place(x, 0.0f, z);
+        if (inCar)
+            EXPECT_TRUE(agent->CreateDriver(ACTOR, ActiveCarAt(x, z)));
+        else
+            EXPECT_TRUE(agent->CreatePedestrian(ACTOR, &place));
+        // Where the actor is drawn, the seat's place for a driver.
+        agent->GetActor()->m_Model.m_matWorld._41 = x;
+        agent->GetActor()->m_Model.m_matWorld._43 = z;
         return agent;
     }
     void TearDown() override
     {
         m_Level.GetActiveCars().clear();
-        LevelFixture::TearDown();
+        AIWorld::TearDown();
     }
 
-    CLevel m_Level;
+    // The cars outlive the level's agents that drive them.
     std::vector<std::unique_ptr<CCar>> m_Cars;
-    std::vector<std::unique_ptr<CGameActor>> m_Actors;
+    CLevel m_Level;
 };
 
 TEST_F(CLevelQueries, NearestCarsAreMergedNearestFirstWithinAnExclusiveBound)

@@ -1,0 +1,96 @@
+#include "AI/AIWorld.h"
+
+#include <string>
+
+#include "Actors/Car.h"
+#include "Actors/GameActor.h"
+#include "Core/AssetManager.h"
+#include "support/ShippedScripts.h"
+#include "support/SteadyFrames.h"
+#include "support/TempDir.h"
+
+namespace {
+
+std::string NodeRecord(const char* keyword, int n, const std::string& position, const std::string& links,
+                       const std::string& extra = "")
+{
+    const size_t count = links.empty() ? 0 : (links.size() + 1) / 2;
+    return std::string(keyword) + " " + std::to_string(n) + "\nPosition " + position + "\n" + extra +
+           "NumberOfConnections " + std::to_string(count) + "\nConnectedNodes " + links + "\n";
+}
+
+} // namespace
+
+void AIWorld::SetUp()
+{
+    LevelFixture::SetUp();
+    SetSteadyFrameTime(FRAME_MILLISECONDS);
+    WriteGraphs();
+    if (m_bShipped)
+        LoadShippedContent();
+    else
+        WritePrototypes();
+}
+
+void AIWorld::TearDown()
+{
+    g_RoadNodes.Clear();
+    g_SidewalkNodes.Clear();
+    LevelFixture::TearDown();
+    g_FrameTimer = CFrameTimer();
+}
+
+CLevel& AIWorld::LoadGround()
+{
+    return LoadLevel("Terrain Ground\n");
+}
+
+cRoadnode* AIWorld::RoadNode(size_t n) const
+{
+    return g_RoadNodes.GetNode(n);
+}
+
+cSidewalknode* AIWorld::SidewalkNode(size_t n) const
+{
+    return g_SidewalkNodes.GetNode(n);
+}
+
+void AIWorld::WriteGraphs()
+{
+    const char* const road = cRoadnode::RECORD_KEYWORD;
+    const auto speed = [](int n) { return "Speed " + std::to_string(static_cast<int>(ROAD_SPEEDS[n])) + "\n"; };
+    m_Dir.Write("Scripts/Levels/ModernRoadNodes.txt", "NumberOfNodes 4\n" +
+                                                          NodeRecord(road, 0, "10 0 10", "1", speed(0)) +
+                                                          NodeRecord(road, 1, "60 0 10", "2", speed(1)) +
+                                                          NodeRecord(road, 2, "60 0 60", "0", speed(2)) +
+                                                          NodeRecord(road, 3, "10 0 60", "", speed(3)));
+    const char* const walk = cSidewalknode::RECORD_KEYWORD;
+    m_Dir.Write("Scripts/Levels/ModernSidewalkNodes.txt", "NumberOfNodes 3\n" + NodeRecord(walk, 0, "5 0 5", "1") +
+                                                              NodeRecord(walk, 1, "5 0 30", "0 2") +
+                                                              NodeRecord(walk, 2, "30 0 30", ""));
+    g_RoadNodes.Load();
+    g_RoadNodes.LinkNodes();
+    g_SidewalkNodes.Load();
+    g_SidewalkNodes.LinkNodes();
+}
+
+void AIWorld::WritePrototypes()
+{
+    m_Dir.Write("Scripts/Collision/Lizard.txt", "Radius 1\nStart\nBoxMin -0.4 0 -0.4\nBoxMax 0.4 1.8 0.4\nEndBox\n");
+    m_Dir.Write("Scripts/Collision/BoxCar.txt", "Radius 2.5\nStart\nBoxMin -1 -0.5 -2\nBoxMax 1 1 2\nEndBox\n");
+    m_Dir.Write("Scripts/GameActors.txt", std::string("GameActor ") + ACTOR +
+                                              " Asset_Type Game CollisionData Scripts\\Collision\\Lizard.txt\n");
+    m_Dir.Write("Scripts/BoxCars.txt", std::string("Car ") + CAR + " Asset_Type Game Body Empty NumSeats 1 Seat " +
+                                           At(0.5f, 0.5f, 0) +
+                                           " Deceleration 4 CollisionData Scripts\\Collision\\BoxCar.txt\n");
+    LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
+    LoadAssetsFromScript<CCar>("Scripts\\BoxCars.txt");
+}
+
+void AIWorld::LoadShippedContent()
+{
+    LoadCarScripts();
+    LoadCharacterScripts();
+    ScopedWorkingDir inGame(KELM_GAME_DIR);
+    LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
+}

@@ -1,0 +1,42 @@
+#pragma once
+// A small world for the AI's tests: the level fixture's flat ground seen
+// through its test camera, a steady frame time, a road graph and a
+// sidewalk graph written under the game's own file names, and two test
+// prototypes: the actor "LIZARD" with a collision box and a box car with a
+// driver's seat, a deceleration and a root collision box. In its shipped
+// mode the game's own cars and characters (the lizard-man "Lizard", the
+// "Sedan") stand in for the test prototypes.
+
+#include "Level/LevelFixture.h"
+#include "Level/Node.h"
+#include "Level/Sidewalk.h"
+
+class AIWorld : public LevelFixture {
+public:
+    static constexpr const char* ACTOR = "LIZARD";
+    static constexpr const char* CAR = "BoxCar";
+    static constexpr uint32_t FRAME_MILLISECONDS = 20;
+    // The car's root box reaches this far below its origin.
+    static constexpr float CAR_BOX_BOTTOM = -0.5f;
+    // Road nodes: 0 -> 1 -> 2 -> 0 at 20, 40 and 60 mph; node 3 has no links.
+    static constexpr float ROAD_SPEEDS[4] = {20.0f, 40.0f, 60.0f, 30.0f};
+
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The shipped cars and characters instead of the test prototypes; call
+    // first in SetUp (after StartPhysics for a scene).
+    void UseShippedContent() { m_bShipped = true; }
+    // A level of ground only, as g_pLevel.
+    CLevel& LoadGround();
+
+    cRoadnode* RoadNode(size_t n) const;
+    cSidewalknode* SidewalkNode(size_t n) const;
+
+private:
+    void WriteGraphs();
+    void WritePrototypes();
+    void LoadShippedContent();
+
+    bool m_bShipped = false;
+};
