@@ -1,0 +1,162 @@
+// The asset scripts: one reader per row of start-up's asset load, each
+// reading its script's blocks into new assets over the shipped ones, and the
+// particle and effect scripts that those blocks compile. What an input filed
+// is taken out of the store again, so every input meets the shipped store.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Actors/Car.h"
+#include "Actors/GameActor.h"
+#include "Actors/Projectile.h"
+#include "Actors/TireType.h"
+#include "Actors/Weapon.h"
+#include "Core/AssetManager.h"
+#include "Display/AnimSequence.h"
+#include "Display/AnimatedMesh.h"
+#include "Display/AnimatedObject.h"
+#include "Display/Animation.h"
+#include "Display/ComplexObject.h"
+#include "Display/DisplayMesh.h"
+#include "Display/SkyBox.h"
+#include "Display/Texture.h"
+#include "Effects/Effect.h"
+#include "Effects/LensFlare.h"
+#include "Effects/ParticleSystem.h"
+#include "Input/InGameMouse.h"
+#include "Level/BuildingObject.h"
+#include "Level/GameTimer.h"
+#include "Level/Level.h"
+#include "Level/LevelObject.h"
+#include "Level/Terrain.h"
+#include "Level/WaterPlane.h"
+#include "Menu/Button.h"
+#include "Menu/CyclicObject.h"
+#include "Menu/MenuScreens.h"
+#include "Menu/SliderObject.h"
+#include "Sound/SFX3D.h"
+#include "fuzz/GameFileFuzz.h"
+
+namespace {
+
+const char* const PARTICLE_SYSTEMS = "Scripts\\ParticleSytems.txt";
+const char* const EFFECT_SYSTEMS = "Scripts\\EffectSystems.txt";
+
+struct AssetRow {
+    GameFileReader reader;
+    const char* className;
+};
+
+const std::vector<AssetRow>& Rows();
+
+// Every class's list goes back to its length before the input, the newest
+// assets first.
+class AssetRollback {
+public:
+    AssetRollback()
+    {
+        for (const AssetRow& row : Rows())
+            m_Lengths.push_back(Length(row.className));
+    }
+    ~AssetRollback()
+    {
+        for (size_t index = Rows().size(); index-- > 0;) {
+            if (CAssetManager::TypeList* list = g_AssetManager.FindTypeList(Rows()[index].className))
+                list->m_Assets.resize(m_Lengths[index]);
+        }
+    }
+    AssetRollback(const AssetRollback&) = delete;
+    AssetRollback& operator=(const AssetRollback&) = delete;
+
+private:
+    static size_t Length(const char* className)
+    {
+        const CAssetManager::TypeList* list = g_AssetManager.FindTypeList(className);
+        return list != nullptr ? list->m_Assets.size() : 0;
+    }
+
+    std::vector<size_t> m_Lengths;
+};
+
+template <class T>
+void ReadAssetBlocks(const char* path)
+{
+    AssetRollback rollback;
+    LoadAssetsFromScript<T>(path);
+    if (std::string(T::CLASS_NAME) == CComplexObject::CLASS_NAME)
+        ResolveComplexObjectSubGroups();
+}
+
+#define ASSET_BLOCKS(T, path) {{path, [] { ReadAssetBlocks<T>(path); }}, T::CLASS_NAME}
+// A particle or effect script is compiled by the shipped blocks that name it.
+#define COMPILED_BY(T, blocks, path) {{path, [] { ReadAssetBlocks<T>(blocks); }}, T::CLASS_NAME}
+#define PARTICLE_SCRIPT(name) COMPILED_BY(CParticleEmitter, PARTICLE_SYSTEMS, "Scripts\\Particles\\" name)
+#define EFFECT_SCRIPT(name) COMPILED_BY(CEffect, EFFECT_SYSTEMS, "Scripts\\Effects\\" name)
+
+// Start-up's order, the scripts that blocks compile after their blocks.
+const std::vector<AssetRow>& Rows()
+{
+    static const std::vector<AssetRow> rows = {
+        ASSET_BLOCKS(SFX3D, "Scripts\\SoundEffects.txt"),
+        ASSET_BLOCKS(CTexture, "Scripts\\Textures.txt"),
+        ASSET_BLOCKS(CLensFlare, "Scripts\\LensFlares.txt"),
+        ASSET_BLOCKS(CInGameMouse, "Scripts\\Mouses.txt"),
+        ASSET_BLOCKS(C3DAnimSequence, "Scripts\\3DAnimSeqs.txt"),
+        ASSET_BLOCKS(CParticleEmitter, PARTICLE_SYSTEMS),
+        PARTICLE_SCRIPT("Smoke.txt"),
+        PARTICLE_SCRIPT("Sparks.txt"),
+        PARTICLE_SCRIPT("Dust.txt"),
+        PARTICLE_SCRIPT("Exhaust.txt"),
+        PARTICLE_SCRIPT("Splash.txt"),
+        PARTICLE_SCRIPT("Fire.txt"),
+        PARTICLE_SCRIPT("Debris.txt"),
+        ASSET_BLOCKS(CLevel, "Scripts\\Levels.txt"),
+        ASSET_BLOCKS(CDisplayMesh, "Scripts\\Meshes.txt"),
+        ASSET_BLOCKS(CWaterPlane, "Scripts\\WaterPlanes.txt"),
+        ASSET_BLOCKS(CDisplayObject3D, "Scripts\\DisplayObject3D.txt"),
+        ASSET_BLOCKS(CEffect, EFFECT_SYSTEMS),
+        EFFECT_SCRIPT("CarSmoke.txt"),
+        EFFECT_SCRIPT("BulletHit.txt"),
+        EFFECT_SCRIPT("StartLocation.txt"),
+        EFFECT_SCRIPT("MuzzleFlash.txt"),
+        EFFECT_SCRIPT("Splash.txt"),
+        EFFECT_SCRIPT("Explosion.txt"),
+        EFFECT_SCRIPT("CarExplosion.txt"),
+        ASSET_BLOCKS(CProjectile, "Scripts\\Projectiles.txt"),
+        ASSET_BLOCKS(CWeapon, "Scripts\\Weapons.txt"),
+        ASSET_BLOCKS(CTerrain, "Scripts\\Terrains.txt"),
+        ASSET_BLOCKS(CSkyBox, "Scripts\\Skybox.txt"),
+        ASSET_BLOCKS(CComplexObject, "Scripts\\ComplexObjects.txt"),
+        ASSET_BLOCKS(CLevelObject, "Scripts\\LevelObjects.txt"),
+        ASSET_BLOCKS(CBuildingObject, "Scripts\\BuildingObjects.txt"),
+        ASSET_BLOCKS(CTireType, "Scripts\\TireTypes.txt"),
+        ASSET_BLOCKS(CCar, "Scripts\\Cars.txt"),
+        ASSET_BLOCKS(cMesh, "Scripts\\AninimatedMeshes.txt"),
+        ASSET_BLOCKS(cAnimation, "Scripts\\AnimationSets.txt"),
+        ASSET_BLOCKS(cObject, "Scripts\\AnimatedMeshObject.txt"),
+        ASSET_BLOCKS(CGameTimer, "Scripts\\GameTimer.txt"),
+        ASSET_BLOCKS(CGameActor, "Scripts\\GameActors.txt"),
+        ASSET_BLOCKS(CButton, "Scripts\\MenuButtons.txt"),
+        ASSET_BLOCKS(CCyclicObject, "Scripts\\Menu\\CyclicObjects.txt"),
+        ASSET_BLOCKS(CSliderObject, "Scripts\\Menu\\SliderObjects.txt"),
+        ASSET_BLOCKS(CSingleMenu, "Scripts\\Menu\\MenuScreens.txt"),
+        ASSET_BLOCKS(CSingleTabObject, "Scripts\\Menu\\SingleTabObjects.txt"),
+        ASSET_BLOCKS(CMultiTabObject, "Scripts\\Menu\\MultiTabObjects.txt"),
+        ASSET_BLOCKS(CSingleScreen, "Scripts\\Menu\\SingleScreen.txt"),
+    };
+    return rows;
+}
+
+} // namespace
+
+const GameFileFuzzTarget& ThisFuzzTarget()
+{
+    static const GameFileFuzzTarget target = [] {
+        GameFileFuzzTarget built = {PrepareShippedGame, {}};
+        for (const AssetRow& row : Rows())
+            built.readers.push_back(row.reader);
+        return built;
+    }();
+    return target;
+}
