@@ -10,6 +10,9 @@
 # as tests/fuzz/regressions/<target>/<what it found> so CTest replays it.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# The game-file targets work in a private game folder of their own, so every
+# path handed to libFuzzer is absolute.
+root="$PWD"
 
 seconds=600
 if [ "${1:-}" = "--seconds" ]; then
@@ -21,7 +24,7 @@ jobs="${KELM_FUZZ_JOBS:-2}"
 
 # The game-file targets, whose seeds the build writes; then the two readers
 # with seeds of their own.
-game_file_targets=(user_files asset_blocks)
+game_file_targets=(user_files asset_blocks level_files)
 targets=(script_reader xfile "${game_file_targets[@]}")
 build_targets=(fuzz_script_reader fuzz_xfile)
 for target in "${game_file_targets[@]}"; do
@@ -36,12 +39,15 @@ cmake --build build-fuzz -j "$jobs" --target "${build_targets[@]}"
 # A target's seeds, its regressions when it has any, and the options of its own.
 inputs_of() {
     case "$1" in
-        script_reader) echo tests/fuzz/seeds -max_len=4096 ;;
-        xfile) echo tests/fuzz/xfile-seeds -max_len=4096 ;;
-        *) echo "build-fuzz/tests/fuzz/seeds-$1" ;;
+        script_reader) echo "$root/tests/fuzz/seeds" -max_len=4096 ;;
+        xfile) echo "$root/tests/fuzz/xfile-seeds" -max_len=4096 ;;
+        # The shipped town alone takes most of a second to load in this
+        # build, so the level's files get three.
+        level_files) echo "$root/build-fuzz/tests/fuzz/seeds-$1" -timeout=3 ;;
+        *) echo "$root/build-fuzz/tests/fuzz/seeds-$1" ;;
     esac
     if [ -d "tests/fuzz/regressions/$1" ]; then
-        echo "tests/fuzz/regressions/$1"
+        echo "$root/tests/fuzz/regressions/$1"
     fi
 }
 
@@ -49,8 +55,8 @@ inputs_of() {
 # to logs that are shown only when they find something.
 declare -A pids
 for target in "${targets[@]}"; do
-    corpus="build-fuzz/corpus-$target"
-    artifacts="build-fuzz/artifacts/$target"
+    corpus="$root/build-fuzz/corpus-$target"
+    artifacts="$root/build-fuzz/artifacts/$target"
     mkdir -p "$corpus" "$artifacts"
     # shellcheck disable=SC2046 # the inputs are paths and options without blanks
     SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null \

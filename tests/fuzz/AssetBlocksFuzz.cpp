@@ -1,4 +1,5 @@
-// The asset scripts: one reader per row of start-up's asset load, each
+// The asset scripts: one reader per row of start-up's asset load (but the
+// terrains, which are the level's files and load the whole town), each
 // reading its script's blocks into new assets over the shipped ones, and the
 // particle and effect scripts that those blocks compile. What an input filed
 // is taken out of the store again, so every input meets the shipped store.
@@ -29,7 +30,6 @@
 #include "Level/GameTimer.h"
 #include "Level/Level.h"
 #include "Level/LevelObject.h"
-#include "Level/Terrain.h"
 #include "Level/WaterPlane.h"
 #include "Menu/Button.h"
 #include "Menu/CyclicObject.h"
@@ -50,39 +50,22 @@ struct AssetRow {
 
 const std::vector<AssetRow>& Rows();
 
-// Every class's list goes back to its length before the input, the newest
-// assets first.
-class AssetRollback {
-public:
-    AssetRollback()
-    {
+// Every class's list, in start-up's order.
+const std::vector<const char*>& ClassNames()
+{
+    static const std::vector<const char*> names = [] {
+        std::vector<const char*> listed;
         for (const AssetRow& row : Rows())
-            m_Lengths.push_back(Length(row.className));
-    }
-    ~AssetRollback()
-    {
-        for (size_t index = Rows().size(); index-- > 0;) {
-            if (CAssetManager::TypeList* list = g_AssetManager.FindTypeList(Rows()[index].className))
-                list->m_Assets.resize(m_Lengths[index]);
-        }
-    }
-    AssetRollback(const AssetRollback&) = delete;
-    AssetRollback& operator=(const AssetRollback&) = delete;
-
-private:
-    static size_t Length(const char* className)
-    {
-        const CAssetManager::TypeList* list = g_AssetManager.FindTypeList(className);
-        return list != nullptr ? list->m_Assets.size() : 0;
-    }
-
-    std::vector<size_t> m_Lengths;
-};
+            listed.push_back(row.className);
+        return listed;
+    }();
+    return names;
+}
 
 template <class T>
 void ReadAssetBlocks(const char* path)
 {
-    AssetRollback rollback;
+    AssetRollback rollback(ClassNames());
     LoadAssetsFromScript<T>(path);
     if (std::string(T::CLASS_NAME) == CComplexObject::CLASS_NAME)
         ResolveComplexObjectSubGroups();
@@ -125,7 +108,6 @@ const std::vector<AssetRow>& Rows()
         EFFECT_SCRIPT("CarExplosion.txt"),
         ASSET_BLOCKS(CProjectile, "Scripts\\Projectiles.txt"),
         ASSET_BLOCKS(CWeapon, "Scripts\\Weapons.txt"),
-        ASSET_BLOCKS(CTerrain, "Scripts\\Terrains.txt"),
         ASSET_BLOCKS(CSkyBox, "Scripts\\Skybox.txt"),
         ASSET_BLOCKS(CComplexObject, "Scripts\\ComplexObjects.txt"),
         ASSET_BLOCKS(CLevelObject, "Scripts\\LevelObjects.txt"),

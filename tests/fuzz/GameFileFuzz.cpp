@@ -136,7 +136,8 @@ void WriteSeeds(const char* folder)
     const std::vector<GameFileReader>& readers = ThisFuzzTarget().readers;
     for (size_t index = 0; index < readers.size(); ++index) {
         const std::vector<uint8_t> input = ShippedInput(index);
-        const std::string name = std::to_string(index) + "-" + fs::path(readers[index].gamePath).filename().string();
+        const std::string gamePath = readers[index].gamePath;
+        const std::string name = std::to_string(index) + "-" + gamePath.substr(gamePath.find_last_of('\\') + 1);
         std::ofstream(fs::path(folder) / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(input.data()), static_cast<std::streamsize>(input.size()));
     }
@@ -156,6 +157,22 @@ void PrepareShippedGame()
     g_AssetManager.GetAsset("Lizard", player, true);
     g_Player = *player;
     g_PlayerActor = &g_Player;
+}
+
+AssetRollback::AssetRollback(const std::vector<const char*>& classNames) : m_ClassNames(classNames)
+{
+    for (const char* className : m_ClassNames) {
+        const CAssetManager::TypeList* list = g_AssetManager.FindTypeList(className);
+        m_Lengths.push_back(list != nullptr ? list->m_Assets.size() : 0);
+    }
+}
+
+AssetRollback::~AssetRollback()
+{
+    for (size_t index = m_ClassNames.size(); index-- > 0;) {
+        if (CAssetManager::TypeList* list = g_AssetManager.FindTypeList(m_ClassNames[index]))
+            list->m_Assets.resize(m_Lengths[index]);
+    }
 }
 
 std::vector<uint8_t> ShippedInput(size_t index)

@@ -42,5 +42,19 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
 // the regression replay both call.
 int RunGameFileInput(const uint8_t* data, size_t size);
 
+// Takes out of the asset store what was filed under the given classes since
+// it was made, the newest first, so an input leaves the store as it found it.
+class AssetRollback {
+public:
+    explicit AssetRollback(const std::vector<const char*>& classNames);
+    ~AssetRollback();
+    AssetRollback(const AssetRollback&) = delete;
+    AssetRollback& operator=(const AssetRollback&) = delete;
+
+private:
+    std::vector<const char*> m_ClassNames;
+    std::vector<size_t> m_Lengths;
+};
+
 // The input that gives reader `index` its shipped file: the seed of that reader.
 std::vector<uint8_t> ShippedInput(size_t index);
