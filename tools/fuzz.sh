@@ -24,7 +24,7 @@ jobs="${KELM_FUZZ_JOBS:-2}"
 
 # The game-file targets, whose seeds the build writes; then the two readers
 # with seeds of their own.
-game_file_targets=(user_files asset_blocks level_files)
+game_file_targets=(user_files asset_blocks level_files console)
 targets=(script_reader xfile "${game_file_targets[@]}")
 build_targets=(fuzz_script_reader fuzz_xfile)
 for target in "${game_file_targets[@]}"; do
@@ -42,8 +42,9 @@ inputs_of() {
         script_reader) echo "$root/tests/fuzz/seeds" -max_len=4096 ;;
         xfile) echo "$root/tests/fuzz/xfile-seeds" -max_len=4096 ;;
         # The shipped town alone takes most of a second to load in this
-        # build, so the level's files get three.
-        level_files) echo "$root/build-fuzz/tests/fuzz/seeds-$1" -timeout=3 ;;
+        # build, so the level's files and the console (which builds the
+        # town again after every input) get three.
+        level_files | console) echo "$root/build-fuzz/tests/fuzz/seeds-$1" -timeout=3 ;;
         *) echo "$root/build-fuzz/tests/fuzz/seeds-$1" ;;
     esac
     if [ -d "tests/fuzz/regressions/$1" ]; then
