@@ -16,7 +16,7 @@ cmake --build build -j "$jobs" --target kelm
 # Every fuzz target runs side by side for a short while when clang is here;
 # tools/fuzz.sh tells what a finding leaves and where.
 if command -v clang++ >/dev/null 2>&1; then
-    KELM_FUZZ_JOBS="$jobs" ./tools/fuzz.sh --seconds 30
+    KELM_FUZZ_JOBS="$jobs" ./tools/fuzz.sh --seconds 25
 fi
 
 # Headless: GL through Mesa's offscreen EGL, sound through OpenAL's null driver.

@@ -14,9 +14,13 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # path handed to libFuzzer is absolute.
 root="$PWD"
 
+# A short run starts from the seeds alone: a corpus grown by deep runs would
+# take longer to read back than the run lasts. A deep run keeps its corpus.
 seconds=600
+corpus_name=corpus
 if [ "${1:-}" = "--seconds" ]; then
     seconds="$2"
+    corpus_name=corpus-short
 elif [ -n "${1:-}" ]; then
     seconds=$(( $1 * 60 ))
 fi
@@ -56,11 +60,16 @@ inputs_of() {
 # to logs that are shown only when they find something.
 declare -A pids
 for target in "${targets[@]}"; do
-    corpus="$root/build-fuzz/corpus-$target"
+    corpus="$root/build-fuzz/$corpus_name-$target"
     artifacts="$root/build-fuzz/artifacts/$target"
+    if [ "$corpus_name" = corpus-short ]; then
+        rm -rf "$corpus"
+    fi
     mkdir -p "$corpus" "$artifacts"
     # shellcheck disable=SC2046 # the inputs are paths and options without blanks
-    SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null \
+    # A smaller quarantine than AddressSanitizer's 256 MB keeps a run that
+    # has loaded the whole game under the memory limit.
+    ASAN_OPTIONS=quarantine_size_mb=64 SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null \
         "./build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
         -artifact_prefix="$artifacts/" "$corpus" $(inputs_of "$target") \
         >"build-fuzz/fuzz-$target.log" 2>&1 &

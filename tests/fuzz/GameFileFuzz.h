@@ -33,9 +33,9 @@ const GameFileFuzzTarget& ThisFuzzTarget();
 // player (a copy of the shipped "Lizard").
 void PrepareShippedGame();
 
-// The process's set-up (headless drivers, the fatal handler). With
-// KELM_FUZZ_SEEDS set it writes every reader's seed into that folder and
-// ends the process instead.
+// The process's set-up: headless drivers, the fatal handler, the private
+// game folder and the target's context. With KELM_FUZZ_SEEDS set it writes
+// every reader's seed into that folder and ends the process instead.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 // One input (the selector byte, then the file's content); what libFuzzer and

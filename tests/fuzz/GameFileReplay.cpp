@@ -39,11 +39,11 @@ std::vector<fs::path> FilesIn(const fs::path& folder)
 
 int main(int argc, char** argv)
 {
-    LLVMFuzzerInitialize(&argc, &argv);
-    // The harness works in its private game folder from the first input on.
+    // The harness works in its private game folder once it is set up.
     std::vector<fs::path> folders;
     for (int arg = 1; arg < argc; ++arg)
         folders.push_back(fs::absolute(argv[arg]));
+    LLVMFuzzerInitialize(&argc, &argv);
     const size_t readers = ThisFuzzTarget().readers.size();
     for (size_t index = 0; index < readers; ++index)
         Replay(ShippedInput(index));
