@@ -1,7 +1,8 @@
 // The asset scripts: one reader per row of start-up's asset load (but the
 // terrains, which are the level's files and load the whole town), each
-// reading its script's blocks into new assets over the shipped ones, and the
-// particle and effect scripts that those blocks compile. What an input filed
+// reading its script's blocks into new assets over the shipped ones, the
+// particle and effect scripts that those blocks compile, the menus' manager
+// and the radio's stations. What an input filed
 // is taken out of the store again, so every input meets the shipped store.
 
 #include <memory>
@@ -33,8 +34,10 @@
 #include "Level/WaterPlane.h"
 #include "Menu/Button.h"
 #include "Menu/CyclicObject.h"
+#include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
 #include "Menu/SliderObject.h"
+#include "Sound/Radio.h"
 #include "Sound/SFX3D.h"
 #include "fuzz/GameFileFuzz.h"
 
@@ -42,7 +45,9 @@ namespace {
 
 const char* const PARTICLE_SYSTEMS = "Scripts\\ParticleSytems.txt";
 const char* const EFFECT_SYSTEMS = "Scripts\\EffectSystems.txt";
+const char* const MENU_MANAGER = "Scripts\\Menu\\MenuManager.txt";
 
+// A reader and the class it files its assets under (null when it files none).
 struct AssetRow {
     GameFileReader reader;
     const char* className;
@@ -56,7 +61,8 @@ const std::vector<const char*>& ClassNames()
     static const std::vector<const char*> names = [] {
         std::vector<const char*> listed;
         for (const AssetRow& row : Rows())
-            listed.push_back(row.className);
+            if (row.className != nullptr)
+                listed.push_back(row.className);
         return listed;
     }();
     return names;
@@ -69,6 +75,22 @@ void ReadAssetBlocks(const char* path)
     LoadAssetsFromScript<T>(path);
     if (std::string(T::CLASS_NAME) == CComplexObject::CLASS_NAME)
         ResolveComplexObjectSubGroups();
+}
+
+// The menus' manager reads its own script after the menus' blocks.
+void ReadMenuManager()
+{
+    CDataBuffer reader;
+    if (!reader.Init(MENU_MANAGER, SCRIPT_SEPARATORS))
+        return;
+    CMenuManager manager;
+    manager.Load(reader);
+}
+
+void ReadRadioStations()
+{
+    CRadio radio;
+    radio.LoadStations();
 }
 
 #define ASSET_BLOCKS(T, path) {{path, [] { ReadAssetBlocks<T>(path); }}, T::CLASS_NAME}
@@ -126,6 +148,8 @@ const std::vector<AssetRow>& Rows()
         ASSET_BLOCKS(CSingleTabObject, "Scripts\\Menu\\SingleTabObjects.txt"),
         ASSET_BLOCKS(CMultiTabObject, "Scripts\\Menu\\MultiTabObjects.txt"),
         ASSET_BLOCKS(CSingleScreen, "Scripts\\Menu\\SingleScreen.txt"),
+        {{MENU_MANAGER, ReadMenuManager}, nullptr},
+        {{CRadio::STATIONS_FILE, ReadRadioStations}, nullptr},
     };
     return rows;
 }

@@ -8,8 +8,6 @@
 #include <memory>
 #include <string>
 
-#include <unistd.h>
-
 #include "Actors/GameActor.h"
 #include "Core/AssetManager.h"
 #include "Core/FatalError.h"
@@ -125,6 +123,8 @@ void Prepare()
     } catch (const FatalThrown&) {
         Fail("the shipped game does not load");
     }
+    for (size_t index = 0; index < ThisFuzzTarget().readers.size(); ++index)
+        ShippedFile(index);
 }
 
 // The fuzz build writes each reader's seed from the staged game folder
