@@ -18,6 +18,8 @@ struct GameFileReader {
     void (*read)();
 };
 
+// A target's readers keep their places: the inputs kept under
+// tests/fuzz/regressions/ pick theirs by index, so a new reader goes last.
 struct GameFileFuzzTarget {
     // The fixed context of the readers, built once per process in the
     // private game folder (which is then the working directory).
