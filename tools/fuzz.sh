@@ -40,6 +40,12 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKELM_TESTS=OFF -DKELM_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j "$jobs" --target "${build_targets[@]}"
 
+# A game-file target's seeds and the dictionary of the shipped files' words.
+game_file_inputs() {
+    local seeds="$root/build-fuzz/tests/fuzz/seeds-$1"
+    echo "$seeds" -dict="$seeds.dict"
+}
+
 # A target's seeds, its regressions when it has any, and the options of its own.
 inputs_of() {
     case "$1" in
@@ -48,8 +54,8 @@ inputs_of() {
         # The shipped town alone takes most of a second to load in this
         # build, so the level's files and the console (which builds the
         # town again after every input) get three.
-        level_files | console) echo "$root/build-fuzz/tests/fuzz/seeds-$1" -timeout=3 ;;
-        *) echo "$root/build-fuzz/tests/fuzz/seeds-$1" ;;
+        level_files | console) echo "$(game_file_inputs "$1")" -timeout=3 ;;
+        *) game_file_inputs "$1" ;;
     esac
     if [ -d "tests/fuzz/regressions/$1" ]; then
         echo "$root/tests/fuzz/regressions/$1"

@@ -1,11 +1,13 @@
 #include "fuzz/GameFileFuzz.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "Actors/GameActor.h"
@@ -127,11 +129,34 @@ void Prepare()
         ShippedFile(index);
 }
 
-// The fuzz build writes each reader's seed from the staged game folder
-// when KELM_FUZZ_SEEDS names a folder, and does nothing else.
+// Numbers that no shipped file holds but that every reader must survive.
+const char* const EXTREME_NUMBERS[] = {"1e39", "-1e39", "3.4e38", "nan", "inf", "2147483648", "-2147483649",
+                                       "4294967296", "-1", "0", "0.0"};
+const size_t LONGEST_WORD = 40;
+
+// Every word of the shipped files (letters, digits, '_' and '.' between
+// separators), for the fuzzer to splice in whole.
+void AddWords(const std::string& text, std::set<std::string>& words)
+{
+    std::string word;
+    for (const char c : text + ' ') {
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.') {
+            word += c;
+            continue;
+        }
+        if (word.size() > 1 && word.size() <= LONGEST_WORD)
+            words.insert(word);
+        word.clear();
+    }
+}
+
+// The fuzz build writes each reader's seed from the staged game folder, and a
+// dictionary beside them (<folder>.dict), when KELM_FUZZ_SEEDS names a folder,
+// and does nothing else.
 void WriteSeeds(const char* folder)
 {
     fs::create_directories(folder);
+    std::set<std::string> words(std::begin(EXTREME_NUMBERS), std::end(EXTREME_NUMBERS));
     const std::vector<GameFileReader>& readers = ThisFuzzTarget().readers;
     for (size_t index = 0; index < readers.size(); ++index) {
         const std::vector<uint8_t> input = ShippedInput(index);
@@ -139,7 +164,11 @@ void WriteSeeds(const char* folder)
         const std::string name = std::to_string(index) + "-" + gamePath.substr(gamePath.find_last_of('\\') + 1);
         std::ofstream(fs::path(folder) / name, std::ios::binary)
             .write(reinterpret_cast<const char*>(input.data()), static_cast<std::streamsize>(input.size()));
+        AddWords(ShippedFile(index), words);
     }
+    std::ofstream dictionary(std::string(folder) + ".dict");
+    for (const std::string& word : words)
+        dictionary << '"' << word << "\"\n";
 }
 
 } // namespace
