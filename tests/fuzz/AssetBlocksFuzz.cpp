@@ -1,8 +1,8 @@
 // The asset scripts: one reader per row of start-up's asset load (but the
 // terrains, which are the level's files and load the whole town), each
 // reading its script's blocks into new assets over the shipped ones, the
-// particle and effect scripts that those blocks compile, the menus' manager
-// and the radio's stations. What an input filed
+// particle and effect scripts that those blocks compile, the menus' manager,
+// the radio's stations and the vertex shaders' programs. What an input filed
 // is taken out of the store again, so every input meets the shipped store.
 
 #include <memory>
@@ -20,9 +20,11 @@
 #include "Display/AnimatedObject.h"
 #include "Display/Animation.h"
 #include "Display/ComplexObject.h"
+#include "Display/Display.h"
 #include "Display/DisplayMesh.h"
 #include "Display/SkyBox.h"
 #include "Display/Texture.h"
+#include "Display/VertexShaders.h"
 #include "Effects/Effect.h"
 #include "Effects/LensFlare.h"
 #include "Effects/ParticleSystem.h"
@@ -93,6 +95,20 @@ void ReadRadioStations()
     radio.LoadStations();
 }
 
+// The shaders are assembled as start-up assembles them, then deleted from
+// the device again.
+void ReadVertexShaders()
+{
+    CVertexShaders shaders;
+    shaders.SetFiles();
+    shaders.CreateAll();
+    for (int index = 0; index < VS_COUNT; ++index) {
+        if (shaders.GetShader(index) != 0)
+            g_Display.GetD3DDevice()->DeleteVertexShader(shaders.GetShader(index));
+    }
+}
+
+#define VERTEX_SHADER(name) {{"Scripts\\VertexShaders\\" name, ReadVertexShaders}, nullptr}
 #define ASSET_BLOCKS(T, path) {{path, [] { ReadAssetBlocks<T>(path); }}, T::CLASS_NAME}
 // A particle or effect script is compiled by the shipped blocks that name it.
 #define COMPILED_BY(T, blocks, path) {{path, [] { ReadAssetBlocks<T>(blocks); }}, T::CLASS_NAME}
@@ -150,6 +166,10 @@ const std::vector<AssetRow>& Rows()
         ASSET_BLOCKS(CSingleScreen, "Scripts\\Menu\\SingleScreen.txt"),
         {{MENU_MANAGER, ReadMenuManager}, nullptr},
         {{CRadio::STATIONS_FILE, ReadRadioStations}, nullptr},
+        VERTEX_SHADER("Test.txt"),
+        VERTEX_SHADER("IndexedSkinnedMesh.txt"),
+        VERTEX_SHADER("Car.txt"),
+        VERTEX_SHADER("Water.txt"),
     };
     return rows;
 }
