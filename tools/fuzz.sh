@@ -5,9 +5,10 @@
 # UndefinedBehaviorSanitizer), then fuzzes each target from its corpus in
 # build-fuzz/corpus-<target>/ (kept between runs), its seeds and its
 # regressions. An input is a fault when it crashes, trips a sanitizer, leaks,
-# runs over 1 s or takes over 512 MB; the target then stops and leaves the
-# input in build-fuzz/artifacts/<target>/. Mend the fault, then keep the input
-# as tests/fuzz/regressions/<target>/<what it found> so CTest replays it.
+# runs over 1 s (3 s where every input loads the town) or takes over 512 MB;
+# the target then stops and leaves the input in build-fuzz/artifacts/<target>/.
+# Mend the fault, then keep the input as
+# tests/fuzz/regressions/<target>/<what it found> so CTest replays it.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # The game-file targets work in a private game folder of their own, so every
@@ -20,7 +21,7 @@ seconds=600
 corpus_name=corpus
 if [ "${1:-}" = "--seconds" ]; then
     seconds="$2"
-    corpus_name=corpus-short
+    corpus_name="corpus-short"
 elif [ -n "${1:-}" ]; then
     seconds=$(( $1 * 60 ))
 fi
@@ -54,7 +55,7 @@ inputs_of() {
         # The shipped town alone takes most of a second to load in this
         # build, so the level's files and the console (which builds the
         # town again after every input) get three.
-        level_files | console) echo "$(game_file_inputs "$1")" -timeout=3 ;;
+        level_files | console) game_file_inputs "$1" && echo -timeout=3 ;;
         *) game_file_inputs "$1" ;;
     esac
     if [ -d "tests/fuzz/regressions/$1" ]; then
@@ -68,13 +69,13 @@ declare -A pids
 for target in "${targets[@]}"; do
     corpus="$root/build-fuzz/$corpus_name-$target"
     artifacts="$root/build-fuzz/artifacts/$target"
-    if [ "$corpus_name" = corpus-short ]; then
+    if [ "$corpus_name" = "corpus-short" ]; then
         rm -rf "$corpus"
     fi
     mkdir -p "$corpus" "$artifacts"
-    # shellcheck disable=SC2046 # the inputs are paths and options without blanks
     # A smaller quarantine than AddressSanitizer's 256 MB keeps a run that
     # has loaded the whole game under the memory limit.
+    # shellcheck disable=SC2046 # the inputs are paths and options without blanks
     ASAN_OPTIONS=quarantine_size_mb=64 SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null \
         "./build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
         -artifact_prefix="$artifacts/" "$corpus" $(inputs_of "$target") \
