@@ -5,7 +5,8 @@
 # UndefinedBehaviorSanitizer), then fuzzes each target from its corpus in
 # build-fuzz/corpus-<target>/ (kept between runs), its seeds and its
 # regressions. An input is a fault when it crashes, trips a sanitizer, leaks,
-# runs over 1 s (3 s where every input loads the town) or takes over 512 MB;
+# runs over 1 s of a core (3 s where every input loads the town; the limits
+# grow by the number of targets that share a core) or takes over 512 MB;
 # the target then stops and leaves the input in build-fuzz/artifacts/<target>/.
 # Mend the fault, then keep the input as
 # tests/fuzz/regressions/<target>/<what it found> so CTest replays it.
@@ -55,7 +56,7 @@ inputs_of() {
         # The shipped town alone takes most of a second to load in this
         # build, so the level's files and the console (which builds the
         # town again after every input) get three.
-        level_files | console) game_file_inputs "$1" && echo -timeout=3 ;;
+        level_files | console) game_file_inputs "$1" && echo -timeout=$(( 3 * share )) ;;
         *) game_file_inputs "$1" ;;
     esac
     if [ -d "tests/fuzz/regressions/$1" ]; then
@@ -64,7 +65,10 @@ inputs_of() {
 }
 
 # Each target is single-threaded, so they all run at once; their chatter goes
-# to logs that are shown only when they find something.
+# to logs that are shown only when they find something. The time limits are
+# wall-clock, so where targets must share a core each gets the more time.
+cores="$(nproc)"
+share=$(( (${#targets[@]} + cores - 1) / cores ))
 declare -A pids
 for target in "${targets[@]}"; do
     corpus="$root/build-fuzz/$corpus_name-$target"
@@ -77,7 +81,7 @@ for target in "${targets[@]}"; do
     # has loaded the whole game under the memory limit.
     # shellcheck disable=SC2046 # the inputs are paths and options without blanks
     ASAN_OPTIONS=quarantine_size_mb=64 SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null \
-        "./build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=512 \
+        "./build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout="$share" -rss_limit_mb=512 \
         -artifact_prefix="$artifacts/" "$corpus" $(inputs_of "$target") \
         >"build-fuzz/fuzz-$target.log" 2>&1 &
     pids[$target]=$!
