@@ -15,15 +15,6 @@ const size_t READ_CHUNK = 1023;
 const float NEARLY_VERTICAL = 0.999f;
 const float CURSOR_REST_POSITION[2] = {0.55f, 0.4f};
 
-long FileLength(std::FILE* file)
-{
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return 0;
-    const long length = std::ftell(file);
-    std::rewind(file);
-    return length < 0 ? 0 : length;
-}
-
 } // namespace
 
 D3DXVECTOR3 GetMatrixRow(const D3DXMATRIX& m, int row)
@@ -38,26 +29,24 @@ void SetMatrixRow(D3DXMATRIX* m, int row, const D3DXVECTOR3& v)
     m->m[row][2] = v.z;
 }
 
+// The length the file system gives is no measure (a folder opens and gives
+// any length): the file is read to its end, and a read error fails it.
 bool ReadFileToString(const std::string& path, std::string& text)
 {
     std::FILE* file = Files::Open(path, "rb");
     if (!file)
         return false;
 
-    const size_t length = static_cast<size_t>(FileLength(file));
-    text.reserve(length);
-    text.clear();
-    char chunk[READ_CHUNK + 1];
-    size_t total = 0;
-    while (total < length) {
-        std::memset(chunk, 0, sizeof(chunk));
-        const size_t read = std::fread(chunk, 1, READ_CHUNK, file);
-        if (read == 0)
-            break;
-        text.append(chunk, strnlen(chunk, read));
-        total += read;
-    }
+    std::string read;
+    char chunk[READ_CHUNK];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, READ_CHUNK, file)) > 0)
+        read.append(chunk, strnlen(chunk, got));
+    const bool failed = std::ferror(file) != 0;
     std::fclose(file);
+    if (failed)
+        return false;
+    text.swap(read);
     return true;
 }
 

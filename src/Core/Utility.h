@@ -5,7 +5,7 @@
 #include "platform/d3dx8/D3DX8Math.h"
 
 // Reads a whole file into `text`; false (text untouched) when it cannot be
-// opened. Reading stops at a NUL byte within a chunk, as text files have none.
+// opened or read (a folder). Reading stops at a NUL byte within a chunk, as text files have none.
 bool ReadFileToString(const std::string& path, std::string& text);
 
 // The first three numbers of a row: an axis (rows 0 to 2, right, up,

@@ -74,8 +74,11 @@ TEST(ReadFileToStringTest, ReadsWholeFilesAndLeavesTextAloneOnFailure)
     dir.Write("Scripts/Effect.txt", big + "\r\nend");
 
     std::string text = "unchanged";
-    EXPECT_FALSE(ReadFileToString("Scripts\\Missing.txt", text));
-    EXPECT_EQ("unchanged", text);
+    // A folder opens, but its length means nothing and it cannot be read.
+    for (const char* unreadable : {"Scripts\\Missing.txt", "Scripts\\", "Scripts"}) {
+        EXPECT_FALSE(ReadFileToString(unreadable, text)) << unreadable;
+        EXPECT_EQ("unchanged", text) << unreadable;
+    }
     ASSERT_TRUE(ReadFileToString("scripts\\effect.TXT", text));
     EXPECT_EQ(big + "\r\nend", text);
 }

@@ -1,0 +1,89 @@
+// The level's own files: its script (the town's placements), its road and
+// sidewalk graphs, its traffic lights, its terrain's mesh list and the
+// collision files that objects name, each read by the loader that reads it
+// at start-up or when the level loads.
+
+#include "Collision/CollisionObject.h"
+#include "Core/AssetManager.h"
+#include "Core/DataBuffer.h"
+#include "Level/Level.h"
+#include "Level/Node.h"
+#include "Level/Sidewalk.h"
+#include "Level/Terrain.h"
+#include "Level/TrafficLights.h"
+#include "fuzz/GameFileFuzz.h"
+
+namespace {
+
+const char* const LEVELS = "Scripts\\Levels.txt";
+const char* const TERRAINS = "Scripts\\Terrains.txt";
+
+// The shipped level block names the script; the level is built from it and
+// emptied again.
+void ReadLevelScript()
+{
+    CDataBuffer block;
+    if (!block.Init(LEVELS, ":,\t "))
+        return;
+    CLevel level;
+    level.Load(block);
+    CLevel* const previous = g_pLevel;
+    g_pLevel = &level;
+    try {
+        level.LoadScript();
+    } catch (...) {
+        level.Shutdown();
+        g_pLevel = previous;
+        throw;
+    }
+    level.Shutdown();
+    g_pLevel = previous;
+}
+
+template <class NodeList>
+void ReadNodes()
+{
+    NodeList nodes;
+    nodes.Init();
+}
+
+void ReadTrafficLights()
+{
+    CTrafficLights lights;
+    lights.Init(g_RoadNodes);
+}
+
+void ReadTerrains()
+{
+    AssetRollback rollback({CTerrain::CLASS_NAME});
+    LoadAssetsFromScript<CTerrain>(TERRAINS);
+}
+
+#define COLLISION_FILE(path) {path, [] { CCollisionObject().Load(path); }}
+
+void PrepareLevel()
+{
+    PrepareShippedGame();
+    g_RoadNodes.Init();
+    g_SidewalkNodes.Init();
+}
+
+} // namespace
+
+const GameFileFuzzTarget& ThisFuzzTarget()
+{
+    static const GameFileFuzzTarget target = {
+        PrepareLevel,
+        {
+            {"Scripts\\Levels\\Modern.txt", ReadLevelScript},
+            {cRoadnode::SCRIPT_FILE, ReadNodes<CRoadNodeList>},
+            {cSidewalknode::SCRIPT_FILE, ReadNodes<CSidewalkNodeList>},
+            {CTrafficLights::SCRIPT_FILE, ReadTrafficLights},
+            {TERRAINS, ReadTerrains},
+            {"Scripts\\Levels\\ModernTerrain.txt", ReadTerrains},
+            COLLISION_FILE("Scripts\\Collision\\crate.txt"),
+            COLLISION_FILE("Scripts\\Collision\\Sedan.txt"),
+            COLLISION_FILE("Scripts\\Collision\\Lizard.txt"),
+        }};
+    return target;
+}

@@ -1,0 +1,105 @@
+// The files a player keeps or edits by hand: the options, the key bindings,
+// the car paints, the crime file, the phone's and the HUD's looks and the
+// missions' start scripts, each read (and, where the game writes it back,
+// written) by the game's own code in the private game folder.
+
+#include <memory>
+
+#include "Actors/CarColorTable.h"
+#include "Actors/GameActor.h"
+#include "Core/Game.h"
+#include "Game/CellPhone.h"
+#include "Game/CheckPointMission.h"
+#include "Game/CrimeManager.h"
+#include "Game/DestructionMission.h"
+#include "Game/HUD.h"
+#include "Game/MissionIntro.h"
+#include "Game/SaveMission.h"
+#include "Input/DeviceJoystick.h"
+#include "Input/DeviceKeyboard.h"
+#include "Input/DeviceMouse.h"
+#include "Input/InputManager.h"
+#include "fuzz/GameFileFuzz.h"
+
+namespace {
+
+const char* const OPTIONS = "Scripts\\Options.txt";
+const char* const CONTROLS = "controls.cfg";
+const char* const CELL_PHONE = "Scripts\\CellPhone.txt";
+
+void ReadOptions()
+{
+    CGame game;
+    game.LoadOptions();
+    game.SaveOptions();
+}
+
+// A keyboard, a mouse and one pad, without DirectInput behind them.
+void ReadControls()
+{
+    CInputManager manager;
+    manager.Reset();
+    manager.AttachDevice(CInputManager::KEYBOARD_SLOT, std::unique_ptr<DeviceObject>(new DeviceKeyboard()));
+    manager.AttachDevice(CInputManager::MOUSE_SLOT, std::unique_ptr<DeviceObject>(new DeviceMouse()));
+    std::unique_ptr<DeviceJoystick> pad(new DeviceJoystick());
+    pad->SetProductName("Pad");
+    manager.AttachDevice(CInputManager::FIRST_JOYSTICK_SLOT, std::move(pad));
+    manager.LoadBindings(CONTROLS);
+    manager.SaveBindings();
+}
+
+void ReadCarColors()
+{
+    CCarColorTable table;
+    table.Load();
+    table.Save();
+}
+
+void ReadCrimeFile()
+{
+    CCrimeManager crimes;
+    crimes.Init();
+}
+
+void ReadCellPhone()
+{
+    CCellPhone phone;
+    phone.Load(CELL_PHONE);
+}
+
+void ReadHUD()
+{
+    CHUD hud;
+    hud.Load(g_PlayerActor);
+}
+
+template <class Mission>
+void ReadMissionStart(const char* path)
+{
+    Mission mission;
+    mission.LoadStartFile(path);
+}
+
+#define MISSION_START(Mission, path) {path, [] { ReadMissionStart<Mission>(path); }}
+
+} // namespace
+
+const GameFileFuzzTarget& ThisFuzzTarget()
+{
+    static const GameFileFuzzTarget target = {
+        PrepareShippedGame,
+        {
+            {OPTIONS, ReadOptions},
+            {CONTROLS, ReadControls},
+            {CCarColorTable::FILE_NAME, ReadCarColors},
+            {"Scripts\\CrimeFile.txt", ReadCrimeFile},
+            {CELL_PHONE, ReadCellPhone},
+            {"Scripts\\HUD.txt", ReadHUD},
+            MISSION_START(CMissionIntro, "Scripts\\Mission\\IntroPre.txt"),
+            MISSION_START(CSaveMission, "Scripts\\Mission\\SaveMissionPre.txt"),
+            MISSION_START(CCheckPointMission, "Scripts\\Mission\\3Pre.txt"),
+            MISSION_START(DestructionMission, "Scripts\\Mission\\5Pre.txt"),
+            MISSION_START(CTimedCheckPointMission, "Scripts\\Mission\\6Pre.txt"),
+        }};
+    return target;
+}
