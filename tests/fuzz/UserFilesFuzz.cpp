@@ -27,10 +27,12 @@ const char* const OPTIONS = "Scripts\\Options.txt";
 const char* const CONTROLS = "controls.cfg";
 const char* const CELL_PHONE = "Scripts\\CellPhone.txt";
 
+// Read, applied (mode, volumes, menus) as at start-up, then written back.
 void ReadOptions()
 {
     CGame game;
     game.LoadOptions();
+    game.ApplyOptions();
     game.SaveOptions();
 }
 
