@@ -345,8 +345,11 @@ std::string BuildVertexShader(const PipelineKey& key)
     }
     // The block's members in the order of SceneUniforms.
     static_assert(kMaxLights == 8 && kMaxClipPlanes == 6, "the block's arrays are declared with these sizes");
-    text += "uniform mat4 u_WorldView;\n"
-            "uniform mat3 u_NormalMatrix;\n"
+    // A draw's own matrices in one array, so that it sets them in one call:
+    // the world-view matrix's columns, then the normal matrix's.
+    text += "uniform vec4 u_DrawMatrices[7];\n"
+            "#define u_WorldView mat4(u_DrawMatrices[0], u_DrawMatrices[1], u_DrawMatrices[2], u_DrawMatrices[3])\n"
+            "#define u_NormalMatrix mat3(u_DrawMatrices[4].xyz, u_DrawMatrices[5].xyz, u_DrawMatrices[6].xyz)\n"
             "layout(std140) uniform SceneBlock {\n"
             "    mat4 u_Projection;\n"
             "    vec4 u_Viewport;\n"

@@ -3,7 +3,11 @@
 // state that changes the shaders' code (vertex format, lighting, material
 // sources, point sprites, clip planes, alpha test, texture stage operations),
 // and each distinct key gets its own vertex and fragment shader. Values that
-// only change numbers (matrices, colours, reference values) are uniforms.
+// only change numbers (matrices, colours, reference values) are uniforms:
+// the world-view and normal matrices, which change with nearly every draw,
+// in one array of each program's own, set in one call; what changes with
+// the scene (projection, viewport, material, lights, point sizes, clip
+// planes) in one uniform block that every program shares.
 //
 // Under a vertex shader (an ARB vertex program) only the fragment shader is
 // generated: a program without a vertex shader leaves vertices to the

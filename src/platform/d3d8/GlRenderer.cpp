@@ -302,8 +302,9 @@ size_t WriteStream(GLuint buffer, size_t& capacity, size_t& offset, const void* 
 // the uniform buffer has it yet.
 struct GlRenderer::Derived {
     uint64_t versions[kGroupCount];
-    float worldView[16];
-    float normalMatrix[9];
+    // The world-view matrix's four rows, then the normal matrix's three
+    // columns each padded to four floats: u_DrawMatrices.
+    float drawMatrices[7][4];
     float textureFactor[4];
     float alphaRef;
     SceneUniforms scene;
@@ -314,8 +315,7 @@ struct GlRenderer::Program {
     PipelineKey key;
     GLuint program = 0;
     uint64_t uploaded[kGroupCount] = {};
-    GLint worldView = -1;
-    GLint normalMatrix = -1;
+    GLint drawMatrices = -1;
     GLint textureFactor = -1;
     GLint alphaRef = -1;
 };
@@ -728,8 +728,11 @@ void GlRenderer::UpdateDerived(const DeviceState& state, uint32_t dirty)
     const D3DMATRIX& view = state.Transform(TransformSlot::View);
     if (dirty & (kDirtyWorld | kDirtyView)) {
         const D3DMATRIX worldView = Multiply(state.Transform(TransformSlot::World), view);
-        std::memcpy(derived.worldView, &worldView, sizeof(derived.worldView));
-        NormalMatrix(worldView, derived.normalMatrix);
+        std::memcpy(derived.drawMatrices, &worldView, sizeof(worldView));
+        float normal[9];
+        NormalMatrix(worldView, normal);
+        for (int column = 0; column < 3; ++column)
+            std::memcpy(derived.drawMatrices[4 + column], &normal[column * 3], 3 * sizeof(float));
         ++derived.versions[kGroupWorldView];
     }
     if (dirty & kDirtyProjection) {
@@ -850,8 +853,7 @@ void GlRenderer::UploadUniforms(Program& program)
     const Derived& derived = *m_Derived;
     uint64_t* uploaded = program.uploaded;
     if (uploaded[kGroupWorldView] != derived.versions[kGroupWorldView]) {
-        glUniformMatrix4fv(program.worldView, 1, GL_FALSE, derived.worldView);
-        glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, derived.normalMatrix);
+        glUniform4fv(program.drawMatrices, 7, &derived.drawMatrices[0][0]);
         uploaded[kGroupWorldView] = derived.versions[kGroupWorldView];
     }
     if (uploaded[kGroupTextureFactor] != derived.versions[kGroupTextureFactor]) {
@@ -897,8 +899,7 @@ GlRenderer::Program* GlRenderer::BuildProgram(const PipelineKey& key)
 
     const GLuint id = program->program;
     if (id != 0) {
-        program->worldView = glGetUniformLocation(id, "u_WorldView");
-        program->normalMatrix = glGetUniformLocation(id, "u_NormalMatrix");
+        program->drawMatrices = glGetUniformLocation(id, "u_DrawMatrices");
         const GLuint sceneBlock = glGetUniformBlockIndex(id, "SceneBlock");
         if (sceneBlock != GL_INVALID_INDEX)
             glUniformBlockBinding(id, sceneBlock, kSceneBlockBinding);
