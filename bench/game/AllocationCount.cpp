@@ -13,22 +13,23 @@ const int TRACE_DEPTH = 12;
 
 std::atomic<uint64_t> s_Allocations{0};
 thread_local bool t_Counting = false;
+thread_local bool t_Tracing = false;
 const bool s_Trace = std::getenv(ALLOCATION_TRACE_VARIABLE) != nullptr;
 
 // The stack of the allocation, for finding where a frame allocates; the
 // first backtrace allocates itself, which is not counted again.
 void Trace()
 {
-    static thread_local bool t_Tracing = false;
-    if (t_Tracing)
+    static thread_local bool t_InTrace = false;
+    if (t_InTrace)
         return;
-    t_Tracing = true;
+    t_InTrace = true;
     void* frames[TRACE_DEPTH];
     const int depth = backtrace(frames, TRACE_DEPTH);
     backtrace_symbols_fd(frames, depth, STDERR_FILENO);
     const char separator[] = "--\n";
     (void)!write(STDERR_FILENO, separator, sizeof(separator) - 1);
-    t_Tracing = false;
+    t_InTrace = false;
 }
 
 void Count()
@@ -36,7 +37,7 @@ void Count()
     if (!t_Counting)
         return;
     s_Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (s_Trace)
+    if (s_Trace && t_Tracing)
         Trace();
 }
 
@@ -77,6 +78,11 @@ void* AllocateAlignedOrThrow(std::size_t size, std::align_val_t alignment)
 void CountAllocations(bool counting)
 {
     t_Counting = counting;
+}
+
+void TraceAllocations(bool tracing)
+{
+    t_Tracing = tracing;
 }
 
 uint64_t GetAllocationCount()

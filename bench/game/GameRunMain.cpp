@@ -2,11 +2,14 @@
 // so that every start is a cold one: WinMain on a game folder, 640 x 480
 // offscreen without a sound device, until the run has its figures.
 //
-//   startup   the time from WinMain to the first presented front-end frame;
-//   frontend  the front end's frame times after its warm-up;
-//   ingame    play entered from the front end, the player facing the pond
-//             and holding Gas; the frame times once the walk is under way.
-// Both frame runs count the game thread's heap allocations over the measured
+//   startup     the time from WinMain to the first presented front-end frame;
+//   frontend    the front end's frame times once its frames allocate nothing;
+//   playerruns  play entered from the front end, the player facing the pond
+//               and holding Gas; the frame times once the run is under way;
+//   busytown    play on the town square, the player facing a car that a
+//               scripted driver takes round in circles, three grenades going
+//               off beside it during the measured frames.
+// The frame runs count the game thread's heap allocations over the measured
 // frames.
 
 #include <chrono>
@@ -15,20 +18,30 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
+#include "Actors/Car.h"
 #include "Actors/GameActor.h"
+#include "Actors/Projectile.h"
+#include "Console/Console.h"
+#include "Core/AssetManager.h"
+#include "Core/Clock.h"
 #include "Core/Game.h"
+#include "Core/Utility.h"
 #include "Core/Window.h"
 #include "Display/Camera.h"
 #include "Level/Level.h"
 #include "Menu/MenuManager.h"
+#include "Physics/PhysicsMath.h"
 #include "game/AllocationCount.h"
 #include "game/GameRun.h"
+#include "platform/novodex/NxActor.h"
 #include "platform/win32/Windows.h"
+#include "support/ScriptedController.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 
@@ -38,8 +51,34 @@ using Clock = std::chrono::steady_clock;
 
 // Gas's default binding.
 const SDL_Scancode GAS_KEY = SDL_SCANCODE_W;
-// The pond in the town; the player turns toward it before walking.
+// The pond in the town; the player turns toward it before running.
 const D3DXVECTOR3 POND(430.0f, -1.5f, 240.0f);
+// On the town square (the console script puts the player at its south
+// end): where the car starts, and the grenades beside its circle.
+const char* const TOWN_SQUARE_SCRIPT = "SCRIPT TOWNSQUARE.TXT";
+const char* const CAR_SPAWN = "SET SPAWN CAR SEDAN 384 1 170";
+// Gas gives no push to a car rolling backward, and a car settling on its
+// springs rolls a little either way: the car is under way when things
+// start to move, as if it had driven onto the square.
+const float CAR_START_SPEED = 5.0f;
+const D3DXVECTOR3 CAR_CIRCLE(382.0f, 0.0f, 172.0f);
+const D3DXVECTOR3 EXPLOSION_POINTS[] = {{373.0f, 0.5f, 168.0f}, {392.0f, 0.5f, 171.0f}, {382.0f, 0.5f, 182.0f}};
+const char* const GRENADE = "Grenade";
+enum { ACTION_GAS = 14, ACTION_TURN_RIGHT = 17 };
+// Rows of a world matrix.
+enum { ROW_FORWARD = 2, ROW_POSITION = 3 };
+
+// How a run warms up before its measured frames: for at least `least`
+// frames and on until its frames have allocated nothing for `quietMs`
+// milliseconds, but no longer than `most` frames.
+struct WarmUp {
+    int least;
+    double quietMs;
+    int most;
+};
+const WarmUp FRONT_END_WARM_UP = {GameRun::FRONT_END_WARM_UP_FRAMES, GameRun::FRONT_END_QUIET_MS,
+                                  GameRun::FRONT_END_MAX_WARM_UP_FRAMES};
+const WarmUp IN_GAME_WARM_UP = {GameRun::IN_GAME_WARM_UP_FRAMES, 0.0, GameRun::IN_GAME_WARM_UP_FRAMES};
 
 Clock::time_point s_WinMainStart;
 double s_StartUpMs = 0.0;
@@ -48,9 +87,28 @@ bool s_Presented = false;
 // Every frame's start, from the first measured one to the one after the last.
 std::vector<Clock::time_point> s_FrameStarts;
 int s_Frame = 0;
+int s_FirstMeasured = -1;
 uint64_t s_AllocationsBefore = 0;
 uint64_t s_Allocations = 0;
+// The warm-up's allocation count at the last frame's start, and the start
+// of the first frame since it last grew.
+uint64_t s_WarmUpAllocations = 0;
+Clock::time_point s_QuietSince;
 int s_ReflectionFrames = 0;
+
+// The busy town's driver, car and grenades.
+ScriptedController s_Driver(CController::KIND_AI);
+CCar* s_pCar = nullptr;
+// The car's place at the last measured frame, and the way it went over them.
+D3DXVECTOR3 s_CarLast;
+float s_CarTravel = 0.0f;
+struct Grenade {
+    CProjectile* shot;
+    uint32_t generation;
+    bool detonated;
+};
+std::vector<Grenade> s_Grenades;
+int s_Explosions = 0;
 
 double Milliseconds(Clock::duration duration)
 {
@@ -79,45 +137,64 @@ bool PondMirrored()
     return g_pLevel != nullptr && g_pActiveCamera != nullptr && g_pLevel->GetMirroredView(view);
 }
 
+// True when the warm-up ends with `frame` (allocations are counted from the
+// first frame on, to see when the frames grow quiet).
+bool WarmedUp(int frame, const WarmUp& warmUp)
+{
+    const Clock::time_point now = Clock::now();
+    if (frame == 0) {
+        CountAllocations(true);
+        s_QuietSince = now;
+    }
+    const uint64_t count = GetAllocationCount();
+    if (count != s_WarmUpAllocations)
+        s_QuietSince = now;
+    s_WarmUpAllocations = count;
+    if (frame < warmUp.least)
+        return false;
+    return Milliseconds(now - s_QuietSince) >= warmUp.quietMs || frame >= warmUp.most;
+}
+
 // Called at the start of every frame: past the warm-up, stamps the frame and
 // counts the allocations up to the last measured frame's end; then closes.
-// True while the frame is a measured one.
-bool MeasureFrame(int warmUpFrames)
+// The measured frame's number from 0, or -1 outside them.
+int MeasureFrame(const WarmUp& warmUp)
 {
     const int frame = s_Frame++;
-    const int first = warmUpFrames;
-    const int end = first + GameRun::MEASURED_FRAMES;
-    if (frame < first || frame > end)
-        return false;
-    s_FrameStarts.push_back(Clock::now());
-    if (frame == first) {
+    if (s_FirstMeasured < 0) {
+        if (!WarmedUp(frame, warmUp))
+            return -1;
+        s_FirstMeasured = frame;
         s_AllocationsBefore = GetAllocationCount();
-        CountAllocations(true);
-        return true;
+        TraceAllocations(true);
     }
-    if (frame < end)
-        return true;
+    const int measured = frame - s_FirstMeasured;
+    if (measured > GameRun::MEASURED_FRAMES)
+        return -1;
+    s_FrameStarts.push_back(Clock::now());
+    if (measured < GameRun::MEASURED_FRAMES)
+        return measured;
     CountAllocations(false);
     s_Allocations = GetAllocationCount() - s_AllocationsBefore;
     Close();
-    return false;
+    return -1;
 }
 
 int FrontEndScript()
 {
-    MeasureFrame(GameRun::FRONT_END_WARM_UP_FRAMES);
+    MeasureFrame(FRONT_END_WARM_UP);
     FrontEndState();
     return 1;
 }
 
-// The player turns about the vertical to look along his z row at the pond,
+// The player turns about the vertical to look along his z row at `point`,
 // and the chase camera starts again behind him.
-void FacePond()
+void Face(const D3DXVECTOR3& point)
 {
     CGameActor* player = g_PlayerActor;
     D3DXMATRIX& object = player->m_Model.m_matObject;
     const D3DXVECTOR3 position(object._41, object._42, object._43);
-    const float yaw = std::atan2(POND.x - position.x, POND.z - position.z);
+    const float yaw = std::atan2(point.x - position.x, point.z - position.z);
     D3DXMatrixRotationY(&object, yaw);
     object._41 = position.x;
     object._42 = position.y;
@@ -134,21 +211,112 @@ void FacePond()
 
 // Play pushes its own state over this one; this one goes back on top and
 // runs play's frames itself. The menu closes as New Game closes it.
-void StartWalking()
+void EnterPlay()
 {
     g_Game.EnterPlay();
     g_MenuManager.PopScreen();
     g_Game.PopState();
-    FacePond();
-    PushKey(GAS_KEY, true);
 }
 
-int InGameScript()
+// One frame of play, counting the frames that drew the pond's reflection;
+// the measured frame's number, or -1.
+int PlayFrame()
 {
-    if (s_Frame == 0)
-        StartWalking();
-    if (MeasureFrame(GameRun::IN_GAME_WARM_UP_FRAMES) && PondMirrored())
+    const int measured = MeasureFrame(IN_GAME_WARM_UP);
+    if (measured >= 0 && PondMirrored())
         ++s_ReflectionFrames;
+    return measured;
+}
+
+int PlayerRunsScript()
+{
+    if (s_Frame == 0) {
+        EnterPlay();
+        Face(POND);
+        PushKey(GAS_KEY, true);
+    }
+    PlayFrame();
+    InGameState();
+    return 1;
+}
+
+// The car as the console spawns one, driven by the scripted driver with Gas
+// and Turn_Right held.
+void StartCar()
+{
+    g_Console.RunLine(CAR_SPAWN);
+    if (g_pLevel->GetActiveCars().empty())
+        return;
+    s_pCar = g_pLevel->GetActiveCars().back();
+    s_Driver.Hold(ACTION_GAS);
+    s_Driver.Hold(ACTION_TURN_RIGHT);
+    s_pCar->SetController(&s_Driver);
+}
+
+// The car under way along its forward row.
+void StartDriving()
+{
+    NxActor* body = s_pCar != nullptr ? s_pCar->m_PhysicsObject.m_pActor : nullptr;
+    if (body == nullptr)
+        return;
+    const D3DXVECTOR3 forward = GetMatrixRow(s_pCar->m_Body.GetWorldMatrix(), ROW_FORWARD);
+    body->setLinearVelocity(ToNxVec3(forward * CAR_START_SPEED));
+}
+
+// A grenade from the level's pool, set off where it appears.
+void Explode(const D3DXVECTOR3& point)
+{
+    CProjectile* prototype = nullptr;
+    g_AssetManager.GetAsset(GRENADE, prototype, false);
+    if (prototype == nullptr)
+        return;
+    CProjectile* shot = g_pLevel->SpawnProjectile(*prototype);
+    D3DXMATRIX at;
+    D3DXMatrixTranslation(&at, point.x, point.y, point.z);
+    shot->m_vInitialVelocity = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    shot->Launch(at);
+    shot->SetStageRequest(shot->m_iDetonateStage);
+    s_Grenades.push_back({shot, shot->GetGeneration(), false});
+}
+
+// Counts the grenades seen in their detonation.
+void WatchGrenades()
+{
+    for (Grenade& grenade : s_Grenades) {
+        const CProjectile& shot = *grenade.shot;
+        if (grenade.detonated || shot.GetGeneration() != grenade.generation ||
+            shot.GetCurrentStage() != shot.m_iDetonateStage)
+            continue;
+        grenade.detonated = true;
+        ++s_Explosions;
+    }
+}
+
+int BusyTownScript()
+{
+    if (s_Frame == 0) {
+        EnterPlay();
+        g_Console.RunLine(TOWN_SQUARE_SCRIPT);
+        StartCar();
+        s_Grenades.reserve(std::size(GameRun::EXPLOSION_FRAMES));
+    }
+    // Once a frame has put the player where the script moved him.
+    if (s_Frame == 1)
+        Face(CAR_CIRCLE);
+    if (s_Frame == CFrameTimer::WINDOW_FRAMES)
+        StartDriving();
+    const int measured = PlayFrame();
+    if (s_pCar != nullptr && measured >= 0) {
+        const D3DXVECTOR3 position = GetMatrixRow(s_pCar->m_Body.GetWorldMatrix(), ROW_POSITION);
+        const D3DXVECTOR3 step = position - s_CarLast;
+        s_CarTravel += measured > 0 ? D3DXVec3Length(&step) : 0.0f;
+        s_CarLast = position;
+    }
+    for (size_t i = 0; i < std::size(GameRun::EXPLOSION_FRAMES); ++i) {
+        if (measured == GameRun::EXPLOSION_FRAMES[i])
+            Explode(EXPLOSION_POINTS[i]);
+    }
+    WatchGrenades();
     InGameState();
     return 1;
 }
@@ -159,8 +327,10 @@ ScreenState ScriptFor(const char* run)
         return StartUpScript;
     if (std::strcmp(run, GameRun::FRONT_END) == 0)
         return FrontEndScript;
-    if (std::strcmp(run, GameRun::IN_GAME) == 0)
-        return InGameScript;
+    if (std::strcmp(run, GameRun::PLAYER_RUNS) == 0)
+        return PlayerRunsScript;
+    if (std::strcmp(run, GameRun::BUSY_TOWN) == 0)
+        return BusyTownScript;
     return nullptr;
 }
 
@@ -176,7 +346,10 @@ void WriteResults()
         out << ' ' << Milliseconds(s_FrameStarts[frame] - s_FrameStarts[frame - 1]);
     out << '\n';
     out << GameRun::ALLOCATIONS << ' ' << s_Allocations << '\n';
+    out << GameRun::WARM_UP_FRAMES << ' ' << s_FirstMeasured << '\n';
     out << GameRun::REFLECTION_FRAMES << ' ' << s_ReflectionFrames << '\n';
+    out << GameRun::CAR_TRAVEL << ' ' << s_CarTravel << '\n';
+    out << GameRun::EXPLOSIONS << ' ' << s_Explosions << '\n';
 }
 
 } // namespace
@@ -185,7 +358,7 @@ int main(int argc, char** argv)
 {
     const ScreenState script = argc == 3 ? ScriptFor(argv[1]) : nullptr;
     if (script == nullptr) {
-        std::fprintf(stderr, "usage: %s startup|frontend|ingame <game folder>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s startup|frontend|playerruns|busytown <game folder>\n", argv[0]);
         return EXIT_FAILURE;
     }
     if (chdir(argv[2]) != 0) {

@@ -4,15 +4,8 @@
 #include "Physics/Physics.h"
 #include "Physics/PhysicsMath.h"
 #include "platform/novodex/NxPhysics.h"
+#include "support/FlatGround.h"
 #include "support/FrameTime.h"
-
-namespace {
-
-const uint32_t GROUND_SAMPLES = 5;
-const float GROUND_SPACING = 50.0f;
-const D3DXVECTOR3 GROUND_ORIGIN(-100.0f, 0.0f, -100.0f);
-
-} // namespace
 
 TestCrate::TestCrate(const D3DXVECTOR3& position, float mass)
 {
@@ -58,13 +51,6 @@ int TestCrate::CountDamage(float damage) const
     for (const CDamageInfo& record : m_Damage)
         count += record.m_fDamage == damage ? 1 : 0;
     return count;
-}
-
-bool CreateFlatGround()
-{
-    const std::vector<float> heights(GROUND_SAMPLES * GROUND_SAMPLES, 0.0f);
-    return g_Physics.CreateTerrainActor(GROUND_SAMPLES, GROUND_SAMPLES, GROUND_SPACING, GROUND_ORIGIN, heights.data(),
-                                        heights.size());
 }
 
 void GamePhysics::SetUp()

@@ -11,6 +11,7 @@
 
 #include "Physics/CollidableObject.h"
 #include "platform/d3dx8/D3DX8Math.h"
+#include "support/FlatGround.h"
 
 // A dynamic box that keeps every damage record it takes and, once a frame,
 // adds its pending push to its velocity as an actor's pose step does.
@@ -31,10 +32,6 @@ public:
     // The pushes applied, in order.
     std::vector<D3DXVECTOR3> m_Pushes;
 };
-
-// The flat ground, 200 m across at height 0 about the origin, as the game
-// builds a terrain's ground; false when the scene refuses it.
-bool CreateFlatGround();
 
 class GamePhysics : public ::testing::Test {
 protected:

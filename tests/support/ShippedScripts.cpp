@@ -9,8 +9,8 @@
 #include "Display/Texture.h"
 #include "Menu/MenuScreens.h"
 #include "Physics/Physics.h"
+#include "support/FlatGround.h"
 #include "support/FrameTime.h"
-#include "support/GamePhysics.h"
 #include "support/TempDir.h"
 
 void LoadCharacterScripts()

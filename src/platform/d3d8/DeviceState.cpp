@@ -324,7 +324,7 @@ void DeviceState::SetMaterial(const D3DMATERIAL8& material)
     if (std::memcmp(&m_Material, &material, sizeof(material)) == 0)
         return;
     m_Material = material;
-    m_Dirty |= kDirtyLighting;
+    m_Dirty |= kDirtyMaterial;
 }
 
 bool DeviceState::SetLight(DWORD index, const D3DLIGHT8& light)

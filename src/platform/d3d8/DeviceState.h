@@ -32,13 +32,14 @@ enum DirtyFlag : uint32_t {
     kDirtyWorld = 1u << 5,
     kDirtyView = 1u << 6,
     kDirtyProjection = 1u << 7,
-    kDirtyLighting = 1u << 8,      // light colours and directions, material, ambient
+    kDirtyLighting = 1u << 8,      // light colours and directions, ambient
     kDirtyTextureFactor = 1u << 9,
     kDirtyAlphaRef = 1u << 10,
     kDirtyPointSize = 1u << 11,
     kDirtyClipPlanes = 1u << 12,
     kDirtySamplers = 1u << 13,     // see DirtySamplerStages
-    kDirtyAll = (1u << 14) - 1,
+    kDirtyMaterial = 1u << 14,
+    kDirtyAll = (1u << 15) - 1,
 };
 
 struct LightSlot {

@@ -343,23 +343,30 @@ std::string BuildVertexShader(const PipelineKey& key)
         text += "layout(location = " + std::to_string(kAttribTexCoord0 + set) + ") in vec2 a_TexCoord" +
                 std::to_string(set) + ";\n";
     }
-    text += "uniform mat4 u_WorldView;\n"
-            "uniform mat4 u_Projection;\n"
-            "uniform mat3 u_NormalMatrix;\n"
-            "uniform vec4 u_Viewport;\n" // x, y, width, height in pixels
-            "uniform vec4 u_MaterialDiffuse;\n"
-            "uniform vec4 u_MaterialAmbient;\n"
-            "uniform vec4 u_MaterialSpecular;\n"
-            "uniform vec4 u_MaterialEmissive;\n"
-            "uniform float u_MaterialPower;\n"
-            "uniform vec4 u_Ambient;\n"
-            "uniform vec3 u_LightDirection[8];\n" // towards the light, in view space
-            "uniform vec4 u_LightDiffuse[8];\n"
-            "uniform vec4 u_LightSpecular[8];\n"
-            "uniform vec4 u_LightAmbient[8];\n"
-            "uniform vec3 u_PointSize;\n"  // size, minimum, maximum
-            "uniform vec3 u_PointScale;\n" // A, B, C
-            "uniform vec4 u_ClipPlane[6];\n" // in view space
+    // The block's members in the order of SceneUniforms.
+    static_assert(kMaxLights == 8 && kMaxClipPlanes == 6, "the block's arrays are declared with these sizes");
+    // A draw's own matrices in one array, so that it sets them in one call:
+    // the world-view matrix's columns, then the normal matrix's.
+    text += "uniform vec4 u_DrawMatrices[7];\n"
+            "#define u_WorldView mat4(u_DrawMatrices[0], u_DrawMatrices[1], u_DrawMatrices[2], u_DrawMatrices[3])\n"
+            "#define u_NormalMatrix mat3(u_DrawMatrices[4].xyz, u_DrawMatrices[5].xyz, u_DrawMatrices[6].xyz)\n"
+            "layout(std140) uniform SceneBlock {\n"
+            "    mat4 u_Projection;\n"
+            "    vec4 u_Viewport;\n"
+            "    vec4 u_MaterialDiffuse;\n"
+            "    vec4 u_MaterialAmbient;\n"
+            "    vec4 u_MaterialSpecular;\n"
+            "    vec4 u_MaterialEmissive;\n"
+            "    vec4 u_Ambient;\n"
+            "    vec3 u_LightDirection[8];\n"
+            "    vec4 u_LightDiffuse[8];\n"
+            "    vec4 u_LightSpecular[8];\n"
+            "    vec4 u_LightAmbient[8];\n"
+            "    vec4 u_ClipPlane[6];\n"
+            "    vec4 u_PointSize;\n"
+            "    vec4 u_PointScale;\n"
+            "    float u_MaterialPower;\n"
+            "};\n"
             "out vec4 v_Diffuse;\n"
             "out vec4 v_Specular;\n";
     for (int set = 0; set < key.texCoordCount; ++set)

@@ -3,7 +3,11 @@
 // state that changes the shaders' code (vertex format, lighting, material
 // sources, point sprites, clip planes, alpha test, texture stage operations),
 // and each distinct key gets its own vertex and fragment shader. Values that
-// only change numbers (matrices, colours, reference values) are uniforms.
+// only change numbers (matrices, colours, reference values) are uniforms:
+// the world-view and normal matrices, which change with nearly every draw,
+// in one array of each program's own, set in one call; what changes with
+// the scene (projection, viewport, material, lights, point sizes, clip
+// planes) in one uniform block that every program shares.
 //
 // Under a vertex shader (an ARB vertex program) only the fragment shader is
 // generated: a program without a vertex shader leaves vertices to the
@@ -91,6 +95,30 @@ PipelineKey MakePipelineKey(const DeviceState& state, const FvfLayout& layout, b
 // The key of a draw through a vertex shader: only the pixel stages, fed by
 // the shader's oD0, oD1 and oT0-oT7.
 PipelineKey MakeShaderPipelineKey(const DeviceState& state, bool points);
+
+// The shared block as the vertex shaders declare it ("SceneBlock", std140):
+// vectors of four floats, a vec3 array's elements padded to four.
+struct SceneUniforms {
+    float projection[16];
+    float viewport[4];       // x, y, width, height in pixels
+    float materialDiffuse[4];
+    float materialAmbient[4];
+    float materialSpecular[4];
+    float materialEmissive[4];
+    float ambient[4];
+    float lightDirection[kMaxLights][4]; // towards the light, in view space
+    float lightDiffuse[kMaxLights][4];
+    float lightSpecular[kMaxLights][4];
+    float lightAmbient[kMaxLights][4];
+    float clipPlanes[kMaxClipPlanes][4]; // in view space
+    float pointSize[4];      // size, minimum, maximum
+    float pointScale[4];     // A, B, C
+    float materialPower;
+    float padding[3];
+};
+
+// The uniform buffer binding the block is read from.
+constexpr unsigned kSceneBlockBinding = 0;
 
 std::string BuildVertexShader(const PipelineKey& key);
 std::string BuildFragmentShader(const PipelineKey& key);

@@ -14,20 +14,16 @@ namespace {
 
 constexpr size_t kStreamBufferSize = 4 * 1024 * 1024;
 constexpr size_t kIndexStreamBufferSize = 1024 * 1024;
+constexpr size_t kSceneBufferSize = 256 * 1024;
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 constexpr float kColourScale = 1.0f / 255.0f;
 
-// Uniform values that change together; each has a version, and a program
-// uploads a group when its copy of the version is older.
+// A program's own uniform values that change together; each has a version,
+// and a program uploads a group when its copy of the version is older.
 enum UniformGroup {
     kGroupWorldView,
-    kGroupProjection,
-    kGroupViewport,
-    kGroupLighting,
     kGroupTextureFactor,
     kGroupAlphaRef,
-    kGroupPointSize,
-    kGroupClipPlanes,
     kGroupCount,
 };
 
@@ -302,51 +298,24 @@ size_t WriteStream(GLuint buffer, size_t& capacity, size_t& offset, const void* 
 } // namespace
 
 // Values computed from the shadow state once per change, shared by every
-// program.
+// program: each program's own uniforms, and the scene block, with whether
+// the uniform buffer has it yet.
 struct GlRenderer::Derived {
     uint64_t versions[kGroupCount];
-    float worldView[16];
-    float normalMatrix[9];
-    float projection[16];
-    float viewport[4];
-    float materialDiffuse[4];
-    float materialAmbient[4];
-    float materialSpecular[4];
-    float materialEmissive[4];
-    float materialPower;
-    float ambient[4];
-    float lightDirection[kMaxLights * 3];
-    float lightDiffuse[kMaxLights * 4];
-    float lightSpecular[kMaxLights * 4];
-    float lightAmbient[kMaxLights * 4];
+    // The world-view matrix's four rows, then the normal matrix's three
+    // columns each padded to four floats: u_DrawMatrices.
+    float drawMatrices[7][4];
     float textureFactor[4];
     float alphaRef;
-    float pointSize[3];
-    float pointScale[3];
-    float clipPlanes[kMaxClipPlanes * 4];
+    SceneUniforms scene;
+    bool sceneChanged;
 };
 
 struct GlRenderer::Program {
     PipelineKey key;
     GLuint program = 0;
     uint64_t uploaded[kGroupCount] = {};
-    GLint worldView = -1;
-    GLint projection = -1;
-    GLint normalMatrix = -1;
-    GLint viewport = -1;
-    GLint materialDiffuse = -1;
-    GLint materialAmbient = -1;
-    GLint materialSpecular = -1;
-    GLint materialEmissive = -1;
-    GLint materialPower = -1;
-    GLint ambient = -1;
-    GLint lightDirection = -1;
-    GLint lightDiffuse = -1;
-    GLint lightSpecular = -1;
-    GLint lightAmbient = -1;
-    GLint pointSize = -1;
-    GLint pointScale = -1;
-    GLint clipPlanes = -1;
+    GLint drawMatrices = -1;
     GLint textureFactor = -1;
     GLint alphaRef = -1;
 };
@@ -356,6 +325,7 @@ GlRenderer::GlRenderer() : m_Derived(std::make_unique<Derived>())
     std::memset(m_Derived.get(), 0, sizeof(Derived));
     for (uint64_t& version : m_Derived->versions)
         version = 1;
+    m_Derived->sceneChanged = true;
 
     m_Arb.genPrograms = reinterpret_cast<PFNGLGENPROGRAMSARBPROC>(SDL_GL_GetProcAddress("glGenProgramsARB"));
     m_Arb.deletePrograms = reinterpret_cast<PFNGLDELETEPROGRAMSARBPROC>(SDL_GL_GetProcAddress("glDeleteProgramsARB"));
@@ -385,6 +355,12 @@ GlRenderer::GlRenderer() : m_Derived(std::make_unique<Derived>())
     glCreateBuffers(1, &m_IndexStreamBuffer);
     m_IndexStreamCapacity = kIndexStreamBufferSize;
     glNamedBufferData(m_IndexStreamBuffer, m_IndexStreamCapacity, nullptr, GL_STREAM_DRAW);
+    glCreateBuffers(1, &m_SceneBuffer);
+    m_SceneCapacity = kSceneBufferSize;
+    glNamedBufferData(m_SceneBuffer, m_SceneCapacity, nullptr, GL_STREAM_DRAW);
+    GLint alignment = 0;
+    glGetIntegerv(GL_UNIFORM_BUFFER_OFFSET_ALIGNMENT, &alignment);
+    m_SceneAlignment = std::max<size_t>(static_cast<size_t>(alignment), sizeof(float));
 
     glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     glDepthRange(0.0, 1.0);
@@ -412,8 +388,8 @@ GlRenderer::~GlRenderer()
     const GLuint textures[] = {m_WhiteTexture, m_FrontTexture};
     glDeleteTextures(2, textures);
     glDeleteSamplers(kMaxTextureStages, m_Samplers);
-    const GLuint buffers[] = {m_StreamBuffer, m_IndexStreamBuffer};
-    glDeleteBuffers(2, buffers);
+    const GLuint buffers[] = {m_StreamBuffer, m_IndexStreamBuffer, m_SceneBuffer};
+    glDeleteBuffers(3, buffers);
     glBindVertexArray(0);
     glDeleteVertexArrays(1, &m_VertexArray);
 }
@@ -522,12 +498,12 @@ void GlRenderer::SetTargets(GLuint colourTexture, int level, UINT width, UINT he
     m_TargetWidth = std::max<UINT>(width, 1);
     m_TargetHeight = std::max<UINT>(height, 1);
     glViewport(0, 0, static_cast<GLsizei>(m_TargetWidth), static_cast<GLsizei>(m_TargetHeight));
-    float* viewport = m_Derived->viewport;
+    float* viewport = m_Derived->scene.viewport;
     viewport[0] = 0.0f;
     viewport[1] = 0.0f;
     viewport[2] = static_cast<float>(m_TargetWidth);
     viewport[3] = static_cast<float>(m_TargetHeight);
-    ++m_Derived->versions[kGroupViewport];
+    m_Derived->sceneChanged = true;
 }
 
 void GlRenderer::Clear(DeviceState& state, DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour,
@@ -748,25 +724,32 @@ void GlRenderer::ApplySamplers(const DeviceState& state)
 void GlRenderer::UpdateDerived(const DeviceState& state, uint32_t dirty)
 {
     Derived& derived = *m_Derived;
+    SceneUniforms& scene = derived.scene;
     const D3DMATRIX& view = state.Transform(TransformSlot::View);
     if (dirty & (kDirtyWorld | kDirtyView)) {
         const D3DMATRIX worldView = Multiply(state.Transform(TransformSlot::World), view);
-        std::memcpy(derived.worldView, &worldView, sizeof(derived.worldView));
-        NormalMatrix(worldView, derived.normalMatrix);
+        std::memcpy(derived.drawMatrices, &worldView, sizeof(worldView));
+        float normal[9];
+        NormalMatrix(worldView, normal);
+        for (int column = 0; column < 3; ++column)
+            std::memcpy(derived.drawMatrices[4 + column], &normal[column * 3], 3 * sizeof(float));
         ++derived.versions[kGroupWorldView];
     }
     if (dirty & kDirtyProjection) {
-        std::memcpy(derived.projection, &state.Transform(TransformSlot::Projection), sizeof(derived.projection));
-        ++derived.versions[kGroupProjection];
+        std::memcpy(scene.projection, &state.Transform(TransformSlot::Projection), sizeof(scene.projection));
+        derived.sceneChanged = true;
+    }
+    if (dirty & kDirtyMaterial) {
+        const D3DMATERIAL8& material = state.Material();
+        ColourValueToFloats(material.Diffuse, scene.materialDiffuse);
+        ColourValueToFloats(material.Ambient, scene.materialAmbient);
+        ColourValueToFloats(material.Specular, scene.materialSpecular);
+        ColourValueToFloats(material.Emissive, scene.materialEmissive);
+        scene.materialPower = material.Power;
+        derived.sceneChanged = true;
     }
     if (dirty & (kDirtyLighting | kDirtyView)) {
-        const D3DMATERIAL8& material = state.Material();
-        ColourValueToFloats(material.Diffuse, derived.materialDiffuse);
-        ColourValueToFloats(material.Ambient, derived.materialAmbient);
-        ColourValueToFloats(material.Specular, derived.materialSpecular);
-        ColourValueToFloats(material.Emissive, derived.materialEmissive);
-        derived.materialPower = material.Power;
-        ColourToFloats(state.RenderState(D3DRS_AMBIENT), derived.ambient);
+        ColourToFloats(state.RenderState(D3DRS_AMBIENT), scene.ambient);
         // Enabled directional lights in index order, their directions turned
         // into view space and reversed to point at the light.
         int count = 0;
@@ -781,15 +764,15 @@ void GlRenderer::UpdateDerived(const DeviceState& state, uint32_t dirty)
             float z = d.x * view._13 + d.y * view._23 + d.z * view._33;
             const float length = std::sqrt(x * x + y * y + z * z);
             const float scale = length > 0.0f ? -1.0f / length : 0.0f;
-            derived.lightDirection[count * 3 + 0] = x * scale;
-            derived.lightDirection[count * 3 + 1] = y * scale;
-            derived.lightDirection[count * 3 + 2] = z * scale;
-            ColourValueToFloats(light.Diffuse, &derived.lightDiffuse[count * 4]);
-            ColourValueToFloats(light.Specular, &derived.lightSpecular[count * 4]);
-            ColourValueToFloats(light.Ambient, &derived.lightAmbient[count * 4]);
+            scene.lightDirection[count][0] = x * scale;
+            scene.lightDirection[count][1] = y * scale;
+            scene.lightDirection[count][2] = z * scale;
+            ColourValueToFloats(light.Diffuse, scene.lightDiffuse[count]);
+            ColourValueToFloats(light.Specular, scene.lightSpecular[count]);
+            ColourValueToFloats(light.Ambient, scene.lightAmbient[count]);
             ++count;
         }
-        ++derived.versions[kGroupLighting];
+        derived.sceneChanged = true;
     }
     if (dirty & kDirtyTextureFactor) {
         ColourToFloats(state.RenderState(D3DRS_TEXTUREFACTOR), derived.textureFactor);
@@ -800,13 +783,13 @@ void GlRenderer::UpdateDerived(const DeviceState& state, uint32_t dirty)
         ++derived.versions[kGroupAlphaRef];
     }
     if (dirty & kDirtyPointSize) {
-        derived.pointSize[0] = state.RenderStateFloat(D3DRS_POINTSIZE);
-        derived.pointSize[1] = state.RenderStateFloat(D3DRS_POINTSIZE_MIN);
-        derived.pointSize[2] = state.RenderStateFloat(D3DRS_POINTSIZE_MAX);
-        derived.pointScale[0] = state.RenderStateFloat(D3DRS_POINTSCALE_A);
-        derived.pointScale[1] = state.RenderStateFloat(D3DRS_POINTSCALE_B);
-        derived.pointScale[2] = state.RenderStateFloat(D3DRS_POINTSCALE_C);
-        ++derived.versions[kGroupPointSize];
+        scene.pointSize[0] = state.RenderStateFloat(D3DRS_POINTSIZE);
+        scene.pointSize[1] = state.RenderStateFloat(D3DRS_POINTSIZE_MIN);
+        scene.pointSize[2] = state.RenderStateFloat(D3DRS_POINTSIZE_MAX);
+        scene.pointScale[0] = state.RenderStateFloat(D3DRS_POINTSCALE_A);
+        scene.pointScale[1] = state.RenderStateFloat(D3DRS_POINTSCALE_B);
+        scene.pointScale[2] = state.RenderStateFloat(D3DRS_POINTSCALE_C);
+        derived.sceneChanged = true;
     }
     if (dirty & (kDirtyClipPlanes | kDirtyView)) {
         // World-space planes into view space: p' = inverse(view) p.
@@ -816,12 +799,53 @@ void GlRenderer::UpdateDerived(const DeviceState& state, uint32_t dirty)
         for (DWORD index = 0; index < kMaxClipPlanes; ++index) {
             const float* p = state.ClipPlane(index);
             for (int i = 0; i < 4; ++i) {
-                derived.clipPlanes[index * 4 + i] = inverse.m[i][0] * p[0] + inverse.m[i][1] * p[1] +
-                                                    inverse.m[i][2] * p[2] + inverse.m[i][3] * p[3];
+                scene.clipPlanes[index][i] = inverse.m[i][0] * p[0] + inverse.m[i][1] * p[1] +
+                                             inverse.m[i][2] * p[2] + inverse.m[i][3] * p[3];
             }
         }
-        ++derived.versions[kGroupClipPlanes];
+        derived.sceneChanged = true;
     }
+}
+
+// A changed scene block goes once for all programs into the next free span
+// of a streaming buffer, never over one that queued draws may still read. A
+// block that is still there from a little earlier (objects with two
+// materials drawn in turn) is bound again instead of written again.
+void GlRenderer::UploadScene()
+{
+    Derived& derived = *m_Derived;
+    if (!derived.sceneChanged)
+        return;
+    derived.sceneChanged = false;
+    for (const SceneSlot& slot : m_SceneSlots) {
+        if (slot.used && std::memcmp(&slot.scene, &derived.scene, sizeof(SceneUniforms)) == 0) {
+            BindScene(slot.offset);
+            return;
+        }
+    }
+    const size_t previousEnd = m_SceneOffset;
+    const size_t offset = WriteStream(m_SceneBuffer, m_SceneCapacity, m_SceneOffset, &derived.scene,
+                                      sizeof(SceneUniforms), m_SceneAlignment);
+    if (offset < previousEnd) {
+        // The buffer started afresh: the blocks written before are gone.
+        for (SceneSlot& slot : m_SceneSlots)
+            slot.used = false;
+    }
+    SceneSlot& slot = m_SceneSlots[m_NextSceneSlot];
+    m_NextSceneSlot = (m_NextSceneSlot + 1) % kSceneSlots;
+    slot.scene = derived.scene;
+    slot.offset = offset;
+    slot.used = true;
+    BindScene(offset);
+}
+
+void GlRenderer::BindScene(size_t offset)
+{
+    if (offset == m_BoundSceneOffset)
+        return;
+    glBindBufferRange(GL_UNIFORM_BUFFER, kSceneBlockBinding, m_SceneBuffer, static_cast<GLintptr>(offset),
+                      sizeof(SceneUniforms));
+    m_BoundSceneOffset = offset;
 }
 
 void GlRenderer::UploadUniforms(Program& program)
@@ -829,35 +853,8 @@ void GlRenderer::UploadUniforms(Program& program)
     const Derived& derived = *m_Derived;
     uint64_t* uploaded = program.uploaded;
     if (uploaded[kGroupWorldView] != derived.versions[kGroupWorldView]) {
-        glUniformMatrix4fv(program.worldView, 1, GL_FALSE, derived.worldView);
-        glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, derived.normalMatrix);
+        glUniform4fv(program.drawMatrices, 7, &derived.drawMatrices[0][0]);
         uploaded[kGroupWorldView] = derived.versions[kGroupWorldView];
-    }
-    if (uploaded[kGroupProjection] != derived.versions[kGroupProjection]) {
-        glUniformMatrix4fv(program.projection, 1, GL_FALSE, derived.projection);
-        uploaded[kGroupProjection] = derived.versions[kGroupProjection];
-    }
-    if (uploaded[kGroupViewport] != derived.versions[kGroupViewport]) {
-        glUniform4fv(program.viewport, 1, derived.viewport);
-        uploaded[kGroupViewport] = derived.versions[kGroupViewport];
-    }
-    if (uploaded[kGroupLighting] != derived.versions[kGroupLighting]) {
-        if (program.key.lighting) {
-            glUniform4fv(program.materialDiffuse, 1, derived.materialDiffuse);
-            glUniform4fv(program.materialAmbient, 1, derived.materialAmbient);
-            glUniform4fv(program.materialSpecular, 1, derived.materialSpecular);
-            glUniform4fv(program.materialEmissive, 1, derived.materialEmissive);
-            glUniform1f(program.materialPower, derived.materialPower);
-            glUniform4fv(program.ambient, 1, derived.ambient);
-            const GLsizei lights = program.key.lightCount;
-            if (lights > 0) {
-                glUniform3fv(program.lightDirection, lights, derived.lightDirection);
-                glUniform4fv(program.lightDiffuse, lights, derived.lightDiffuse);
-                glUniform4fv(program.lightSpecular, lights, derived.lightSpecular);
-                glUniform4fv(program.lightAmbient, lights, derived.lightAmbient);
-            }
-        }
-        uploaded[kGroupLighting] = derived.versions[kGroupLighting];
     }
     if (uploaded[kGroupTextureFactor] != derived.versions[kGroupTextureFactor]) {
         glUniform4fv(program.textureFactor, 1, derived.textureFactor);
@@ -866,16 +863,6 @@ void GlRenderer::UploadUniforms(Program& program)
     if (uploaded[kGroupAlphaRef] != derived.versions[kGroupAlphaRef]) {
         glUniform1f(program.alphaRef, derived.alphaRef);
         uploaded[kGroupAlphaRef] = derived.versions[kGroupAlphaRef];
-    }
-    if (uploaded[kGroupPointSize] != derived.versions[kGroupPointSize]) {
-        glUniform3fv(program.pointSize, 1, derived.pointSize);
-        glUniform3fv(program.pointScale, 1, derived.pointScale);
-        uploaded[kGroupPointSize] = derived.versions[kGroupPointSize];
-    }
-    if (uploaded[kGroupClipPlanes] != derived.versions[kGroupClipPlanes]) {
-        if (program.key.clipPlanes != 0)
-            glUniform4fv(program.clipPlanes, kMaxClipPlanes, derived.clipPlanes);
-        uploaded[kGroupClipPlanes] = derived.versions[kGroupClipPlanes];
     }
 }
 
@@ -912,23 +899,10 @@ GlRenderer::Program* GlRenderer::BuildProgram(const PipelineKey& key)
 
     const GLuint id = program->program;
     if (id != 0) {
-        program->worldView = glGetUniformLocation(id, "u_WorldView");
-        program->projection = glGetUniformLocation(id, "u_Projection");
-        program->normalMatrix = glGetUniformLocation(id, "u_NormalMatrix");
-        program->viewport = glGetUniformLocation(id, "u_Viewport");
-        program->materialDiffuse = glGetUniformLocation(id, "u_MaterialDiffuse");
-        program->materialAmbient = glGetUniformLocation(id, "u_MaterialAmbient");
-        program->materialSpecular = glGetUniformLocation(id, "u_MaterialSpecular");
-        program->materialEmissive = glGetUniformLocation(id, "u_MaterialEmissive");
-        program->materialPower = glGetUniformLocation(id, "u_MaterialPower");
-        program->ambient = glGetUniformLocation(id, "u_Ambient");
-        program->lightDirection = glGetUniformLocation(id, "u_LightDirection");
-        program->lightDiffuse = glGetUniformLocation(id, "u_LightDiffuse");
-        program->lightSpecular = glGetUniformLocation(id, "u_LightSpecular");
-        program->lightAmbient = glGetUniformLocation(id, "u_LightAmbient");
-        program->pointSize = glGetUniformLocation(id, "u_PointSize");
-        program->pointScale = glGetUniformLocation(id, "u_PointScale");
-        program->clipPlanes = glGetUniformLocation(id, "u_ClipPlane");
+        program->drawMatrices = glGetUniformLocation(id, "u_DrawMatrices");
+        const GLuint sceneBlock = glGetUniformBlockIndex(id, "SceneBlock");
+        if (sceneBlock != GL_INVALID_INDEX)
+            glUniformBlockBinding(id, sceneBlock, kSceneBlockBinding);
         program->textureFactor = glGetUniformLocation(id, "u_TextureFactor");
         program->alphaRef = glGetUniformLocation(id, "u_AlphaRef");
         glUseProgram(id);
@@ -1194,6 +1168,7 @@ void GlRenderer::Draw(DeviceState& state, const DrawCall& call)
     state.ClearDirty();
     if (program == nullptr)
         return;
+    UploadScene();
     UploadUniforms(*program);
     BindTextures(state, program->key);
 

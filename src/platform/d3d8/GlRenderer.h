@@ -9,6 +9,7 @@
 // (glClipControl); pictures stored top row first, so a render target's v = 0
 // is its top row as in Direct3D; pixel centres at integer coordinates.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -126,6 +127,8 @@ private:
     Program* UseProgram(Program* program);
     void UseVertexProgram(GLuint program);
     Program* BuildProgram(const PipelineKey& key);
+    void UploadScene();
+    void BindScene(size_t offset);
     void UploadUniforms(Program& program);
     void BindTextures(const DeviceState& state, const PipelineKey& key);
     void BindVertices(const DrawCall& call, GLuint buffer);
@@ -151,6 +154,20 @@ private:
     GLuint m_IndexStreamBuffer = 0;
     size_t m_IndexStreamCapacity = 0;
     size_t m_IndexStreamOffset = 0;
+    GLuint m_SceneBuffer = 0;           // the generated shaders' SceneBlocks, streamed
+    size_t m_SceneCapacity = 0;
+    size_t m_SceneOffset = 0;
+    size_t m_SceneAlignment = sizeof(float);
+    size_t m_BoundSceneOffset = SIZE_MAX;
+    // The last blocks written into the buffer and where they are.
+    struct SceneSlot {
+        SceneUniforms scene;
+        size_t offset;
+        bool used;
+    };
+    static constexpr unsigned kSceneSlots = 8;
+    SceneSlot m_SceneSlots[kSceneSlots] = {};
+    unsigned m_NextSceneSlot = 0;
 
     UINT m_TargetWidth = 1;
     UINT m_TargetHeight = 1;

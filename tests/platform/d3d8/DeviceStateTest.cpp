@@ -75,6 +75,13 @@ TEST(D3D8DeviceState, OnlyChangedValuesRaiseTheirDirtyFlag)
         {[](DeviceState& s) { s.SetStageState(1, D3DTSS_ADDRESSU, D3DTADDRESS_MIRROR); }, kDirtySamplers},
         {[](DeviceState& s) { s.SetVertexShader(0x112); }, kDirtyProgram},
         {[](DeviceState& s) { s.EnableLight(0, true); }, kDirtyProgram | kDirtyLighting},
+        // Objects change materials far more often than lights: only the material goes out again.
+        {[](DeviceState& s) {
+             D3DMATERIAL8 material = {};
+             material.Power = 4.0f;
+             s.SetMaterial(material);
+         },
+         kDirtyMaterial},
     };
     for (const Case& test : cases) {
         state.ClearDirty();
