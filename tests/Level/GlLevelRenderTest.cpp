@@ -95,6 +95,7 @@ protected:
         ASSERT_NE(nullptr, g_RenderReflection);
         FileSkyAndWater();
         ClearTargetTexture(g_Display.GetD3DDevice(), g_RenderReflection, FILL);
+        RegisterWaterGridDeviceHooks();
         g_WaterGrid.Build();
 
         m_Viewer.m_vPosition = EYE;
