@@ -17,7 +17,7 @@
 namespace {
 
 // Room for a town's visible objects before the first frame's sort grows it.
-const size_t SORTED_DRAWS_RESERVED = 512;
+const size_t SORTED_DRAWS_RESERVED = 1024;
 
 float DistanceSq(const D3DXMATRIX& world, const D3DXVECTOR3& eye)
 {

@@ -113,10 +113,9 @@ void CWaterGrid::RestoreDeviceObjects()
                                             D3DPOOL_DEFAULT, &m_pIndexBuffer)) &&
         SUCCEEDED(device->CreateVertexBuffer(VERTEX_COUNT * sizeof(Vertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
                                              FVF, D3DPOOL_DEFAULT, &m_pVertexBuffer)) &&
-        WriteIndices();
+        WriteIndices() && WriteVertices();
     if (!made)
         InvalidateDeviceObjects();
-    m_bVerticesChanged = true;
 }
 
 bool CWaterGrid::WriteIndices()
