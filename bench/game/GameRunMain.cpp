@@ -73,10 +73,10 @@ int StartUpScript()
     return 1;
 }
 
+// This frame draws the pond's reflection: the last one showed water.
 bool PondMirrored()
 {
-    D3DXMATRIX view;
-    return g_pLevel != nullptr && g_pActiveCamera != nullptr && g_pLevel->GetMirroredView(view);
+    return g_pLevel != nullptr && g_pActiveCamera != nullptr && g_pLevel->DrawsReflection();
 }
 
 // Called at the start of every frame: past the warm-up, stamps the frame and
