@@ -131,10 +131,10 @@ int StartUpScript()
     return 1;
 }
 
+// This frame draws the pond's reflection: the last one showed water.
 bool PondMirrored()
 {
-    D3DXMATRIX view;
-    return g_pLevel != nullptr && g_pActiveCamera != nullptr && g_pLevel->GetMirroredView(view);
+    return g_pLevel != nullptr && g_pActiveCamera != nullptr && g_pLevel->DrawsReflection();
 }
 
 // True when the warm-up ends with `frame` (allocations are counted from the

@@ -54,13 +54,14 @@ void SetView(const D3DXMATRIX& view)
         device->SetTransform(D3DTS_VIEW, &view);
 }
 
-// A level without water has no mirror, and so no reflection pass.
+// A level without water has no mirror, and so no reflection pass; nor has a
+// frame after one that showed no water.
 void QueueLevelPasses()
 {
     if (g_pLevel == nullptr || g_pActiveCamera == nullptr)
         return;
     D3DXMATRIX mirrored;
-    if (g_pLevel->GetMirroredView(mirrored)) {
+    if (g_pLevel->DrawsReflection() && g_pLevel->GetMirroredView(mirrored)) {
         SetView(mirrored);
         g_RenderQueue.Clear();
         g_pLevel->QueueRender(RENDER_PASS_REFLECTION);

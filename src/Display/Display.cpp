@@ -301,6 +301,7 @@ void CDisplay::InvalidateDeviceObjects()
     CStateBlocks::DeleteAll();
     RunInvalidateHook(DEVICE_HOOK_FONTS);
     RunInvalidateHook(DEVICE_HOOK_MINIMAP);
+    RunInvalidateHook(DEVICE_HOOK_WATER);
     ReleaseAndClear(g_RenderReflection);
     ReleaseAndClear(g_vbParticles);
 }
@@ -317,6 +318,7 @@ void CDisplay::RestoreDeviceObjects()
                                          D3DFVF_PARTICLE, D3DPOOL_DEFAULT, &g_vbParticles),
            __LINE__, CALL_CREATE_PARTICLES);
     RunRestoreHook(DEVICE_HOOK_MINIMAP);
+    RunRestoreHook(DEVICE_HOOK_WATER);
 
     // The reflection is drawn in the format of the picture it ends up in.
     IDirect3DSurface8* pOldRenderTarget = nullptr;

@@ -34,7 +34,8 @@ const UINT PARTICLE_VB_NUM = 480;
 enum DeviceObjectHook {
     DEVICE_HOOK_FONTS = 0,      // the text master's fonts
     DEVICE_HOOK_MINIMAP = 1,    // the HUD's minimap render targets
-    DEVICE_HOOK_COUNT = 2,
+    DEVICE_HOOK_WATER = 2,      // the water grid's buffers
+    DEVICE_HOOK_COUNT = 3,
 };
 typedef void (*DeviceObjectStep)();
 

@@ -32,6 +32,26 @@ D3DXVECTOR3 Corner(const COccBoxRecord& box, int index)
     return D3DXVECTOR3((index & 1) ? hi.x : lo.x, (index & 2) ? hi.y : lo.y, (index & 4) ? hi.z : lo.z);
 }
 
+// Bits of the sides of the view a point in clip space lies beyond.
+enum {
+    BEYOND_LEFT = 1,
+    BEYOND_RIGHT = 2,
+    BEYOND_BOTTOM = 4,
+    BEYOND_TOP = 8,
+    BEYOND_NEAR = 16,
+    BEYOND_FAR = 32,
+};
+
+unsigned SidesBeyond(const D3DXVECTOR4& clip)
+{
+    return (clip.x < -clip.w ? BEYOND_LEFT : 0) | (clip.x > clip.w ? BEYOND_RIGHT : 0) |
+           (clip.y < -clip.w ? BEYOND_BOTTOM : 0) | (clip.y > clip.w ? BEYOND_TOP : 0) |
+           (clip.z < 0.0f ? BEYOND_NEAR : 0) | (clip.z > clip.w ? BEYOND_FAR : 0);
+}
+
+bool s_bCullClip = false;
+D3DXPLANE s_CullClipPlane;
+
 } // namespace
 
 COccHOMViewport::COccHOMViewport()
@@ -65,5 +85,46 @@ bool COccHOMViewport::IsCulled(const COccBoxRecord& box, const D3DXMATRIX& viewP
 
 bool IsBoxCulled(const COccBoxRecord& box)
 {
-    return g_VisibilityTester.IsCulled(box, g_CullViewProj);
+    const D3DXPLANE* clip = GetCullClipPlane();
+    return (clip != nullptr && IsBoxBehindPlane(box, *clip)) || g_VisibilityTester.IsCulled(box, g_CullViewProj);
+}
+
+bool IsBoxBehindPlane(const COccBoxRecord& box, const D3DXPLANE& plane)
+{
+    for (int i = 0; i < BOX_CORNERS; ++i) {
+        D3DXVECTOR3 corner;
+        const D3DXVECTOR3 local = Corner(box, i);
+        D3DXVec3TransformCoord(&corner, &local, box.pWorld);
+        if (!(D3DXPlaneDotCoord(&plane, &corner) < 0.0f))
+            return false;
+    }
+    return true;
+}
+
+bool IsBoxOutsideView(const COccBoxRecord& box, const D3DXMATRIX& viewProjection, const D3DXPLANE* clip)
+{
+    if (clip != nullptr && IsBoxBehindPlane(box, *clip))
+        return true;
+    D3DXMATRIX toClip;
+    D3DXMatrixMultiply(&toClip, box.pWorld, &viewProjection);
+    unsigned sharedSides = ~0u;
+    for (int i = 0; i < BOX_CORNERS && sharedSides != 0; ++i) {
+        const D3DXVECTOR3 corner = Corner(box, i);
+        D3DXVECTOR4 position;
+        D3DXVec3Transform(&position, &corner, &toClip);
+        sharedSides &= SidesBeyond(position);
+    }
+    return sharedSides != 0;
+}
+
+void SetCullClipPlane(const D3DXPLANE* plane)
+{
+    s_bCullClip = plane != nullptr;
+    if (plane != nullptr)
+        s_CullClipPlane = *plane;
+}
+
+const D3DXPLANE* GetCullClipPlane()
+{
+    return s_bCullClip ? &s_CullClipPlane : nullptr;
 }

@@ -31,8 +31,21 @@ public:
     float MaxZ;
 };
 
-// Whether the box is out of sight in the current pass (g_CullViewProj).
+// Whether the box is out of sight in the current pass (g_CullViewProj and,
+// in the reflection, the water's clip plane).
 bool IsBoxCulled(const COccBoxRecord& box);
+
+// True only when no part of the box can be drawn: every corner beyond one
+// side of the view of `viewProjection`, or behind the `clip` plane (none when
+// null). Boxes too small to matter are not culled.
+bool IsBoxOutsideView(const COccBoxRecord& box, const D3DXMATRIX& viewProjection, const D3DXPLANE* clip);
+// True when the whole box lies behind the plane: what the device clips away.
+bool IsBoxBehindPlane(const COccBoxRecord& box, const D3DXPLANE& plane);
+
+// The plane the reflection pass clips at (geometry under the water cannot be
+// mirrored); null in every other pass. The level sets it as it queues a pass.
+void SetCullClipPlane(const D3DXPLANE* plane);
+const D3DXPLANE* GetCullClipPlane();
 
 extern COccHOMViewport g_VisibilityTester;
 // View x projection of the pass being queued; the level writes it.

@@ -1,5 +1,8 @@
 #include "Display/RenderQueue.h"
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <functional>
 
 #include "Display/AnimSequence.h"
@@ -13,15 +16,33 @@
 
 namespace {
 
-// Transparent order is from the game camera even when another camera looks:
-// the reflection and free views then keep the main view's order.
-float DistanceSqFromGameCamera(const D3DXMATRIX& world)
+// Room for a town's visible objects before the first frame's sort grows it.
+const size_t SORTED_DRAWS_RESERVED = 1024;
+
+float DistanceSq(const D3DXMATRIX& world, const D3DXVECTOR3& eye)
 {
-    const D3DXVECTOR3& eye = g_GameCamera.GetPosition();
     const float dx = world._41 - eye.x;
     const float dy = world._42 - eye.y;
     const float dz = world._43 - eye.z;
     return dx * dx + dy * dy + dz * dz;
+}
+
+// Where the device's view looks from: in the reflection pass the mirrored eye.
+D3DXVECTOR3 ViewEye(IDirect3DDevice8& device)
+{
+    D3DXMATRIX view;
+    D3DXMATRIX inverse;
+    device.GetTransform(D3DTS_VIEW, &view);
+    if (D3DXMatrixInverse(&inverse, nullptr, &view) == nullptr)
+        return D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    return D3DXVECTOR3(inverse._41, inverse._42, inverse._43);
+}
+
+// Transparent order is from the game camera even when another camera looks:
+// the reflection and free views then keep the main view's order.
+float DistanceSqFromGameCamera(const D3DXMATRIX& world)
+{
+    return DistanceSq(world, g_GameCamera.GetPosition());
 }
 
 // Meshes without a material still draw, in plain white.
@@ -71,6 +92,7 @@ CRenderQueue::CRenderQueue()
 {
     m_OpaqueBatch.m_u32FVF = BATCH_FVF;
     m_CarBatch.m_u32FVF = BATCH_FVF;
+    m_SortedDraws.reserve(SORTED_DRAWS_RESERVED);
 }
 
 void CRenderQueue::Clear()
@@ -158,21 +180,58 @@ void CRenderQueue::DrawOpaqueCars()
     DrawBatch(m_CarBatch);
 }
 
+// Opaque draws go nearest first so that what they hide fails the depth test
+// before it is shaded; each mesh's objects stay together, so its buffers are
+// still bound once.
+void CRenderQueue::SortFrontToBack(const CMeshBatch& batch, const D3DXVECTOR3& eye)
+{
+    m_SortedDraws.clear();
+    for (const CDisplayObject3D* object : batch.m_Objects) {
+        const CDisplayMesh* mesh = object->GetMesh();
+        // A mesh that did not load draws nothing.
+        if (mesh == nullptr || mesh->GetD3DXMesh() == nullptr)
+            continue;
+        float distanceSq = DistanceSq(object->GetWorldMatrix(), eye);
+        // A place that is no number sorts last rather than upsetting the order.
+        if (!std::isfinite(distanceSq))
+            distanceSq = FLT_MAX;
+        m_SortedDraws.push_back({distanceSq, distanceSq, object});
+    }
+    const std::less<const CDisplayMesh*> lower;
+    const auto byMeshThenDistance = [&lower](const SortedDraw& a, const SortedDraw& b) {
+        const CDisplayMesh* meshA = a.m_pObject->GetMesh();
+        const CDisplayMesh* meshB = b.m_pObject->GetMesh();
+        if (meshA != meshB)
+            return lower(meshA, meshB);
+        return a.m_fDistanceSq < b.m_fDistanceSq;
+    };
+    std::sort(m_SortedDraws.begin(), m_SortedDraws.end(), byMeshThenDistance);
+    // The first of each mesh's run is its nearest.
+    for (size_t i = 1; i < m_SortedDraws.size(); ++i)
+        if (m_SortedDraws[i].m_pObject->GetMesh() == m_SortedDraws[i - 1].m_pObject->GetMesh())
+            m_SortedDraws[i].m_fGroupDistanceSq = m_SortedDraws[i - 1].m_fGroupDistanceSq;
+    std::sort(m_SortedDraws.begin(), m_SortedDraws.end(),
+              [&byMeshThenDistance](const SortedDraw& a, const SortedDraw& b) {
+                  if (a.m_fGroupDistanceSq != b.m_fGroupDistanceSq)
+                      return a.m_fGroupDistanceSq < b.m_fGroupDistanceSq;
+                  return byMeshThenDistance(a, b);
+              });
+}
+
 void CRenderQueue::DrawBatch(const CMeshBatch& batch)
 {
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
     if (device == nullptr)
         return;
     device->SetVertexShader(batch.m_u32FVF);
+    SortFrontToBack(batch, ViewEye(*device));
 
     CHeldBuffers held;
     const CDisplayMesh* boundMesh = nullptr;
     bool haveBuffers = false;
-    for (const CDisplayObject3D* object : batch.m_Objects) {
+    for (const SortedDraw& draw : m_SortedDraws) {
+        const CDisplayObject3D* object = draw.m_pObject;
         const CDisplayMesh* mesh = object->GetMesh();
-        // A mesh that did not load draws nothing.
-        if (mesh == nullptr || mesh->GetD3DXMesh() == nullptr)
-            continue;
         if (mesh != boundMesh) {
             boundMesh = mesh;
             haveBuffers = held.Fetch(*mesh->GetD3DXMesh());

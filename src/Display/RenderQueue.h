@@ -1,6 +1,7 @@
 #pragma once
 
 #include <list>
+#include <vector>
 
 #include "Core/SpareListNodes.h"
 #include "Display/ComplexObjectQueue.h"
@@ -82,7 +83,16 @@ protected:
     virtual void DrawSprite(const C3DSprite& sprite);
 
 private:
+    // One draw of a batch with its sort keys: the mesh's group goes where its
+    // nearest object is, and the group draws nearest first.
+    struct SortedDraw {
+        float m_fGroupDistanceSq;
+        float m_fDistanceSq;
+        const CDisplayObject3D* m_pObject;
+    };
+
     void AddToBatch(CMeshBatch& batch, CDisplayObject3D* object);
+    void SortFrontToBack(const CMeshBatch& batch, const D3DXVECTOR3& eye);
     void DrawBatch(const CMeshBatch& batch);
     void DrawParticleList(const std::list<CParticleEmitter*>& systems);
 
@@ -95,6 +105,8 @@ private:
     std::list<CParticleEmitter*> m_Particles2;
     std::list<CParticleEmitter*> m_Particles2Black;
     std::list<C3DSprite*> m_Sprites;
+    // Kept from frame to frame, so that sorting allocates nothing.
+    std::vector<SortedDraw> m_SortedDraws;
 
     CSpareListNodes<SnapshotEntry> m_SpareSnapshots;
     CSpareListNodes<CDisplayObject3D*> m_SpareObjects;

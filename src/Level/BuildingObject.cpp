@@ -132,6 +132,10 @@ bool CBuildingObject::IsOutOfView() const
     D3DXVECTOR4 clip;
     D3DXVec4Transform(&clip, &position, &g_CullViewProj);
     const float radius = m_CollisionObject.GetScaledRadius();
+    const D3DXPLANE* mirrorClip = GetCullClipPlane();
+    const D3DXVECTOR3 centre(shell._41, shell._42, shell._43);
+    if (mirrorClip != nullptr && D3DXPlaneDotCoord(mirrorClip, &centre) < -radius)
+        return true;
     // At or behind the eye the projection turns over; such a sphere is in
     // view while it reaches the eye's plane, which it does when the eye is in it.
     if (clip.w <= 0.0f)

@@ -43,7 +43,8 @@ public:
 
     void DeleteFloors();
     // True when the sphere of the shell's position and the scaled radius lies
-    // wholly out of the view of g_CullViewProj.
+    // wholly out of the view of g_CullViewProj, or in the reflection wholly
+    // under the water.
     bool IsOutOfView() const;
 
     const std::vector<Floor>& GetFloors() const { return m_Floors; }

@@ -114,6 +114,10 @@ public:
     bool GetMirrorPlane(D3DXPLANE& mirror) const;
     // The reflection of the active camera's view in that mirror.
     bool GetMirroredView(D3DXMATRIX& view) const;
+    // The mirror lowered a little: the reflection keeps only what lies above it.
+    bool GetReflectionClipPlane(D3DXPLANE& clip) const;
+    // Whether this frame has a reflection pass: the last main pass showed water.
+    bool DrawsReflection() const { return m_iWaterCount != 0 && !m_WaterPlanes.empty(); }
 
     const std::string& GetScriptPath() const { return m_ScriptPath; }
     CSkyBox* GetSkyBox() const { return m_pSkyBox; }
@@ -168,6 +172,7 @@ private:
     // Only the main pass counts toward an agent's time out of sight.
     void DrawActors(ERenderPass pass);
     void DrawFlares(const D3DXMATRIX& view, int width, int height);
+    bool IsWaterInView(const D3DXMATRIX& viewProjection) const;
     void DrawCollisionTrees() const;
     void DrawBoxShapes() const;
     static void DrawPhysicsActors();
@@ -180,7 +185,7 @@ private:
     CPhoneDirectory m_PhoneDirectory;
     int m_iState = STATE_PAUSED;
     int m_iPreviousState = STATE_PAUSED;
-    // Water planes drawn in the last main pass.
+    // Water planes drawn in the last main pass; 0 when none was on screen.
     int m_iWaterCount = 0;
     std::vector<std::unique_ptr<CLensFlare>> m_LensFlares;
     CObjectGrid m_ObjectGrid;

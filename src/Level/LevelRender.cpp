@@ -62,18 +62,27 @@ void SetClipPlane(IDirect3DDevice8* device, const D3DXPLANE& plane)
           "g_Display.GetD3DDevice()->SetRenderState(D3DRS_CLIPPLANEENABLE,D3DCLIPPLANE0)");
 }
 
-void StoreCullViewProj(const D3DXMATRIX& view)
+// The view times the device's projection.
+D3DXMATRIX ViewProjection(const D3DXMATRIX& view)
 {
     D3DXMATRIX projection;
     g_Display.GetD3DDevice()->GetTransform(D3DTS_PROJECTION, &projection);
-    D3DXMatrixMultiply(&g_CullViewProj, &view, &projection);
+    D3DXMATRIX viewProjection;
+    D3DXMatrixMultiply(&viewProjection, &view, &projection);
+    return viewProjection;
 }
 
-void DrawTerrainAroundCamera(const CTerrain* terrain)
+void StoreCullViewProj(const D3DXMATRIX& view)
+{
+    g_CullViewProj = ViewProjection(view);
+}
+
+// In the reflection the cells the mirror cannot see are left out.
+void DrawTerrainAroundCamera(const CTerrain* terrain, const CTerrain::Culling* culling = nullptr)
 {
     CTerrain::Cell cell;
     if (terrain != nullptr && terrain->GetCell(g_pActiveCamera->GetPosition(), cell))
-        terrain->Render(cell);
+        terrain->Render(cell, culling);
 }
 
 void DrawParticles(IDirect3DDevice8* device, const D3DXPLANE* clip)
@@ -160,6 +169,24 @@ bool CLevel::GetMirrorPlane(D3DXPLANE& mirror) const
     return true;
 }
 
+bool CLevel::GetReflectionClipPlane(D3DXPLANE& clip) const
+{
+    if (!GetMirrorPlane(clip))
+        return false;
+    clip.d -= CLIP_ABOVE_WATER;
+    return true;
+}
+
+// Any water plane whose mesh reaches into the main view. A plane the view
+// cannot see marks no pixel, so its frame needs no reflection.
+bool CLevel::IsWaterInView(const D3DXMATRIX& viewProjection) const
+{
+    for (const std::unique_ptr<CWaterPlane>& water : m_WaterPlanes)
+        if (water->IsInView(viewProjection))
+            return true;
+    return false;
+}
+
 bool CLevel::GetMirroredView(D3DXMATRIX& view) const
 {
     D3DXPLANE mirror;
@@ -177,6 +204,10 @@ void CLevel::QueueRender(ERenderPass pass)
     D3DXMATRIX view;
     g_Display.GetD3DDevice()->GetTransform(D3DTS_VIEW, &view);
     StoreCullViewProj(view);
+    // Under the water nothing is mirrored.
+    D3DXPLANE clip;
+    const bool mirrored = pass == RENDER_PASS_REFLECTION && GetReflectionClipPlane(clip);
+    SetCullClipPlane(mirrored ? &clip : nullptr);
     for (CCar* car : m_ActiveCars)
         car->Draw();
     for (CLevelObject* object : m_ActiveObjects)
@@ -233,8 +264,8 @@ void CLevel::RenderReflection()
 
     D3DXMATRIX mirroredView;
     GetMirroredView(mirroredView);
-    D3DXPLANE clip = mirror;
-    clip.d -= CLIP_ABOVE_WATER;
+    D3DXPLANE clip;
+    GetReflectionClipPlane(clip);
     SetClipPlane(device, clip);
 
     if (m_pSkyBox != nullptr) {
@@ -257,7 +288,8 @@ void CLevel::RenderReflection()
           "g_Display.GetD3DDevice()->SetRenderState(D3DRS_CULLMODE,D3DCULL_CW)");
     SetClipPlane(device, clip);
     DrawActors(RENDER_PASS_REFLECTION);
-    DrawTerrainAroundCamera(m_pTerrain);
+    const CTerrain::Culling mirrorSees = {g_CullViewProj, clip};
+    DrawTerrainAroundCamera(m_pTerrain, &mirrorSees);
 
     DrawParticles(device, &clip);
 
@@ -298,6 +330,8 @@ void CLevel::Render()
     CTerrain::Cell cell;
     if (m_pTerrain != nullptr && m_pTerrain->GetCell(g_pActiveCamera->GetPosition(), cell))
         m_iWaterCount = m_pTerrain->RenderCellObjects(cell);
+    if (m_iWaterCount != 0 && !IsWaterInView(ViewProjection(view)))
+        m_iWaterCount = 0;
     device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
 
     DrawDebug();

@@ -11,6 +11,7 @@
 #include "Core/SafeRelease.h"
 #include "Display/Display.h"
 #include "Display/DisplayMesh.h"
+#include "Display/Occ_HOM.h"
 #include "Display/Texture.h"
 #include "Physics/CollidableObject.h"
 #include "platform/d3dx8/D3DX8Mesh.h"
@@ -83,7 +84,9 @@ CTerrainCell::CTerrainCell()
       m_u16Columns(0),
       m_u16Rows(0),
       m_u16VertexCount(0),
-      m_u32TriangleCount(0)
+      m_u32TriangleCount(0),
+      m_vMin(0.0f, 0.0f, 0.0f),
+      m_vMax(0.0f, 0.0f, 0.0f)
 {
 }
 
@@ -108,6 +111,7 @@ bool CTerrainCell::LoadMesh(const std::string& fileName, float* pHeights, uint16
 
     m_u16VertexCount = static_cast<uint16_t>(std::min<DWORD>(mesh->GetNumVertices(), UINT16_MAX));
     m_u32TriangleCount = mesh->GetNumFaces();
+    D3DXComputeBoundingBox(data, mesh->GetNumVertices(), mesh->GetFVF(), &m_vMin, &m_vMax);
     bool outsideLogged = false;
     for (DWORD i = 0; i < mesh->GetNumVertices(); ++i) {
         TerrainVertex vertex;
@@ -173,6 +177,7 @@ bool CTerrainCell::BuildFromHeightMap(const D3DXVECTOR3& origin, const uint8_t* 
     }
     for (TerrainVertex& vertex : vertices)
         D3DXVec3Normalize(&vertex.normal, &vertex.normal);
+    D3DXComputeBoundingBox(vertices.data(), m_u16VertexCount, TERRAIN_FVF, &m_vMin, &m_vMax);
 
     const UINT vertexBytes = UINT(vertices.size() * sizeof(TerrainVertex));
     const UINT indexBytes = UINT(indices.size() * sizeof(uint16_t));
@@ -460,20 +465,26 @@ CTerrainCell* CTerrain::GetTerrainCell(int x, int z) const
     return index < m_Cells.size() ? m_Cells[index].get() : nullptr;
 }
 
-void CTerrain::Render(const Cell& cell) const
+void CTerrain::Render(const Cell& cell, const Culling* culling) const
 {
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
     if (device == nullptr)
         return;
     device->SetTransform(D3DTS_WORLD, &m_matWorld);
     for (const auto& offset : NEIGHBOURS)
-        RenderCell(cell.x + offset[0], cell.z + offset[1]);
+        RenderCell(cell.x + offset[0], cell.z + offset[1], culling);
 }
 
-void CTerrain::RenderCell(int x, int z) const
+void CTerrain::RenderCell(int x, int z, const Culling* culling) const
 {
-    if (const CTerrainCell* cell = GetTerrainCell(x, z))
-        cell->Render(m_pGroundTexture != nullptr ? m_pGroundTexture->GetTexture() : nullptr);
+    const CTerrainCell* cell = GetTerrainCell(x, z);
+    if (cell == nullptr)
+        return;
+    if (culling != nullptr &&
+        IsBoxOutsideView(COccBoxRecord{&cell->GetMin(), &cell->GetMax(), &m_matWorld}, culling->viewProjection,
+                         &culling->clip))
+        return;
+    cell->Render(m_pGroundTexture != nullptr ? m_pGroundTexture->GetTexture() : nullptr);
 }
 
 int CTerrain::RenderCellObjects(const Cell& cell) const

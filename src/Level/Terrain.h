@@ -35,6 +35,9 @@ public:
                             float maxHeight, uint16_t columns, uint16_t rows);
     // The display mesh, or the height-map buffers with `pGroundTexture`.
     void Render(IDirect3DTexture8* pGroundTexture) const;
+    // The box round the cell's vertices, in the terrain's space.
+    const D3DXVECTOR3& GetMin() const { return m_vMin; }
+    const D3DXVECTOR3& GetMax() const { return m_vMax; }
 
     void AddObject(CCollidableObject* pObject) { m_Objects.push_back(pObject); }
     // True when the object was registered here.
@@ -61,6 +64,8 @@ private:
     uint16_t m_u16Rows;
     uint16_t m_u16VertexCount;
     uint32_t m_u32TriangleCount;
+    D3DXVECTOR3 m_vMin;
+    D3DXVECTOR3 m_vMax;
     // Observers: the level owns the objects.
     std::vector<CCollidableObject*> m_Objects;
 };
@@ -94,6 +99,12 @@ public:
         int x;
         int z;
     };
+    // What a pass cannot see: cells wholly outside the view of
+    // `viewProjection` or wholly behind `clip` are not drawn.
+    struct Culling {
+        D3DXMATRIX viewProjection;
+        D3DXPLANE clip;
+    };
     enum { DEFAULT_CELL_SIZE = 32 };
     // A sample no cell mesh reached keeps this.
     static constexpr float UNSET_HEIGHT = 800.0f;
@@ -118,8 +129,9 @@ public:
 
     // True when the position lies in a cell of the grid.
     bool GetCell(const D3DXVECTOR3& position, Cell& cell) const;
-    // The cell and its eight neighbours, the cell first, then round it.
-    void Render(const Cell& cell) const;
+    // The cell and its eight neighbours, the cell first, then round it;
+    // without `culling` every one of them.
+    void Render(const Cell& cell, const Culling* culling = nullptr) const;
     // The objects registered in the same nine cells; the count drawn.
     int RenderCellObjects(const Cell& cell) const;
     // Into the cell holding `position`, else the nearest one; false without cells.
@@ -150,7 +162,7 @@ public:
 private:
     void MeasureFirstMesh(const std::string& name);
     float Sample(int x, int z) const { return m_Heights[static_cast<size_t>(z) * m_u16X + x]; }
-    void RenderCell(int x, int z) const;
+    void RenderCell(int x, int z, const Culling* culling) const;
     int RenderObjectsOfCell(int x, int z) const;
     bool BuildHeightMapCells(const D3DLOCKED_RECT& locked);
 

@@ -1,6 +1,9 @@
 #include "Level/WaterGrid.h"
 
+#include <cstring>
+
 #include "Core/Clock.h"
+#include "Core/SafeRelease.h"
 #include "Display/Display.h"
 #include "platform/d3dx8/D3DX8Math.h"
 
@@ -27,7 +30,39 @@ float RestCoordinate(uint32_t index, uint32_t count)
     return float(index) / float(count - 1);
 }
 
+// Copies `bytes` into the whole of a buffer; false when it does not lock.
+template <typename Buffer>
+bool FillBuffer(Buffer* buffer, const void* data, UINT bytes, DWORD lockFlags)
+{
+    BYTE* target = nullptr;
+    if (FAILED(buffer->Lock(0, bytes, &target, lockFlags)) || target == nullptr)
+        return false;
+    std::memcpy(target, data, bytes);
+    buffer->Unlock();
+    return true;
+}
+
+void InvalidateWaterGrid()
+{
+    g_WaterGrid.InvalidateDeviceObjects();
+}
+
+void RestoreWaterGrid()
+{
+    g_WaterGrid.RestoreDeviceObjects();
+}
+
 } // namespace
+
+void RegisterWaterGridDeviceHooks()
+{
+    CDisplay::SetDeviceObjectHook(DEVICE_HOOK_WATER, InvalidateWaterGrid, RestoreWaterGrid);
+}
+
+CWaterGrid::~CWaterGrid()
+{
+    InvalidateDeviceObjects();
+}
 
 void CWaterGrid::Build()
 {
@@ -57,6 +92,43 @@ void CWaterGrid::Build()
         }
     }
     m_RippleTargets.assign(VERTEX_COUNT, RippleTarget{0.0f, 0.0f});
+    InvalidateDeviceObjects();
+    RestoreDeviceObjects();
+}
+
+void CWaterGrid::InvalidateDeviceObjects()
+{
+    ReleaseAndClear(m_pVertexBuffer);
+    ReleaseAndClear(m_pIndexBuffer);
+}
+
+// Without buffers the grid still draws, from memory.
+void CWaterGrid::RestoreDeviceObjects()
+{
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    if (device == nullptr || m_Indices.empty() || HasBuffers())
+        return;
+    const bool made =
+        SUCCEEDED(device->CreateIndexBuffer(INDEX_COUNT * sizeof(uint16_t), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                            D3DPOOL_DEFAULT, &m_pIndexBuffer)) &&
+        SUCCEEDED(device->CreateVertexBuffer(VERTEX_COUNT * sizeof(Vertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
+                                             FVF, D3DPOOL_DEFAULT, &m_pVertexBuffer)) &&
+        WriteIndices() && WriteVertices();
+    if (!made)
+        InvalidateDeviceObjects();
+}
+
+bool CWaterGrid::WriteIndices()
+{
+    return FillBuffer(m_pIndexBuffer, m_Indices.data(), INDEX_COUNT * sizeof(uint16_t), 0);
+}
+
+bool CWaterGrid::WriteVertices()
+{
+    if (!FillBuffer(m_pVertexBuffer, m_Vertices.data(), VERTEX_COUNT * sizeof(Vertex), D3DLOCK_DISCARD))
+        return false;
+    m_bVerticesChanged = false;
+    return true;
 }
 
 void CWaterGrid::UpdateRipples()
@@ -91,6 +163,7 @@ void CWaterGrid::Ease(float frameTime)
         m_Vertices[k].v += EASING_RATE * frameTime * m_RippleTargets[k].dv;
     }
     m_bEasing = true;
+    m_bVerticesChanged = true;
 }
 
 // One frame of drift, then straight on to the easing half.
@@ -102,9 +175,10 @@ void CWaterGrid::Kick(float frameTime)
     }
     m_bEasing = false;
     m_fPhaseTime = EASING_START;
+    m_bVerticesChanged = true;
 }
 
-void CWaterGrid::Render() const
+void CWaterGrid::Render()
 {
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
     if (device == nullptr || m_Vertices.empty())
@@ -124,9 +198,24 @@ void CWaterGrid::Render() const
 
     device->SetTexture(0, g_RenderReflection);
     device->SetVertexShader(FVF);
-    device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, m_u32VertexCount, m_u32TriangleCount, m_Indices.data(),
-                                   D3DFMT_INDEX16, m_Vertices.data(), sizeof(Vertex));
+    if (!DrawFromBuffers(*device))
+        device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, m_u32VertexCount, m_u32TriangleCount,
+                                       m_Indices.data(), D3DFMT_INDEX16, m_Vertices.data(), sizeof(Vertex));
 
     device->SetTransform(D3DTS_VIEW, &view);
     device->SetTransform(D3DTS_PROJECTION, &projection);
+}
+
+bool CWaterGrid::DrawFromBuffers(IDirect3DDevice8& device)
+{
+    if (!HasBuffers() || (m_bVerticesChanged && !WriteVertices()))
+        return false;
+    device.SetStreamSource(0, m_pVertexBuffer, sizeof(Vertex));
+    device.SetIndices(m_pIndexBuffer, 0);
+    device.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, m_u32VertexCount, 0, m_u32TriangleCount);
+    // As a draw from memory would, the grid leaves no stream bound for the
+    // draws after it.
+    device.SetStreamSource(0, nullptr, 0);
+    device.SetIndices(nullptr, 0);
+    return true;
 }

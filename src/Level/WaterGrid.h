@@ -30,12 +30,23 @@ public:
         float du, dv;
     };
 
+    CWaterGrid() = default;
+    ~CWaterGrid();
+    CWaterGrid(const CWaterGrid&) = delete;
+    CWaterGrid& operator=(const CWaterGrid&) = delete;
+
+    // Also makes the grid's buffers when there is a device.
     void Build();
+    // The buffers live in the device's default pool: released before a
+    // display reset and made again after it.
+    void InvalidateDeviceObjects();
+    void RestoreDeviceObjects();
     // One frame of the cycle: a kick of random drift, then half a second of
     // easing back to the rest coordinates plus a small jitter.
     void UpdateRipples();
     // With the reflection render target on stage 0, in screen space.
-    void Render() const;
+    // The vertices go to the device only in a frame after the ripples moved.
+    void Render();
 
     float GetPhaseTime() const { return m_fPhaseTime; }
     uint32_t GetColumns() const { return m_u32Columns; }
@@ -47,10 +58,15 @@ public:
     const std::vector<uint16_t>& GetIndices() const { return m_Indices; }
     const std::vector<RippleTarget>& GetRippleTargets() const { return m_RippleTargets; }
     bool IsEasing() const { return m_bEasing; }
+    bool HasBuffers() const { return m_pVertexBuffer != nullptr && m_pIndexBuffer != nullptr; }
 
 private:
     void Kick(float frameTime);
     void Ease(float frameTime);
+    bool WriteIndices();
+    bool WriteVertices();
+    // False when the grid has no buffers to draw from.
+    bool DrawFromBuffers(IDirect3DDevice8& device);
 
     float m_fPhaseTime = 0.0f;
     uint32_t m_u32Columns = 0;
@@ -62,6 +78,14 @@ private:
     std::vector<uint16_t> m_Indices;
     std::vector<RippleTarget> m_RippleTargets;
     bool m_bEasing = false;
+
+    IDirect3DVertexBuffer8* m_pVertexBuffer = nullptr;
+    IDirect3DIndexBuffer8* m_pIndexBuffer = nullptr;
+    // The vertex buffer holds older coordinates than m_Vertices.
+    bool m_bVerticesChanged = true;
 };
+
+// The display releases and restores g_WaterGrid's buffers with its own.
+void RegisterWaterGridDeviceHooks();
 
 extern CWaterGrid g_WaterGrid;

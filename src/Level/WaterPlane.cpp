@@ -4,6 +4,7 @@
 #include "Core/DataBuffer.h"
 #include "Display/Display.h"
 #include "Display/DisplayMesh.h"
+#include "Display/Occ_HOM.h"
 #include "Physics/Physics.h"
 #include "platform/novodex/NxPhysics.h"
 
@@ -15,7 +16,7 @@ const char* const KEYWORD_MODEL = "Model";
 
 } // namespace
 
-CWaterPlane::CWaterPlane() : m_pMesh(nullptr)
+CWaterPlane::CWaterPlane() : m_pMesh(nullptr), m_vMeshMin(0.0f, 0.0f, 0.0f), m_vMeshMax(0.0f, 0.0f, 0.0f)
 {
     m_bMoveable = true;
     CWaterPlane::Init();
@@ -25,7 +26,7 @@ CWaterPlane::CWaterPlane() : m_pMesh(nullptr)
 // its own matrix, never the original's.
 CWaterPlane::CWaterPlane(const CWaterPlane& other)
     : CCollidableObject(other), CStdInterface(other), CAsset(other), m_matWorld(other.m_matWorld),
-      m_pMesh(other.m_pMesh)
+      m_pMesh(other.m_pMesh), m_vMeshMin(other.m_vMeshMin), m_vMeshMax(other.m_vMeshMax)
 {
     if (m_CollisionObject.m_pMatrix != nullptr)
         PointCollisionAtWorldMatrix();
@@ -40,6 +41,8 @@ CWaterPlane& CWaterPlane::operator=(const CWaterPlane& other)
     CAsset::operator=(other);
     m_matWorld = other.m_matWorld;
     m_pMesh = other.m_pMesh;
+    m_vMeshMin = other.m_vMeshMin;
+    m_vMeshMax = other.m_vMeshMax;
     if (m_CollisionObject.m_pMatrix != nullptr)
         PointCollisionAtWorldMatrix();
     return *this;
@@ -85,6 +88,10 @@ bool CWaterPlane::Validate()
     m_matWorld._11 = MESH_SCALE;
     m_matWorld._22 = 1.0f;
     m_matWorld._33 = MESH_SCALE;
+    std::unique_ptr<CDisplayMesh::Box> box;
+    CDisplayMesh::ComputeMeshBox(box, m_pMesh != nullptr ? m_pMesh->GetD3DXMesh() : nullptr);
+    m_vMeshMin = box->m_Min;
+    m_vMeshMax = box->m_Max;
     return true;
 }
 
@@ -144,4 +151,11 @@ void CWaterPlane::Render()
         return;
     device->SetTransform(D3DTS_WORLD, &m_matWorld);
     m_pMesh->Render(nullptr);
+}
+
+// A plane without a mesh marks nothing.
+bool CWaterPlane::IsInView(const D3DXMATRIX& viewProjection) const
+{
+    return m_pMesh != nullptr &&
+           !IsBoxOutsideView(COccBoxRecord{&m_vMeshMin, &m_vMeshMax, &m_matWorld}, viewProjection, nullptr);
 }

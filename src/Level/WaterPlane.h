@@ -46,6 +46,8 @@ public:
     // Tells the other object it is in water, at this plane's height.
     bool OnContact(CCollidableObject* pOther, NxContactPair* pPair) override;
     void Render() override;
+    // Whether any of the drawn mesh reaches into the view of `viewProjection`.
+    bool IsInView(const D3DXMATRIX& viewProjection) const;
 
     void SetPosition(const D3DXVECTOR3& position);
     D3DXVECTOR3 GetPosition() const { return D3DXVECTOR3(m_matWorld._41, m_matWorld._42, m_matWorld._43); }
@@ -58,4 +60,7 @@ private:
     D3DXMATRIX m_matWorld;
     // Observer: the mesh asset.
     CDisplayMesh* m_pMesh;
+    // Round the mesh's vertices, in its own space; set by Validate.
+    D3DXVECTOR3 m_vMeshMin;
+    D3DXVECTOR3 m_vMeshMax;
 };

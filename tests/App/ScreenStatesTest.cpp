@@ -27,7 +27,7 @@
 namespace {
 
 const char* const GROUND = "Terrain Ground\n";
-const char* const POND = "WaterPlane Pool Pos 64 -1 64\n";
+const char* const POND = "WaterPlane Pond Pos 64 -1 64\n";
 
 // The steps each state orders; the level's own inner steps are left out.
 const std::set<std::string> STATE_STEPS = {
@@ -77,32 +77,43 @@ TEST_F(ScreenStatesTest, BothStatesRunTheirStepsInOrderAndMirrorOnlyOverWater)
         "CLevel::QueueRender", "CLevel::RenderReflection", "CLevel::QueueRender", "CLevel::Render", "CHUD::Draw",
         "CMenuManager::Draw",
     };
+    const std::vector<std::string> frontEndPlain = {
+        "CCarGrid::Update", "CMenuManager::Update", "CCamera::Update", "CLevel::QueueRender",
+        "CLevel::Render", "CHUD::Draw", "CMenuManager::Draw",
+    };
+    const std::vector<std::string> inGamePlain = {
+        "CMenuManager::Update", "CCarGrid::Update", "CCamera::Update", "CHUD::RenderMiniMap",
+        "CLevel::QueueRender", "CLevel::Render", "CHUD::Draw", "CMenuManager::Draw",
+    };
+    // A pond with a surface to mark, under the viewer's eye.
+    FilePond();
     PlaceViewer(64.0f, 64.0f);
+    const D3DXVECTOR3 north(0.0f, 0.0f, 1.0f);
+    const D3DXVECTOR3 pond(64.0f, -1.0f, 64.0f);
+    const D3DXVECTOR3 sky(64.0f, 100.0f, 64.1f);
+    D3DXMatrixLookAtLH(&m_Viewer.m_matView, &m_Viewer.m_vPosition, &pond, &north);
     LoadLevel(std::string(GROUND) + POND);
-    std::vector<std::string> firstFrame = frontEndMirrored;
-    firstFrame.erase(firstFrame.begin() + 4);
-    EXPECT_EQ(firstFrame, Frame(FrontEndState)) << "no water drawn yet: no reflection";
+    EXPECT_EQ(frontEndPlain, Frame(FrontEndState)) << "no water drawn yet: no reflection";
     EXPECT_EQ(frontEndMirrored, Frame(FrontEndState));
     EXPECT_EQ(inGameMirrored, Frame(InGameState));
     // A display without a reflection target skips the pass.
     IDirect3DTexture8* const target = g_RenderReflection;
     g_RenderReflection = nullptr;
-    EXPECT_EQ(firstFrame, Frame(FrontEndState)) << "the mirrored queue without its pass";
+    std::vector<std::string> queuedOnly = frontEndMirrored;
+    queuedOnly.erase(queuedOnly.begin() + 4);
+    EXPECT_EQ(queuedOnly, Frame(FrontEndState)) << "the mirrored queue without its pass";
     g_RenderReflection = target;
+    // Looking up, the pond beside the eye but off the screen: one more
+    // reflection for the frame that last saw it, then none.
+    D3DXMatrixLookAtLH(&m_Viewer.m_matView, &m_Viewer.m_vPosition, &sky, &north);
+    EXPECT_EQ(frontEndMirrored, Frame(FrontEndState));
+    EXPECT_EQ(frontEndPlain, Frame(FrontEndState)) << "no water on the screen: no reflection";
 
     // Empties the pond out of the terrain's cells before the level goes.
     m_pLevel->Init();
     LoadLevel(GROUND);
     Frame(FrontEndState);
-    const std::vector<std::string> frontEndPlain = {
-        "CCarGrid::Update", "CMenuManager::Update", "CCamera::Update", "CLevel::QueueRender",
-        "CLevel::Render", "CHUD::Draw", "CMenuManager::Draw",
-    };
     EXPECT_EQ(frontEndPlain, Frame(FrontEndState));
-    const std::vector<std::string> inGamePlain = {
-        "CMenuManager::Update", "CCarGrid::Update", "CCamera::Update", "CHUD::RenderMiniMap",
-        "CLevel::QueueRender", "CLevel::Render", "CHUD::Draw", "CMenuManager::Draw",
-    };
     EXPECT_EQ(inGamePlain, Frame(InGameState));
 }
 

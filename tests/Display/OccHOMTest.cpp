@@ -120,4 +120,47 @@ TEST(COccHOMViewportTest, IsBoxCulledTestsThroughThePassMatrix)
     g_CullViewProj = saved;
 }
 
+// The whole-view test never culls what may show, small boxes included, and
+// the water's plane takes away what lies wholly under it.
+TEST(COccHOMViewportTest, OutsideTheViewOrBehindTheClipPlaneOnly)
+{
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    // Kept above y = 1.
+    const D3DXPLANE water(0.0f, 1.0f, 0.0f, -1.0f);
+    struct Case {
+        const char* name;
+        D3DXVECTOR3 boxMin;
+        D3DXVECTOR3 boxMax;
+        bool outside;
+        bool behind;
+    };
+    const Case cases[] = {
+        {"tiny ahead", D3DXVECTOR3(0, 1.5f, 10), D3DXVECTOR3(0.01f, 1.51f, 10.01f), false, false},
+        {"behind the eye", D3DXVECTOR3(-1, 2, -5), D3DXVECTOR3(1, 3, -4), true, false},
+        {"off to the left", D3DXVECTOR3(-30, 2, 5), D3DXVECTOR3(-20, 3, 6), true, false},
+        {"beyond the far plane", D3DXVECTOR3(-1, 2, 200), D3DXVECTOR3(1, 3, 300), true, false},
+        {"under the water", D3DXVECTOR3(-1, -3, 5), D3DXVECTOR3(1, 0.9f, 6), false, true},
+        {"through the surface", D3DXVECTOR3(-1, -3, 5), D3DXVECTOR3(1, 1.1f, 6), false, false},
+        {"around the eye", D3DXVECTOR3(-1, -1, -1), D3DXVECTOR3(1, 2, 1), false, false},
+    };
+    const D3DXMATRIX eye = EyeAtOrigin();
+    const D3DXMATRIX saved = g_CullViewProj;
+    g_CullViewProj = eye;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const COccBoxRecord box = {&c.boxMin, &c.boxMax, &identity};
+        EXPECT_EQ(c.outside, IsBoxOutsideView(box, eye, nullptr));
+        EXPECT_EQ(c.behind, IsBoxBehindPlane(box, water));
+        EXPECT_EQ(c.outside || c.behind, IsBoxOutsideView(box, eye, &water));
+        // The pass's own test adds the plane only while the level sets it.
+        SetCullClipPlane(&water);
+        const bool culledUnderWater = IsBoxCulled(box);
+        SetCullClipPlane(nullptr);
+        EXPECT_EQ(c.behind || IsBoxCulled(box), culledUnderWater);
+    }
+    EXPECT_EQ(nullptr, GetCullClipPlane());
+    g_CullViewProj = saved;
+}
+
 } // namespace

@@ -23,9 +23,10 @@ D3DXMATRIX Translation(float x, float y, float z)
     return matrix;
 }
 
-CDisplayObject3D PlacedAt(float x, float y, float z)
+// A copy of the object, mesh and all, at another place.
+CDisplayObject3D PlacedAt(float x, float y, float z, const CDisplayObject3D& like = CDisplayObject3D())
 {
-    CDisplayObject3D object;
+    CDisplayObject3D object = like;
     object.SetWorldMatrix(Translation(x, y, z));
     return object;
 }
@@ -240,24 +241,25 @@ protected:
     {
         CreateDisplay();
         m_Dir.Write(MESH_FILE, XFileText(MeshText(CubeMesh())));
+        m_Lower.LoadMesh(MESH_FILE);
+        m_Higher.LoadMesh(MESH_FILE);
+        ASSERT_NE(nullptr, m_Lower.GetMesh()->GetD3DXMesh());
+        if (std::less<const CDisplayMesh*>()(m_Higher.GetMesh(), m_Lower.GetMesh()))
+            std::swap(m_Lower, m_Higher);
     }
 
     CRecordingQueue m_Queue;
+    // Two objects at the origin, each with a mesh of its own from one file:
+    // the mesh at the lower address first.
+    CDisplayObject3D m_Lower;
+    CDisplayObject3D m_Higher;
 };
 
 TEST_F(RenderQueueBatchTest, OpaqueObjectsAreGroupedByMeshAndBoundOncePerMesh)
 {
-    CDisplayObject3D first;
-    CDisplayObject3D second;
-    first.LoadMesh(MESH_FILE);
-    second.LoadMesh(MESH_FILE);
-    ASSERT_NE(nullptr, first.GetMesh()->GetD3DXMesh());
-    const bool firstIsLower = std::less<const CDisplayMesh*>()(first.GetMesh(), second.GetMesh());
-    CDisplayObject3D meshA = firstIsLower ? first : second;
-    CDisplayObject3D meshB1 = firstIsLower ? second : first;
-    meshB1.SetWorldMatrix(Translation(1, 0, 0));
-    CDisplayObject3D meshB2 = meshB1;
-    meshB2.SetWorldMatrix(Translation(2, 0, 0));
+    CDisplayObject3D& meshA = m_Lower;
+    CDisplayObject3D meshB1 = PlacedAt(1, 0, 0, m_Higher);
+    CDisplayObject3D meshB2 = PlacedAt(2, 0, 0, m_Higher);
     D3DMATERIAL8 red = {};
     red.Diffuse = {1.0f, 0.0f, 0.0f, 1.0f};
     meshB1.SetMaterial(&red, true);
@@ -267,7 +269,7 @@ TEST_F(RenderQueueBatchTest, OpaqueObjectsAreGroupedByMeshAndBoundOncePerMesh)
         m_Queue.AddOpaque(object);
     m_Queue.DrawOpaque();
 
-    // The object without a mesh is skipped; the later B goes before the earlier.
+    // The object without a mesh is skipped; of the two B, the nearer first.
     const std::vector<const void*> expected = {&meshA, &meshB1, &meshB2};
     EXPECT_EQ(expected, DrawnThings(m_Queue));
     EXPECT_EQ(2, m_Queue.m_iBinds);
@@ -297,6 +299,39 @@ TEST_F(RenderQueueBatchTest, OpaqueObjectsAreGroupedByMeshAndBoundOncePerMesh)
     device->GetMaterial(&material);
     EXPECT_FLOAT_EQ(0.0f, material.Diffuse.g);
     EXPECT_FLOAT_EQ(1.0f, material.Diffuse.r);
+}
+
+// Seen from (0, 0, -10), in the main view and in a mirror that puts the eye
+// at (0, 0, 50): each mesh's objects stay together, the group with the
+// nearest object first, each group nearest first.
+TEST_F(RenderQueueBatchTest, OpaqueGroupsDrawNearestFirstFromTheViewsEye)
+{
+    CDisplayObject3D lowerFar = PlacedAt(0, 0, 30, m_Lower);
+    CDisplayObject3D lowerNear = PlacedAt(0, 0, 5, m_Lower);
+    CDisplayObject3D& higherNear = m_Higher;
+    CDisplayObject3D higherMiddle = PlacedAt(0, 0, 10, m_Higher);
+    for (CDisplayObject3D* object : {&lowerFar, &higherMiddle, &lowerNear, &higherNear})
+        m_Queue.AddOpaque(object);
+
+    const struct {
+        float eyeZ;
+        std::vector<const void*> expected;
+    } views[] = {
+        {-10.0f, {&higherNear, &higherMiddle, &lowerNear, &lowerFar}},
+        {50.0f, {&lowerFar, &lowerNear, &higherMiddle, &higherNear}},
+    };
+    for (const auto& view : views) {
+        SCOPED_TRACE(view.eyeZ);
+        const D3DXMATRIX fromEye = Translation(0, 0, -view.eyeZ);
+        g_Display.GetD3DDevice()->SetTransform(D3DTS_VIEW, &fromEye);
+        m_Queue.m_Drawn.clear();
+        m_Queue.m_iBinds = 0;
+        m_Queue.DrawOpaque();
+        EXPECT_EQ(view.expected, DrawnThings(m_Queue));
+        EXPECT_EQ(2, m_Queue.m_iBinds);
+    }
+    // Drawing sorts what it draws, not the queue.
+    EXPECT_EQ(&lowerNear, m_Queue.GetOpaqueBatch().m_Objects.front());
 }
 
 } // namespace

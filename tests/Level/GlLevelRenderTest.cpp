@@ -95,6 +95,7 @@ protected:
         ASSERT_NE(nullptr, g_RenderReflection);
         FileSkyAndWater();
         ClearTargetTexture(g_Display.GetD3DDevice(), g_RenderReflection, FILL);
+        RegisterWaterGridDeviceHooks();
         g_WaterGrid.Build();
 
         m_Viewer.m_vPosition = EYE;
@@ -122,11 +123,7 @@ protected:
         m_Dir.Write("Scripts/Skybox.txt", sky);
         LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
         LoadAssetsFromScript<CSkyBox>("Scripts\\Skybox.txt");
-        m_Dir.Write("Assets/Meshes/cube.x", XFileText(MeshText(CubeMesh())));
-        m_Dir.Write("Scripts/Meshes.txt", "Mesh Water\nAsset_Type Game\nSrc Assets\\Meshes\\cube.x\n");
-        LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
-        m_Dir.Write("Scripts/WaterPlanes.txt", "WaterPlane Pond Asset_Type Level Model Water\n");
-        LoadAssetsFromScript<CWaterPlane>("Scripts\\WaterPlanes.txt");
+        FilePond();
     }
 
     std::vector<uint32_t> BackBuffer()

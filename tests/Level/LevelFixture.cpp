@@ -9,6 +9,7 @@
 #include "Core/AssetManager.h"
 #include "Core/StepTrace.h"
 #include "Display/ComplexObject.h"
+#include "Display/DisplayMesh.h"
 #include "Display/SkyBox.h"
 #include "Display/Texture.h"
 #include "Effects/LensFlare.h"
@@ -19,6 +20,7 @@
 #include "Level/WaterPlane.h"
 #include "Physics/Physics.h"
 #include "Level/TerrainCellMesh.h"
+#include "platform/d3dx8/XMeshText.h"
 #include "support/FatalTrap.h"
 
 std::vector<std::string> LevelFixture::s_Trace;
@@ -146,6 +148,15 @@ void LevelFixture::StartTrace()
 {
     s_Trace.clear();
     g_StepTrace = RecordStep;
+}
+
+void LevelFixture::FilePond()
+{
+    m_Dir.Write("Assets/Meshes/cube.x", XFileText(MeshText(CubeMesh())));
+    m_Dir.Write("Scripts/Meshes.txt", "Mesh Water\nAsset_Type Game\nSrc Assets\\Meshes\\cube.x\n");
+    LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+    m_Dir.Write("Scripts/WaterPlanes.txt", "WaterPlane Pond Asset_Type Level Model Water\n");
+    LoadAssetsFromScript<CWaterPlane>("Scripts\\WaterPlanes.txt");
 }
 
 void LevelFixture::PlaceViewer(float x, float z)

@@ -32,6 +32,8 @@ protected:
     void StartTrace();
     // The camera the updates stream the world around.
     void PlaceViewer(float x, float z);
+    // The water plane "Pond", whose surface is a cube (the mesh "Water").
+    void FilePond();
 
     std::unique_ptr<CLevel> m_pLevel;
     CCamera m_Viewer;

@@ -306,6 +306,51 @@ TEST_F(CTerrainTest, AHeightMapIsCutIntoCellsThatAgreeWithItsSamples)
     EXPECT_NEAR(sample, HeightAt(x * QUAD, 100.0f, z * QUAD), HEIGHT_TOLERANCE);
 }
 
+// Four cells of a height map up to 51 high, drawn round cell (0, 0): each
+// cell's box holds its vertices, and a pass that culls leaves out the cells
+// its view or its clip plane cannot see (the last one drawn keeps its buffer
+// on the stream).
+TEST_F(CTerrainTest, CulledCellsAreNotDrawn)
+{
+    LoadHeightMap(64, 64, 51.0f);
+    const std::vector<std::unique_ptr<CTerrainCell>>& cells = m_pTerrain->GetCells();
+    ASSERT_EQ(4u, cells.size());
+    EXPECT_FLOAT_EQ(32 * QUAD, cells[1]->GetMin().x);
+    EXPECT_FLOAT_EQ(0.0f, cells[1]->GetMin().z);
+    EXPECT_FLOAT_EQ(63 * QUAD, cells[3]->GetMax().x);
+    EXPECT_GT(cells[3]->GetMax().y, cells[3]->GetMin().y);
+    EXPECT_LE(cells[3]->GetMax().y, 51.0f);
+
+    // Clip space x from world x, centred on `centreX` and `halfWidth` wide;
+    // every z of the world is within the view.
+    const auto viewOfX = [](float centreX, float halfWidth) {
+        D3DXMATRIX view(1.0f / halfWidth, 0, 0, 0, 0, 0, 0, 0, 0, 0.001f, 0, 0, -centreX / halfWidth, 0, 0.5f, 1);
+        return view;
+    };
+    const D3DXPLANE keepAll(0, 1, 0, 100);
+    const struct {
+        const char* name;
+        CTerrain::Culling culling;
+        const CTerrainCell* lastDrawn;
+    } cases[] = {
+        {"everything seen", {viewOfX(64 * QUAD, 64 * QUAD), keepAll}, cells[2].get()},
+        {"only the east cells", {viewOfX(50 * QUAD, 10 * QUAD), keepAll}, cells[3].get()},
+        {"all under the clip plane", {viewOfX(64 * QUAD, 64 * QUAD), D3DXPLANE(0, 1, 0, -60)}, nullptr},
+    };
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        device->SetStreamSource(0, nullptr, 0);
+        m_pTerrain->Render(CTerrain::Cell{0, 0}, &c.culling);
+        IDirect3DVertexBuffer8* stream = nullptr;
+        UINT stride = 0;
+        device->GetStreamSource(0, &stream, &stride);
+        EXPECT_EQ(c.lastDrawn != nullptr ? c.lastDrawn->GetVertexBuffer() : nullptr, stream);
+        if (stream != nullptr)
+            stream->Release();
+    }
+}
+
 TEST_F(CTerrainTest, OnlyTheNineCellsObjectsAreDrawnAndOutsidersGoToTheNearestCell)
 {
     LoadHeightMap(128, 128, 20.0f); // 4 x 4 cells of 64 units

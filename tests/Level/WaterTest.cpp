@@ -317,4 +317,58 @@ TEST_F(GlWaterGridTest, TheGridCoversTheWholeBackBufferWithTheReflection)
     ReleaseAndClear(g_RenderReflection);
 }
 
+// A fine checker for the reflection, so that a ripple moves the pixels; the
+// grid drawn from its buffers then shows what the same grid drawn from memory
+// shows, after the ripples moved and after a display reset.
+TEST_F(GlWaterGridTest, TheBuffersDrawWhatMemoryDrawsAsTheRipplesMove)
+{
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    const UINT side = 256;
+    IDirect3DTexture8* checker = nullptr;
+    ASSERT_EQ(D3D_OK, D3DXCreateTexture(device, side, side, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &checker));
+    D3DLOCKED_RECT locked = {};
+    ASSERT_EQ(D3D_OK, checker->LockRect(0, &locked, nullptr, 0));
+    for (UINT y = 0; y < side; ++y)
+        for (UINT x = 0; x < side; ++x)
+            static_cast<uint32_t*>(locked.pBits)[y * locked.Pitch / 4 + x] =
+                ((x / 2 + y / 2) % 2) != 0 ? 0xFFFFFFFF : 0xFF000000;
+    checker->UnlockRect(0);
+    RegisterWaterGridDeviceHooks();
+    g_WaterGrid.Build();
+    ASSERT_TRUE(g_WaterGrid.HasBuffers());
+
+    UINT width = 0;
+    UINT height = 0;
+    // From the buffers, then from memory with the buffers gone; the checker
+    // stands in for the reflection the display keeps.
+    const auto drawBothWays = [&]() {
+        IDirect3DTexture8* reflection = g_RenderReflection;
+        g_RenderReflection = checker;
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        std::vector<std::vector<uint32_t>> both;
+        both.push_back(DrawScene(0xFF000000, width, height, [] { g_WaterGrid.Render(); }));
+        g_WaterGrid.InvalidateDeviceObjects();
+        both.push_back(DrawScene(0xFF000000, width, height, [] { g_WaterGrid.Render(); }));
+        g_WaterGrid.RestoreDeviceObjects();
+        g_RenderReflection = reflection;
+        return both;
+    };
+    const std::vector<std::vector<uint32_t>> still = drawBothWays();
+    EXPECT_TRUE(still[0] == still[1]);
+
+    SetSteadyFrameTime(400);
+    g_WaterGrid.UpdateRipples();
+    drawBothWays();
+    g_WaterGrid.UpdateRipples();
+    const std::vector<std::vector<uint32_t>> rippled = drawBothWays();
+    EXPECT_FALSE(rippled[1] == still[1]) << "the ripples moved the reflection";
+    EXPECT_TRUE(rippled[0] == rippled[1]);
+
+    ASSERT_TRUE(g_Display.Reset());
+    ASSERT_TRUE(g_WaterGrid.HasBuffers());
+    const std::vector<std::vector<uint32_t>> reset = drawBothWays();
+    EXPECT_TRUE(reset[0] == rippled[1]);
+    checker->Release();
+}
+
 } // namespace
