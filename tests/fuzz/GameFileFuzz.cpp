@@ -19,6 +19,7 @@
 #include "Physics/Physics.h"
 #include "platform/d3d8/D3D8Platform.h"
 #include "platform/files/Files.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -39,27 +40,11 @@ struct FatalThrown {};
 
 // The private game folder goes with the process (unless a sanitizer ends it:
 // then it is left in the temporary folder for a look).
-fs::path& PrivateFolder()
-{
-    static fs::path folder;
-    return folder;
-}
-
-void RemovePrivateFolder()
-{
-    std::error_code ignored;
-    fs::remove_all(PrivateFolder(), ignored);
-}
-
 void EnterPrivateGameFolder()
 {
-    std::string pattern = (fs::temp_directory_path() / "kelm-fuzz-XXXXXX").string();
-    if (mkdtemp(&pattern[0]) == nullptr)
-        Fail("no temporary folder");
-    PrivateFolder() = pattern;
-    std::atexit(RemovePrivateFolder);
-    fs::copy(KELM_GAME_DIR, pattern, fs::copy_options::recursive);
-    fs::current_path(pattern);
+    static const TempDir folder;
+    fs::copy(KELM_GAME_DIR, folder.Path(), fs::copy_options::recursive);
+    fs::current_path(folder.Path());
 }
 
 std::string ReadFile(const fs::path& path)
@@ -80,22 +65,18 @@ fs::path UnderFolder(const fs::path& folder, const char* gamePath)
 // reader writes when it finds none, in a scratch folder of its own.
 std::string WrittenFile(const GameFileReader& reader)
 {
-    std::string scratch = (fs::temp_directory_path() / "kelm-fuzz-seed-XXXXXX").string();
-    if (mkdtemp(&scratch[0]) == nullptr)
-        Fail("no temporary folder");
+    const TempDir scratch;
     const fs::path previous = fs::current_path();
-    fs::current_path(scratch);
+    fs::current_path(scratch.Path());
     try {
         reader.read();
     } catch (const FatalThrown&) {
     }
     fs::current_path(previous);
-    const fs::path written = UnderFolder(scratch, reader.gamePath);
+    const fs::path written = UnderFolder(scratch.Path(), reader.gamePath);
     if (!fs::exists(written))
         Fail(std::string("neither shipped nor written: ") + reader.gamePath);
-    const std::string text = ReadFile(written);
-    fs::remove_all(scratch);
-    return text;
+    return ReadFile(written);
 }
 
 // Each reader's file as shipped, read once.
