@@ -55,6 +55,19 @@ cSidewalknode* AIWorld::SidewalkNode(size_t n) const
     return g_SidewalkNodes.GetNode(n);
 }
 
+CCar& AIWorld::AddMovingCar(const D3DXVECTOR3& position, const D3DXVECTOR3& velocity)
+{
+    m_MovingCars.push_back(std::make_unique<CCar>());
+    CCar& car = *m_MovingCars.back();
+    D3DXMATRIX& world = car.m_Body.GetWorldMatrix();
+    world._41 = position.x;
+    world._42 = position.y;
+    world._43 = position.z;
+    car.m_PhysicsObject.m_vVelocity = velocity;
+    m_pLevel->GetActiveCars().push_back(&car);
+    return car;
+}
+
 void AIWorld::WriteGraphs()
 {
     const char* const road = cRoadnode::RECORD_KEYWORD;

@@ -7,9 +7,14 @@
 // mode the game's own cars and characters (the lizard-man "Lizard", the
 // "Sedan") stand in for the test prototypes.
 
+#include <memory>
+#include <vector>
+
 #include "Level/LevelFixture.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
+
+class CCar;
 
 class AIWorld : public LevelFixture {
 public:
@@ -32,6 +37,9 @@ protected:
 
     cRoadnode* RoadNode(size_t n) const;
     cSidewalknode* SidewalkNode(size_t n) const;
+    // A bodiless car in the level's active list at `position`, reporting
+    // `velocity` as its physics record's last reading. The fixture owns it.
+    CCar& AddMovingCar(const D3DXVECTOR3& position, const D3DXVECTOR3& velocity);
 
 private:
     void WriteGraphs();
@@ -39,4 +47,6 @@ private:
     void LoadShippedContent();
 
     bool m_bShipped = false;
+    // They outlive the level that lists them.
+    std::vector<std::unique_ptr<CCar>> m_MovingCars;
 };
