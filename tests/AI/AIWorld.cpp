@@ -5,6 +5,7 @@
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Core/AssetManager.h"
+#include "Level/Terrain.h"
 #include "support/ShippedScripts.h"
 #include "support/SteadyFrames.h"
 #include "support/TempDir.h"
@@ -43,6 +44,29 @@ void AIWorld::TearDown()
 CLevel& AIWorld::LoadGround()
 {
     return LoadLevel("Terrain Ground\n");
+}
+
+CLevel& AIWorld::LoadShippedGround()
+{
+    {
+        ScopedWorkingDir inGame(KELM_GAME_DIR);
+        LoadAssetsFromScript<CTerrain>("Scripts\\Terrains.txt");
+    }
+    return LoadLevel("Terrain Modern\n");
+}
+
+void AIWorld::LoadSidewalkPath(const std::vector<D3DXVECTOR3>& points)
+{
+    std::string script = "NumberOfNodes " + std::to_string(points.size()) + "\n";
+    for (size_t n = 0; n < points.size(); ++n) {
+        const D3DXVECTOR3& p = points[n];
+        const std::string position = std::to_string(p.x) + " " + std::to_string(p.y) + " " + std::to_string(p.z);
+        const std::string next = n + 1 < points.size() ? std::to_string(n + 1) : "";
+        script += NodeRecord(cSidewalknode::RECORD_KEYWORD, static_cast<int>(n), position, next);
+    }
+    m_Dir.Write("Scripts/Levels/ModernSidewalkNodes.txt", script);
+    g_SidewalkNodes.Load();
+    g_SidewalkNodes.LinkNodes();
 }
 
 cRoadnode* AIWorld::RoadNode(size_t n) const

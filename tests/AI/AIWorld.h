@@ -34,6 +34,11 @@ protected:
     void UseShippedContent() { m_bShipped = true; }
     // A level of ground only, as g_pLevel.
     CLevel& LoadGround();
+    // The same on the shipped terrain "Modern" (shipped mode only).
+    CLevel& LoadShippedGround();
+    // The sidewalk graph becomes a path through `points`, each node linked
+    // one way to the next.
+    void LoadSidewalkPath(const std::vector<D3DXVECTOR3>& points);
 
     cRoadnode* RoadNode(size_t n) const;
     cSidewalknode* SidewalkNode(size_t n) const;
