@@ -333,8 +333,10 @@ void CNormalPedController::OnTurnOnTheSpot(int message, bool halfTurn)
         ReturnFromState();
         return;
     }
-    const float amount = TURN_RATE * g_FrameTimer.GetFrameTime();
-    m_Axes[AXIS_TURN] = halfTurn || m_Turn.m_u8Side == 1 ? amount : -amount;
+    if (halfTurn)
+        m_Axes[AXIS_TURN] = TURN_RATE * g_FrameTimer.GetFrameTime();
+    else
+        TurnToSide(TURN_RATE);
 }
 
 // --- Turning
