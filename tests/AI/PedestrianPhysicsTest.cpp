@@ -72,6 +72,10 @@ TEST_F(PhysicsPedestrian, APedestrianWalksFiveNodesOfAPathWithinTwentySeconds)
     Ped& ped = *agent.GetPedController();
     const CGameActor& actor = *agent.GetActor();
 
+    m_pLevel->Update();
+    const D3DXVECTOR3 offStart = actor.m_Model.m_vPosition - path.front();
+    EXPECT_LT(D3DXVec3Length(&offStart), 0.5f) << "the body was made where he stands";
+
     int reached = 0;
     float turned = 0.0f;
     D3DXVECTOR3 facing = Flat(actor.m_Model.m_vFacing);
