@@ -201,8 +201,13 @@ const D3DXMATRIX* CAICarController::GetCameraMatrix() const
 
 // --- CAIPersonController
 
+// As the game camera chases the player.
 void CAIPersonController::FollowActor(const CGameActor* actor)
 {
-    m_Camera.m_pTarget = actor != nullptr ? &actor->m_Model.m_matWorld : nullptr;
     m_Camera.m_pController = this;
+    if (actor == nullptr) {
+        m_Camera.m_pTarget = nullptr;
+        return;
+    }
+    m_Camera.ChaseFrom(actor->m_Model.m_matWorld);
 }

@@ -241,7 +241,7 @@ public:
     CInGameMouse* GetCursor() const override { return &m_Mouse; }
 
 protected:
-    // The camera follows `actor` and reports to this controller.
+    // The camera chases `actor` and reports to this controller.
     void FollowActor(const CGameActor* actor);
 
     mutable CCamera m_Camera;

@@ -280,6 +280,9 @@ bool CAIControllerSet::CreatePedestrian(const char* actorName, const D3DXVECTOR3
     actor->m_pController = m_pPedController.get();
     actor->UpdateCollision();
     actor->CreatePhysics();
+    // The body is made at the origin: without this the first pose step
+    // would carry the actor there.
+    actor->SyncPhysicsPose();
     m_pPedController->SetActor(std::move(actor));
     m_u8PoliceActive = 0;
     m_u8PedActive = 1;

@@ -9,6 +9,7 @@
 
 #include "AI/AIController.h"
 
+class CCar;
 class cSidewalknode;
 
 class CNormalPedController : public CAIPersonController {
@@ -48,7 +49,17 @@ public:
     // Also no actor (a held one is shut down and destroyed), no target, no
     // nodes, the turn and state stack cleared, the arrival radius reset.
     bool Init() override;
+    // Nothing without an actor: the camera follows it, the delay runs out,
+    // the arrays are rebuilt by the state machine.
     void Update() override;
+    // A delay that is still running after the change sends a walking or
+    // idle pedestrian away from the alarm point.
+    void AddDelay(float seconds) override;
+    void SetDelay(float seconds) override;
+
+    // Turns on the spot toward the target, then comes back to the state it
+    // was in; nothing without a target.
+    void TurnToTarget();
 
     // Takes the actor; the camera follows it.
     void SetActor(std::unique_ptr<CGameActor> actor);
@@ -59,7 +70,7 @@ public:
     void SetTarget(const D3DXVECTOR3* point, bool copy) { m_Target = CTargetPoint::From(point, copy); }
     const D3DXVECTOR3* GetTarget() const { return m_Target.Get(); }
     // Walks to `node`; the node it came from is the previous one (the
-    // node itself when it had none).
+    // node itself when it had none). Null leaves no node and no target.
     void SetSidewalkNode(cSidewalknode* node);
     cSidewalknode* GetSidewalkNode() const { return m_pNode; }
     cSidewalknode* GetPreviousSidewalkNode() const { return m_pPreviousNode; }
@@ -84,6 +95,41 @@ protected:
     void OnMessage(int message, int state) override;
 
 private:
+    static bool WatchesCars(int state);
+    static bool MayDive(int state);
+    void OnWalking(int message);
+    void OnTurningThenDiving(int message);
+    void OnDiving(int message);
+    void OnGettingUp(int message);
+    void OnGettingOut(int message);
+    void OnDecidingOnNewPos(int message);
+    void OnTurnOnTheSpot(int message, bool halfTurn);
+
+    D3DXVECTOR3 ActorPosition() const;
+    D3DXVECTOR3 ActorFacing() const;
+    // Horizontal and of unit length away from the alarm point; zero on it.
+    D3DXVECTOR3 FleeDirection() const;
+    // From -1 facing as on entry, to 1 turned about.
+    float TurnProgress() const;
+    void StartTurnProgress();
+    // Axis 2 this update: `rate` a second to the turn's side.
+    void TurnToSide(float rate);
+    // Saves the current state, then turns until the progress reaches `limit`.
+    void BeginTurn(float limit, bool positiveSide);
+
+    void ScanNearbyCars();
+    // Saves the current state and turns to dive from the first car about to
+    // run the pedestrian down.
+    void CheckDive();
+    bool IsThreatenedBy(CCar& car, float distanceSq) const;
+
+    // From WALKING: back to the node it came from when that leads away; else
+    // a point straight away (give or take 45 degrees) as far as the delay
+    // lets it run.
+    void Flee();
+    void FleeToPoint();
+    cSidewalknode* ChooseLink() const;
+
     std::unique_ptr<CGameActor> m_pActor;
     CTargetPoint m_Target;
     cSidewalknode* m_pNode = nullptr;

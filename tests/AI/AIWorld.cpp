@@ -5,6 +5,7 @@
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Core/AssetManager.h"
+#include "Level/Terrain.h"
 #include "support/ShippedScripts.h"
 #include "support/SteadyFrames.h"
 #include "support/TempDir.h"
@@ -45,6 +46,29 @@ CLevel& AIWorld::LoadGround()
     return LoadLevel("Terrain Ground\n");
 }
 
+CLevel& AIWorld::LoadShippedGround()
+{
+    {
+        ScopedWorkingDir inGame(KELM_GAME_DIR);
+        LoadAssetsFromScript<CTerrain>("Scripts\\Terrains.txt");
+    }
+    return LoadLevel("Terrain Modern\n");
+}
+
+void AIWorld::LoadSidewalkPath(const std::vector<D3DXVECTOR3>& points)
+{
+    std::string script = "NumberOfNodes " + std::to_string(points.size()) + "\n";
+    for (size_t n = 0; n < points.size(); ++n) {
+        const D3DXVECTOR3& p = points[n];
+        const std::string position = std::to_string(p.x) + " " + std::to_string(p.y) + " " + std::to_string(p.z);
+        const std::string next = n + 1 < points.size() ? std::to_string(n + 1) : "";
+        script += NodeRecord(cSidewalknode::RECORD_KEYWORD, static_cast<int>(n), position, next);
+    }
+    m_Dir.Write("Scripts/Levels/ModernSidewalkNodes.txt", script);
+    g_SidewalkNodes.Load();
+    g_SidewalkNodes.LinkNodes();
+}
+
 cRoadnode* AIWorld::RoadNode(size_t n) const
 {
     return g_RoadNodes.GetNode(n);
@@ -53,6 +77,19 @@ cRoadnode* AIWorld::RoadNode(size_t n) const
 cSidewalknode* AIWorld::SidewalkNode(size_t n) const
 {
     return g_SidewalkNodes.GetNode(n);
+}
+
+CCar& AIWorld::AddMovingCar(const D3DXVECTOR3& position, const D3DXVECTOR3& velocity)
+{
+    m_MovingCars.push_back(std::make_unique<CCar>());
+    CCar& car = *m_MovingCars.back();
+    D3DXMATRIX& world = car.m_Body.GetWorldMatrix();
+    world._41 = position.x;
+    world._42 = position.y;
+    world._43 = position.z;
+    car.m_PhysicsObject.m_vVelocity = velocity;
+    m_pLevel->GetActiveCars().push_back(&car);
+    return car;
 }
 
 void AIWorld::WriteGraphs()

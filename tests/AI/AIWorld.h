@@ -7,9 +7,14 @@
 // mode the game's own cars and characters (the lizard-man "Lizard", the
 // "Sedan") stand in for the test prototypes.
 
+#include <memory>
+#include <vector>
+
 #include "Level/LevelFixture.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
+
+class CCar;
 
 class AIWorld : public LevelFixture {
 public:
@@ -29,9 +34,17 @@ protected:
     void UseShippedContent() { m_bShipped = true; }
     // A level of ground only, as g_pLevel.
     CLevel& LoadGround();
+    // The same on the shipped terrain "Modern" (shipped mode only).
+    CLevel& LoadShippedGround();
+    // The sidewalk graph becomes a path through `points`, each node linked
+    // one way to the next.
+    void LoadSidewalkPath(const std::vector<D3DXVECTOR3>& points);
 
     cRoadnode* RoadNode(size_t n) const;
     cSidewalknode* SidewalkNode(size_t n) const;
+    // A bodiless car in the level's active list at `position`, reporting
+    // `velocity` as its physics record's last reading. The fixture owns it.
+    CCar& AddMovingCar(const D3DXVECTOR3& position, const D3DXVECTOR3& velocity);
 
 private:
     void WriteGraphs();
@@ -39,4 +52,6 @@ private:
     void LoadShippedContent();
 
     bool m_bShipped = false;
+    // They outlive the level that lists them.
+    std::vector<std::unique_ptr<CCar>> m_MovingCars;
 };
