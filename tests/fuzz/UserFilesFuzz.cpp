@@ -88,12 +88,17 @@ void ReadMissionStart(const char* path)
 #define MISSION_START(Mission, path) {path, [] { ReadMissionStart<Mission>(path); }}
 
 // Loaded as a mission loads it (a broken script ends in the fatal error),
-// then played for a while, so that what was read also runs.
+// then played for a while, so that what was read also runs. The cameras and
+// the player's animation are put back for the next input.
 void ReadCinema(const char* path)
 {
     const float frameSeconds = 0.1f;
     const int frames = 100;
     CCamera* const shown = g_pActiveCamera;
+    const CCamera cinemaCamera = g_CinemaCamera;
+    cObject& body = g_PlayerActor->m_Model;
+    const std::string animation = body.GetAnimationName() != nullptr ? body.GetAnimationName() : "";
+    const float animationTime = body.GetAnimationTime();
     CCinemaEventSequence cinema;
     cinema.CreateEventList();
     cinema.LoadScript(path);
@@ -103,6 +108,9 @@ void ReadCinema(const char* path)
         g_CinemaCamera.Update();
     }
     g_pActiveCamera = shown;
+    g_CinemaCamera = cinemaCamera;
+    body.SetAnimation(animation.c_str());
+    body.SetAnimationTime(animationTime);
 }
 
 #define CINEMA(path) {path, [] { ReadCinema(path); }}
