@@ -211,6 +211,23 @@ TEST_F(CinemaTest, AFadeWithoutSoAtLoadsNothingAndTheSequenceFinishesAtOnce)
     EXPECT_EQ(static_cast<uint32_t>(CCamera::MODE_NONE), g_CinemaCamera.m_u32Mode);
 }
 
+// An owner without a cinema goes straight on; one that forgot to create the
+// list before loading still gets its cinema instead of a crash.
+TEST_F(CinemaTest, WithoutAListStartFinishesAtOnceAndLoadingMakesOne)
+{
+    CCinemaEventSequence unloaded;
+    unloaded.Start();
+    EXPECT_TRUE(unloaded.IsFinished());
+    EXPECT_EQ(&g_GameCamera, g_pActiveCamera);
+
+    m_Dir.Write(SCRIPT, "at 1 cinema end\n");
+    CCinemaEventSequence uncreated;
+    EXPECT_TRUE(uncreated.LoadScript(SCRIPT));
+    uncreated.Start();
+    EXPECT_TRUE(uncreated.IsRunning());
+    EXPECT_FALSE(uncreated.IsFinished());
+}
+
 // A cinema that cannot be read or never ends would hold the mission that
 // waits for it for ever: the game stops and names the file.
 TEST_F(CinemaTest, AMissingScriptOrOneWithoutAnEndEventIsFatalNamingTheFile)
