@@ -372,12 +372,13 @@ TEST_F(CinemaTest, EndShowsTheGameCameraAndEndNoCameraResetKeepsTheCinemaOne)
                                                      {"cinema cameranoresetend", &g_CinemaCamera}};
     for (const auto& end : ends) {
         SCOPED_TRACE(end.first);
-        Load(std::string("at 0.5 ") + end.first + "\n");
+        Load(std::string("at 0.5 ") + end.first + "\nat 0.5 camera pos = xyz(7, 7, 7)\n");
         g_pActiveCamera = &g_GameCamera;
         m_Sequence.Start();
         for (int frame = 0; frame < 40 && m_Sequence.IsRunning(); ++frame)
             Frame();
         EXPECT_TRUE(m_Sequence.IsFinished());
+        EXPECT_NE(D3DXVECTOR3(7, 7, 7), g_CinemaCamera.GetPosition()) << "the clock is back at 0 after the end";
         EXPECT_FALSE(m_Sequence.IsRunning());
         EXPECT_EQ(end.second, g_pActiveCamera);
         m_Sequence.Start();
