@@ -1,15 +1,18 @@
 // The files a player keeps or edits by hand: the options, the key bindings,
-// the car paints, the crime file, the phone's and the HUD's looks and the
-// missions' start scripts, each read (and, where the game writes it back,
-// written) by the game's own code in the private game folder.
+// the car paints, the crime file, the phone's and the HUD's looks, the
+// missions' start scripts and the cinema scripts, each read (and, where the
+// game writes it back, written) by the game's own code in the private game
+// folder.
 
 #include <memory>
 
 #include "Actors/CarColorTable.h"
 #include "Actors/GameActor.h"
 #include "Core/Game.h"
+#include "Display/Camera.h"
 #include "Game/CellPhone.h"
 #include "Game/CheckPointMission.h"
+#include "Game/Cinema.h"
 #include "Game/CrimeManager.h"
 #include "Game/DestructionMission.h"
 #include "Game/HUD.h"
@@ -84,6 +87,34 @@ void ReadMissionStart(const char* path)
 
 #define MISSION_START(Mission, path) {path, [] { ReadMissionStart<Mission>(path); }}
 
+// Loaded as a mission loads it (a broken script ends in the fatal error),
+// then played for a while, so that what was read also runs. The cameras and
+// the player's animation are put back for the next input.
+void ReadCinema(const char* path)
+{
+    const float frameSeconds = 0.1f;
+    const int frames = 100;
+    CCamera* const shown = g_pActiveCamera;
+    const CCamera cinemaCamera = g_CinemaCamera;
+    cObject& body = g_PlayerActor->m_Model;
+    const std::string animation = body.GetAnimationName() != nullptr ? body.GetAnimationName() : "";
+    const float animationTime = body.GetAnimationTime();
+    CCinemaEventSequence cinema;
+    cinema.CreateEventList();
+    cinema.LoadScript(path);
+    cinema.Start();
+    for (int frame = 0; frame < frames && cinema.IsRunning(); ++frame) {
+        cinema.Update(frameSeconds);
+        g_CinemaCamera.Update();
+    }
+    g_pActiveCamera = shown;
+    g_CinemaCamera = cinemaCamera;
+    body.SetAnimation(animation.c_str());
+    body.SetAnimationTime(animationTime);
+}
+
+#define CINEMA(path) {path, [] { ReadCinema(path); }}
+
 } // namespace
 
 const GameFileFuzzTarget& ThisFuzzTarget()
@@ -102,6 +133,9 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             MISSION_START(CCheckPointMission, "Scripts\\Mission\\3Pre.txt"),
             MISSION_START(DestructionMission, "Scripts\\Mission\\5Pre.txt"),
             MISSION_START(CTimedCheckPointMission, "Scripts\\Mission\\6Pre.txt"),
+            CINEMA("Scripts\\Mission\\IntroCinema.txt"),
+            CINEMA("Scripts\\Mission\\Mission6Cinema.txt"),
+            CINEMA("Scripts\\Mission\\CreditsCinema.txt"),
         }};
     return target;
 }

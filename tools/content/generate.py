@@ -604,6 +604,7 @@ ASSETS = {
     "Assets/Sounds/pistol_shot.wav": pistol_shot,
     "Assets/Sounds/explosion.wav": explosion,
     "Assets/Sounds/phone_ring.wav": phone_ring,
+    "Assets/Sounds/cinema_whoosh.wav": sound.whoosh,
     "Assets/Music/kelm_fm.ogg": kelm_fm_loop,
 }
 ASSETS.update(cars.assets(x_mesh))

@@ -6,6 +6,7 @@ import ctypes.util
 import io
 import math
 import os
+import random
 import struct
 import tempfile
 import wave
@@ -59,6 +60,19 @@ def mix_into(buffer, samples, start, gain=1.0, wrap=False):
 def normalise(samples, peak):
     loudest = max(abs(s) for s in samples) or 1.0
     return [s * peak / loudest for s in samples]
+
+
+def whoosh(seconds=1.4, seed=1508):
+    """Air rushing past: noise that swells and fades while its filter opens
+    and closes again, as if something flew by. The cinema's sweep."""
+    rng = random.Random(seed)
+    count = int(seconds * SAMPLE_RATE)
+    out, last = [], 0.0
+    for i, s in enumerate(noise(rng, seconds)):
+        phase = math.sin(math.pi * i / count)
+        last += (0.04 + 0.26 * phase) * (s - last)  # brightest as it passes
+        out.append(last * phase * phase)
+    return wav_bytes(normalise(out, 0.7))
 
 
 def to_pcm16(samples):
