@@ -22,8 +22,8 @@ DIAL_RIM = 5
 TICK_LENGTH = 12
 TICK_WIDTH = 3
 NEEDLE_LENGTH = 56
-NEEDLE_BASE_WIDTH = 5
-NEEDLE_TIP_WIDTH = 1.5
+NEEDLE_BASE_WIDTH = 7
+NEEDLE_TIP_WIDTH = 3
 NEEDLE_HUB_RADIUS = 5
 # The HUD turns a needle to (40 - rpm x 0.02) degrees on the tachometer and
 # (40 - 2 x mph) degrees on the speedometer: from 40 degrees at rest to -180 at
