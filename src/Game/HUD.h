@@ -1,8 +1,8 @@
 #pragma once
 // The heads-up display over the game: the time, the player's health, weapon,
 // ammunition and wanted stars, the tachometer and speedometer while driving,
-// the conversation window, and the minimap. It also opens "Game Over Screen"
-// when the player's health runs out.
+// and the conversation window; the minimap is not drawn yet. It also opens
+// "Game Over Screen" when the player's health runs out.
 //
 // Its look comes from "Scripts\HUD.txt" (keywords ignore case): blocks of
 //   HUDObject <element>   then, each optional but in this order:
