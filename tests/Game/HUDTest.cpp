@@ -1,5 +1,6 @@
 #include "Game/HUD.h"
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -301,6 +302,26 @@ TEST_F(HUDDrawTest, ThePassDrawsTheTimeStatusStarsAndDialsThatItsFlagsShow)
     m_HUD.Draw();
     EXPECT_TRUE(TakeSprites().empty());
     EXPECT_TRUE(TakeTexts().empty());
+}
+
+// Values set from outside (the console, a mission) that no int holds, or
+// that are not numbers, show at their limits; no more stars than ten.
+TEST_F(HUDDrawTest, ValuesBeyondTheirRangeShowAtTheirLimits)
+{
+    m_HUD.m_bShowTime = 0;
+    m_Player.m_fCurrentLife = 1e30f;
+    m_Player.m_fWantedLevel = 1e9f;
+    Arm(std::nanf(""));
+    m_HUD.Draw();
+    EXPECT_EQ(11u, TakeSprites().size()) << "the icon and ten stars";
+    EXPECT_EQ((std::vector<std::string>{Text("Health 2147483647", 0.8075f, 0, 0xFFFF0000, 13),
+                                        Text("0", 0.8475f, 0.06f, WHITE, 13)}),
+              TakeTexts());
+    m_Player.m_fCurrentLife = -1e30f;
+    m_Player.m_fWantedLevel = -5.0f;
+    m_HUD.Draw();
+    EXPECT_EQ(1u, TakeSprites().size()) << "the icon alone";
+    EXPECT_EQ(Text("Health -2147483648", 0.8075f, 0, 0xFFFF0000, 13), TakeTexts().at(0));
 }
 
 // The car editor shows the tuning and its label and nothing else; a hidden
