@@ -1,11 +1,9 @@
 // A busy scene's particles: 20 systems of 500 live particles each, updated
 // and drawn once a frame. The draw runs on a device that keeps state only,
 // so it times the vertex fill and the draw calls, not the rasteriser. Every
-// heap allocation of the process is counted: a frame must make none.
+// heap allocation of the process is counted (HeapCount.h): a frame must make
+// none.
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -13,12 +11,11 @@
 #include "Core/Clock.h"
 #include "Display/Display.h"
 #include "Effects/ParticleSystem.h"
+#include "HeapCount.h"
 #include "platform/d3d8/D3D8Platform.h"
 #include "Core/Window.h"
 
 namespace {
-
-std::atomic<uint64_t> g_Allocations{0};
 
 const int SYSTEMS = 20;
 const int LIVE_PARTICLES = 500;
@@ -80,19 +77,13 @@ private:
     std::vector<CParticleEmitter> m_Systems;
 };
 
-void ReportAllocations(benchmark::State& state, uint64_t before)
-{
-    state.counters["allocations/frame"] = benchmark::Counter(
-        static_cast<double>(g_Allocations.load() - before) / static_cast<double>(state.iterations()));
-}
-
 void BM_ParticleUpdate(benchmark::State& state)
 {
     ParticleScene scene;
-    const uint64_t before = g_Allocations.load();
+    const uint64_t before = HeapAllocationCount();
     for (auto _ : state)
         scene.Update();
-    ReportAllocations(state, before);
+    ReportAllocationsPerFrame(state, before);
     state.counters["live particles"] = scene.Alive();
 }
 BENCHMARK(BM_ParticleUpdate)->Unit(benchmark::kMicrosecond);
@@ -108,10 +99,10 @@ void BM_ParticleRender(benchmark::State& state)
         return;
     }
     ParticleScene scene;
-    const uint64_t before = g_Allocations.load();
+    const uint64_t before = HeapAllocationCount();
     for (auto _ : state)
         scene.Render();
-    ReportAllocations(state, before);
+    ReportAllocationsPerFrame(state, before);
     state.counters["live particles"] = scene.Alive();
     g_Display.Shutdown();
     D3D8Platform::ResetTestHooks();
@@ -119,27 +110,3 @@ void BM_ParticleRender(benchmark::State& state)
 BENCHMARK(BM_ParticleRender)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-// Counts every allocation; the rest is the ordinary heap.
-void* operator new(std::size_t size)
-{
-    g_Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size != 0 ? size : 1))
-        return block;
-    throw std::bad_alloc();
-}
-
-// The counting operator new takes its blocks from malloc, so free is the
-// matching release; the compiler cannot tell once the two meet inlined.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* block) noexcept
-{
-    std::free(block);
-}
-
-void operator delete(void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
-#pragma GCC diagnostic pop

@@ -33,8 +33,6 @@ namespace {
 // switches to the free camera and back.
 const int ACTION_MENU = 0;
 const int ACTION_FREE_CAMERA = 38;
-const int MENU_INPUT_CONTEXT = 0;
-const char* const MENU_POINTER = "arrowup";
 const char* const IN_GAME_MENU = "Main In Game Screen";
 const char* const SAVE_OPTIONS_SCREEN = "Save Options";
 const DWORD IN_GAME_SLEEP_MS = 1;
@@ -123,15 +121,7 @@ void SetPlayerDriver(CController* driver)
 
 void OpenInGameMenu()
 {
-    CSingleScreen* menu = g_MenuManager.FindScreen(IN_GAME_MENU);
-    if (menu == nullptr)
-        return;
-    g_MenuManager.PushScreen(menu);
-    g_InGameMouse.SetVisible(true);
-    g_InGameMouse.SetCursor(MENU_POINTER);
-    g_InputManager.PushContext(MENU_INPUT_CONTEXT);
-    if (g_pLevel != nullptr)
-        g_pLevel->SetState(CLevel::STATE_PAUSED);
+    g_MenuManager.OpenOverPlay(IN_GAME_MENU);
 }
 
 } // namespace

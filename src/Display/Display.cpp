@@ -91,6 +91,24 @@ uint32_t BitDepth(D3DFORMAT format)
     }
 }
 
+void (*s_SpriteDrawObserver)(const SpriteDraw& draw) = nullptr;
+
+void ObserveSpriteDraw(IDirect3DTexture8* texture, const float* position, const float* scale, float rotation,
+                       const float* centre, D3DCOLOR colour, bool pixels)
+{
+    if (s_SpriteDrawObserver == nullptr)
+        return;
+    SpriteDraw draw;
+    draw.m_pTexture = texture;
+    draw.m_vPosition = position != nullptr ? D3DXVECTOR2(position) : D3DXVECTOR2(0.0f, 0.0f);
+    draw.m_vScale = scale != nullptr ? D3DXVECTOR2(scale) : D3DXVECTOR2(1.0f, 1.0f);
+    draw.m_vCentre = centre != nullptr ? D3DXVECTOR2(centre) : D3DXVECTOR2(0.0f, 0.0f);
+    draw.m_fRotation = rotation;
+    draw.m_Colour = colour;
+    draw.m_bPixels = pixels;
+    s_SpriteDrawObserver(draw);
+}
+
 bool DrawWithSprite(IDirect3DTexture8* texture, const RECT* source, const D3DXVECTOR2& scaling,
                     const D3DXVECTOR2& centre, float rotation, const D3DXVECTOR2& translation, D3DCOLOR colour)
 {
@@ -476,9 +494,15 @@ bool CDisplay::Screenshot(std::string* taken)
     return saved;
 }
 
+void SetSpriteDrawObserver(void (*observer)(const SpriteDraw& draw))
+{
+    s_SpriteDrawObserver = observer;
+}
+
 bool DrawSprite(IDirect3DTexture8* texture, const float* position, const float* scale, const RECT* source,
                 float rotation, const float* centre, D3DCOLOR colour)
 {
+    ObserveSpriteDraw(texture, position, scale, rotation, centre, colour, false);
     const CDisplayMode& mode = g_Display.GetCurrentMode();
     const float width = static_cast<float>(mode.Width);
     const float height = static_cast<float>(mode.Height);
@@ -496,6 +520,7 @@ bool DrawSprite(IDirect3DTexture8* texture, const float* position, const float* 
 bool DrawSpritePixels(IDirect3DTexture8* texture, const float* position, const float* scale, const RECT* source,
                       float rotation, const float* centre, D3DCOLOR colour)
 {
+    ObserveSpriteDraw(texture, position, scale, rotation, centre, colour, true);
     const D3DXVECTOR2 translation = position != nullptr ? D3DXVECTOR2(position[0], position[1])
                                                         : D3DXVECTOR2(0.0f, 0.0f);
     const D3DXVECTOR2 scaling = scale != nullptr ? D3DXVECTOR2(scale[0], scale[1]) : D3DXVECTOR2(1.0f, 1.0f);

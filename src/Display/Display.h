@@ -129,3 +129,18 @@ bool DrawSprite(IDirect3DTexture8* texture, const float* position, const float* 
 // The same draw in screen pixels, as given.
 bool DrawSpritePixels(IDirect3DTexture8* texture, const float* position, const float* scale, const RECT* source,
                       float rotation, const float* centre, D3DCOLOR colour);
+
+// One DrawSprite or DrawSpritePixels call as its caller made it, with the
+// null position, scale and centre given their values.
+struct SpriteDraw {
+    IDirect3DTexture8* m_pTexture = nullptr;
+    D3DXVECTOR2 m_vPosition;
+    D3DXVECTOR2 m_vScale;
+    D3DXVECTOR2 m_vCentre;
+    float m_fRotation = 0.0f;
+    D3DCOLOR m_Colour = 0;
+    bool m_bPixels = false;
+};
+// Test hook: `observer` sees every sprite call before it is drawn, drawable
+// or not (a null texture included); null stops it.
+void SetSpriteDrawObserver(void (*observer)(const SpriteDraw& draw));

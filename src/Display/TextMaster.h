@@ -70,6 +70,8 @@ public:
 
     bool IsEnabled() const { return m_bEnabled && m_bReady; }
     uint32_t GetQueueCount() const { return m_QueueCount; }
+    // Test hook: the frame's queue, GetQueueCount() strings in the order queued.
+    const CQueuedText* GetQueue() const { return m_Queue; }
     size_t GetPreparedCount() const { return m_Prepared.size(); }
     size_t GetFontCount() const { return m_Fonts.size(); }
     bool IsPrepared(const CFont2D* font, const std::string& text) const;

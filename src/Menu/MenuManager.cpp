@@ -25,6 +25,7 @@ const char* const KEYWORD_INIT_MENU = "InitMenu";
 const char* const UNKNOWN_KEYWORD = "Unknown keyword \"%s\" in Scripts\\Menu\\MenuManager.txt";
 const char* const NO_INITIAL_MENU = "Warning: InitMenu names no listed screen, the front end shows none: ";
 const char* const PLAY_POINTER = "arrowtarget";
+const char* const MENU_POINTER = "arrowup";
 
 const char* const DISPLAY_OPTIONS = "Display Options";
 const char* const SOUND_OPTIONS = "Sound Options";
@@ -161,6 +162,20 @@ void CMenuManager::PushScreen(CSingleScreen* screen)
 {
     m_Stack.push_back(m_pCurrentScreen);
     m_pCurrentScreen = screen;
+}
+
+bool CMenuManager::OpenOverPlay(const std::string& name)
+{
+    CSingleScreen* screen = FindScreen(name);
+    if (screen == nullptr)
+        return false;
+    PushScreen(screen);
+    g_InGameMouse.SetVisible(true);
+    g_InGameMouse.SetCursor(MENU_POINTER);
+    g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
+    if (g_pLevel != nullptr)
+        g_pLevel->SetState(CLevel::STATE_PAUSED);
+    return true;
 }
 
 void CMenuManager::PopScreen()

@@ -33,6 +33,10 @@ public:
     CSingleScreen* FindScreen(const std::string& name) const;
     // The current screen, possibly none, goes on the stack.
     void PushScreen(CSingleScreen* screen);
+    // The listed screen `name` over paused play: the level stops, the cursor
+    // shows the menus' pointer and the menus take the input. False, nothing
+    // changed, when no screen of that name is listed.
+    bool OpenOverPlay(const std::string& name);
     // Back: the screen below becomes current; below the first one is the game.
     void PopScreen();
     CSingleScreen* GetCurrentScreen() const { return m_pCurrentScreen; }

@@ -39,23 +39,6 @@ const float SQUARE_MAX_X = 490.0f;
 const float SQUARE_MIN_Z = 80.0f;
 const float SQUARE_MAX_Z = 300.0f;
 
-std::vector<SDL_Scancode> Keys(const char* text)
-{
-    std::vector<SDL_Scancode> keys;
-    for (const char* c = text; *c != '\0'; ++c) {
-        if (*c == ' ')
-            keys.push_back(SDL_SCANCODE_SPACE);
-        else if (*c >= 'a' && *c <= 'z')
-            keys.push_back(static_cast<SDL_Scancode>(SDL_SCANCODE_A + (*c - 'a')));
-        else if (*c == '0')
-            keys.push_back(SDL_SCANCODE_0);
-        else if (*c >= '1' && *c <= '9')
-            keys.push_back(static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (*c - '1')));
-    }
-    keys.push_back(SDL_SCANCODE_RETURN);
-    return keys;
-}
-
 // What the test's play saw.
 struct Seen {
     int frame = 0;
@@ -156,7 +139,7 @@ TEST(GameConsoleTest, TheGraveKeyOpensTheConsoleWhoseTypedLinesMoveThePlayerAndQ
     s_Keys = {SDL_SCANCODE_GRAVE};
     s_TypingFrom = 0;
     for (const char* line : {"set setpos 10 20 30", "set quit"}) {
-        const std::vector<SDL_Scancode> keys = Keys(line);
+        const std::vector<SDL_Scancode> keys = LineKeys(line);
         s_Keys.insert(s_Keys.end(), keys.begin(), keys.end());
     }
     EXPECT_EQ(0, RunGameScripted(ScriptedPlay));

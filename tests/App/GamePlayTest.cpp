@@ -570,16 +570,6 @@ int ScriptedPlay()
     return 1;
 }
 
-// Play starts as New Game starts it, the menu closing over it; the script
-// then plays in it.
-int ScriptedFrontEnd()
-{
-    g_Game.EnterPlay();
-    g_MenuManager.PopScreen();
-    g_Game.PushState(ScriptedPlay);
-    return 1;
-}
-
 TEST(GamePlayTest, ThePlayerWalksBreaksACrateDrivesASedanAndUsesEveryWeapon)
 {
     TempDir dir;
@@ -587,7 +577,7 @@ TEST(GamePlayTest, ThePlayerWalksBreaksACrateDrivesASedanAndUsesEveryWeapon)
     ScopedWorkingDir cwd(dir.Path());
     s_Seen = Seen();
     g_StepTrace = CountReflections;
-    EXPECT_EQ(0, RunGameScripted(ScriptedFrontEnd));
+    EXPECT_EQ(0, RunGameInPlay(ScriptedPlay));
     g_StepTrace = nullptr;
 
     ASSERT_EQ(static_cast<int>(Stages().size()), s_Seen.lastStage) << "every stage ran to its end";

@@ -27,8 +27,8 @@ namespace {
 
 const char* const COMMANDS[] = {"Q",    "RETRY",   "BK",             "NG",        "CTRL",         "LG",
                                 "D_AP", "BK_MISS", "Credits Screen", "SAVE_FILE", "Load Options", "LOAD_FILE"};
-const char* const SCREENS[] = {"Main Menu", "Main In Game Screen", "Options", "Display Options", "Sound Options",
-                               "Controls"};
+const char* const SCREENS[] = {"Main Menu",     "Main In Game Screen", "Game Over Screen", "Options",
+                               "Display Options", "Sound Options",       "Controls"};
 const char* const OPTIONS_SCREENS[] = {"Options", "Display Options", "Sound Options", "Controls"};
 // The longest names of the mouse's and the joysticks' bindings; the keys'
 // names come from the keyboard's own table.
@@ -162,7 +162,8 @@ TEST_F(ShippedMenusTest, TheFrontEndStartsOnTheMainMenuAndEveryLinkLeadsSomewher
     ASSERT_NE(nullptr, m_Manager.GetCurrentScreen());
     EXPECT_EQ("Main Menu", m_Manager.GetCurrentScreen()->m_Name);
     EXPECT_EQ(2u, m_Manager.GetStackSize());
-    for (const char* screen : {"Main In Game Screen", "Options", "Display Options", "Sound Options", "Controls"})
+    for (const char* screen :
+         {"Main In Game Screen", "Game Over Screen", "Options", "Display Options", "Sound Options", "Controls"})
         EXPECT_NE(nullptr, MenuOf(screen)) << screen;
 
     const std::set<std::string> commands(std::begin(COMMANDS), std::end(COMMANDS));

@@ -3,11 +3,13 @@
 #include <chrono>
 
 #include "App/Application.h"
+#include "Menu/MenuManager.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
 
 ScreenState s_Scripted = nullptr;
+ScreenState s_Play = nullptr;
 bool s_TookOver = false;
 
 DWORD TakeOverClock()
@@ -31,4 +33,22 @@ int RunGameScripted(ScreenState scripted)
     const int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
     Win32Platform::SetClockSource(nullptr);
     return result;
+}
+
+namespace {
+
+int EnterScriptedPlay()
+{
+    g_Game.EnterPlay();
+    g_MenuManager.PopScreen();
+    g_Game.PushState(s_Play);
+    return 1;
+}
+
+} // namespace
+
+int RunGameInPlay(ScreenState play)
+{
+    s_Play = play;
+    return RunGameScripted(EnterScriptedPlay);
 }

@@ -9,3 +9,7 @@
 // every frame in its stead and calls FrontEndState itself. Returns WinMain's
 // result.
 int RunGameScripted(ScreenState scripted);
+// The same, with play entered as New Game enters it and the menu closed over
+// it; `play` then runs every frame in the in-game state's stead and calls
+// InGameState itself.
+int RunGameInPlay(ScreenState play);

@@ -74,3 +74,20 @@ void PushJoystickHat(SDL_JoystickID joystick, Uint8 value)
     event.jhat.value = value;
     SDL_PushEvent(&event);
 }
+
+std::vector<SDL_Scancode> LineKeys(const char* text)
+{
+    std::vector<SDL_Scancode> keys;
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (*c == ' ')
+            keys.push_back(SDL_SCANCODE_SPACE);
+        else if (*c >= 'a' && *c <= 'z')
+            keys.push_back(static_cast<SDL_Scancode>(SDL_SCANCODE_A + (*c - 'a')));
+        else if (*c == '0')
+            keys.push_back(SDL_SCANCODE_0);
+        else if (*c >= '1' && *c <= '9')
+            keys.push_back(static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (*c - '1')));
+    }
+    keys.push_back(SDL_SCANCODE_RETURN);
+    return keys;
+}

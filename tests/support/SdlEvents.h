@@ -2,6 +2,8 @@
 // Input as the player makes it: SDL events pushed into the queue that the
 // DirectInput stand-in reads.
 
+#include <vector>
+
 #include <SDL2/SDL.h>
 
 void PushKey(SDL_Scancode scancode, bool down);
@@ -14,3 +16,6 @@ void PushWindowEvent(Uint32 windowId, SDL_WindowEventID id);
 void PushJoystickAxis(SDL_JoystickID joystick, Uint8 axis, Sint16 value);
 void PushJoystickButton(SDL_JoystickID joystick, Uint8 button, bool down);
 void PushJoystickHat(SDL_JoystickID joystick, Uint8 value);
+// The keys that type a console line (lower-case letters, digits and
+// spaces; anything else is left out), then Return.
+std::vector<SDL_Scancode> LineKeys(const char* text);

@@ -19,9 +19,22 @@ KEY_RADIUS = 7
 BUTTON_SIZE = 16
 DIAL_SIZE = 128
 DIAL_RIM = 5
-DIAL_TICKS = 12
-TICK_LENGTH = 10
-NEEDLE_WIDTH, NEEDLE_LENGTH = 6, 56
+TICK_LENGTH = 12
+TICK_WIDTH = 3
+NEEDLE_LENGTH = 56
+NEEDLE_BASE_WIDTH = 7
+NEEDLE_TIP_WIDTH = 3
+NEEDLE_HUB_RADIUS = 5
+# The HUD turns a needle to (40 - rpm x 0.02) degrees on the tachometer and
+# (40 - 2 x mph) degrees on the speedometer: from 40 degrees at rest to -180 at
+# 11000 rpm or 110 mph, 20 degrees for every 1000 rpm or 10 mph, so one dial
+# with a tick every 20 degrees serves both.
+NEEDLE_REST_DEGREES = 40
+NEEDLE_FULL_DEGREES = -180
+DEGREES_PER_TICK = 20
+# The needle's direction in its picture, as a screen angle (y down): the
+# sweep's gap of 140 degrees then lies at the bottom of the dial.
+NEEDLE_PICTURE_DEGREES = -20
 MARK_SIZE = 16
 DOT_SIZE = 8
 STAR_SIZE = 24
@@ -64,23 +77,50 @@ def white_disc(size):
     return image.to_png()
 
 
+def needle_direction(needle_degrees):
+    """The picture's direction (x right, y down) of a needle the HUD turns to
+    `needle_degrees`: the sprite turns clockwise on the screen, so the angle
+    adds to the direction the needle has in its own picture."""
+    screen = math.radians(NEEDLE_PICTURE_DEGREES + needle_degrees)
+    return math.cos(screen), math.sin(screen)
+
+
+def spoke(image, needle_degrees, inner, outer, inner_width, outer_width):
+    """A bar out from the centre of a dial-sized picture in a needle's
+    direction, between two radii, tapering between two widths."""
+    centre = DIAL_SIZE / 2
+    dx, dy = needle_direction(needle_degrees)
+    across_x, across_y = -dy, dx
+    corners = []
+    for radius, width in ((inner, inner_width), (outer, outer_width)):
+        x, y = centre + radius * dx, centre + radius * dy
+        corners.append((x + across_x * width / 2, y + across_y * width / 2))
+        corners.append((x - across_x * width / 2, y - across_y * width / 2))
+    image.fill_polygon([corners[0], corners[2], corners[3], corners[1]], WHITE)
+
+
+def dial_tick_degrees():
+    """The needle angles of the ticks, from rest to full."""
+    return range(NEEDLE_REST_DEGREES, NEEDLE_FULL_DEGREES - 1, -DEGREES_PER_TICK)
+
+
 def dial():
-    """A ring with a tick every 30 degrees, for both the tachometer and the speedometer."""
+    """A ring with a tick at every 1000 rpm (10 mph) where the needle points
+    then, for both the tachometer and the speedometer."""
     image = RgbaImage(DIAL_SIZE, DIAL_SIZE)
     centre, outer = DIAL_SIZE / 2, DIAL_SIZE / 2
     disc(image, centre, centre, outer, WHITE, outer - DIAL_RIM)
-    for tick in range(DIAL_TICKS):
-        angle = 2 * math.pi * tick / DIAL_TICKS
-        for step in range(TICK_LENGTH):
-            radius = outer - DIAL_RIM - step
-            image.set_pixel(int(centre + radius * math.cos(angle)), int(centre + radius * math.sin(angle)), WHITE)
+    for degrees in dial_tick_degrees():
+        spoke(image, degrees, outer - DIAL_RIM - TICK_LENGTH, outer - DIAL_RIM, TICK_WIDTH, TICK_WIDTH)
     return image.to_png()
 
 
 def needle():
-    """A bar pointing up from its foot, the point it turns about."""
-    image = RgbaImage(NEEDLE_WIDTH, NEEDLE_LENGTH)
-    image.fill_polygon([(NEEDLE_WIDTH / 2, 0), (NEEDLE_WIDTH, NEEDLE_LENGTH), (0, NEEDLE_LENGTH)], WHITE)
+    """A needle at rest from the centre of a dial-sized picture: the HUD draws
+    it over the dial's corner and turns it about the dial's centre."""
+    image = RgbaImage(DIAL_SIZE, DIAL_SIZE)
+    spoke(image, 0, 0, NEEDLE_LENGTH, NEEDLE_BASE_WIDTH, NEEDLE_TIP_WIDTH)
+    disc(image, DIAL_SIZE / 2, DIAL_SIZE / 2, NEEDLE_HUB_RADIUS, WHITE)
     return image.to_png()
 
 

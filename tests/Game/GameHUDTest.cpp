@@ -1,0 +1,291 @@
+// The HUD in the whole game on the shipped content, entered into play as New
+// Game enters it (without starting the introduction) and played with SDL keys
+// on a steady 16 ms frame: on foot it shows the health and the time; the
+// console's SETWARNING brings stars; in a sedan the dials and the gear show,
+// on foot again the gear goes; SETHEALTH 0 opens "Game Over Screen" and hides
+// the HUD.
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include "Actors/GameActor.h"
+#include "App/Application.h"
+#include "Console/Console.h"
+#include "Core/Game.h"
+#include "Core/StepTrace.h"
+#include "Display/Display.h"
+#include "Display/TextMaster.h"
+#include "Display/Texture.h"
+#include "Game/HUD.h"
+#include "Level/Level.h"
+#include "Menu/MenuManager.h"
+#include "Menu/MenuScreens.h"
+#include "support/FrameTime.h"
+#include "support/ScriptedGame.h"
+#include "support/SdlEvents.h"
+#include "support/TempDir.h"
+
+namespace {
+
+const uint32_t FRAME_MS = 16;
+// A game that never finishes its script is closed after this many frames.
+const int LAST_FRAME = 3000;
+// A typed key is down for one frame, and the next one comes two frames later.
+const int FRAMES_PER_KEY = 3;
+// A press of F as a hand makes it.
+const int PRESS_FRAMES = 6;
+// Frames the HUD is watched once a stage has got where it goes.
+const int WATCHED_FRAMES = 5;
+const int CONSOLE_COOLDOWN_FRAMES = static_cast<int>(CConsole::TOGGLE_COOLDOWN * 1000 / FRAME_MS) + 1;
+
+// One frame's HUD as the text pass is about to draw it.
+struct HUDFrame {
+    std::vector<std::string> texts;
+    int stars = 0;
+    int dials = 0;
+    int needles = 0;
+    int wantedStars = 0; // the player's wanted value, truncated
+};
+
+struct Seen {
+    HUDFrame onFoot;
+    std::vector<HUDFrame> wanted; // the frames after SETWARNING
+    HUDFrame seated;
+    HUDFrame outAgain;
+    bool died = false;
+    std::string screenAfterDeath;
+    int visibleAfterDeath = -1;
+    int levelStateAfterDeath = -1;
+    size_t menusPushedAtDeath = 0;
+    int lastStage = 0;
+};
+
+Seen s_Seen;
+HUDFrame s_Current;
+HUDFrame s_Last;
+int s_Frame = 0;
+
+const IDirect3DTexture8* ElementTexture(CHUD::Element element)
+{
+    const CTexture* texture = g_HUD.GetElement(element).m_pTexture;
+    return texture != nullptr ? texture->GetTexture() : nullptr;
+}
+
+void CountSprite(const SpriteDraw& draw)
+{
+    if (draw.m_pTexture == nullptr)
+        return;
+    s_Current.stars += draw.m_pTexture == ElementTexture(CHUD::HUD_WARNING_STAR) ? 1 : 0;
+    s_Current.dials += draw.m_pTexture == ElementTexture(CHUD::HUD_RPM) ? 1 : 0;
+    s_Current.needles += draw.m_pTexture == ElementTexture(CHUD::HUD_NEEDLE) ? 1 : 0;
+}
+
+// The HUD's sprites are counted from its draw; its texts are read once the
+// level's render (the HUD last) is over and the menus draw.
+void WatchHUD(const char* step)
+{
+    if (std::strcmp(step, "CHUD::Draw") == 0) {
+        s_Current = HUDFrame();
+        s_Current.wantedStars = static_cast<int>(g_PlayerActor->m_fWantedLevel);
+        return;
+    }
+    if (std::strcmp(step, "CMenuManager::Draw") != 0)
+        return;
+    for (uint32_t i = 0; i < g_TextMaster.GetQueueCount(); ++i)
+        s_Current.texts.push_back(g_TextMaster.GetQueue()[i].m_pPrepared->m_Text);
+    s_Last = s_Current;
+}
+
+bool Shows(const HUDFrame& frame, const std::string& text)
+{
+    for (const std::string& shown : frame.texts)
+        if (shown == text)
+            return true;
+    return false;
+}
+
+bool ShowsTime(const HUDFrame& frame)
+{
+    for (const std::string& shown : frame.texts)
+        if (shown.rfind("Time: ", 0) == 0)
+            return true;
+    return false;
+}
+
+// Types `keys`, one every few frames of the stage; true once all are typed.
+bool Type(const std::vector<SDL_Scancode>& keys, int frame)
+{
+    const size_t key = static_cast<size_t>(frame / FRAMES_PER_KEY);
+    if (key >= keys.size())
+        return true;
+    if (frame % FRAMES_PER_KEY == 0)
+        PushKey(keys[key], true);
+    if (frame % FRAMES_PER_KEY == 1)
+        PushKey(keys[key], false);
+    return false;
+}
+
+std::vector<SDL_Scancode> ConsoleLines(const std::vector<const char*>& lines, bool close)
+{
+    std::vector<SDL_Scancode> keys = {SDL_SCANCODE_GRAVE};
+    for (const char* line : lines) {
+        const std::vector<SDL_Scancode> typed = LineKeys(line);
+        keys.insert(keys.end(), typed.begin(), typed.end());
+    }
+    if (close)
+        keys.push_back(SDL_SCANCODE_GRAVE);
+    return keys;
+}
+
+void PressF(int frame)
+{
+    if (frame == 0)
+        PushKey(SDL_SCANCODE_F, true);
+    if (frame == PRESS_FRAMES)
+        PushKey(SDL_SCANCODE_F, false);
+}
+
+bool Seated()
+{
+    return g_PlayerActor->m_pCar != nullptr;
+}
+
+// Each stage runs every frame with its own frame count and says when it is over.
+struct Stage {
+    int maxFrames;
+    std::function<bool(int frame)> step;
+};
+
+const std::vector<Stage>& Stages()
+{
+    static int s_Since = 0;
+    static const std::vector<SDL_Scancode> wanted = ConsoleLines({"set setwarning 4", "set spawn car sedan"}, true);
+    static const std::vector<SDL_Scancode> death = ConsoleLines({"set sethealth 0"}, false);
+    static const std::vector<Stage> stages = {
+        {WATCHED_FRAMES * 2,
+         [](int frame) {
+             s_Seen.onFoot = s_Last;
+             return frame >= WATCHED_FRAMES * 2 - 1;
+         }},
+        {400,
+         [](int frame) {
+             const bool typed = Type(wanted, frame);
+             if (g_PlayerActor->m_fWantedLevel > 0.0f)
+                 s_Seen.wanted.push_back(s_Last);
+             return typed && s_Seen.wanted.size() > WATCHED_FRAMES;
+         }},
+        {300,
+         [](int frame) {
+             PressF(frame);
+             s_Since = Seated() ? s_Since + 1 : 0;
+             s_Seen.seated = s_Last;
+             return frame > PRESS_FRAMES && s_Since > WATCHED_FRAMES;
+         }},
+        {300,
+         [](int frame) {
+             PressF(frame);
+             s_Since = Seated() ? 0 : s_Since + 1;
+             s_Seen.outAgain = s_Last;
+             return frame > PRESS_FRAMES && s_Since > WATCHED_FRAMES;
+         }},
+        {400,
+         [](int frame) {
+             if (frame == 0)
+                 s_Seen.menusPushedAtDeath = g_MenuManager.GetStackSize();
+             // The console opens again only once its cooldown since the last close is over.
+             const bool typed = frame >= CONSOLE_COOLDOWN_FRAMES && Type(death, frame - CONSOLE_COOLDOWN_FRAMES);
+             if (!s_Seen.died && g_HUD.m_bVisible == 0) {
+                 s_Seen.died = true;
+                 s_Since = 0;
+             }
+             if (!s_Seen.died || ++s_Since <= WATCHED_FRAMES)
+                 return false;
+             const CSingleScreen* screen = g_MenuManager.GetCurrentScreen();
+             s_Seen.screenAfterDeath = screen != nullptr ? screen->m_Name : "";
+             s_Seen.visibleAfterDeath = g_HUD.m_bVisible;
+             s_Seen.levelStateAfterDeath = g_pLevel->GetState();
+             s_Seen.menusPushedAtDeath = g_MenuManager.GetStackSize() - s_Seen.menusPushedAtDeath;
+             return typed;
+         }},
+    };
+    return stages;
+}
+
+int s_Stage = 0;
+int s_StageFrame = 0;
+
+void Play()
+{
+    const std::vector<Stage>& stages = Stages();
+    if (s_Stage >= static_cast<int>(stages.size()))
+        return;
+    const Stage& stage = stages[static_cast<size_t>(s_Stage)];
+    const bool over = stage.step(s_StageFrame) || s_StageFrame >= stage.maxFrames;
+    ++s_StageFrame;
+    if (!over)
+        return;
+    ++s_Stage;
+    s_StageFrame = 0;
+    s_Seen.lastStage = s_Stage;
+    if (s_Stage == static_cast<int>(stages.size()))
+        PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+}
+
+int ScriptedPlay()
+{
+    ++s_Frame;
+    SetFrameTime(FRAME_MS);
+    Play();
+    InGameState();
+    if (s_Frame == LAST_FRAME)
+        PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+    return 1;
+}
+
+TEST(GameHUDTest, HealthTimeStarsAndDialsShowAndDeathOpensTheGameOverScreen)
+{
+    TempDir dir;
+    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
+    ScopedWorkingDir cwd(dir.Path());
+    s_Seen = Seen();
+    g_StepTrace = WatchHUD;
+    SetSpriteDrawObserver(CountSprite);
+    EXPECT_EQ(0, RunGameInPlay(ScriptedPlay));
+    SetSpriteDrawObserver(nullptr);
+    g_StepTrace = nullptr;
+    ASSERT_EQ(static_cast<int>(Stages().size()), s_Seen.lastStage) << "every stage ran to its end";
+
+    EXPECT_TRUE(Shows(s_Seen.onFoot, "Health 100"));
+    EXPECT_TRUE(ShowsTime(s_Seen.onFoot));
+    EXPECT_EQ(0, s_Seen.onFoot.stars);
+    EXPECT_EQ(0, s_Seen.onFoot.dials);
+
+    // A star for each whole wanted level: 4 as set, 3 once the crime
+    // manager's ebb has taken the value below 4 (in its first frame).
+    ASSERT_FALSE(s_Seen.wanted.empty());
+    for (const HUDFrame& frame : s_Seen.wanted)
+        EXPECT_EQ(frame.wantedStars, frame.stars);
+    EXPECT_GE(s_Seen.wanted.back().stars, 3);
+    EXPECT_LE(s_Seen.wanted.back().stars, 4);
+
+    EXPECT_EQ(2, s_Seen.seated.dials);
+    EXPECT_EQ(2, s_Seen.seated.needles);
+    EXPECT_TRUE(Shows(s_Seen.seated, "1")) << "the gear";
+    EXPECT_EQ(0, s_Seen.outAgain.dials);
+    EXPECT_FALSE(Shows(s_Seen.outAgain, "1"));
+    EXPECT_TRUE(Shows(s_Seen.outAgain, "Health 100"));
+
+    EXPECT_TRUE(s_Seen.died);
+    EXPECT_EQ("Game Over Screen", s_Seen.screenAfterDeath);
+    EXPECT_EQ(0, s_Seen.visibleAfterDeath) << "and it stays hidden";
+    EXPECT_EQ(1u, s_Seen.menusPushedAtDeath) << "pushed once";
+    EXPECT_EQ(static_cast<int>(CLevel::STATE_PAUSED), s_Seen.levelStateAfterDeath);
+}
+
+} // namespace
