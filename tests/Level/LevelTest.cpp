@@ -152,7 +152,7 @@ TEST_F(PhysicsLevel, ReloadsBuildTheSameWorldAndLeaveThePlayerOnFoot)
         EXPECT_EQ(1u, level.GetObjectGrid().GetCell(CellOf(10, 20)).m_Entries.size());
         EXPECT_EQ(1u, level.GetCarGrid().GetCell(CellOf(30, 40)).m_Entries.size());
         EXPECT_TRUE(level.GetActiveCars().empty());
-        EXPECT_EQ(23u, level.GetAIPool().GetRequests().size()) << "the pool set up once";
+        EXPECT_EQ(21u, level.GetAIPool().GetRequests().size()) << "the pool set up once";
         EXPECT_EQ(CLevel::OBJECT_GRID_TIMER_AT_LOAD, level.GetObjectGridTimer());
         level.Update();
         EXPECT_EQ(actors, g_Physics.GetScene()->getNbActors());
@@ -223,26 +223,28 @@ TEST_F(CLevelTest, ThePoolIsSetUpWithTheLevelsSpawnNodes)
                                  "HATCH", "TRUCK", "GHETTO", "PORCH", "LOWRIDER"};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
+        std::string spawnFile = c.spawnNodes;
+        std::replace(spawnFile.begin(), spawnFile.end(), '\\', '/');
+        m_Dir.Write(spawnFile, "Sector 77\n");
         const CLevel& level = LoadLevel("Terrain Ground\nSky_Box Sky\n", c.path);
+        EXPECT_EQ(77, level.GetAIPool().GetSector(0).m_iId) << "the first block of the level's spawn-node file";
+        EXPECT_EQ(1, level.GetAIPool().GetSector(1).m_iId) << "its only block";
         const std::vector<CAIPool::Request>& calls = level.GetAIPool().GetRequests();
-        ASSERT_EQ(23u, calls.size());
-        EXPECT_EQ("CreateSidewalkSpawnNodes", calls[0].m_Operation);
-        EXPECT_EQ("LoadSpawnNodes", calls[1].m_Operation);
-        EXPECT_EQ(c.spawnNodes, calls[1].m_Actor);
+        ASSERT_EQ(21u, calls.size());
         for (int car = 0; car < 10; ++car) {
-            EXPECT_EQ("AddCar", calls[2 + car].m_Operation);
-            EXPECT_EQ("LIZARD", calls[2 + car].m_Actor);
-            EXPECT_EQ(kinds[car], calls[2 + car].m_Car);
-            EXPECT_EQ(0, calls[2 + car].m_iCount);
+            EXPECT_EQ("AddCar", calls[car].m_Operation);
+            EXPECT_EQ("LIZARD", calls[car].m_Actor);
+            EXPECT_EQ(kinds[car], calls[car].m_Car);
+            EXPECT_EQ(0, calls[car].m_iCount);
         }
         for (int pedestrian = 0; pedestrian < 10; ++pedestrian) {
-            EXPECT_EQ("AddPedestrian", calls[12 + pedestrian].m_Operation);
-            EXPECT_EQ("LIZARD", calls[12 + pedestrian].m_Actor);
+            EXPECT_EQ("AddPedestrian", calls[10 + pedestrian].m_Operation);
+            EXPECT_EQ("LIZARD", calls[10 + pedestrian].m_Actor);
         }
-        EXPECT_EQ("AddCopCars", calls[22].m_Operation);
-        EXPECT_EQ("LIZARD", calls[22].m_Actor);
-        EXPECT_EQ("COPCAR", calls[22].m_Car);
-        EXPECT_EQ(10, calls[22].m_iCount);
+        EXPECT_EQ("AddCopCars", calls[20].m_Operation);
+        EXPECT_EQ("LIZARD", calls[20].m_Actor);
+        EXPECT_EQ("COPCAR", calls[20].m_Car);
+        EXPECT_EQ(10, calls[20].m_iCount);
     }
 }
 

@@ -1,10 +1,15 @@
 // The level "Modern" as the game ships it: every asset script read as
-// start-up reads it, then the level built from its script.
+// start-up reads it, then the level built from its script. Its spawn-node
+// file is checked against the road graph it is made from: a file that
+// drifted from the roads fails here.
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "AI/AIPool.h"
 #include "Actors/Car.h"
 #include "Actors/Weapon.h"
 #include "Core/AssetManager.h"
@@ -29,6 +34,56 @@ namespace {
 const size_t TOWN_CARS = 3;
 const size_t TOWN_BUILDINGS = 3;
 const size_t CROSSING_LAMPS = 4;
+
+// The spawn-node file: a sector lists the road nodes with links this far
+// from its centre, each facing its target.
+const char* const SPAWN_FILE = "Scripts\\Levels\\ModernSpawnNodes.txt";
+const float SPAWN_NEAREST = 120.0f;
+const float SPAWN_FARTHEST = 185.0f;
+const float MAX_HEADING_ERROR_DEGREES = 0.1f;
+
+// The road nodes the spawn-node file's rule puts under `sector`, in road-node order.
+std::vector<int32_t> SelectedRoadNodes(uint32_t sector)
+{
+    const float half = CAIPool::CELL_SIZE / 2;
+    const float cx = CAIPool::ORIGIN + (sector % CAIPool::COLUMNS) * CAIPool::CELL_SIZE + half;
+    const float cz = CAIPool::ORIGIN + (sector / CAIPool::COLUMNS) * CAIPool::CELL_SIZE + half;
+    std::vector<int32_t> selected;
+    for (size_t i = 0; i < g_RoadNodes.GetNodeCount(); ++i) {
+        const cRoadnode& node = *g_RoadNodes.GetNode(i);
+        const float distance = std::hypot(node.GetPosition()->x - cx, node.GetPosition()->z - cz);
+        if (node.GetLinkCount() > 0 && distance >= SPAWN_NEAREST && distance <= SPAWN_FARTHEST)
+            selected.push_back(static_cast<int32_t>(i));
+    }
+    return selected;
+}
+
+void ExpectOrientationFacesTarget(const D3DXMATRIX& m, const cRoadnode& from, const cRoadnode& to)
+{
+    const D3DXVECTOR3 right(m._11, m._12, m._13);
+    const D3DXVECTOR3 up(m._21, m._22, m._23);
+    const D3DXVECTOR3 forward(m._31, m._32, m._33);
+    const float tolerance = 1e-4f;
+    EXPECT_NEAR(1.0f, D3DXVec3Length(&right), tolerance);
+    EXPECT_NEAR(1.0f, D3DXVec3Length(&up), tolerance);
+    EXPECT_NEAR(1.0f, D3DXVec3Length(&forward), tolerance);
+    EXPECT_NEAR(0.0f, D3DXVec3Dot(&right, &up), tolerance);
+    EXPECT_NEAR(0.0f, D3DXVec3Dot(&right, &forward), tolerance);
+    EXPECT_NEAR(0.0f, D3DXVec3Dot(&up, &forward), tolerance);
+    D3DXVECTOR3 handed;
+    D3DXVec3Cross(&handed, &up, &forward);
+    EXPECT_NEAR(1.0f, D3DXVec3Dot(&handed, &right), tolerance) << "right = up x forward";
+    EXPECT_EQ(*from.GetPosition(), D3DXVECTOR3(m._41, m._42, m._43)) << "placed on its road node";
+    EXPECT_EQ(1.0f, m._44);
+
+    D3DXVECTOR3 toTarget = *to.GetPosition() - *from.GetPosition();
+    D3DXVec3Normalize(&toTarget, &toTarget);
+    D3DXVECTOR3 across;
+    D3DXVec3Cross(&across, &forward, &toTarget);
+    // The sine through the cross product: acos near 1 is too coarse in float.
+    const float angle = std::atan2(D3DXVec3Length(&across), D3DXVec3Dot(&forward, &toTarget));
+    EXPECT_LT(angle * 180.0f / D3DX_PI, MAX_HEADING_ERROR_DEGREES);
+}
 
 class ShippedLevelTest : public DisplayFixture {
 protected:
@@ -104,6 +159,67 @@ TEST_F(ShippedLevelTest, ModernBuildsTheTownWithoutALogLine)
     EXPECT_EQ(30, g_GameTimer.m_Minute);
     for (size_t group = 0; group < 2; ++group)
         EXPECT_EQ(2u, g_TrafficLights.GetLight(0).m_Groups[group].m_Lamps.size());
+}
+
+TEST_F(ShippedLevelTest, EverySpawnSectorListsTheRoadNodesItsRuleSelectsFacingTheirTargets)
+{
+    {
+        ScopedWorkingDir inGame(KELM_GAME_DIR);
+        CAIPool fresh;
+        const std::string logBefore = Log();
+        EXPECT_TRUE(fresh.LoadSpawnNodes(SPAWN_FILE)) << "all 1024 blocks";
+        EXPECT_EQ(logBefore, Log()) << "every target resolves, every node is filed";
+    }
+    const CAIPool& pool = g_pLevel->GetAIPool();
+    for (uint32_t k = 0; k < static_cast<uint32_t>(CAIPool::FILE_SECTOR_COUNT); ++k) {
+        SCOPED_TRACE("sector " + std::to_string(k));
+        const CAIPoolSector& sector = pool.GetSector(k);
+        EXPECT_EQ(static_cast<int32_t>(k), sector.m_iId);
+        std::vector<int32_t> listed;
+        for (const std::unique_ptr<CRoadSpawnNode>& node : sector.m_RoadSpawnNodes) {
+            listed.push_back(node->m_iId);
+            const cRoadnode* road = g_RoadNodes.GetNode(static_cast<size_t>(node->m_iId));
+            ASSERT_NE(nullptr, road);
+            EXPECT_EQ(*road->GetPosition(), node->m_vPos);
+            ASSERT_EQ(road->GetLinkCount(), node->m_Targets.size()) << "one direction per link";
+            ASSERT_EQ(node->m_Targets.size(), node->m_Orientations.size());
+            for (size_t i = 0; i < node->m_Targets.size(); ++i) {
+                EXPECT_EQ(road->GetLinkTarget(i), node->m_Targets[i]);
+                ExpectOrientationFacesTarget(node->m_Orientations[i], *road, *node->m_Targets[i]);
+            }
+        }
+        EXPECT_EQ(SelectedRoadNodes(k), listed);
+    }
+    EXPECT_TRUE(pool.GetSector(CAIPool::FILE_SECTOR_COUNT).m_RoadSpawnNodes.empty());
+}
+
+TEST_F(ShippedLevelTest, ThePlacesThePlayerSeesHaveSpawnNodesForCarsAndWalkers)
+{
+    const CAIPool& pool = g_pLevel->GetAIPool();
+    const struct {
+        const char* place;
+        D3DXVECTOR3 point;
+    } places[] = {
+        {"the town square", {380.0f, 0.0f, 190.0f}},
+        {"the menu camera", {514.0f, 0.0f, 311.0f}},
+        {"the start area", {-45.0f, 0.0f, -60.0f}},
+    };
+    for (const auto& p : places) {
+        const int32_t sector = pool.SectorOf(p.point);
+        ASSERT_GE(sector, 0) << p.place;
+        EXPECT_GE(pool.GetSector(static_cast<uint32_t>(sector)).m_RoadSpawnNodes.size(), 2u) << p.place;
+    }
+
+    size_t walkers = 0;
+    for (uint32_t k = 0; k < pool.GetSectorCount(); ++k) {
+        for (const std::unique_ptr<CSidewalkSpawnNode>& node : pool.GetSector(k).m_SidewalkSpawnNodes) {
+            EXPECT_NE(nullptr, node->m_pNextNode) << "every sidewalk node links on";
+            ++walkers;
+        }
+    }
+    EXPECT_EQ(g_SidewalkNodes.GetNodeCount(), walkers) << "every sidewalk node lies in the grid";
+    EXPECT_NE(nullptr, pool.GetPyramidMarker().GetMesh()->GetD3DXMesh());
+    EXPECT_NE(nullptr, pool.GetSphereMarker().GetMesh()->GetD3DXMesh());
 }
 
 } // namespace

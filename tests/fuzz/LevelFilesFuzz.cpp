@@ -3,6 +3,7 @@
 // collision files that objects name, each read by the loader that reads it
 // at start-up or when the level loads.
 
+#include "AI/AIPool.h"
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"
 #include "Core/DataBuffer.h"
@@ -17,6 +18,7 @@ namespace {
 
 const char* const LEVELS = "Scripts\\Levels.txt";
 const char* const TERRAINS = "Scripts\\Terrains.txt";
+const char* const SPAWN_NODES = "Scripts\\Levels\\ModernSpawnNodes.txt";
 
 // The shipped level block names the script; the level is built from it and
 // emptied again.
@@ -59,6 +61,13 @@ void ReadTerrains()
     LoadAssetsFromScript<CTerrain>(TERRAINS);
 }
 
+// A pool of its own: its sectors and nodes go with it.
+void ReadSpawnNodes()
+{
+    CAIPool pool;
+    pool.LoadSpawnNodes(SPAWN_NODES);
+}
+
 #define COLLISION_FILE(path) {path, [] { CCollisionObject().Load(path); }}
 
 void PrepareLevel()
@@ -84,6 +93,7 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             COLLISION_FILE("Scripts\\Collision\\crate.txt"),
             COLLISION_FILE("Scripts\\Collision\\Sedan.txt"),
             COLLISION_FILE("Scripts\\Collision\\Lizard.txt"),
+            {SPAWN_NODES, ReadSpawnNodes},
         }};
     return target;
 }

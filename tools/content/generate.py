@@ -27,6 +27,7 @@ import menus  # noqa: E402
 import particles  # noqa: E402
 import roads  # noqa: E402
 import sound  # noqa: E402
+import spawn_nodes  # noqa: E402
 import terrain  # noqa: E402
 import weapons  # noqa: E402
 from sound import SAMPLE_RATE  # noqa: E402
@@ -613,6 +614,7 @@ ASSETS.update(level_objects.ASSETS)
 ASSETS.update(menus.ASSETS)
 ASSETS.update(particles.ASSETS)
 ASSETS.update(roads.ASSETS)
+ASSETS.update(spawn_nodes.ASSETS)
 ASSETS.update(terrain.ASSETS)
 ASSETS.update(flares.ASSETS)
 ASSETS.update(hud.ASSETS)
