@@ -10,6 +10,7 @@
 #include "Core/Game.h"
 #include "Game/CellPhone.h"
 #include "Game/CheckPointMission.h"
+#include "Game/ConversationManager.h"
 #include "Game/CrimeManager.h"
 #include "Game/DestructionMission.h"
 #include "Game/HUD.h"
@@ -84,6 +85,30 @@ void ReadMissionStart(const char* path)
 
 #define MISSION_START(Mission, path) {path, [] { ReadMissionStart<Mission>(path); }}
 
+// Every window of the day, each walked branch by branch as the phone and the
+// HUD's window walk it.
+void ReadConversation(const char* path)
+{
+    const int HALF_HOURS = 48;
+    CConversationManager manager;
+    for (int half = 0; half < HALF_HOURS; ++half) {
+        CConversation* conversation = manager.GetConversation(path, 0.5f * static_cast<float>(half));
+        if (conversation == nullptr)
+            continue;
+        for (const auto& branch : conversation->GetBranches()) {
+            conversation->GotoBranch(branch.first);
+            for (uint32_t i = 0; i < conversation->GetOutputCount() + 1; ++i)
+                conversation->GetOutputText(i);
+            for (uint32_t i = 0; i < conversation->GetInputCount() + 1; ++i)
+                conversation->GetInputText(i);
+            conversation->ChooseInput(0);
+            conversation->ApplyChangeState();
+        }
+    }
+}
+
+#define CONVERSATION(path) {path, [] { ReadConversation(path); }}
+
 } // namespace
 
 const GameFileFuzzTarget& ThisFuzzTarget()
@@ -102,6 +127,9 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             MISSION_START(CCheckPointMission, "Scripts\\Mission\\3Pre.txt"),
             MISSION_START(DestructionMission, "Scripts\\Mission\\5Pre.txt"),
             MISSION_START(CTimedCheckPointMission, "Scripts\\Mission\\6Pre.txt"),
+            CONVERSATION("Scripts\\Mission\\Intro_Conv0.txt"),
+            CONVERSATION("Scripts\\Conversations\\Depot.txt"),
+            CONVERSATION("Scripts\\Conversations\\Friend.txt"),
         }};
     return target;
 }
