@@ -56,7 +56,7 @@ protected:
     CConversationManager m_Manager;
 };
 
-// The window a half hour falls into, as the file's blocks are written.
+// The depot answers from 8:00 to midnight, the guide and the friend all day.
 TEST_F(ShippedConversationsTest, EveryScriptAndTheDirectoryLoadAtEveryHalfHourWithACleanLog)
 {
     ScopedWorkingDir inGame(KELM_GAME_DIR);
