@@ -63,6 +63,7 @@ TEST_F(PhysicsLevel, EachKeywordPlacesItsInstance)
 {
     g_PlayerActor = &g_Player;
     const std::string start = "0 0 -1 0 0 1 0 0 1 0 0 0 40 0.5 50 1";
+    m_Dir.Write("Numbers.txt", "5550100 Depot.txt\n");
     CLevel& level = LoadLevel(std::string(GROUND) + "Sky_Box Sky\n"
                               "WaterPlane Pool Pos 70 -1 70\n"
                               "SunObject Disc Orientation " + At(0, 300, 900) + "\n"
@@ -115,6 +116,7 @@ TEST_F(PhysicsLevel, EachKeywordPlacesItsInstance)
     EXPECT_EQ(&level.GetCarColors(), CCarColorTable::Current());
     EXPECT_EQ(1u, level.GetCarColors().GetCount());
     EXPECT_EQ("Numbers.txt", level.GetPhoneDirectory().GetFileName());
+    EXPECT_EQ(1u, level.GetPhoneDirectory().GetNumbers().count("5550100"));
     EXPECT_EQ(9, g_GameTimer.m_Hour);
     EXPECT_EQ(30, g_GameTimer.m_Minute);
     EXPECT_FLOAT_EQ(40.0f, g_Player.m_Model.m_matObject._41);

@@ -17,6 +17,8 @@
 #include "Display/DisplayFixture.h"
 #include "Display/SkyBox.h"
 #include "Display/Texture.h"
+#include "Game/Conversation.h"
+#include "Game/PhoneDirectory.h"
 #include "Level/BuildingObject.h"
 #include "Level/GameTimer.h"
 #include "Level/Level.h"
@@ -220,6 +222,36 @@ TEST_F(ShippedLevelTest, ThePlacesThePlayerSeesHaveSpawnNodesForCarsAndWalkers)
     EXPECT_EQ(g_SidewalkNodes.GetNodeCount(), walkers) << "every sidewalk node lies in the grid";
     EXPECT_NE(nullptr, pool.GetPyramidMarker().GetMesh()->GetD3DXMesh());
     EXPECT_NE(nullptr, pool.GetSphereMarker().GetMesh()->GetD3DXMesh());
+}
+
+// The town's two numbers by day; at night only the depot's recorded line,
+// and before eight nobody answers there.
+TEST_F(ShippedLevelTest, ModernsPhoneNumbersAnswerByTheClock)
+{
+    const CPhoneDirectory& directory = g_pLevel->GetPhoneDirectory();
+    EXPECT_TRUE(directory.IsLoaded());
+    ScopedWorkingDir inGame(KELM_GAME_DIR);
+    const auto dialAt = [&](float minutes, const char* number, CDirectoryResult& result) {
+        g_GameTimer.SetTime(minutes);
+        g_GameTimer.Advance(0.0f);
+        return directory.Lookup(number, g_GameTimer.GetTimeOfDay(), result);
+    };
+    CDirectoryResult depot;
+    CDirectoryResult friendly;
+    ASSERT_TRUE(dialAt(570.0f, "5550100", depot));
+    EXPECT_EQ("Scripts\\Conversations\\Depot.txt", depot.m_Text);
+    ASSERT_TRUE(dialAt(570.0f, "5550142", friendly));
+    EXPECT_NE(nullptr, friendly.m_pConversation);
+    EXPECT_NE(depot.m_pConversation, friendly.m_pConversation);
+
+    CDirectoryResult night;
+    ASSERT_TRUE(dialAt(22.0f * 60.0f, "5550100", night));
+    ASSERT_NE(nullptr, night.m_pConversation);
+    EXPECT_NE(depot.m_pConversation, night.m_pConversation);
+    EXPECT_FLOAT_EQ(20.0f, night.m_pConversation->GetStartTime());
+    EXPECT_EQ(0u, night.m_pConversation->GetInputCount()) << "a recorded line";
+    CDirectoryResult early;
+    EXPECT_FALSE(dialAt(6.0f * 60.0f, "5550100", early));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "Collision/CollisionObject.h"
 #include "Core/AssetManager.h"
 #include "Core/DataBuffer.h"
+#include "Game/PhoneDirectory.h"
 #include "Level/Level.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
@@ -19,6 +20,7 @@ namespace {
 const char* const LEVELS = "Scripts\\Levels.txt";
 const char* const TERRAINS = "Scripts\\Terrains.txt";
 const char* const SPAWN_NODES = "Scripts\\Levels\\ModernSpawnNodes.txt";
+const char* const PHONES = "Scripts\\Levels\\ModernPhones.txt";
 
 // The shipped level block names the script; the level is built from it and
 // emptied again.
@@ -68,6 +70,17 @@ void ReadSpawnNodes()
     pool.LoadSpawnNodes(SPAWN_NODES);
 }
 
+// Read as the level reads it, and every number dialled.
+void ReadPhoneDirectory()
+{
+    const float MORNING = 9.5f;
+    CPhoneDirectory directory;
+    directory.Load(PHONES);
+    CDirectoryResult result;
+    for (const auto& number : directory.GetNumbers())
+        directory.Lookup(number.first, MORNING, result);
+}
+
 #define COLLISION_FILE(path) {path, [] { CCollisionObject().Load(path); }}
 
 void PrepareLevel()
@@ -94,6 +107,7 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             COLLISION_FILE("Scripts\\Collision\\Sedan.txt"),
             COLLISION_FILE("Scripts\\Collision\\Lizard.txt"),
             {SPAWN_NODES, ReadSpawnNodes},
+            {PHONES, ReadPhoneDirectory},
         }};
     return target;
 }

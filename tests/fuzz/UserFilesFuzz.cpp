@@ -13,6 +13,7 @@
 #include "Game/CellPhone.h"
 #include "Game/CheckPointMission.h"
 #include "Game/Cinema.h"
+#include "Game/ConversationManager.h"
 #include "Game/CrimeManager.h"
 #include "Game/DestructionMission.h"
 #include "Game/HUD.h"
@@ -115,6 +116,30 @@ void ReadCinema(const char* path)
 
 #define CINEMA(path) {path, [] { ReadCinema(path); }}
 
+// Every window of the day, each walked branch by branch as the phone and the
+// HUD's window walk it.
+void ReadConversation(const char* path)
+{
+    const int HALF_HOURS = 48;
+    CConversationManager manager;
+    for (int half = 0; half < HALF_HOURS; ++half) {
+        CConversation* conversation = manager.GetConversation(path, 0.5f * static_cast<float>(half));
+        if (conversation == nullptr)
+            continue;
+        for (const auto& branch : conversation->GetBranches()) {
+            conversation->GotoBranch(branch.first);
+            for (uint32_t i = 0; i < conversation->GetOutputCount() + 1; ++i)
+                conversation->GetOutputText(i);
+            for (uint32_t i = 0; i < conversation->GetInputCount() + 1; ++i)
+                conversation->GetInputText(i);
+            conversation->ChooseInput(0);
+            conversation->ApplyChangeState();
+        }
+    }
+}
+
+#define CONVERSATION(path) {path, [] { ReadConversation(path); }}
+
 } // namespace
 
 const GameFileFuzzTarget& ThisFuzzTarget()
@@ -136,6 +161,9 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             CINEMA("Scripts\\Mission\\IntroCinema.txt"),
             CINEMA("Scripts\\Mission\\Mission6Cinema.txt"),
             CINEMA("Scripts\\Mission\\CreditsCinema.txt"),
+            CONVERSATION("Scripts\\Mission\\Intro_Conv0.txt"),
+            CONVERSATION("Scripts\\Conversations\\Depot.txt"),
+            CONVERSATION("Scripts\\Conversations\\Friend.txt"),
         }};
     return target;
 }

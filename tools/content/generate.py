@@ -619,6 +619,7 @@ ASSETS.update(terrain.ASSETS)
 ASSETS.update(flares.ASSETS)
 ASSETS.update(hud.ASSETS)
 ASSETS.update(weapons.ASSETS)
+ASSETS.update(sound.ASSETS)
 
 
 def write_if_changed(path, data):

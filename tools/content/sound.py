@@ -194,3 +194,57 @@ def pin_ogg_serial(data):
         struct.pack_into("<I", data, at + OGG_CRC_AT, ogg_crc(data[at:end]))
         at = end
     return bytes(data)
+
+
+SYLLABLES_PER_SECOND = 4.0
+# A voice's vowel: the weights of its harmonics.
+VOICE_SHAPE = (1.0, 0.7, 0.45, 0.3, 0.18, 0.1)
+
+
+def murmur(seconds, pitch, seed):
+    """Speech-like mumbling: a pitched buzz whose loudness rises and falls in
+    syllables and whose pitch drifts, for voice lines without words."""
+    rng = random.Random(seed)
+    count = int(seconds * SAMPLE_RATE)
+    syllable = int(SAMPLE_RATE / SYLLABLES_PER_SECOND)
+    out, phase = [], 0.0
+    for start in range(0, count, syllable):
+        length = min(syllable, count - start)
+        frequency = pitch * (0.85 + 0.3 * rng.random())
+        loudness = 0.4 + 0.6 * rng.random()
+        for i in range(length):
+            phase += TWO_PI * frequency / SAMPLE_RATE
+            envelope = loudness * math.sin(math.pi * i / length)
+            out.append(envelope * sum(w * math.sin(n * phase) for n, w in enumerate(VOICE_SHAPE, 1)))
+    return wav_bytes(normalise(out, 0.6))
+
+
+# The voice lines of the conversation scripts: file, seconds (about as long as
+# the line takes to say), the speaker's pitch in Hz.
+GUIDE_PITCH = 120.0
+DISPATCHER_PITCH = 180.0
+VOICE_LINES = [
+    ("intro_01", 2.0, GUIDE_PITCH),
+    ("intro_02", 3.2, GUIDE_PITCH),
+    ("intro_03", 2.4, GUIDE_PITCH),
+    ("intro_04", 1.2, GUIDE_PITCH),
+    ("intro_05", 3.2, GUIDE_PITCH),
+    ("intro_06", 2.8, GUIDE_PITCH),
+    ("intro_07", 3.2, GUIDE_PITCH),
+    ("intro_08", 2.2, GUIDE_PITCH),
+    ("intro_09", 2.6, GUIDE_PITCH),
+    ("intro_10", 2.2, GUIDE_PITCH),
+    ("intro_11", 3.4, GUIDE_PITCH),
+    ("intro_12", 3.0, GUIDE_PITCH),
+    ("intro_13", 3.6, GUIDE_PITCH),
+    ("intro_14", 1.2, GUIDE_PITCH),
+    ("depot_01", 1.2, DISPATCHER_PITCH),
+    ("depot_02", 1.2, DISPATCHER_PITCH),
+    ("depot_03", 1.2, DISPATCHER_PITCH),
+    ("depot_04", 0.9, DISPATCHER_PITCH),
+]
+
+ASSETS = {
+    "Assets/Sounds/Voice/%s.wav" % name: (lambda s=seconds, p=pitch, seed=index: murmur(s, p, seed))
+    for index, (name, seconds, pitch) in enumerate(VOICE_LINES)
+}
