@@ -154,6 +154,8 @@ void CGame::EnterPlay()
     g_pActiveCamera = &g_GameCamera;
     g_GameCamera.m_pController = &g_LocalController;
     g_FreeCamera.m_pController = nullptr;
+    if (g_pLevel != nullptr)
+        g_pLevel->WarmUpEffectDraws();
 }
 
 void CGame::InitGame()
