@@ -79,7 +79,8 @@ void StoreCullViewProj(const D3DXMATRIX& view)
     g_CullViewProj = ViewProjection(view);
 }
 
-// In the reflection the cells the mirror cannot see are left out.
+// The cells the pass's view (the mirror's, or the camera's) cannot see are
+// left out.
 void DrawTerrainAroundCamera(const CTerrain* terrain, const CTerrain::Culling* culling = nullptr)
 {
     CTerrain::Cell cell;
@@ -290,7 +291,7 @@ void CLevel::RenderReflection()
           "g_Display.GetD3DDevice()->SetRenderState(D3DRS_CULLMODE,D3DCULL_CW)");
     SetClipPlane(device, clip);
     DrawActors(RENDER_PASS_REFLECTION);
-    const CTerrain::Culling mirrorSees = {g_CullViewProj, clip};
+    const CTerrain::Culling mirrorSees = {g_CullViewProj, &clip};
     DrawTerrainAroundCamera(m_pTerrain, &mirrorSees);
 
     DrawParticles(device, &clip);
@@ -325,7 +326,8 @@ void CLevel::Render()
 
     CStateBlocks::ApplyObject3D();
     DrawActors(RENDER_PASS_MAIN);
-    DrawTerrainAroundCamera(m_pTerrain);
+    const CTerrain::Culling cameraSees = {ViewProjection(view), nullptr};
+    DrawTerrainAroundCamera(m_pTerrain, &cameraSees);
 
     ApplyWaterMaskStates(device);
     m_iWaterCount = 0;
