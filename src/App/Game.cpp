@@ -154,6 +154,8 @@ void CGame::EnterPlay()
     g_pActiveCamera = &g_GameCamera;
     g_GameCamera.m_pController = &g_LocalController;
     g_FreeCamera.m_pController = nullptr;
+    if (g_pLevel != nullptr)
+        g_pLevel->WarmUpEffectDraws();
 }
 
 void CGame::InitGame()
@@ -246,7 +248,14 @@ void CGame::ShutdownGame()
     if (g_pLevel != nullptr)
         g_pLevel->Shutdown();
     g_Player.Shutdown();
+    // Its model's textures are gone: nothing may draw or steer it now.
+    g_PlayerActor = nullptr;
+    // Nor the pointers, whose textures went with the rest.
+    g_InGameMouse = CInGameMouse();
     g_Physics.Shutdown();
+    // The console types from the keyboard device's key bytes, which go next.
+    g_Console.Shutdown();
+    g_FullKeyboard.Shutdown();
     // Writes the key bindings.
     g_InputManager.Shutdown();
 }

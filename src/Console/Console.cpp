@@ -144,6 +144,14 @@ void CConsole::Init(IDirect3DDevice8* device, const BYTE* keys, CFullKeyboard* k
     RegisterCommands();
 }
 
+bool CConsole::Shutdown()
+{
+    m_pDevice = nullptr;
+    m_pKeys = nullptr;
+    m_pKeyboard = nullptr;
+    return CStdInterface::Shutdown();
+}
+
 // Holding the key opens and closes the console every cooldown.
 void CConsole::Update(float frameTime)
 {

@@ -77,6 +77,9 @@ public:
     // Stores the device, the keyboard's key bytes and the typing keyboard,
     // and registers the commands. The console starts closed.
     void Init(IDirect3DDevice8* device, const BYTE* keys, CFullKeyboard* keyboard);
+    // Lets go of the device and the key bytes, which the game's shut-down
+    // releases: the console then neither opens nor draws.
+    bool Shutdown() override;
     // Once per frame in play, after the typing keyboard's update: opens and
     // closes the console and runs the editing of the input line.
     void Update(float frameTime);

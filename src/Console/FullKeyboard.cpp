@@ -78,6 +78,12 @@ void CFullKeyboard::SetStateBuffer(const BYTE* keys)
     m_bReady = true;
 }
 
+bool CFullKeyboard::Shutdown()
+{
+    m_pKeys = nullptr;
+    return CStdInterface::Shutdown();
+}
+
 void CFullKeyboard::Update(float frameTime)
 {
     if (!IsEnabled() || m_pKeys == nullptr)

@@ -35,6 +35,8 @@ public:
     // The 256 key bytes to read (the keyboard device's state buffer); the
     // keyboard is then initialised and ready.
     void SetStateBuffer(const BYTE* keys);
+    // Forgets the key bytes, which go with the keyboard device.
+    bool Shutdown() override;
     // Only while enabled: the hold timers grow while a key is down and
     // are cleared with its sent flag when it is up.
     void Update(float frameTime);

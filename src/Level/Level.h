@@ -110,6 +110,11 @@ public:
     void Render();
     void RenderLensFlares();
     void DrawDebug();
+    // Once per level, as play starts: a frame that is never shown, with every
+    // effect going off in front of the camera, so that the device has built
+    // the programs for those draws before the first shot of play needs them
+    // (building one costs a frame).
+    void WarmUpEffectDraws();
     // The mirror through the first water plane; false without water planes.
     bool GetMirrorPlane(D3DXPLANE& mirror) const;
     // The reflection of the active camera's view in that mirror.
@@ -187,6 +192,7 @@ private:
     int m_iPreviousState = STATE_PAUSED;
     // Water planes drawn in the last main pass; 0 when none was on screen.
     int m_iWaterCount = 0;
+    bool m_bEffectDrawsWarm = false;
     std::vector<std::unique_ptr<CLensFlare>> m_LensFlares;
     CObjectGrid m_ObjectGrid;
     CCarGrid m_CarGrid;

@@ -18,6 +18,8 @@
 #include "Display/RenderQueue.h"
 #include "Display/RenderStates.h"
 #include "Display/SkyBox.h"
+#include "Core/AssetManager.h"
+#include "Effects/Effect.h"
 #include "Effects/LensFlare.h"
 #include "Game/CellPhone.h"
 #include "Game/HUD.h"
@@ -77,7 +79,8 @@ void StoreCullViewProj(const D3DXMATRIX& view)
     g_CullViewProj = ViewProjection(view);
 }
 
-// In the reflection the cells the mirror cannot see are left out.
+// The cells the pass's view (the mirror's, or the camera's) cannot see are
+// left out.
 void DrawTerrainAroundCamera(const CTerrain* terrain, const CTerrain::Culling* culling = nullptr)
 {
     CTerrain::Cell cell;
@@ -288,7 +291,7 @@ void CLevel::RenderReflection()
           "g_Display.GetD3DDevice()->SetRenderState(D3DRS_CULLMODE,D3DCULL_CW)");
     SetClipPlane(device, clip);
     DrawActors(RENDER_PASS_REFLECTION);
-    const CTerrain::Culling mirrorSees = {g_CullViewProj, clip};
+    const CTerrain::Culling mirrorSees = {g_CullViewProj, &clip};
     DrawTerrainAroundCamera(m_pTerrain, &mirrorSees);
 
     DrawParticles(device, &clip);
@@ -323,7 +326,8 @@ void CLevel::Render()
 
     CStateBlocks::ApplyObject3D();
     DrawActors(RENDER_PASS_MAIN);
-    DrawTerrainAroundCamera(m_pTerrain);
+    const CTerrain::Culling cameraSees = {ViewProjection(view), nullptr};
+    DrawTerrainAroundCamera(m_pTerrain, &cameraSees);
 
     ApplyWaterMaskStates(device);
     m_iWaterCount = 0;
@@ -355,6 +359,83 @@ void CLevel::Render()
     RenderLensFlares();
     g_CellPhone.Draw();
     g_HUD.Draw();
+}
+
+namespace {
+
+// Long enough for every effect's particles and sprites to be out; the
+// steps are a frame's.
+const int WARM_UP_STEPS = 30;
+const float WARM_UP_STEP_SECONDS = 1.0f / 30.0f;
+// How far in front of the camera the effects go off: the device builds part
+// of a program only for draws that reach the screen.
+const float WARM_UP_DISTANCE = 10.0f;
+
+// A running copy of every effect at `at`, some way into its course.
+std::vector<std::unique_ptr<CEffect>> RunningEffectCopies(const D3DXMATRIX& at)
+{
+    std::vector<std::unique_ptr<CEffect>> effects;
+    CAssetManager::TypeList* prototypes = g_AssetManager.FindTypeList(CEffect::CLASS_NAME);
+    if (prototypes == nullptr)
+        return effects;
+    for (const std::unique_ptr<CAsset>& asset : prototypes->m_Assets) {
+        const CEffect* prototype = dynamic_cast<const CEffect*>(asset.get());
+        if (prototype == nullptr)
+            continue;
+        auto effect = std::make_unique<CEffect>();
+        *effect = *prototype;
+        effect->SetMatrix(&at);
+        effect->Start();
+        for (int step = 0; step < WARM_UP_STEPS; ++step)
+            effect->Update(WARM_UP_STEP_SECONDS);
+        effects.push_back(std::move(effect));
+    }
+    return effects;
+}
+
+// The pass's queue under `view`, the effects in it.
+void QueuePass(CLevel& level, ERenderPass pass, const D3DXMATRIX& view,
+               const std::vector<std::unique_ptr<CEffect>>& effects)
+{
+    g_Display.GetD3DDevice()->SetTransform(D3DTS_VIEW, &view);
+    g_RenderQueue.Clear();
+    level.QueueRender(pass);
+    for (const std::unique_ptr<CEffect>& effect : effects)
+        effect->Render();
+}
+
+} // namespace
+
+void CLevel::WarmUpEffectDraws()
+{
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    if (m_bEffectDrawsWarm || device == nullptr || g_pActiveCamera == nullptr)
+        return;
+    m_bEffectDrawsWarm = true;
+    // The camera looks along its view matrix's third column.
+    const D3DXMATRIX& view = g_pActiveCamera->GetViewMatrix();
+    const D3DXVECTOR3 ahead = g_pActiveCamera->GetPosition() + D3DXVECTOR3(view._13, view._23, view._33) * WARM_UP_DISTANCE;
+    D3DXMATRIX at;
+    D3DXMatrixTranslation(&at, ahead.x, ahead.y, ahead.z);
+    const std::vector<std::unique_ptr<CEffect>> effects = RunningEffectCopies(at);
+
+    // A whole frame as play draws it, never presented: the effects meet the
+    // very states that play gives them. The mirror is drawn whether or not
+    // the water is in view now.
+    D3DXMATRIX mirrored;
+    if (!m_WaterPlanes.empty() && GetMirroredView(mirrored)) {
+        const int waterCount = m_iWaterCount;
+        m_iWaterCount = 1;
+        QueuePass(*this, RENDER_PASS_REFLECTION, mirrored, effects);
+        RenderReflection();
+        m_iWaterCount = waterCount;
+    }
+    QueuePass(*this, RENDER_PASS_MAIN, view, effects);
+    if (g_Display.BeginScene()) {
+        Render();
+        g_Display.EndScene();
+    }
+    g_RenderQueue.Clear();
 }
 
 void CLevel::RenderLensFlares()

@@ -482,7 +482,7 @@ void CTerrain::RenderCell(int x, int z, const Culling* culling) const
         return;
     if (culling != nullptr &&
         IsBoxOutsideView(COccBoxRecord{&cell->GetMin(), &cell->GetMax(), &m_matWorld}, culling->viewProjection,
-                         &culling->clip))
+                         culling->clip))
         return;
     cell->Render(m_pGroundTexture != nullptr ? m_pGroundTexture->GetTexture() : nullptr);
 }

@@ -100,10 +100,11 @@ public:
         int z;
     };
     // What a pass cannot see: cells wholly outside the view of
-    // `viewProjection` or wholly behind `clip` are not drawn.
+    // `viewProjection` or wholly behind `clip` (when there is one) are not
+    // drawn.
     struct Culling {
         D3DXMATRIX viewProjection;
-        D3DXPLANE clip;
+        const D3DXPLANE* clip;
     };
     enum { DEFAULT_CELL_SIZE = 32 };
     // A sample no cell mesh reached keeps this.

@@ -216,6 +216,11 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
     EXPECT_TRUE(s_PlayerHadBody) << "the player, a copy of \"Lizard\", stood on a body";
     EXPECT_EQ("Lizard", g_Player.GetName());
     EXPECT_EQ(nullptr, g_Player.m_PhysicsObject.m_pActor) << "released before the scene";
+    EXPECT_EQ(nullptr, g_PlayerActor) << "its model's textures are gone: nothing may draw it";
+    // The key bytes went with the keyboard device; the console reads none
+    // (the sanitizer stops a read of them).
+    g_Console.Update(0.0f);
+    EXPECT_FALSE(g_Console.IsReady());
     EXPECT_EQ("MainGameTimer", g_GameTimer.GetName()) << "the clock is a copy of the prototype";
     EXPECT_EQ("pistol", g_Pistol.GetName()) << "the default weapon is a copy of the prototype";
     EXPECT_EQ(WEAPON_PISTOL, g_Pistol.m_iWeaponID);

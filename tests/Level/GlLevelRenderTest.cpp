@@ -20,6 +20,7 @@
 #include "Level/Sidewalk.h"
 #include "Level/WaterGrid.h"
 #include "Level/WaterPlane.h"
+#include "platform/d3d8/D3D8Platform.h"
 #include "platform/d3dx8/XMeshText.h"
 #include "support/ScriptText.h"
 
@@ -146,6 +147,46 @@ protected:
         const std::string water = withWater ? "WaterPlane Pond Pos 64 1 64\n" : "";
         return LoadLevel("Terrain Ground\nSky_Box Compass\n" + water);
     }
+
+    // The effect "Flashes", filed: two sprites of `colour`, 3 units apart
+    // one above the other.
+    const CEffect& FileFlashes(D3DCOLOR colour)
+    {
+        IDirect3DDevice8* device = g_Display.GetD3DDevice();
+        EXPECT_TRUE(WriteBmpFile(device, "flash.bmp", FACE_SIDE, FACE_SIDE,
+                                 std::vector<uint32_t>(FACE_SIDE * FACE_SIDE, colour)));
+        m_Dir.Write("Scripts/Flash.txt", "Texture Flash\nImageFilename flash.bmp\n");
+        LoadAssetsFromScript<CTexture>("Scripts\\Flash.txt");
+        auto* sequence = new C3DAnimSequence();
+        EXPECT_TRUE(LoadFrom(*sequence, "3DAnimSeq Flash\n Asset_Type Game\n AnimFrame Flash\n Time 10\n"));
+        g_AssetManager.AddAsset(sequence);
+        auto* prototype = new CEffect();
+        EXPECT_TRUE(prototype->Compile("EffectSystem \"Flashes\" 1 {\n SpriteNum = 2\n"
+                                       " Sprite 1 Asset = \"Flash\" Sprite 2 Asset = \"Flash\" Sprite 2 Pos = XYZ(0, 3, 0)\n"
+                                       " EventSequence { initial Sprite 1 Start initial Sprite 1 Size = 0.5\n"
+                                       "  initial Sprite 2 Start initial Sprite 2 Size = 0.5 }\n}"))
+            << prototype->GetStatus();
+        g_AssetManager.AddAsset(prototype);
+        return *prototype;
+    }
+
+    // The main pass of a frame of play with `effect` going off; the back
+    // buffer as drawn.
+    std::vector<uint32_t> PlayFrameWith(CLevel& level, CEffect& effect)
+    {
+        IDirect3DDevice8* device = g_Display.GetD3DDevice();
+        D3DXMatrixInverse(&m_Viewer.m_matWorld, nullptr, &m_Viewer.m_matView);
+        g_RenderQueue.Clear();
+        device->SetTransform(D3DTS_VIEW, &m_Viewer.m_matView);
+        level.QueueRender(RENDER_PASS_MAIN);
+        effect.Render();
+        g_Display.BeginScene();
+        level.Render();
+        g_Display.EndScene();
+        std::vector<uint32_t> pixels = BackBuffer();
+        g_RenderQueue.Clear();
+        return pixels;
+    }
 };
 
 } // namespace
@@ -223,20 +264,7 @@ TEST_F(GlLevelRenderTest, EffectSpritesShowTheirTextureColourOverGroundAndWater)
 {
     const D3DCOLOR flash = 0xFFE0A040;
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
-    ASSERT_TRUE(WriteBmpFile(device, "flash.bmp", FACE_SIDE, FACE_SIDE,
-                             std::vector<uint32_t>(FACE_SIDE * FACE_SIDE, flash)));
-    m_Dir.Write("Scripts/Flash.txt", "Texture Flash\nImageFilename flash.bmp\n");
-    LoadAssetsFromScript<CTexture>("Scripts\\Flash.txt");
-    auto* sequence = new C3DAnimSequence();
-    ASSERT_TRUE(LoadFrom(*sequence, "3DAnimSeq Flash\n Asset_Type Game\n AnimFrame Flash\n Time 10\n"));
-    g_AssetManager.AddAsset(sequence);
-    CEffect prototype;
-    ASSERT_TRUE(prototype.Compile("EffectSystem \"Flashes\" 1 {\n SpriteNum = 2\n"
-                                  " Sprite 1 Asset = \"Flash\" Sprite 2 Asset = \"Flash\" Sprite 2 Pos = XYZ(0, 3, 0)\n"
-                                  " EventSequence { initial Sprite 1 Start initial Sprite 1 Size = 0.5\n"
-                                  "  initial Sprite 2 Start initial Sprite 2 Size = 0.5 }\n}"))
-        << prototype.GetStatus();
-    CEffect effect(prototype);
+    CEffect effect(FileFlashes(flash));
     // Between the eye and the pond's middle.
     const D3DXVECTOR3 overPond(64.0f, 6.5f, 52.0f);
     const D3DXVECTOR3 overGround = overPond + D3DXVECTOR3(0.0f, 3.0f, 0.0f);
@@ -248,16 +276,7 @@ TEST_F(GlLevelRenderTest, EffectSpritesShowTheirTextureColourOverGroundAndWater)
     effect.Update(oneFrame);
 
     CLevel& level = LoadPond(true);
-    D3DXMatrixInverse(&m_Viewer.m_matWorld, nullptr, &m_Viewer.m_matView);
-    g_RenderQueue.Clear();
-    device->SetTransform(D3DTS_VIEW, &m_Viewer.m_matView);
-    level.QueueRender(RENDER_PASS_MAIN);
-    effect.Render();
-    g_Display.BeginScene();
-    level.Render();
-    g_Display.EndScene();
-    const std::vector<uint32_t> pixels = BackBuffer();
-    g_RenderQueue.Clear();
+    const std::vector<uint32_t> pixels = PlayFrameWith(level, effect);
 
     ASSERT_EQ(size_t(SCREEN_WIDTH * SCREEN_HEIGHT), pixels.size());
     EXPECT_EQ(1, level.GetWaterCount());
@@ -265,6 +284,31 @@ TEST_F(GlLevelRenderTest, EffectSpritesShowTheirTextureColourOverGroundAndWater)
         << std::hex << PixelOf(pixels, device, overPond);
     EXPECT_EQ(flash & 0xFFFFFFu, PixelOf(pixels, device, overGround) & 0xFFFFFFu)
         << std::hex << PixelOf(pixels, device, overGround) << ": the sprite, not the ground behind it";
+}
+
+// Play's first explosion would otherwise build the programs for its draws in
+// the middle of play; the picture stays the same.
+TEST_F(GlLevelRenderTest, StartingPlayBuildsWhatTheEffectsDrawWithBeforeTheirFirstShow)
+{
+    const D3DCOLOR flash = 0xFFE0A040;
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    CEffect effect(FileFlashes(flash));
+    const D3DXVECTOR3 overPond(64.0f, 6.5f, 52.0f);
+    D3DXMATRIX frame;
+    D3DXMatrixTranslation(&frame, overPond.x, overPond.y, overPond.z);
+    effect.SetMatrix(&frame);
+    effect.Start();
+    effect.Update(0.016f);
+    CLevel& level = LoadPond(true);
+
+    level.WarmUpEffectDraws();
+    const size_t built = D3D8Platform::BuiltProgramCount(device);
+    const std::vector<uint32_t> pixels = PlayFrameWith(level, effect);
+
+    EXPECT_EQ(built, D3D8Platform::BuiltProgramCount(device)) << "the first show built nothing new";
+    ASSERT_EQ(size_t(SCREEN_WIDTH * SCREEN_HEIGHT), pixels.size());
+    EXPECT_EQ(flash & 0xFFFFFFu, PixelOf(pixels, device, overPond) & 0xFFFFFFu)
+        << std::hex << PixelOf(pixels, device, overPond);
 }
 
 // The town in the front end under the light of the hour, before and after the

@@ -16,6 +16,7 @@
 #include "Display/DisplayFixture.h"
 #include "Display/DisplayMesh.h"
 #include "Display/Occ_HOM.h"
+#include "Display/RenderQueue.h"
 #include "Effects/EffectAssets.h"
 #include "Level/FixedFrameTime.h"
 #include "Level/LevelObject.h"
@@ -222,6 +223,8 @@ protected:
     }
     ~LevelObjectRecyclingTest() override
     {
+        // The shared queue must not outlive the objects queued into it.
+        g_RenderQueue.Clear();
         g_pActiveCamera = m_pSavedCamera;
         g_CullViewProj = m_SavedCullViewProj;
     }

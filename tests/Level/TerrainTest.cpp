@@ -328,14 +328,17 @@ TEST_F(CTerrainTest, CulledCellsAreNotDrawn)
         return view;
     };
     const D3DXPLANE keepAll(0, 1, 0, 100);
+    const D3DXPLANE overAll(0, 1, 0, -60);
     const struct {
         const char* name;
         CTerrain::Culling culling;
         const CTerrainCell* lastDrawn;
     } cases[] = {
-        {"everything seen", {viewOfX(64 * QUAD, 64 * QUAD), keepAll}, cells[2].get()},
-        {"only the east cells", {viewOfX(50 * QUAD, 10 * QUAD), keepAll}, cells[3].get()},
-        {"all under the clip plane", {viewOfX(64 * QUAD, 64 * QUAD), D3DXPLANE(0, 1, 0, -60)}, nullptr},
+        {"everything seen", {viewOfX(64 * QUAD, 64 * QUAD), &keepAll}, cells[2].get()},
+        {"only the east cells", {viewOfX(50 * QUAD, 10 * QUAD), &keepAll}, cells[3].get()},
+        {"all under the clip plane", {viewOfX(64 * QUAD, 64 * QUAD), &overAll}, nullptr},
+        {"only the east cells, without a plane", {viewOfX(50 * QUAD, 10 * QUAD), nullptr}, cells[3].get()},
+        {"only the west cells, without a plane", {viewOfX(10 * QUAD, 10 * QUAD), nullptr}, cells[2].get()},
     };
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
     for (const auto& c : cases) {

@@ -2,6 +2,8 @@
 // Test hooks of the Direct3D stand-in. Not part of the Direct3D surface the
 // game uses; only tests call these. Each holds until ResetTestHooks.
 
+#include <cstddef>
+
 #include "platform/d3d8/D3D8Types.h"
 
 class IDirect3DDevice8;
@@ -42,6 +44,10 @@ void UseStateOnlyDevices();
 // back buffer's own format, as OpenGL reports it. False before the first
 // Present and on state-only devices.
 bool FrontBufferKeepsBackBufferFormat(IDirect3DDevice8* device);
+
+// How many programs the device has built for its draws so far: one for each
+// new mix of states drawn with. 0 on state-only devices.
+size_t BuiltProgramCount(IDirect3DDevice8* device);
 
 // Restores the real adapter, capabilities and behaviour.
 void ResetTestHooks();

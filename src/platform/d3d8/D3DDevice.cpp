@@ -871,6 +871,12 @@ HRESULT D3DDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, 
     return Submit(call);
 }
 
+size_t D3D8Platform::BuiltProgramCount(IDirect3DDevice8* device)
+{
+    const GlRenderer* renderer = static_cast<D3DDevice*>(device)->Renderer();
+    return renderer != nullptr ? renderer->BuiltProgramCount() : 0;
+}
+
 bool D3D8Platform::FrontBufferKeepsBackBufferFormat(IDirect3DDevice8* device)
 {
     D3DDevice* concrete = static_cast<D3DDevice*>(device);

@@ -96,6 +96,7 @@ public:
     int FrontWidth() const { return m_FrontWidth; }
     int FrontHeight() const { return m_FrontHeight; }
     GLenum FrontStorageFormat() const;
+    size_t BuiltProgramCount() const { return m_Programs.size(); }
     void ReadFront(const RECT& rect, uint8_t* pixels, UINT pitch) const;
 
     // Leaves no program bound, so GDI's pixel drawing between frames runs
