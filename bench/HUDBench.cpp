@@ -100,6 +100,7 @@ private:
         {"HUDWarningStar", "Assets/Images/HUD/warning_star.png"},
         {"HUDMapFrame", "Assets/Images/HUD/map_frame.png"},
         {"HUDMapMask", "Assets/Images/HUD/map_mask.png"},
+        {"HUDMap", "Assets/Images/HUD/map.png"},
     };
 
     static size_t TextureCount()
