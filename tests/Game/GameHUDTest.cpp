@@ -50,6 +50,8 @@ struct HUDFrame {
     int stars = 0;
     int dials = 0;
     int needles = 0;
+    int miniMaps = 0;
+    float zoom = 0.0f;
     int wantedStars = 0; // the player's wanted value, truncated
 };
 
@@ -84,6 +86,7 @@ void CountSprite(const SpriteDraw& draw)
     s_Current.stars += draw.m_pTexture == ElementTexture(CHUD::HUD_WARNING_STAR) ? 1 : 0;
     s_Current.dials += draw.m_pTexture == ElementTexture(CHUD::HUD_RPM) ? 1 : 0;
     s_Current.needles += draw.m_pTexture == ElementTexture(CHUD::HUD_NEEDLE) ? 1 : 0;
+    s_Current.miniMaps += draw.m_pTexture == g_HUD.GetMiniMapFinal() ? 1 : 0;
 }
 
 // The HUD's sprites are counted from its draw; its texts are read once the
@@ -99,6 +102,7 @@ void WatchHUD(const char* step)
         return;
     for (uint32_t i = 0; i < g_TextMaster.GetQueueCount(); ++i)
         s_Current.texts.push_back(g_TextMaster.GetQueue()[i].m_pPrepared->m_Text);
+    s_Current.zoom = g_HUD.GetElement(CHUD::HUD_MAP).m_vScale.x;
     s_Last = s_Current;
 }
 
@@ -265,6 +269,9 @@ TEST(GameHUDTest, HealthTimeStarsAndDialsShowAndDeathOpensTheGameOverScreen)
     EXPECT_TRUE(ShowsTime(s_Seen.onFoot));
     EXPECT_EQ(0, s_Seen.onFoot.stars);
     EXPECT_EQ(0, s_Seen.onFoot.dials);
+    EXPECT_EQ(1, s_Seen.onFoot.miniMaps);
+    EXPECT_EQ(3.0f, s_Seen.onFoot.zoom) << "standing, the nearest view";
+    EXPECT_EQ(1, s_Seen.seated.miniMaps);
 
     // A star for each whole wanted level: 4 as set, 3 once the crime
     // manager's ebb has taken the value below 4 (in its first frame).
