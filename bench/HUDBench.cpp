@@ -200,8 +200,8 @@ public:
         device->EndScene();
     }
 
-    // One frame watched: both targets there, and the minimap, its frame, the
-    // mark and every marker drawn.
+    // One frame watched: both targets there, and the map picture, the
+    // minimap, its frame, the mark and every marker drawn.
     bool DrawsAll()
     {
         s_Sprites = 0;
@@ -215,8 +215,9 @@ public:
 private:
     static constexpr int WINDOW_WIDTH = 640;
     static constexpr int WINDOW_HEIGHT = 480;
-    // The map, its frame, the player's mark and a dot a marker.
-    static constexpr int MINIMAP_SPRITES = 3 + MARKERS;
+    // The map picture into its target; on the screen the minimap, its frame,
+    // the player's mark and a dot a marker.
+    static constexpr int MINIMAP_SPRITES = 4 + MARKERS;
 
     size_t m_TextureCount;
     CGameActor m_Player;
