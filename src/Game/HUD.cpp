@@ -16,9 +16,9 @@
 #include "Core/StepTrace.h"
 #include "Display/Display.h"
 #include "Display/Font2D.h"
+#include "Display/RenderStates.h"
 #include "Display/TextMaster.h"
 #include "Display/Texture.h"
-#include "Display/RenderStates.h"
 #include "Level/GameTimer.h"
 #include "Level/Level.h"
 #include "Level/Terrain.h"
@@ -166,18 +166,100 @@ float HeadingOf(float x, float z)
     return x < 0.0f ? heading + HALF_TURN : heading;
 }
 
-// A stage that passes its texture's colour on, or `colourArg1` when the
-// colour selects its first argument, and the alpha by `alphaOp` of what came
-// before and the texture; its coordinates are the vertex's only set.
-void SetStage(IDirect3DDevice8* device, DWORD stage, DWORD colourOp, DWORD colourArg1, DWORD alphaOp)
+// The calls of one pass into a target, as the log names them.
+struct TargetPassCalls {
+    const char* getSurface;
+    const char* setTarget;
+    const char* clear;
+};
+const TargetPassCalls MAP_PASS_CALLS = {
+    "m_pMiniMapRenderTarget->GetSurfaceLevel( 0,&pMiniMapRenderTargetSurf)",
+    "pD3DDevice->SetRenderTarget( pMiniMapRenderTargetSurf,pOldDepthSurf )",
+    "pD3DDevice->Clear( 0,NULL,D3DCLEAR_TARGET,0xFF000000,1.0f,0 )",
+};
+const TargetPassCalls MASK_PASS_CALLS = {
+    "m_pMiniMapRenderFinal->GetSurfaceLevel( 0,&pMiniMapRenderFinalSurf)",
+    "pD3DDevice->SetRenderTarget( pMiniMapRenderFinalSurf,pOldDepthSurf )",
+    "pD3DDevice->Clear( 0,NULL,D3DCLEAR_TARGET,0x00000000,1.0f,0 )",
+};
+
+// Into `target`'s top level with the screen's depth surface, cleared, in a
+// scene; false without its surface.
+bool BeginTargetPass(IDirect3DDevice8* device, IDirect3DTexture8* target, IDirect3DSurface8* depth,
+                     D3DCOLOR background, const TargetPassCalls& calls)
 {
-    device->SetTextureStageState(stage, D3DTSS_COLOROP, colourOp);
-    device->SetTextureStageState(stage, D3DTSS_COLORARG1, colourArg1);
+    IDirect3DSurface8* surface = nullptr;
+    Check(target->GetSurfaceLevel(0, &surface), __LINE__, calls.getSurface);
+    if (surface == nullptr)
+        return false;
+    Check(device->SetRenderTarget(surface, depth), __LINE__, calls.setTarget);
+    ReleaseAndNull(surface);
+    Check(device->Clear(0, nullptr, D3DCLEAR_TARGET, background, FAR_DEPTH, 0), __LINE__, calls.clear);
+    Check(device->BeginScene(), __LINE__, "pD3DDevice->BeginScene()");
+    return true;
+}
+
+// What the mask's pass changes and gives back.
+struct KeptStates {
+    D3DXMATRIX projection;
+    DWORD cullMode = D3DCULL_CCW;
+    DWORD colourOp = D3DTOP_MODULATE;
+    DWORD alphaOp = D3DTOP_SELECTARG1;
+};
+
+// A stage of the mask's pass: its texture's colour, and the alpha by
+// `alphaOp` of `first` (the vertex's or the stage before's) and its
+// texture's; its coordinates are the vertex's only set.
+void SetMaskStage(IDirect3DDevice8* device, DWORD stage, DWORD first, DWORD alphaOp)
+{
+    device->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device->SetTextureStageState(stage, D3DTSS_COLORARG1, first);
     device->SetTextureStageState(stage, D3DTSS_COLORARG2, D3DTA_TEXTURE);
     device->SetTextureStageState(stage, D3DTSS_ALPHAOP, alphaOp);
-    device->SetTextureStageState(stage, D3DTSS_ALPHAARG1, colourArg1);
+    device->SetTextureStageState(stage, D3DTSS_ALPHAARG1, first);
     device->SetTextureStageState(stage, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
     device->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, 0);
+}
+
+// The quad in clip space, unlit, untested, blended by its alpha: stage 0
+// the mask's, stage 1 the map's colour times that alpha.
+KeptStates SetMaskStates(IDirect3DDevice8* device)
+{
+    CStateBlocks::ApplyObject3D();
+    KeptStates kept;
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    device->GetTransform(D3DTS_PROJECTION, &kept.projection);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetTransform(D3DTS_VIEW, &identity);
+    device->SetTransform(D3DTS_PROJECTION, &identity);
+    device->GetRenderState(D3DRS_CULLMODE, &kept.cullMode);
+    device->GetTextureStageState(0, D3DTSS_COLOROP, &kept.colourOp);
+    device->GetTextureStageState(0, D3DTSS_ALPHAOP, &kept.alphaOp);
+
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    SetMaskStage(device, 0, D3DTA_DIFFUSE, D3DTOP_SELECTARG2);
+    SetMaskStage(device, 1, D3DTA_CURRENT, D3DTOP_MODULATE);
+    device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    device->SetVertexShader(MASK_FVF);
+    return kept;
+}
+
+// All but the projection, which goes back after the scene.
+void RestoreStates(IDirect3DDevice8* device, const KeptStates& kept)
+{
+    device->SetTextureStageState(0, D3DTSS_COLOROP, kept.colourOp);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, kept.alphaOp);
+    device->SetRenderState(D3DRS_CULLMODE, kept.cullMode);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
 }
 
 // A float's whole part as an int; out of range it stops at the ends, and
@@ -500,17 +582,8 @@ void CHUD::RenderMiniMap()
 // The map picture around the player, at the zoom, over opaque black.
 void CHUD::DrawMapIntoTarget(IDirect3DDevice8* device, IDirect3DSurface8* depth)
 {
-    IDirect3DSurface8* surface = nullptr;
-    Check(m_pMiniMapRenderTarget->GetSurfaceLevel(0, &surface), __LINE__,
-          "m_pMiniMapRenderTarget->GetSurfaceLevel( 0,&pMiniMapRenderTargetSurf)");
-    if (surface == nullptr)
+    if (!BeginTargetPass(device, m_pMiniMapRenderTarget, depth, MAP_BACKGROUND, MAP_PASS_CALLS))
         return;
-    Check(device->SetRenderTarget(surface, depth), __LINE__,
-          "pD3DDevice->SetRenderTarget( pMiniMapRenderTargetSurf,pOldDepthSurf )");
-    ReleaseAndNull(surface);
-    Check(device->Clear(0, nullptr, D3DCLEAR_TARGET, MAP_BACKGROUND, FAR_DEPTH, 0), __LINE__,
-          "pD3DDevice->Clear( 0,NULL,D3DCLEAR_TARGET,0xFF000000,1.0f,0 )");
-    Check(device->BeginScene(), __LINE__, "pD3DDevice->BeginScene()");
     const HUDObject& map = m_Elements[HUD_MAP];
     DrawSpritePixels(TextureOf(map), map.m_vPosition, map.m_vScale, nullptr, 0.0f, nullptr,
                      m_Elements[HUD_MAP_NORTH].m_Color);
@@ -521,59 +594,18 @@ void CHUD::DrawMapIntoTarget(IDirect3DDevice8* device, IDirect3DSurface8* depth)
 // that +z is up in it.
 void CHUD::MaskIntoFinal(IDirect3DDevice8* device, IDirect3DSurface8* depth)
 {
-    IDirect3DSurface8* surface = nullptr;
-    Check(m_pMiniMapRenderFinal->GetSurfaceLevel(0, &surface), __LINE__,
-          "m_pMiniMapRenderFinal->GetSurfaceLevel( 0,&pMiniMapRenderFinalSurf)");
-    if (surface == nullptr)
+    if (!BeginTargetPass(device, m_pMiniMapRenderFinal, depth, MASK_BACKGROUND, MASK_PASS_CALLS))
         return;
-    Check(device->SetRenderTarget(surface, depth), __LINE__,
-          "pD3DDevice->SetRenderTarget( pMiniMapRenderFinalSurf,pOldDepthSurf )");
-    ReleaseAndNull(surface);
-    Check(device->Clear(0, nullptr, D3DCLEAR_TARGET, MASK_BACKGROUND, FAR_DEPTH, 0), __LINE__,
-          "pD3DDevice->Clear( 0,NULL,D3DCLEAR_TARGET,0x00000000,1.0f,0 )");
-    Check(device->BeginScene(), __LINE__, "pD3DDevice->BeginScene()");
-
-    CStateBlocks::ApplyObject3D();
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    D3DXMATRIX projection;
-    device->GetTransform(D3DTS_PROJECTION, &projection);
-    device->SetTransform(D3DTS_WORLD, &identity);
-    device->SetTransform(D3DTS_VIEW, &identity);
-    device->SetTransform(D3DTS_PROJECTION, &identity);
-    DWORD cullMode = D3DCULL_CCW;
-    DWORD colourOp = D3DTOP_MODULATE;
-    DWORD alphaOp = D3DTOP_SELECTARG1;
-    device->GetRenderState(D3DRS_CULLMODE, &cullMode);
-    device->GetTextureStageState(0, D3DTSS_COLOROP, &colourOp);
-    device->GetTextureStageState(0, D3DTSS_ALPHAOP, &alphaOp);
-
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_ZENABLE, FALSE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    SetStage(device, 0, D3DTOP_SELECTARG2, D3DTA_DIFFUSE, D3DTOP_SELECTARG2);
-    SetStage(device, 1, D3DTOP_SELECTARG2, D3DTA_CURRENT, D3DTOP_MODULATE);
-    device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    device->SetTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    device->SetVertexShader(MASK_FVF);
+    const KeptStates kept = SetMaskStates(device);
     device->SetTexture(0, TextureOf(m_Elements[HUD_MAP_ALPHA]));
     device->SetTexture(1, m_pMiniMapRenderTarget);
     Check(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, MASK_TRIANGLES, MASK_STRIP, sizeof(MaskVertex)), __LINE__,
           "pD3DDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP,4,Verts,sizeof(VERTEX_XYZ_DIFFUSE_TEX1))");
     // The device would otherwise hold on to a target that a reset must release.
     device->SetTexture(1, nullptr);
-
-    device->SetTextureStageState(0, D3DTSS_COLOROP, colourOp);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, alphaOp);
-    device->SetRenderState(D3DRS_CULLMODE, cullMode);
-    device->SetRenderState(D3DRS_LIGHTING, TRUE);
-    device->SetRenderState(D3DRS_ZENABLE, TRUE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    RestoreStates(device, kept);
     Check(device->EndScene(), __LINE__, "pD3DDevice->EndScene()");
-    device->SetTransform(D3DTS_PROJECTION, &projection);
+    device->SetTransform(D3DTS_PROJECTION, &kept.projection);
 }
 
 namespace {

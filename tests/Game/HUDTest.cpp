@@ -21,6 +21,7 @@
 #include "Input/InputManager.h"
 #include "Level/GameTimer.h"
 #include "Level/Level.h"
+#include "Level/LevelFixture.h"
 #include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
 #include "Physics/Physics.h"
@@ -601,24 +602,51 @@ TEST_F(PhysicsMiniMapTest, MarkersTurnWithTheMapAndStopAtItsRim)
     }
 }
 
+// A level whose terrain's corner is the shipped one, (-768, -768), and the
+// player in it with a body.
+class PhysicsMiniMapLevelTest : public LevelFixture {
+protected:
+    PhysicsMiniMapLevelTest() { m_vTerrainOrigin = D3DXVECTOR3(-768.0f, 0.0f, -768.0f); }
+    void SetUp() override
+    {
+        StartPhysics();
+        LevelFixture::SetUp();
+        LoadLevel("Terrain Ground\n");
+        g_Physics.CreateBoxActor(true, &m_Player.m_PhysicsObject.m_pActor);
+        ASSERT_NE(nullptr, m_Player.m_PhysicsObject.m_pActor);
+        m_Dir.Write(HUD_SCRIPT, "HUDObject MapNorth Position 0.78 0.02\n");
+        m_HUD.Load(&m_Player);
+    }
+    void TearDown() override
+    {
+        m_Player.ReleasePhysics();
+        LevelFixture::TearDown();
+    }
+
+    CGameActor m_Player;
+    CHUD m_HUD;
+};
+
 // The map picture's place in the 128-pixel target puts the player's point of
 // it (512 pixels for 2800 units from the terrain's corner) in the middle.
-TEST_F(PhysicsMiniMapTest, TheMapPicturePutsThePlayerInTheMiddle)
+TEST_F(PhysicsMiniMapLevelTest, TheMapPicturePutsThePlayerInTheMiddle)
 {
     const float pixelsPerUnit = 512 * 0.00035714285f;
     struct Case {
         float x, z;
         float speed;
+        float zoom;
     };
-    const Case cases[] = {{0, 0, 0}, {280, -140, 0}, {280, -140, 100}};
+    const Case cases[] = {{-768, -768, 0, 3}, {0, 0, 0, 3}, {0, 0, 100, 1}, {280, -140, 55, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "at (" << c.x << ", " << c.z << "), speed " << c.speed);
-        Place(c.x, c.z, 0, 1);
-        SetSpeed(m_Player.m_PhysicsObject.m_pActor, c.speed);
+        D3DXMatrixTranslation(&m_Player.m_Model.m_matScaledObject, c.x, 3, c.z);
+        m_Player.m_PhysicsObject.m_pActor->setLinearVelocity(NxVec3(0, 0, c.speed));
         m_HUD.LayOutMiniMap();
-        const float zoom = Zoom();
-        EXPECT_NEAR(64 - c.x * zoom * pixelsPerUnit, m_HUD.GetElement(CHUD::HUD_MAP).m_vPosition.x, 1e-3f);
-        EXPECT_NEAR(64 - c.z * zoom * pixelsPerUnit, m_HUD.GetElement(CHUD::HUD_MAP).m_vPosition.y, 1e-3f);
+        const HUDObject& map = m_HUD.GetElement(CHUD::HUD_MAP);
+        EXPECT_NEAR(c.zoom, map.m_vScale.x, 1e-4f);
+        EXPECT_NEAR(64 - (c.x + 768) * c.zoom * pixelsPerUnit, map.m_vPosition.x, 1e-3f);
+        EXPECT_NEAR(64 - (c.z + 768) * c.zoom * pixelsPerUnit, map.m_vPosition.y, 1e-3f);
     }
 }
 
