@@ -55,6 +55,10 @@ const float RIM_Y = 0.02f * 480 + 64 - 60;
 const float NEAREST_ZOOM = 3.0f;
 const int DRIVE_FRAMES = 600;
 const float STOPPED_SPEED = 1.0f;
+// South of the pond (430, 240) in the town, facing north.
+const D3DXVECTOR3 SOUTH_OF_POND(430.0f, 0.2f, 180.0f);
+const int SETTLE_FRAMES = 10;
+const int WALK_FRAMES = 90;
 const int CONSOLE_COOLDOWN_FRAMES = static_cast<int>(CConsole::TOGGLE_COOLDOWN * 1000 / FRAME_MS) + 1;
 
 // One frame's HUD as the text pass is about to draw it.
@@ -73,6 +77,9 @@ struct Seen {
     std::vector<HUDFrame> wanted; // the frames after SETWARNING
     HUDFrame seated;
     uint32_t markerPixel = 0;
+    float pondRowBefore = -1.0f;
+    float pondRowAfter = -1.0f;
+    float walkedNorth = 0.0f;
     float drivenZoom = 0.0f;
     HUDFrame outAgain;
     bool died = false;
@@ -201,6 +208,42 @@ void MarkAhead()
     g_HUD.AddMapMarker(player + facing * MARKER_AHEAD, MARKER_COLOUR);
 }
 
+// Stands the player at `position` facing +z, at rest.
+void PlacePlayerFacingNorth(const D3DXVECTOR3& position)
+{
+    CGameActor& player = *g_PlayerActor;
+    D3DXMatrixTranslation(&player.m_Model.m_matObject, position.x, position.y, position.z);
+    player.m_Model.UpdateWorldMatrix();
+    player.SyncPhysicsPose();
+    if (NxActor* body = player.m_PhysicsObject.m_pActor)
+        body->setLinearVelocity(NxVec3(0.0f, 0.0f, 0.0f));
+}
+
+// The mean row of the pond's water-blue pixels in the minimap's final
+// target; -1 when none shows.
+float PondRow()
+{
+    IDirect3DSurface8* surface = nullptr;
+    if (g_HUD.GetMiniMapFinal() == nullptr || FAILED(g_HUD.GetMiniMapFinal()->GetSurfaceLevel(0, &surface)))
+        return -1.0f;
+    UINT width = 0;
+    UINT height = 0;
+    const std::vector<uint32_t> pixels = ReadSurface(surface, width, height);
+    surface->Release();
+    double rows = 0.0;
+    int count = 0;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const int red = (pixels[i] >> 16) & 0xFF;
+        const int green = (pixels[i] >> 8) & 0xFF;
+        const int blue = pixels[i] & 0xFF;
+        if (blue > green + 20 && blue > red + 40) {
+            rows += static_cast<double>(i / width);
+            ++count;
+        }
+    }
+    return count > 0 ? static_cast<float>(rows / count) : -1.0f;
+}
+
 float CarSpeed()
 {
     const CCar* car = g_PlayerActor->m_pCar;
@@ -226,6 +269,23 @@ const std::vector<Stage>& Stages()
              MarkAhead();
              s_ReadRim = frame == WATCHED_FRAMES * 2 - 1;
              return frame >= WATCHED_FRAMES * 2 - 1;
+         }},
+        {SETTLE_FRAMES + WALK_FRAMES + 1,
+         [](int frame) {
+             static float s_StartZ = 0.0f;
+             if (frame == 0)
+                 PlacePlayerFacingNorth(SOUTH_OF_POND);
+             if (frame == SETTLE_FRAMES) {
+                 s_Seen.pondRowBefore = PondRow();
+                 s_StartZ = g_PlayerActor->m_Model.m_matScaledObject._43;
+                 PushKey(SDL_SCANCODE_W, true);
+             }
+             if (frame < SETTLE_FRAMES + WALK_FRAMES)
+                 return false;
+             PushKey(SDL_SCANCODE_W, false);
+             s_Seen.pondRowAfter = PondRow();
+             s_Seen.walkedNorth = g_PlayerActor->m_Model.m_matScaledObject._43 - s_StartZ;
+             return true;
          }},
         {400,
          [](int frame) {
@@ -338,6 +398,12 @@ TEST(GameHUDTest, HealthTimeStarsAndDialsShowAndDeathOpensTheGameOverScreen)
     EXPECT_EQ(1, s_Seen.onFoot.miniMaps);
     EXPECT_EQ(3.0f, s_Seen.onFoot.zoom) << "standing, the nearest view";
     EXPECT_TRUE(ColourNear(MARKER_COLOUR, s_Seen.markerPixel, 40)) << std::hex << s_Seen.markerPixel;
+    EXPECT_GT(s_Seen.walkedNorth, 1.0f);
+    EXPECT_GE(s_Seen.pondRowBefore, 0.0f) << "the pond ahead shows";
+    EXPECT_LT(s_Seen.pondRowBefore, 64.0f) << "above the middle, where the player stands";
+    // Walking north the pond moves down the map, as far as the player went at
+    // the nearest zoom: 3 x 512 pixels for 2800 units.
+    EXPECT_NEAR(s_Seen.walkedNorth * NEAREST_ZOOM * 512 / 2800, s_Seen.pondRowAfter - s_Seen.pondRowBefore, 1.0f);
     EXPECT_EQ(1, s_Seen.seated.miniMaps);
     EXPECT_LT(s_Seen.drivenZoom, NEAREST_ZOOM) << "driving fast, the minimap shows more";
 
