@@ -225,8 +225,13 @@ protected:
     {
         g_HUD.LayOutMiniMap();
         g_HUD.RenderMiniMap();
+        return ReadTarget(g_HUD.GetMiniMapFinal());
+    }
+
+    static std::vector<uint32_t> ReadTarget(IDirect3DTexture8* target)
+    {
         IDirect3DSurface8* surface = nullptr;
-        if (g_HUD.GetMiniMapFinal() == nullptr || FAILED(g_HUD.GetMiniMapFinal()->GetSurfaceLevel(0, &surface)))
+        if (target == nullptr || FAILED(target->GetSurfaceLevel(0, &surface)))
             return {};
         UINT width = 0;
         UINT height = 0;
@@ -287,6 +292,20 @@ TEST_F(GlMiniMapTest, TheFinalTargetHoldsTheMapUprightInsideTheMask)
     ExpectUpright(RenderFinal());
     const std::string log = Log();
     EXPECT_EQ(std::string::npos, log.find("Error")) << log;
+
+    // In a translucent colour the map's own alpha goes through the mask's:
+    // the final pixel blends by their product, mirrored from the first target.
+    m_Dir.Write("Scripts/HUD.txt", "HUDObject MapNorth Position 0.78 0.02 Scale 1 1 Color 0x80FFFFFF\n"
+                                   "HUDObject MapAlpha Texture Mask\n"
+                                   "HUDObject Map Texture Quadrants\n");
+    g_HUD.Load(&m_Player);
+    const std::vector<uint32_t> final = RenderFinal();
+    const std::vector<uint32_t> first = ReadTarget(g_HUD.GetMiniMapTarget());
+    ASSERT_EQ(MINIMAP_SIDE * MINIMAP_SIDE, first.size());
+    const uint32_t mapAlpha = At(first, 64 + QUARTER, 63 - QUARTER) >> 24;
+    EXPECT_LT(mapAlpha, 0xF0u) << "the map is translucent in its target";
+    const uint32_t finalAlpha = At(final, 64 + QUARTER, 64 + QUARTER) >> 24;
+    EXPECT_NEAR(static_cast<int>(mapAlpha * mapAlpha / 255), static_cast<int>(finalAlpha), 3);
 }
 
 // Facing +x the map turns a quarter to the left: +x is up, -z on the right.

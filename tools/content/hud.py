@@ -183,7 +183,8 @@ def inside(rect, x, z):
 def map_colour(x, z):
     """The town seen from above: roads grey, the pond blue, the start area
     sand, grass lighter the higher it lies; dark beyond the terrain."""
-    if not (terrain.ORIGIN <= x < terrain.ORIGIN + TERRAIN_SPAN and terrain.ORIGIN <= z < terrain.ORIGIN + TERRAIN_SPAN):
+    end = terrain.ORIGIN + TERRAIN_SPAN
+    if not (terrain.ORIGIN <= x < end and terrain.ORIGIN <= z < end):
         return BEYOND_DARK
     if math.hypot(x - terrain.POND[0], z - terrain.POND[1]) < terrain.POND_RADIUS:
         return WATER_BLUE
