@@ -162,6 +162,7 @@ void CGame::InitGame()
 {
     g_Display.Create();
     RegisterTextMasterDeviceHooks();
+    RegisterMiniMapDeviceHooks();
     RegisterWaterGridDeviceHooks();
     CStateBlocks::CreateAll();
     SetupDefaultViewProjection();

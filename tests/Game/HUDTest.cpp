@@ -21,6 +21,7 @@
 #include "Input/InputManager.h"
 #include "Level/GameTimer.h"
 #include "Level/Level.h"
+#include "Level/LevelFixture.h"
 #include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
 #include "Physics/Physics.h"
@@ -465,6 +466,187 @@ TEST_F(PhysicsHUDTest, TheNeedlesTurnWithTheEnginesRevolutionsAndTheBodysSpeed)
         hud.UpdateNeedleAngles();
         EXPECT_NEAR(c.rpmAngle, hud.GetElement(CHUD::HUD_RPM).m_fAngle, 1e-5f);
         EXPECT_NEAR(c.mphAngle, hud.GetElement(CHUD::HUD_MPH).m_fAngle, 1e-4f);
+    }
+}
+
+// The minimap's layout from the player's placement and body, with the
+// minimap's corner at (0.78, 0.02).
+class PhysicsMiniMapTest : public PhysicsHUDTest {
+protected:
+    void SetUp() override
+    {
+        PhysicsHUDTest::SetUp();
+        g_Physics.CreateBoxActor(true, &m_Player.m_PhysicsObject.m_pActor);
+        ASSERT_NE(nullptr, m_Player.m_PhysicsObject.m_pActor);
+        m_Dir.Write(HUD_SCRIPT, "HUDObject MapNorth Position 0.78 0.02 Scale 1 1\n");
+        m_HUD.Load(&m_Player);
+    }
+    void TearDown() override
+    {
+        m_Player.ReleasePhysics();
+        PhysicsHUDTest::TearDown();
+    }
+
+    // The player at (x, z) facing along (facingX, facingZ), on foot.
+    void Place(float x, float z, float facingX, float facingZ)
+    {
+        D3DXMATRIX& placement = m_Player.m_Model.m_matScaledObject;
+        D3DXMatrixIdentity(&placement);
+        placement._31 = facingX;
+        placement._33 = facingZ;
+        placement._41 = x;
+        placement._43 = z;
+        m_Player.m_pCar = nullptr;
+    }
+    void SetSpeed(NxActor* body, float speed) { body->setLinearVelocity(NxVec3(speed, 0, 0)); }
+    float Zoom() const { return m_HUD.GetElement(CHUD::HUD_MAP).m_vScale.x; }
+
+    CHUD m_HUD;
+};
+
+// Slow, the map shows the most; fast, the least: miles an hour in a car, the
+// body's own units on foot.
+TEST_F(PhysicsMiniMapTest, TheZoomFallsFromThreeToOneWithSpeed)
+{
+    const float metresPerSecondPerMph = 1.0f / 2.237f;
+    struct Case {
+        bool seated;
+        float speed;
+        float zoom;
+    };
+    const Case cases[] = {
+        {true, 0, 3}, {true, 20, 3}, {true, 55, 2}, {true, 90, 1}, {true, 150, 1},
+        {false, 10, 3}, {false, 55, 2}, {false, 100, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.speed << (c.seated ? " mph" : " units on foot"));
+        Place(0, 0, 0, 1);
+        SetSpeed(m_Car.m_PhysicsObject.m_pActor, c.seated ? c.speed * metresPerSecondPerMph : 500.0f);
+        SetSpeed(m_Player.m_PhysicsObject.m_pActor, c.seated ? 500.0f : c.speed);
+        m_Player.m_pCar = c.seated ? &m_Car : nullptr;
+        m_HUD.LayOutMiniMap();
+        EXPECT_NEAR(c.zoom, Zoom(), 1e-4f);
+        EXPECT_EQ(Zoom(), m_HUD.GetElement(CHUD::HUD_MAP).m_vScale.y);
+    }
+}
+
+// The heading from the placement's forward row; the map turns the other way
+// round from +z, so that the way the player faces is up.
+TEST_F(PhysicsMiniMapTest, TheHeadingComesFromThePlacementSeatedOrNot)
+{
+    const float pi = 3.14159265f;
+    struct Case {
+        float x, z;
+        float heading;
+    };
+    const Case cases[] = {
+        {0, 1, 1.570795f}, {0, -1, 4.712389f}, {0, 0, 1.570795f}, {1, 0, 0}, {-1, 1, 3 * pi / 4}, {1, -1, -pi / 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "facing (" << c.x << ", " << c.z << ")");
+        Place(0, 0, c.x, c.z);
+        m_HUD.LayOutMiniMap();
+        EXPECT_NEAR(c.heading, m_HUD.GetElement(CHUD::HUD_POSITION).m_fAngle, 1e-5f);
+        EXPECT_NEAR(c.heading - 1.570795f, m_HUD.GetElement(CHUD::HUD_MAP_NORTH).m_fAngle, 1e-5f);
+    }
+    Place(0, 0, 0, 1);
+    m_HUD.LayOutMiniMap();
+    EXPECT_EQ(0.0f, m_HUD.GetElement(CHUD::HUD_MAP_NORTH).m_fAngle) << "+z up, unturned";
+
+    // Seated, the player sits in the seat's placement and follows its turn.
+    D3DXMATRIX seat;
+    D3DXMatrixRotationY(&seat, pi / 2);
+    seat._41 = 30;
+    seat._43 = 40;
+    D3DXMatrixIdentity(&m_Player.m_Model.m_matObject);
+    m_Player.m_Model.m_pParentMatrix = &seat;
+    m_Player.m_Model.UpdateWorldMatrix();
+    m_Player.m_pCar = &m_Car;
+    m_HUD.LayOutMiniMap();
+    m_Player.m_Model.m_pParentMatrix = nullptr;
+    EXPECT_NEAR(0.0f, m_HUD.GetElement(CHUD::HUD_POSITION).m_fAngle, 1e-5f) << "the seat faces +x";
+}
+
+// Markers become screen points about the map's middle, (0.78 + 0.1, 0.02 +
+// 0.1333) less half a dot, turned with the map; the far ones on its rim.
+TEST_F(PhysicsMiniMapTest, MarkersTurnWithTheMapAndStopAtItsRim)
+{
+    const float middleX = 0.78f + 0.1f - 0.00625f;
+    const float middleY = 0.02f + 0.133333f - 0.0083333f;
+    const float perUnit = 256 * 0.0007142857f; // pixels a unit at zoom 1
+    struct Case {
+        float facingX, facingZ;
+        float markerX, markerZ;
+        float pixelsX, pixelsY; // from the middle, in 640 x 480 pixels
+    };
+    const Case cases[] = {
+        {0, 1, 100, 210, 0, -10 * perUnit},   // ahead: straight up
+        {1, 0, 110, 200, 0, -10 * perUnit},   // ahead facing +x: up too
+        {1, 0, 100, 190, 10 * perUnit, 0},    // on the right facing +x
+        {0, 1, 600, 200, 60, 0},              // 500 away: on the rim
+        {0, 1, 100, -300, 0, 60},             // behind, 500 away
+    };
+    SetSpeed(m_Player.m_PhysicsObject.m_pActor, 100);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "facing (" << c.facingX << ", " << c.facingZ << "), marker at ("
+                                          << c.markerX << ", " << c.markerZ << ")");
+        Place(100, 200, c.facingX, c.facingZ);
+        m_HUD.AddMapMarker(D3DXVECTOR3(c.markerX, 7, c.markerZ), 0xFF00FF00);
+        m_HUD.LayOutMiniMap();
+        ASSERT_EQ(1u, m_HUD.GetMapMarkers().size());
+        const MapMarker& marker = m_HUD.GetMapMarkers()[0];
+        EXPECT_NEAR(middleX + c.pixelsX / 640, marker.x, 1e-5f);
+        EXPECT_NEAR(middleY + c.pixelsY / 480, marker.y, 1e-5f);
+        EXPECT_EQ(0xFF00FF00u, marker.colour);
+        m_HUD.Draw(); // hidden: only empties the list
+    }
+}
+
+// A level whose terrain's corner is the shipped one, (-768, -768), and the
+// player in it with a body.
+class PhysicsMiniMapLevelTest : public LevelFixture {
+protected:
+    PhysicsMiniMapLevelTest() { m_vTerrainOrigin = D3DXVECTOR3(-768.0f, 0.0f, -768.0f); }
+    void SetUp() override
+    {
+        StartPhysics();
+        LevelFixture::SetUp();
+        LoadLevel("Terrain Ground\n");
+        g_Physics.CreateBoxActor(true, &m_Player.m_PhysicsObject.m_pActor);
+        ASSERT_NE(nullptr, m_Player.m_PhysicsObject.m_pActor);
+        m_Dir.Write(HUD_SCRIPT, "HUDObject MapNorth Position 0.78 0.02\n");
+        m_HUD.Load(&m_Player);
+    }
+    void TearDown() override
+    {
+        m_Player.ReleasePhysics();
+        LevelFixture::TearDown();
+    }
+
+    CGameActor m_Player;
+    CHUD m_HUD;
+};
+
+// The map picture's place in the 128-pixel target puts the player's point of
+// it (512 pixels for 2800 units from the terrain's corner) in the middle.
+TEST_F(PhysicsMiniMapLevelTest, TheMapPicturePutsThePlayerInTheMiddle)
+{
+    const float pixelsPerUnit = 512 * 0.00035714285f;
+    struct Case {
+        float x, z;
+        float speed;
+        float zoom;
+    };
+    const Case cases[] = {{-768, -768, 0, 3}, {0, 0, 0, 3}, {0, 0, 100, 1}, {280, -140, 55, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "at (" << c.x << ", " << c.z << "), speed " << c.speed);
+        D3DXMatrixTranslation(&m_Player.m_Model.m_matScaledObject, c.x, 3, c.z);
+        m_Player.m_PhysicsObject.m_pActor->setLinearVelocity(NxVec3(0, 0, c.speed));
+        m_HUD.LayOutMiniMap();
+        const HUDObject& map = m_HUD.GetElement(CHUD::HUD_MAP);
+        EXPECT_NEAR(c.zoom, map.m_vScale.x, 1e-4f);
+        EXPECT_NEAR(64 - (c.x + 768) * c.zoom * pixelsPerUnit, map.m_vPosition.x, 1e-3f);
+        EXPECT_NEAR(64 - (c.z + 768) * c.zoom * pixelsPerUnit, map.m_vPosition.y, 1e-3f);
     }
 }
 

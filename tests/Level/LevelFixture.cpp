@@ -32,9 +32,9 @@ const int CELL = CTerrain::DEFAULT_CELL_SIZE;
 const float QUAD = LevelFixture::TERRAIN_SIDE / (CELLS * CELL);
 const UINT FLARE_TEXTURE_SIDE = 4;
 
-std::string FlatCellMesh(int cx, int cz)
+std::string FlatCellMesh(int cx, int cz, const D3DXVECTOR3& origin)
 {
-    return TerrainCellMeshText(cx, cz, [](int, int) { return 0.0f; }, QUAD, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+    return TerrainCellMeshText(cx, cz, [](int, int) { return 0.0f; }, QUAD, origin);
 }
 
 void RecordStep(const char* step)
@@ -87,7 +87,7 @@ void LevelFixture::WriteTerrain()
         for (int cx = 0; cx < CELLS; ++cx) {
             const std::string name = "cell_" + std::to_string(cx) + "_" + std::to_string(cz) + ".x";
             list += "Cells\\" + name + "\n";
-            m_Dir.Write("Assets/Meshes/Cells/" + name, FlatCellMesh(cx, cz));
+            m_Dir.Write("Assets/Meshes/Cells/" + name, FlatCellMesh(cx, cz, m_vTerrainOrigin));
         }
     }
     m_Dir.Write("Scripts/Levels/List.txt", list);

@@ -37,6 +37,8 @@ protected:
 
     std::unique_ptr<CLevel> m_pLevel;
     CCamera m_Viewer;
+    // The terrain's corner; a test moves it before SetUp.
+    D3DXVECTOR3 m_vTerrainOrigin = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
 
 private:
     void WriteTerrain();

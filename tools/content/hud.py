@@ -3,6 +3,7 @@ white parts take the colour that Scripts/HUD.txt gives each element."""
 
 import math
 
+import terrain
 from rgba import RgbaImage
 
 OPAQUE = 255
@@ -43,6 +44,17 @@ STAR_INNER = 0.4
 MAP_SIZE = 128
 MAP_RIM = 4
 NORTH_TIP = 12
+# The map picture of the whole terrain: the HUD draws 2800 world units from
+# the terrain's corner in 512 pixels, rows running with +z.
+MAP_PICTURE_SIZE = 512
+MAP_PICTURE_SPAN = 2800.0
+TERRAIN_SPAN = terrain.QUAD * terrain.CELL_QUADS * terrain.CELLS
+GRASS_LOW = (64, 112, 44, OPAQUE)
+GRASS_HIGH = (150, 176, 96, OPAQUE)
+ROAD_GREY = (104, 104, 110, OPAQUE)
+WATER_BLUE = (48, 96, 176, OPAQUE)
+START_SAND = (214, 190, 120, OPAQUE)
+BEYOND_DARK = (24, 24, 28, OPAQUE)
 
 
 def disc(image, cx, cy, radius, colour, inner=0.0):
@@ -159,6 +171,42 @@ def map_mask():
     return image.to_png()
 
 
+def map_world(pixel):
+    """The world x or z under the centre of a map picture's column or row."""
+    return terrain.ORIGIN + (pixel + 0.5) * MAP_PICTURE_SPAN / MAP_PICTURE_SIZE
+
+
+def inside(rect, x, z):
+    return rect[0] <= x <= rect[1] and rect[2] <= z <= rect[3]
+
+
+def map_colour(x, z):
+    """The town seen from above: roads grey, the pond blue, the start area
+    sand, grass lighter the higher it lies; dark beyond the terrain."""
+    end = terrain.ORIGIN + TERRAIN_SPAN
+    if not (terrain.ORIGIN <= x < end and terrain.ORIGIN <= z < end):
+        return BEYOND_DARK
+    if math.hypot(x - terrain.POND[0], z - terrain.POND[1]) < terrain.POND_RADIUS:
+        return WATER_BLUE
+    column = int((x - terrain.ORIGIN) // terrain.QUAD)
+    row = int((z - terrain.ORIGIN) // terrain.QUAD)
+    if terrain.quad_material(column, row) == terrain.ASPHALT:
+        return ROAD_GREY
+    if inside(terrain.START_AREA, x, z):
+        return START_SAND
+    t = max(0.0, min(1.0, terrain.height(x, z) / terrain.MAX_HILL))
+    return tuple(int(round(low + (high - low) * t)) for low, high in zip(GRASS_LOW, GRASS_HIGH))
+
+
+def map_picture():
+    image = RgbaImage(MAP_PICTURE_SIZE, MAP_PICTURE_SIZE)
+    for row in range(MAP_PICTURE_SIZE):
+        z = map_world(row)
+        for column in range(MAP_PICTURE_SIZE):
+            image.set_pixel(column, row, map_colour(map_world(column), z))
+    return image.to_png()
+
+
 ASSETS = {
     "Assets/Images/HUD/phone_back.png": phone_back,
     "Assets/Images/HUD/phone_button.png": lambda: white_disc(BUTTON_SIZE),
@@ -169,4 +217,5 @@ ASSETS = {
     "Assets/Images/HUD/warning_star.png": warning_star,
     "Assets/Images/HUD/map_frame.png": map_frame,
     "Assets/Images/HUD/map_mask.png": map_mask,
+    "Assets/Images/HUD/map.png": map_picture,
 }

@@ -37,6 +37,8 @@ struct Hooks {
     DWORD failingState = 0;
     DWORD failingValue = 0;
     bool stateOnly = false;
+    bool failTextures = false;
+    DWORD failingUsage = 0;
 };
 
 Hooks g_Hooks;
@@ -220,6 +222,11 @@ bool StateOnlyDevices()
     return g_Hooks.stateOnly;
 }
 
+bool TextureCreationFails(DWORD usage)
+{
+    return g_Hooks.failTextures && g_Hooks.failingUsage == usage;
+}
+
 } // namespace Adapter
 
 namespace D3D8Platform {
@@ -259,6 +266,12 @@ void FailRenderState(D3DRENDERSTATETYPE state, DWORD value)
     g_Hooks.failRenderState = true;
     g_Hooks.failingState = state;
     g_Hooks.failingValue = value;
+}
+
+void FailTextureCreation(DWORD usage)
+{
+    g_Hooks.failTextures = true;
+    g_Hooks.failingUsage = usage;
 }
 
 void UseStateOnlyDevices()

@@ -28,5 +28,6 @@ bool IsDeviceTypeRefused(D3DDEVTYPE type);
 bool ResetsFail();
 bool RenderStateFails(DWORD state, DWORD value);
 bool StateOnlyDevices();
+bool TextureCreationFails(DWORD usage);
 
 } // namespace Adapter

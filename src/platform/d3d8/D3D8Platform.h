@@ -34,6 +34,10 @@ void FailResets();
 // pair; the state keeps its old value.
 void FailRenderState(D3DRENDERSTATETYPE state, DWORD value);
 
+// Makes CreateTexture of exactly that usage (D3DUSAGE_RENDERTARGET, or 0)
+// fail with D3DERR_OUTOFVIDEOMEMORY.
+void FailTextureCreation(DWORD usage);
+
 // Devices created from now on keep every state and resource in memory but
 // need no window or OpenGL context and draw nothing: for tests of what the
 // game sets on the device. Clear and Present succeed; GetFrontBuffer gives

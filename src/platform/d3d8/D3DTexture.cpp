@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/d3d8/Adapter.h"
 #include "platform/d3d8/D3DDevice.h"
 #include "platform/d3d8/GlRenderer.h"
 
@@ -39,6 +40,8 @@ HRESULT D3DTexture::Create(D3DDevice& device, UINT width, UINT height, UINT leve
     const UINT levelCount = levels == 0 ? fullCount : levels;
     if (levelCount > fullCount)
         return D3DERR_INVALIDCALL;
+    if (Adapter::TextureCreationFails(usage))
+        return D3DERR_OUTOFVIDEOMEMORY;
 
     D3DTexture* created = new D3DTexture(device, pool);
     GlRenderer* renderer = pool == D3DPOOL_SYSTEMMEM ? nullptr : device.Renderer();
