@@ -127,6 +127,15 @@ bool SpawnAgent(std::string& arguments, CLineRing& output)
     return true;
 }
 
+// The driver is in `state` before its next update: a request left pending
+// would lose to whatever that update asks for (reaching a node, a car
+// ahead), and the console would have reported a change that never came.
+void Enter(CNormalCarController& driver, int state)
+{
+    driver.SetState(state);
+    driver.ProcessStateChange();
+}
+
 bool GoToNode(std::string& arguments, CNormalCarController& driver, CLineRing& output)
 {
     std::string word;
@@ -141,7 +150,7 @@ bool GoToNode(std::string& arguments, CNormalCarController& driver, CLineRing& o
         return false;
     }
     driver.SetRoadNode(g_RoadNodes.GetNode(static_cast<size_t>(index)), 0);
-    driver.SetState(CNormalCarController::STATE_DRIVING_TO_NODE);
+    Enter(driver, CNormalCarController::STATE_DRIVING_TO_NODE);
     return true;
 }
 
@@ -154,7 +163,7 @@ bool GoToPoint(std::string& arguments, CNormalCarController& driver, CLineRing& 
         return false;
     driver.SetTarget(&point, true);
     driver.SetSpeedLimit(&GOTO_LIMIT_SQ, true);
-    driver.SetState(CNormalCarController::STATE_DRIVING_TO_POS);
+    Enter(driver, CNormalCarController::STATE_DRIVING_TO_POS);
     return true;
 }
 
@@ -174,7 +183,7 @@ bool SetDriverState(std::string& arguments, CNormalCarController& driver, CLineR
         PrintLine(output, INVALID_CAR_STATE_INDEX);
         return false;
     }
-    driver.SetState(state);
+    Enter(driver, state);
     PrintFormatted(output, STATE_SET, CNormalCarController::GetStateName(state));
     return true;
 }

@@ -322,7 +322,7 @@ TEST_F(GameConsoleHandlersTest, AIMalformedLinesPrintTheirMessagesAndSpawnNothin
         EXPECT_EQ(c.succeeds ? Succeeded(c.line, "AI", printed) : Failed(c.line, printed), Run(c.line));
         EXPECT_EQ(2u, m_pLevel->GetAgents().size());
         EXPECT_EQ(1u, m_pLevel->GetActiveCars().size());
-        EXPECT_EQ(Traffic::STATE_IDLE, Driver(*m_pLevel, 0).GetNextState());
+        EXPECT_EQ(Traffic::STATE_IDLE, Driver(*m_pLevel, 0).GetState());
     }
     // The console types in upper case; a state's name is matched exactly.
     CLineRing output;
@@ -345,18 +345,22 @@ TEST_F(GameConsoleHandlersTest, AISpawnedCarJoinsTheLevelAndTakesItsCommands)
     ExpectNear(AHEAD, car->m_matSpawn._41, car->m_matSpawn._42, car->m_matSpawn._43);
 
     // STATE by number and by name alike; without an index, the last spawn.
+    // The driver is in the state at once: its next update cannot ask for
+    // another over it.
     for (const char* line : {"SET AI CAR 0 STATE 5", "SET AI CAR STATE DRIVING_TO_NODE"}) {
         SCOPED_TRACE(line);
         EXPECT_EQ(Succeeded(line, "AI", {"****State Set to DRIVING_TO_NODE**"}), Run(line));
     }
-    EXPECT_EQ(Traffic::STATE_DRIVING_TO_NODE, Driver(*m_pLevel, 0).GetNextState());
-    EXPECT_EQ(Traffic::STATE_DRIVING_TO_NODE, Driver(*m_pLevel, 1).GetNextState());
+    EXPECT_EQ(Traffic::STATE_DRIVING_TO_NODE, Driver(*m_pLevel, 0).GetState());
+    EXPECT_EQ(Traffic::STATE_DRIVING_TO_NODE, Driver(*m_pLevel, 1).GetState());
     EXPECT_EQ(Run("SET AI CAR 0 STATE IDLE").at(1), Run("SET AI CAR 0 STATE 0").at(1));
+    EXPECT_EQ(Traffic::STATE_IDLE, Driver(*m_pLevel, 0).GetState());
+    EXPECT_FALSE(Driver(*m_pLevel, 0).IsChangePending()) << "in the state before the driver's next update";
 
     EXPECT_EQ(Succeeded("SET AI CAR 0 GOTO 50 0 60", "AI"), Run("SET AI CAR 0 GOTO 50 0 60"));
     EXPECT_EQ(D3DXVECTOR3(50.0f, 0.0f, 60.0f), *Driver(*m_pLevel, 0).GetTarget());
     EXPECT_EQ(35.0f, *Driver(*m_pLevel, 0).GetSpeedLimit()) << "already squared";
-    EXPECT_EQ(Traffic::STATE_DRIVING_TO_POS, Driver(*m_pLevel, 0).GetNextState());
+    EXPECT_EQ(Traffic::STATE_DRIVING_TO_POS, Driver(*m_pLevel, 0).GetState());
     EXPECT_EQ(Succeeded("SET AI CAR 0 GOTO", "AI"), Run("SET AI CAR 0 GOTO"));
     EXPECT_EQ(AHEAD + D3DXVECTOR3(0.0f, 1.0f, 0.0f), *Driver(*m_pLevel, 0).GetTarget()) << "5 ahead of the player";
     g_PlayerActor = nullptr;
