@@ -98,7 +98,7 @@ bool PaintPlayerCar(std::string& arguments, CLineRing& output, void (CCarColorTa
 
 // The matrix the game camera follows for agent `index`, or null with
 // "**Invalid AI ENTITY Index**" printed: also for an agent without a person
-// to follow.
+// to follow. A driver is followed where the car takes it.
 const D3DXMATRIX* AgentTarget(int32_t index, CLineRing& output)
 {
     const CAIControllerSet* agent = Agent(index, output);
@@ -109,6 +109,10 @@ const D3DXMATRIX* AgentTarget(int32_t index, CLineRing& output)
         PrintLine(output, INVALID_AGENT);
         return nullptr;
     }
+    // A driver's own matrix is its place on the seat; its world matrix
+    // goes where the car goes.
+    if (actor->m_Model.m_pParentMatrix != nullptr)
+        return &actor->m_Model.m_matWorld;
     return &actor->m_Model.m_matObject;
 }
 

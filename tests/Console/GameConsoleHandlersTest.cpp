@@ -343,6 +343,9 @@ TEST_F(GameConsoleHandlersTest, AISpawnedCarJoinsTheLevelAndTakesItsCommands)
     EXPECT_EQ(&Driver(*m_pLevel, 1), car->GetController());
     EXPECT_TRUE(car->m_bInWorld);
     ExpectNear(AHEAD, car->m_matSpawn._41, car->m_matSpawn._42, car->m_matSpawn._43);
+    EXPECT_EQ(Succeeded("SET SETCONTROLLER 1", "SETCONTROLLER"), Run("SET SETCONTROLLER 1"));
+    EXPECT_EQ(&m_pLevel->GetAgent(1)->GetActor()->m_Model.m_matWorld, g_GameCamera.m_pTarget)
+        << "the driver in the world, not on its seat";
 
     // STATE by number and by name alike; without an index, the last spawn.
     // The driver is in the state at once: its next update cannot ask for
