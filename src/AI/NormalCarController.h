@@ -84,7 +84,46 @@ protected:
     void OnMessage(int message, int state) override;
 
 private:
+    // What one update reads of the car.
+    struct Pose {
+        D3DXVECTOR3 m_vPosition;
+        // The forward axis turned about, flat and of unit length.
+        D3DXVECTOR3 m_vRear;
+    };
+
     void AdvanceTarget();
+    Pose CarPose() const;
+    void Enter(int state);
+    void Scan(const Pose& pose);
+    // The path entry to come back to; then the state asked for.
+    void Push() { m_Path.Push(*this, m_Navigation); }
+    void Resume() { m_Path.Return(*this, m_Navigation); }
+
+    // First pass of the two driving states: steering and pedals, then (to a
+    // node) the track and the light.
+    void Drive(const Pose& pose, bool toNode);
+    float SpeedLimitSq() const;
+    void Steer(float side, float back, float speedSq, float limitSq, float distanceSq);
+    void HoldTurningSpeed(float speedSq, float limitSq);
+    void KeepTrack(const Pose& pose, float speedSq, float limitSq);
+    void StopForLight(const Pose& pose);
+    // Above walking pace; false once at it.
+    bool Brake();
+    void ChooseNextNode(const Pose& pose);
+
+    // Second pass of the driving states, and the waiting states' predicates.
+    void CheckObstacles(const Pose& pose);
+    bool IsPersonAhead(const Pose& pose) const;
+    CCar* HeadOnPlayerCar(const Pose& pose) const;
+    bool IsCarAhead(const Pose& pose, float leastSq) const;
+    void StartWaitingForPeople();
+    void Evade(const Pose& pose, const CCar& oncoming);
+    void Wait(const Pose& pose);
+    void WaitForPeople(const Pose& pose);
+    void WaitForCars(const Pose& pose);
+    void WaitForGreen();
+    void ResetHorn();
+    void SoundHornRhythm();
 
     Navigation m_Navigation;
     CStateStack<Navigation> m_Path;

@@ -56,6 +56,16 @@ public:
     static constexpr float DEFAULT_RECYCLE_DISTANCE = 875.0f;
     // The tyres the tuning editor selects among.
     enum { EDIT_SELECTIONS = 4 };
+    // The driver's actions a car reads, the player's keys and an AI
+    // driver's bytes alike.
+    enum {
+        ACTION_GAS = 14,
+        ACTION_BRAKE = 15,
+        ACTION_TURN_LEFT = 16,
+        ACTION_TURN_RIGHT = 17,
+        ACTION_HORN = 18,
+        ACTION_HAND_BRAKE = 19,
+    };
 
     CCar();
     // A world car from a prototype: it shares the suspension table, owns

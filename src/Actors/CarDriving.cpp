@@ -16,14 +16,6 @@
 
 namespace {
 
-enum {
-    ACTION_GAS = 14,
-    ACTION_BRAKE = 15,
-    ACTION_TURN_LEFT = 16,
-    ACTION_TURN_RIGHT = 17,
-    ACTION_HORN = 18,
-    ACTION_HAND_BRAKE = 19,
-};
 enum { FIRST_REAR_TIRE = 2, SECOND_REAR_TIRE = 3 };
 const int BRAKE_LIGHT_GROUP = 4;
 // Rolling without gas or brake slows the car by this much of its speed.

@@ -1,7 +1,6 @@
 #include "Console/ConsoleCommands.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -11,13 +10,13 @@
 #include "Actors/CarColorTable.h"
 #include "Actors/GameActor.h"
 #include "Actors/Weapon.h"
+#include "Console/ConsoleHelpers.h"
 #include "Console/ConsoleReaders.h"
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
 #include "Display/Camera.h"
 #include "Level/Level.h"
 #include "Level/LevelObject.h"
-#include "Level/Terrain.h"
 #include "Physics/Physics.h"
 #include "Sound/Sound.h"
 #include "platform/files/Files.h"
@@ -27,21 +26,16 @@
 
 const char* const CAMERA_INFO_FILE = "camera.txt";
 
+using namespace ConsoleHelpers;
+
 namespace {
 
-const char* const NO_PLAYER = "No player";
-const char* const NO_LEVEL = "No level loaded";
 const char* const NO_SIMULATOR = "Simulator does not exist";
-const char* const NO_AI = "AI commands are not available";
-const char* const INVALID_AGENT = "**Invalid AI ENTITY Index**";
-const char* const AGENT_WITHOUT_ACTOR = "AI entity has no actor";
 const char* const INVALID_SICK = "Invalid integer";
 const char* const INVALID_SPAWN = "**Invalid SPAWN Command**";
 const char* const INVALID_SPAWN_CAR = "**Invalid AI CREATE CAR type**";
 const char* const UNKNOWN_CAR = "**Unknown Car type**";
 const char* const WORD_CAR = "CAR";
-// Without a place given, things spawn this far ahead of the player.
-const float SPAWN_AHEAD = 5.0f;
 // A weapon lies this far above the spawn point.
 const float WEAPON_LIFT = 0.5f;
 const char* const NO_CAMERA = "Camera does not exist.";
@@ -51,41 +45,6 @@ const char* const INVALID_COLOUR = "Invalid Color fool";
 const char* const CAMERA_POS_STATEMENT = "fade so at %f camera pos = xyz(%f %f %f)\n";
 const char* const CAMERA_LOOKAT_STATEMENT = "fade so at %f camera lookat = xyz(%f %f %f), xyz(%f %f %f)\n";
 const double CINEMA_TIME = 0.0;
-const size_t MESSAGE_SIZE = 128;
-
-// A fresh line of the output holding the text.
-void PrintLine(CLineRing& output, const char* text)
-{
-    output.Print();
-    output.Current() = text;
-}
-
-__attribute__((format(printf, 2, 3))) void PrintFormatted(CLineRing& output, const char* format, ...)
-{
-    char text[MESSAGE_SIZE];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof(text), format, arguments);
-    va_end(arguments);
-    PrintLine(output, text);
-}
-
-// The player, or null with "No player" printed: the start-up script runs
-// before there is one.
-CGameActor* Player(CLineRing& output)
-{
-    if (g_PlayerActor == nullptr)
-        PrintLine(output, NO_PLAYER);
-    return g_PlayerActor;
-}
-
-// The current level, or null with "No level loaded" printed.
-CLevel* Level(CLineRing& output)
-{
-    if (g_pLevel == nullptr)
-        PrintLine(output, NO_LEVEL);
-    return g_pLevel;
-}
 
 // The car the player drives, or null with "Your not in a car" printed.
 CCar* PlayerCar(CLineRing& output)
@@ -136,55 +95,25 @@ bool PaintPlayerCar(std::string& arguments, CLineRing& output, void (CCarColorTa
     return EditPlayerPaint(output, [&](CCarColorTable& table) { (table.*set)(OpaqueColour(colour)); });
 }
 
-// The number of AI agents the console can address: the level's list.
-int32_t AgentCount()
-{
-    return g_pLevel != nullptr ? static_cast<int32_t>(g_pLevel->GetAgents().size()) : 0;
-}
 
-// The matrix the game camera follows for agent `index`, or null with the
-// reason printed.
+// The matrix the game camera follows for agent `index`, or null with
+// "**Invalid AI ENTITY Index**" printed: also for an agent without a person
+// to follow. A driver is followed where the car takes it.
 const D3DXMATRIX* AgentTarget(int32_t index, CLineRing& output)
 {
-    if (index < 0 || index >= AgentCount()) {
+    const CAIControllerSet* agent = Agent(index, output);
+    if (agent == nullptr)
+        return nullptr;
+    const CGameActor* actor = agent->GetActor();
+    if (actor == nullptr) {
         PrintLine(output, INVALID_AGENT);
         return nullptr;
     }
-    const CGameActor* actor = g_pLevel->GetAgent(index)->GetActor();
-    if (actor == nullptr) {
-        PrintLine(output, AGENT_WITHOUT_ACTOR);
-        return nullptr;
-    }
+    // A driver's own matrix is its place on the seat; its world matrix
+    // goes where the car goes.
+    if (actor->m_Model.m_pParentMatrix != nullptr)
+        return &actor->m_Model.m_matWorld;
     return &actor->m_Model.m_matObject;
-}
-
-// Whether anything but blanks is left of the line.
-bool HasMore(std::string& arguments)
-{
-    SkipBlanks(arguments);
-    return !arguments.empty();
-}
-
-// The place the arguments give, else a point ahead of the player on the
-// ground; false when what is given is no place, or when there is no player
-// to stand ahead of (said).
-bool SpawnPoint(std::string& arguments, const CLevel& level, CLineRing& output, D3DXVECTOR3& point)
-{
-    if (HasMore(arguments))
-        return ParseVector3(arguments, point);
-    const CGameActor* player = Player(output);
-    if (player == nullptr)
-        return false;
-    D3DXVECTOR3 facing;
-    D3DXVec3Normalize(&facing, &player->m_Model.m_vFacing);
-    point = player->m_Model.m_vPosition + facing * SPAWN_AHEAD;
-    const CTerrain* terrain = level.GetTerrain();
-    if (terrain != nullptr) {
-        D3DXVECTOR3 ground;
-        terrain->GetHeight(point, ground, nullptr);
-        point.y = ground.y;
-    }
-    return true;
 }
 
 bool SpawnCar(std::string& arguments, CLevel& level, CLineRing& output)
@@ -286,12 +215,6 @@ bool ConSick(std::string& arguments, CLineRing& output)
     }
     g_Game.m_DebugFlags = static_cast<uint32_t>(flags);
     return true;
-}
-
-bool ConAI(std::string&, CLineRing& output)
-{
-    PrintLine(output, NO_AI);
-    return false;
 }
 
 // SPAWN CAR <car> [x y z] or SPAWN <level object or weapon> [x y z].

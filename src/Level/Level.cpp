@@ -38,6 +38,18 @@ const int POOL_POSITION_NONE = 0;
 
 const char* const IDLE_ANIMATION = "Idle";
 
+// The game camera never keeps following a person the level deletes (the
+// console can point it at an agent): it follows the player again.
+void StopFollowingAgents(const std::vector<std::unique_ptr<CAIControllerSet>>& agents)
+{
+    for (const std::unique_ptr<CAIControllerSet>& agent : agents) {
+        const CGameActor* actor = agent->GetActor();
+        if (actor == nullptr || g_GameCamera.m_pTarget != &actor->m_Model.m_matObject)
+            continue;
+        g_GameCamera.m_pTarget = g_PlayerActor != nullptr ? &g_PlayerActor->m_Model.m_matObject : nullptr;
+    }
+}
+
 // An unreadable script leaves an empty reader, which never reaches its end.
 bool HasEntry(const CDataBuffer& reader)
 {
@@ -87,6 +99,7 @@ bool CLevel::Init()
     m_ActiveObjects.clear();
     m_MovableObjects.clear();
     // The agents go before the cars they drive: a driver lets go of its car.
+    StopFollowingAgents(m_AddedAgents);
     m_Agents.clear();
     m_GatheredAgents.clear();
     m_AddedAgents.clear();

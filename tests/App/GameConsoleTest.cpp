@@ -5,12 +5,15 @@
 
 #include <cmath>
 #include <filesystem>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include "AI/AIControllerSet.h"
 #include "Actors/Car.h"
 #include "Actors/CarColorTable.h"
 #include "Actors/GameActor.h"
@@ -19,7 +22,9 @@
 #include "Core/Clock.h"
 #include "Core/Game.h"
 #include "Level/Level.h"
+#include "Level/Node.h"
 #include "Menu/MenuManager.h"
+#include "support/FrameTime.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/TempDir.h"
@@ -112,6 +117,23 @@ void Type()
         PushKey(s_Keys[static_cast<size_t>(step)], false);
 }
 
+// The whole game in a copy of the game folder, `play` in the front end's
+// place: the grave key opens the console and `lines` are typed into it.
+int PlayTyping(std::initializer_list<const char*> lines, ScreenState play)
+{
+    TempDir dir;
+    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
+    ScopedWorkingDir cwd(dir.Path());
+    s_Seen = Seen();
+    s_Keys = {SDL_SCANCODE_GRAVE};
+    s_TypingFrom = 0;
+    for (const char* line : lines) {
+        const std::vector<SDL_Scancode> keys = LineKeys(line);
+        s_Keys.insert(s_Keys.end(), keys.begin(), keys.end());
+    }
+    return RunGameScripted(play);
+}
+
 int ScriptedPlay()
 {
     ++s_Seen.frame;
@@ -133,16 +155,7 @@ int ScriptedPlay()
 
 TEST(GameConsoleTest, TheGraveKeyOpensTheConsoleWhoseTypedLinesMoveThePlayerAndQuit)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
-    s_Keys = {SDL_SCANCODE_GRAVE};
-    s_TypingFrom = 0;
-    for (const char* line : {"set setpos 10 20 30", "set quit"}) {
-        const std::vector<SDL_Scancode> keys = LineKeys(line);
-        s_Keys.insert(s_Keys.end(), keys.begin(), keys.end());
-    }
-    EXPECT_EQ(0, RunGameScripted(ScriptedPlay));
+    EXPECT_EQ(0, PlayTyping({"set setpos 10 20 30", "set quit"}, ScriptedPlay));
 
     EXPECT_EQ((std::vector<std::string>{"", "SET PHYSICS 1", "PHYSICS set successfully", "SET DEBUGMODE 0",
                                         "DEBUGMODE set successfully", ""}),
@@ -165,6 +178,89 @@ TEST(GameConsoleTest, TheGraveKeyOpensTheConsoleWhoseTypedLinesMoveThePlayerAndQ
     const D3DXVECTOR3 gap = s_Seen.carAt - s_Seen.onSquare;
     EXPECT_NEAR(5.0f, std::hypot(gap.x, gap.z), 0.01f) << "ahead of the player";
     EXPECT_FLOAT_EQ(0.8f, s_Seen.paintRed) << "and painted";
+}
+
+// A car spawned from the console on road node 0 of the town, sent along
+// its lane to node 1 (then on to 2 and 3), then told to idle; a steady
+// frame, so that its seconds are the game's.
+const uint32_t TRAFFIC_FRAME_MS = 20;
+const int TRAFFIC_FRAMES_PER_SECOND = 1000 / TRAFFIC_FRAME_MS;
+const int TRAFFIC_LAST_FRAME = 60 * TRAFFIC_FRAMES_PER_SECOND;
+const size_t ROUTE[] = {1, 2, 3};
+
+struct Traffic {
+    // The frame the car was sent off, and the frame it passed the route's end.
+    int sentAt = 0;
+    int passedAt = 0;
+    int idleAt = 0;
+    int restingAt = 0;
+    std::vector<size_t> passed;
+    const cRoadnode* heading = nullptr;
+};
+
+Traffic s_Traffic;
+
+size_t RoadIndex(const cRoadnode* node)
+{
+    for (size_t n = 0; n < g_RoadNodes.GetNodeCount(); ++n)
+        if (g_RoadNodes.GetNode(n) == node)
+            return n;
+    return g_RoadNodes.GetNodeCount();
+}
+
+// The nodes the console's car has driven past, in order.
+void FollowSpawnedCar()
+{
+    if (g_pLevel->GetAgents().empty())
+        return;
+    const CAIControllerSet& agent = *g_pLevel->GetAgents().back();
+    const CNormalCarController& driver = *agent.GetCarController();
+    const cRoadnode* node = driver.GetNavigation().m_pNode;
+    if (s_Traffic.sentAt == 0 && node == g_RoadNodes.GetNode(ROUTE[0]))
+        s_Traffic.sentAt = s_Seen.frame;
+    if (node != s_Traffic.heading && s_Traffic.heading != nullptr)
+        s_Traffic.passed.push_back(RoadIndex(s_Traffic.heading));
+    s_Traffic.heading = node;
+    if (s_Traffic.passedAt == 0 && s_Traffic.passed.size() >= std::size(ROUTE)) {
+        s_Traffic.passedAt = s_Seen.frame;
+        // Typed from the next frame on.
+        s_Keys = LineKeys("set ai car state idle");
+        s_TypingFrom = s_Seen.frame + 1;
+    }
+    if (s_Traffic.idleAt == 0 && Printed("****State Set to IDLE**"))
+        s_Traffic.idleAt = s_Seen.frame;
+    if (s_Traffic.idleAt != 0 && s_Traffic.restingAt == 0 && std::fabs(agent.GetCar()->GetForwardSpeed()) < 1.0f)
+        s_Traffic.restingAt = s_Seen.frame;
+}
+
+int TrafficPlay()
+{
+    ++s_Seen.frame;
+    SetFrameTime(TRAFFIC_FRAME_MS);
+    if (s_Seen.frame == 1)
+        EnterPlay();
+    Type();
+    InGameState();
+    FollowSpawnedCar();
+    if (s_Traffic.restingAt != 0 || s_Seen.frame == TRAFFIC_LAST_FRAME)
+        PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+    return 1;
+}
+
+TEST(GameConsoleTest, ACarSpawnedFromTheConsoleDrivesItsLaneAndIdlesToRest)
+{
+    s_Traffic = Traffic();
+    EXPECT_EQ(0, PlayTyping({"set ai spawn car sedan 300 0 97", "set ai car goto node 1"}, TrafficPlay));
+
+    ASSERT_NE(0, s_Traffic.sentAt) << "the car was sent to node 1";
+    ASSERT_NE(0, s_Traffic.passedAt);
+    ASSERT_GE(s_Traffic.passed.size(), std::size(ROUTE));
+    EXPECT_EQ(std::vector<size_t>(std::begin(ROUTE), std::end(ROUTE)),
+              std::vector<size_t>(s_Traffic.passed.begin(), s_Traffic.passed.begin() + std::size(ROUTE)));
+    EXPECT_LE(s_Traffic.passedAt - s_Traffic.sentAt, 20 * TRAFFIC_FRAMES_PER_SECOND) << "within 20 s";
+    ASSERT_NE(0, s_Traffic.idleAt);
+    ASSERT_NE(0, s_Traffic.restingAt) << "below 1 m/s";
+    EXPECT_LE(s_Traffic.restingAt - s_Traffic.idleAt, 12 * TRAFFIC_FRAMES_PER_SECOND);
 }
 
 } // namespace

@@ -197,7 +197,7 @@ TEST_F(ConsoleTest, TheDispatcherWritesItsResultsVerbatim)
         {"SET TIME 14", {"Invalid time", ""}},
         {"SET FAILS", {"Function returned false", ""}},
         {"SET SETSPEED 0", {"SET SETSPEED 0", "Function returned false", ""}},
-        {"SET AI SPAWN PED", {"SET AI SPAWN PED", "AI commands are not available", "Function returned false", ""}},
+        {"SET AI SPAWN PED", {"SET AI SPAWN PED", "**Invalid AI SPAWN PED type**", "Function returned false", ""}},
         {"SET TEST", {"SET TEST", "TEST set successfully", ""}},
         {"TEST", {"TEST", "Invalid command", ""}},
         {"TAKE PICTURE", {"TAKE PICTURE", "Invalid command", ""}},

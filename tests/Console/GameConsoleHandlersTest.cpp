@@ -22,6 +22,7 @@
 #include "Core/Game.h"
 #include "Game/CrimeManager.h"
 #include "Level/LevelFixture.h"
+#include "Level/Node.h"
 #include "Physics/Physics.h"
 #include "Sound/Sound.h"
 #include "platform/novodex/NxActor.h"
@@ -29,6 +30,7 @@
 namespace {
 
 typedef ConsoleLines Lines;
+typedef CNormalCarController Traffic;
 
 const char* const GROUND = "Terrain Ground\n";
 const D3DXVECTOR3 PLAYER_AT(10.0f, 1.0f, 20.0f);
@@ -225,7 +227,8 @@ TEST_F(GameConsoleHandlersTest, SetControllerFollowsAnAgentsActorAndThePlayerAga
 {
     CLevel& level = *m_pLevel;
     CAIControllerSet* agent = level.AddAgent();
-    EXPECT_EQ(Failed("SET SETCONTROLLER 0", {"AI entity has no actor"}), Run("SET SETCONTROLLER 0"));
+    EXPECT_EQ(Failed("SET SETCONTROLLER 0", {"**Invalid AI ENTITY Index**"}), Run("SET SETCONTROLLER 0"))
+        << "an agent without a person to follow";
     EXPECT_EQ(nullptr, g_GameCamera.m_pTarget);
     auto walker = std::make_unique<CGameActor>();
     walker->m_Name = "Walker";
@@ -240,6 +243,11 @@ TEST_F(GameConsoleHandlersTest, SetControllerFollowsAnAgentsActorAndThePlayerAga
     }
     EXPECT_EQ(Succeeded("SET SETCONTROLLER", "SETCONTROLLER"), Run("SET SETCONTROLLER"));
     EXPECT_EQ(&g_Player.m_Model.m_matObject, g_GameCamera.m_pTarget);
+
+    EXPECT_EQ(Succeeded("SET SETCONTROLLER 0", "SETCONTROLLER"), Run("SET SETCONTROLLER 0"));
+    EXPECT_EQ(Succeeded("SET RESTART", "RESTART"), Run("SET RESTART"));
+    EXPECT_TRUE(level.GetAgents().empty());
+    EXPECT_EQ(&g_Player.m_Model.m_matObject, g_GameCamera.m_pTarget) << "not the deleted agent's";
 }
 
 TEST_F(GameConsoleHandlersTest, SetWarningSetsTheWantedLevelUpToTheMaximum)
@@ -259,6 +267,109 @@ TEST_F(GameConsoleHandlersTest, SetWarningSetsTheWantedLevelUpToTheMaximum)
     EXPECT_EQ(Failed("SET SETWARNING X", {}), Run("SET SETWARNING X"));
     EXPECT_FLOAT_EQ(3.0f, g_Player.m_fWantedLevel);
     g_CrimeFile.MaxWantedLevel = saved;
+}
+
+// The AI command on a level whose road list is empty; its cars are driven
+// by the actor "LIZARD".
+void PrepareAgents()
+{
+    g_RoadNodes.Clear();
+    auto driver = std::make_unique<CGameActor>();
+    driver->m_Name = "Lizard";
+    g_AssetManager.AddAsset(driver.release());
+}
+
+CNormalCarController& Driver(const CLevel& level, int agent)
+{
+    return *level.GetAgent(agent)->GetCarController();
+}
+
+TEST_F(GameConsoleHandlersTest, AIMalformedLinesPrintTheirMessagesAndSpawnNothing)
+{
+    PrepareAgents();
+    ASSERT_EQ(Succeeded("SET AI SPAWN CAR BUGGY 30 0 40", "AI", {"AI Entity Index: 0 Car Index: 0"}),
+              Run("SET AI SPAWN CAR BUGGY 30 0 40"));
+    m_pLevel->AddAgent(); // agent 1: nothing to drive with
+    const struct {
+        const char* line;
+        bool succeeds;
+        const char* message;
+    } cases[] = {
+        {"SET AI", false, "**Invalid AI Command**"},
+        {"SET AI SPAWN", false, "**Invalid AI SPAWN Command**"},
+        {"SET AI ADD BUS", true, "**Unknown AI SPAWN Command**"},
+        {"SET AI SPAWN CAR", false, "**Invalid AI SPAWN CAR type**"},
+        {"SET AI CREATE PED", false, "**Invalid AI SPAWN PED type**"},
+        {"SET AI SPAWN CAR TRACTOR 1 0 1", false, "**Invalid AI ENTITY**"},
+        {"SET AI SPAWN PED NOBODY 1 0 1", false, "**Invalid AI ENTITY**"},
+        {"SET AI SPAWN CAR BUGGY 1 NAN 2", false, nullptr},
+        {"SET AI CAR 2 STATE 0", false, "**Invalid AI ENTITY Index**"},
+        {"SET AI CAR 1 STATE 0", false, "**Invalid AI CAR CONTROLLER**"},
+        {"SET AI CAR 0", false, "**Invalid AI CAR CONTROLLER Command**"},
+        {"SET AI CAR 0 GOTO NODE", false, "**Invalid AI CAR CONTROLLER GOTO NODE Index**"},
+        {"SET AI CAR 0 GOTO NODE 0", false, "**Invalid AI CAR CONTROLLER GOTO NODE Index**"},
+        {"SET AI CAR 0 GOTO 1 2", false, nullptr},
+        {"SET AI CAR 0 STATE", false, "**Invalid AI CAR CONTROLLER STATE String**"},
+        {"SET AI CAR 0 STATE 7", false, "**Invalid AI CAR CONTROLLER STATE Index**"},
+        {"SET AI CAR 0 STATE PARKED", false, "**Invalid AI CAR CONTROLLER STATE Index**"},
+        {"SET AI CAR 0 FLY", true, "****Unknown AI CAR CONTROLLER Command**"},
+        {"SET AI PED 0 STATE 1", false, "AI commands are not available"},
+        {"SET AI FLY", true, "**Unknown AI Command**"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const Lines printed = c.message != nullptr ? Lines{c.message} : Lines{};
+        EXPECT_EQ(c.succeeds ? Succeeded(c.line, "AI", printed) : Failed(c.line, printed), Run(c.line));
+        EXPECT_EQ(2u, m_pLevel->GetAgents().size());
+        EXPECT_EQ(1u, m_pLevel->GetActiveCars().size());
+        EXPECT_EQ(Traffic::STATE_IDLE, Driver(*m_pLevel, 0).GetState());
+    }
+    // The console types in upper case; a state's name is matched exactly.
+    CLineRing output;
+    std::string lowerCase = "CAR 0 STATE idle";
+    EXPECT_FALSE(ConAI(lowerCase, output));
+    EXPECT_EQ("**Invalid AI CAR CONTROLLER STATE Index**", output.Current());
+}
+
+TEST_F(GameConsoleHandlersTest, AISpawnedCarJoinsTheLevelAndTakesItsCommands)
+{
+    PrepareAgents();
+    ASSERT_EQ(Succeeded("SET AI SPAWN CAR BUGGY 30 0 40", "AI", {"AI Entity Index: 0 Car Index: 0"}),
+              Run("SET AI SPAWN CAR BUGGY 30 0 40"));
+    ASSERT_EQ(Succeeded("SET AI SPAWN CAR BUGGY", "AI", {"AI Entity Index: 1 Car Index: 1"}),
+              Run("SET AI SPAWN CAR BUGGY"));
+    const CCar* car = m_pLevel->GetActiveCars().back();
+    ASSERT_EQ(m_pLevel->GetAgent(1)->GetCar(), car);
+    EXPECT_EQ(&Driver(*m_pLevel, 1), car->GetController());
+    EXPECT_TRUE(car->m_bInWorld);
+    ExpectNear(AHEAD, car->m_matSpawn._41, car->m_matSpawn._42, car->m_matSpawn._43);
+    EXPECT_EQ(Succeeded("SET SETCONTROLLER 1", "SETCONTROLLER"), Run("SET SETCONTROLLER 1"));
+    EXPECT_EQ(&m_pLevel->GetAgent(1)->GetActor()->m_Model.m_matWorld, g_GameCamera.m_pTarget)
+        << "the driver in the world, not on its seat";
+
+    // STATE by number and by name alike; without an index, the last spawn.
+    // The driver is in the state at once: its next update cannot ask for
+    // another over it.
+    for (const char* line : {"SET AI CAR 0 STATE 5", "SET AI CAR STATE DRIVING_TO_NODE"}) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(Succeeded(line, "AI", {"****State Set to DRIVING_TO_NODE**"}), Run(line));
+    }
+    EXPECT_EQ(Traffic::STATE_DRIVING_TO_NODE, Driver(*m_pLevel, 0).GetState());
+    EXPECT_EQ(Traffic::STATE_DRIVING_TO_NODE, Driver(*m_pLevel, 1).GetState());
+    EXPECT_EQ(Run("SET AI CAR 0 STATE IDLE").at(1), Run("SET AI CAR 0 STATE 0").at(1));
+    EXPECT_EQ(Traffic::STATE_IDLE, Driver(*m_pLevel, 0).GetState());
+    EXPECT_FALSE(Driver(*m_pLevel, 0).IsChangePending()) << "in the state before the driver's next update";
+
+    EXPECT_EQ(Succeeded("SET AI CAR 0 GOTO 50 0 60", "AI"), Run("SET AI CAR 0 GOTO 50 0 60"));
+    EXPECT_EQ(D3DXVECTOR3(50.0f, 0.0f, 60.0f), *Driver(*m_pLevel, 0).GetTarget());
+    EXPECT_EQ(35.0f, *Driver(*m_pLevel, 0).GetSpeedLimit()) << "already squared";
+    EXPECT_EQ(Traffic::STATE_DRIVING_TO_POS, Driver(*m_pLevel, 0).GetState());
+    EXPECT_EQ(Succeeded("SET AI CAR 0 GOTO", "AI"), Run("SET AI CAR 0 GOTO"));
+    EXPECT_EQ(AHEAD + D3DXVECTOR3(0.0f, 1.0f, 0.0f), *Driver(*m_pLevel, 0).GetTarget()) << "5 ahead of the player";
+    g_PlayerActor = nullptr;
+    EXPECT_EQ(Failed("SET AI CAR 0 GOTO", {"No player"}), Run("SET AI CAR 0 GOTO"));
+    m_pLevel->Update();
+    EXPECT_EQ(2u, m_pLevel->GetActiveCars().size()) << "the level keeps and drives what the console spawned";
 }
 
 } // namespace

@@ -13,7 +13,6 @@
 #include "Actors/Car.h"
 #include "Actors/Weapon.h"
 #include "Core/AssetManager.h"
-#include "Core/Game.h"
 #include "Display/DisplayFixture.h"
 #include "Display/SkyBox.h"
 #include "Display/Texture.h"
@@ -29,7 +28,7 @@
 #include "Level/TrafficLights.h"
 #include "Level/WaterPlane.h"
 #include "Physics/Physics.h"
-#include "support/TempDir.h"
+#include "support/ShippedScripts.h"
 
 namespace {
 
@@ -94,23 +93,12 @@ protected:
         CreateDisplay();
         ASSERT_TRUE(g_Physics.Init());
         const std::string logBefore = Log();
-        {
-            ScopedWorkingDir inGame(KELM_GAME_DIR);
-            g_Game.LoadAssetScripts();
-            g_RoadNodes.Init();
-            g_SidewalkNodes.Init();
-            g_TrafficLights.Init();
-            g_AssetManager.GetAsset("Modern", g_pLevel, true);
-            g_pLevel->LoadScript();
-        }
+        LoadShippedTown();
         m_LoadLog = Log().substr(logBefore.size());
     }
     void TearDown() override
     {
-        g_pLevel->Shutdown();
-        g_pLevel = nullptr;
-        CTexture::ReleaseAllTextures();
-        g_AssetManager.Clear();
+        EndShippedTown();
         g_Physics.Shutdown();
         DisplayFixture::TearDown();
     }

@@ -4,9 +4,14 @@
 #include "Actors/TireType.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
+#include "Core/Game.h"
 #include "Display/AnimSequence.h"
 #include "Display/AnimatedObject.h"
 #include "Display/Texture.h"
+#include "Level/Level.h"
+#include "Level/Node.h"
+#include "Level/Sidewalk.h"
+#include "Level/TrafficLights.h"
 #include "Menu/MenuScreens.h"
 #include "Physics/Physics.h"
 #include "support/FlatGround.h"
@@ -64,4 +69,23 @@ void EndCarGround()
     CTexture::ReleaseAllTextures();
     g_AssetManager.Clear();
     g_FrameTimer = CFrameTimer();
+}
+
+void LoadShippedTown()
+{
+    ScopedWorkingDir inGame(KELM_GAME_DIR);
+    g_Game.LoadAssetScripts();
+    g_RoadNodes.Init();
+    g_SidewalkNodes.Init();
+    g_TrafficLights.Init();
+    g_AssetManager.GetAsset("Modern", g_pLevel, true);
+    g_pLevel->LoadScript();
+}
+
+void EndShippedTown()
+{
+    g_pLevel->Shutdown();
+    g_pLevel = nullptr;
+    CTexture::ReleaseAllTextures();
+    g_AssetManager.Clear();
 }

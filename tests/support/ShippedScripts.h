@@ -28,6 +28,13 @@ bool StartCarGround(uint32_t seed, uint32_t frameMilliseconds);
 // The scene, the assets and the frame clock of StartCarGround, gone.
 void EndCarGround();
 
+// Every asset script as start-up reads it, the road and sidewalk graphs,
+// the traffic lights and the level "Modern" built from its script, as
+// g_pLevel. A display and the physics must exist.
+void LoadShippedTown();
+// The level shut down and every asset and texture released.
+void EndShippedTown();
+
 // The shipped car kinds: the population pool's names, and the truck an extra
 // parks.
 inline const char* const SHIPPED_CARS[] = {"Sedan",    "Porch",  "Truck",      "Hatch", "Ghetto",
