@@ -115,7 +115,7 @@ private:
     void CheckObstacles(const Pose& pose);
     bool IsPersonAhead(const Pose& pose) const;
     CCar* HeadOnPlayerCar(const Pose& pose) const;
-    bool IsCarAhead(const Pose& pose, float leastSq) const;
+    bool IsCarAhead(const Pose& pose, float withinSq) const;
     void StartWaitingForPeople();
     void Evade(const Pose& pose, const CCar& oncoming);
     void Wait(const Pose& pose);
