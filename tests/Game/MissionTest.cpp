@@ -8,12 +8,16 @@
 #include <gtest/gtest.h>
 
 #include "Actors/GameActor.h"
+#include "Core/Clock.h"
+#include "Display/Camera.h"
 #include "Game/CheckPointMission.h"
 #include "Game/MissionIntro.h"
 #include "Game/MissionManager.h"
 #include "Game/SaveMission.h"
 #include "Game/ScriptFolderFixture.h"
+#include "Sound/RecordingFSound.h"
 #include "support/FatalTrap.h"
+#include "support/FrameTime.h"
 
 namespace {
 
@@ -278,6 +282,86 @@ TEST_F(MissionTest, ACheckpointRunGivenThePlayerRacesIt)
     EXPECT_EQ(&player, timed->GetPlayer());
     EXPECT_EQ(std::vector<CGameActor*>{&player}, timed->GetRacers());
     EXPECT_EQ(D3DXVECTOR3(470, 0, 100), timed->GetStartPosition());
+}
+
+// A mission class's view of the shared steps: it won some time ago.
+class WonMission : public CMission {
+public:
+    void WonFor(float seconds)
+    {
+        m_u8Won = 1;
+        m_fVictoryTime = seconds;
+    }
+};
+
+// The frame that finishes the cinema still belongs to it; a mission without
+// one goes on from its second frame.
+TEST_F(MissionTest, TheStartCinemaPlaysFromTheFirstFrameAndReportsWhenItHadFinished)
+{
+    m_Dir.Write("Scripts/Cinema/Start.txt", "at 0 camera pos = xyz(1, 2, 3)\nat 0.5 cinema end\n");
+    SetFrameTime(300);
+    CCamera* const shown = g_pActiveCamera;
+    CMission mission;
+    Load(mission, "MissionStartCinema Scripts\\Cinema\\Start.txt");
+    EXPECT_FALSE(mission.RunStartCinema());
+    EXPECT_TRUE(mission.GetStartCinema().IsRunning());
+    EXPECT_EQ(&g_CinemaCamera, g_pActiveCamera);
+    EXPECT_FALSE(mission.RunStartCinema()) << "0.6 s: the end ran in this frame";
+    EXPECT_TRUE(mission.GetStartCinema().IsFinished());
+    EXPECT_EQ(&g_GameCamera, g_pActiveCamera);
+    EXPECT_TRUE(mission.RunStartCinema());
+    EXPECT_TRUE(mission.RunStartCinema());
+
+    CMission without;
+    Load(without, "");
+    EXPECT_FALSE(without.RunStartCinema());
+    EXPECT_TRUE(without.RunStartCinema());
+    g_pActiveCamera = shown;
+    g_FrameTimer = CFrameTimer();
+}
+
+// The stream is started once and closed at End, or with the mission.
+TEST_F(MissionTest, TheVictorySoundStreamsOnceAndItsStreamIsClosedAtTheEnd)
+{
+    RecordingFSound fmod;
+    {
+        CMission mission;
+        LoadMain(mission, "VictorySound Assets\\Sounds\\win.wav");
+        mission.PlayVictorySoundOnce();
+        mission.PlayVictorySoundOnce();
+        const std::vector<std::string> calls = fmod.TakeCalls();
+        ASSERT_EQ(3u, calls.size());
+        EXPECT_EQ(0u, calls[0].find("Stream_Open(Assets\\Sounds\\win.wav,"));
+        EXPECT_NE(nullptr, mission.GetVictoryStream());
+        mission.End();
+        EXPECT_EQ((std::vector<std::string>{"Stream_Stop(S1)", "Stream_Close(S1)"}), fmod.TakeCalls());
+        EXPECT_EQ(nullptr, mission.GetVictoryStream());
+
+        mission.PlayVictorySoundOnce();
+        fmod.TakeCalls();
+    }
+    EXPECT_EQ((std::vector<std::string>{"Stream_Stop(S2)", "Stream_Close(S2)"}), fmod.TakeCalls())
+        << "closed with the mission";
+
+    CMission silent;
+    silent.PlayVictorySoundOnce();
+    EXPECT_TRUE(fmod.TakeCalls().empty()) << "no sound named";
+}
+
+TEST_F(MissionTest, TheClosingDelayRunsOutAfterTwoSecondsAndFinishesTheMission)
+{
+    WonMission mission;
+    mission.WonFor(1.99f);
+    EXPECT_FALSE(mission.HasClosingDelayPassed());
+    EXPECT_FALSE(mission.IsFinished());
+    mission.WonFor(CMission::CLOSING_DELAY);
+    EXPECT_TRUE(mission.HasClosingDelayPassed());
+    EXPECT_TRUE(mission.IsFinished());
+
+    LoadMain(mission, "");
+    EXPECT_FALSE(mission.IsWon()) << "a fresh start";
+    EXPECT_FALSE(mission.IsFinished());
+    EXPECT_FALSE(mission.HasClosingDelayPassed());
 }
 
 } // namespace
