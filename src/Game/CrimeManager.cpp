@@ -2,11 +2,11 @@
 
 #include "Actors/GameActor.h"
 #include "Core/Asset.h"
+#include "Core/Clock.h"
 #include "Core/DataBuffer.h"
 #include "Core/FatalError.h"
 #include "Core/Log.h"
 #include "Core/ScriptFile.h"
-#include "Core/Clock.h"
 #include "Core/StepTrace.h"
 #include "Game/Mission.h"
 

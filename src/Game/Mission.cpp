@@ -8,7 +8,6 @@
 #include "Core/FatalError.h"
 #include "Core/Log.h"
 #include "Display/TextMaster.h"
-#include "Game/CrimeManager.h"
 #include "Level/GameTimer.h"
 #include "Level/Level.h"
 #include "Sound/Sound.h"
