@@ -12,6 +12,7 @@
 
 class CAsset;
 class CGameActor;
+class CMission;
 
 enum CrimeType {
     CRIME_STEAL_POLICE_CAR = 0,
@@ -55,21 +56,32 @@ public:
     void Init();
 
     // Queues a copy of the type's record with the offender, the value and,
-    // when given, the place. A type outside the table is logged and dropped.
+    // when given, the place, and shows it to the listener at once. A type
+    // outside the table is logged and dropped.
     void ReportCrime(int type, intptr_t value, CGameActor* pOffender, const D3DXVECTOR3* pPosition);
 
-    // Hands the queued events on; until wanted levels rise the queue is
-    // simply emptied.
+    // Once a level update: each queued event raises its offender's wanted
+    // level by its amount, up to MaxWantedLevel; the queue is emptied; the
+    // player's own level ebbs by one a minute and stays within 0..10.
     void Update();
+    // Forgets the queued events: their offenders may go with the level.
+    void ClearPending() { m_PendingEvents.clear(); }
 
     const std::vector<CCrimeRecord>& GetPendingEvents() const { return m_PendingEvents; }
     const CCrimeRecord& GetRecord(CrimeType type) const { return m_Records[type]; }
 
     // No wanted level rises above it; 0 until the crime file sets it.
     float MaxWantedLevel = 0.0f;
+    // The running mission, which sees every event as it is reported; set
+    // and cleared by the mission manager.
+    CMission* m_pListener = nullptr;
 
 private:
     void ReadCrimeFile();
+    // The record a "CrimeType" name selects; -1, logged, for a name
+    // the table lacks.
+    static int SelectRecord(const std::string& name);
+    void EbbPlayerWantedLevel();
 
     CCrimeRecord m_Records[CRIME_TYPE_COUNT];
     float* m_pWantedValue = nullptr;

@@ -31,7 +31,7 @@ void CMissionManager::Update()
     TraceStep("CMissionManager::Update");
 }
 
-void CMissionManager::Draw()
+void CMissionManager::Draw(ERenderPass)
 {
     TraceStep("CMissionManager::Draw");
 }

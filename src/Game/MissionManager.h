@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "Level/LevelObject.h"
+
 class CMission;
 
 class CMissionManager {
@@ -17,7 +19,8 @@ public:
     CMissionManager& operator=(const CMissionManager&) = delete;
 
     void Update();
-    void Draw();
+    // Once per render pass of the level.
+    void Draw(ERenderPass pass);
 
     // The mission class `name` selects ("SaveMission", "Intro"; case
     // matters), created waiting at the end of the list; null, nothing

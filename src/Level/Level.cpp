@@ -9,6 +9,7 @@
 #include "Display/Camera.h"
 #include "Display/SkyBox.h"
 #include "Effects/LensFlare.h"
+#include "Game/CrimeManager.h"
 #include "Level/BuildingObject.h"
 #include "Level/GameTimer.h"
 #include "Level/LevelObject.h"
@@ -73,6 +74,8 @@ CLevel::~CLevel()
 
 bool CLevel::Init()
 {
+    // The queued crimes' offenders may be actors of this level.
+    g_CrimeFile.ClearPending();
     TakePlayerOutOfCar();
     // Before the terrain is forgotten: its cells refer to the water planes.
     for (const std::unique_ptr<CWaterPlane>& plane : m_WaterPlanes) {
@@ -193,19 +196,6 @@ void CLevel::ParseScript(CDataBuffer& reader)
     }
     if (m_pTerrain == nullptr)
         FatalError("No Terrain in level script %s", m_ScriptPath.c_str());
-}
-
-template <class T>
-std::unique_ptr<T> CLevel::ReadInstance(CDataBuffer& reader, const char* failure)
-{
-    T* prototype = nullptr;
-    g_AssetManager.GetAsset(reader.GetString(), prototype, true);
-    std::unique_ptr<T> instance(new T(*prototype));
-    while (!reader.IsEndOfBuffer() && instance->ReadProperty(reader)) {
-    }
-    if (!instance->Validate())
-        FatalError("%s", failure);
-    return instance;
 }
 
 bool CLevel::ReadEntry(CDataBuffer& reader)

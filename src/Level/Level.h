@@ -18,7 +18,9 @@
 #include "Actors/CarColorTable.h"
 #include "Actors/ProjectilePool.h"
 #include "Core/Asset.h"
+#include "Core/AssetManager.h"
 #include "Core/DataBuffer.h"
+#include "Core/FatalError.h"
 #include "Core/StdInterface.h"
 #include "Game/PhoneDirectory.h"
 #include "Level/CarGrid.h"
@@ -101,6 +103,23 @@ public:
     CProjectile* SpawnProjectile(const CProjectile& prototype);
     void SetState(int state);
 
+    // A copy of the prototype named by the next token, given the property
+    // lines that follow; `failure` is fatal when the copy does not validate
+    // and a missing prototype is fatal in the asset manager. The level
+    // script and the missions' main scripts place their instances so.
+    template <class T>
+    static std::unique_ptr<T> ReadInstance(CDataBuffer& reader, const char* failure)
+    {
+        T* prototype = nullptr;
+        g_AssetManager.GetAsset(reader.GetString(), prototype, true);
+        std::unique_ptr<T> instance(new T(*prototype));
+        while (!reader.IsEndOfBuffer() && instance->ReadProperty(reader)) {
+        }
+        if (!instance->Validate())
+            FatalError("%s", failure);
+        return instance;
+    }
+
     // Drawing, in the order the screen state calls it each frame. The
     // queueing runs once per pass, after the pass's view is set on the device.
     void QueueRender(ERenderPass pass);
@@ -153,9 +172,6 @@ private:
     void ParseScript(CDataBuffer& reader);
     // One entry of the script; false for an unknown keyword.
     bool ReadEntry(CDataBuffer& reader);
-    // A copy of the named prototype given the property lines that follow.
-    template <class T>
-    std::unique_ptr<T> ReadInstance(CDataBuffer& reader, const char* failure);
     void ReadTerrain(CDataBuffer& reader);
     void ReadWaterPlane(CDataBuffer& reader);
     void ReadSunObject(CDataBuffer& reader);

@@ -90,6 +90,7 @@ bool CLevelObject::Init()
     m_iLightControllerGroup = NO_LIGHT;
     m_u8RadiusFromTree = 0;
     m_iGridReferences = 0;
+    m_u8PlacedByMission = 0;
     return true;
 }
 

@@ -85,7 +85,8 @@ public:
     D3DXMATRIX m_matStart;
     // Seconds the main view has culled the object; 0 while it is drawn.
     float m_fCulledTime;
-    // Cleared for the sun; missions set it on what they spawned when they end.
+    // Cleared for the sun and for what a mission places: a recycled object
+    // would never come back from the overflow cell while the mission runs.
     uint8_t m_u8MayBeRecycled;
     uint8_t m_u8InWorld;
     // Raised by the recycling test or by others; the level unlinks the object.
@@ -113,6 +114,8 @@ public:
     std::vector<D3DXVECTOR3> m_OtherSpawnPoints;
     // The object-grid entries that hold the object; the last one deletes it.
     int32_t m_iGridReferences;
+    // Placed by a mission: its overflow entry goes when the level unlinks it.
+    uint8_t m_u8PlacedByMission;
 
 private:
     void BindComplexObject();

@@ -220,7 +220,7 @@ void CLevel::QueueRender(ERenderPass pass)
     for (const std::unique_ptr<CWeapon>& weapon : m_Weapons)
         weapon->Draw();
     m_Projectiles.Draw();
-    g_MissionManager.Draw();
+    g_MissionManager.Draw(pass);
 }
 
 void CLevel::DrawActors(ERenderPass pass)

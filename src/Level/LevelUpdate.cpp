@@ -141,6 +141,8 @@ void CLevel::UpdateLevelObjects()
         }
         object->Shutdown();
         object->m_u8InWorld = 0;
+        // A mission's object leaves for good (this may delete it).
+        m_ObjectGrid.DropMissionObject(object);
         return true;
     });
     for (CLevelObject* object : m_MovableObjects)

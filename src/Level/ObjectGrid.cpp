@@ -37,3 +37,18 @@ void CObjectGrid::AddObject(CLevelObject* object)
         InsertAt(turned, object);
     }
 }
+
+void CObjectGrid::AddMissionObject(CLevelObject* object)
+{
+    ++object->m_iGridReferences;
+    object->m_u8PlacedByMission = 1;
+    AddToOverflow(object);
+}
+
+void CObjectGrid::DropMissionObject(CLevelObject* object)
+{
+    if (!object->m_u8PlacedByMission || !RemoveFromOverflow(object))
+        return;
+    object->m_u8PlacedByMission = 0;
+    CObjectGridKind::Dispose(object);
+}

@@ -2,8 +2,9 @@
 // The sector grid that streams the level's placed objects. An object stands
 // in the cell of its position and in the cell of each of its extra spawn
 // points, and counts those entries; clearing the grid deletes it with its
-// last entry. Objects that missions put into the overflow cell are not
-// counted and stay theirs.
+// last entry. An object a mission places has one counted entry in the
+// overflow cell, which the viewer never activates; when the level unlinks
+// it, that entry goes and the object with it.
 
 #include <list>
 
@@ -28,4 +29,9 @@ public:
     // At the object's position, then at each extra spawn point turned by the
     // object's orientation (its translation is not added).
     void AddObject(CLevelObject* object);
+    // A mission's object, filed in the overflow cell, counted.
+    void AddMissionObject(CLevelObject* object);
+    // Drops the overflow entry of a mission's object that the level has
+    // unlinked; the last entry deletes it. Other objects stay filed.
+    void DropMissionObject(CLevelObject* object);
 };

@@ -17,6 +17,7 @@
 // EnterWorld runs for every entry of a newly active cell and itself skips
 // what is already in the world.
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -69,6 +70,17 @@ public:
     }
 
     void AddToOverflow(Entry* entry) { m_Cells[OVERFLOW_CELL].m_Entries.push_back(entry); }
+    // Takes one overflow entry of `entry` out, not disposing of it; false
+    // when there is none.
+    bool RemoveFromOverflow(Entry* entry)
+    {
+        std::vector<Entry*>& entries = m_Cells[OVERFLOW_CELL].m_Entries;
+        const auto found = std::find(entries.begin(), entries.end(), entry);
+        if (found == entries.end())
+            return false;
+        entries.erase(found);
+        return true;
+    }
 
     // The 4 x 4 block about the viewer's cell (two cells below it, one above,
     // clipped to the grid) becomes active; then every cell's activity moves

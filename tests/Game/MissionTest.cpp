@@ -1,5 +1,6 @@
 #include "Game/Mission.h"
 
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -7,16 +8,29 @@
 #include <gtest/gtest.h>
 
 #include "Actors/GameActor.h"
+#include "Core/Clock.h"
+#include "Display/Camera.h"
 #include "Game/CheckPointMission.h"
 #include "Game/MissionIntro.h"
 #include "Game/MissionManager.h"
 #include "Game/SaveMission.h"
 #include "Game/ScriptFolderFixture.h"
+#include "Sound/RecordingFSound.h"
 #include "support/FatalTrap.h"
+#include "support/FrameTime.h"
 
 namespace {
 
 const char* const START_SCRIPT = "Scripts/Mission/TestPre.txt";
+const char* const MAIN_SCRIPT = "Scripts/Mission/Test.txt";
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
 
 // The effect "Marker" filed.
 class MissionTest : public ScriptFolderFixture {
@@ -34,6 +48,13 @@ protected:
         m_Dir.Write(START_SCRIPT, text);
         mission.LoadStartFile(START_SCRIPT);
     }
+
+    // The main script `text`, read into `mission`.
+    void LoadMain(CMission& mission, const std::string& text)
+    {
+        m_Dir.Write(MAIN_SCRIPT, text);
+        mission.LoadMissionFile(MAIN_SCRIPT);
+    }
 };
 
 struct StartScriptCase {
@@ -41,23 +62,24 @@ struct StartScriptCase {
     D3DXVECTOR3 m_Position;
     float m_fRadius;
     const char* m_MainScript;
-    const char* m_Cinema;
+    size_t m_CinemaEvents;
 };
 
 // Keywords ignore case; values stand as written; an empty script leaves the
 // mission waiting at the origin with radius 0.
 const StartScriptCase START_SCRIPT_CASES[] = {
-    {"", D3DXVECTOR3(0, 0, 0), 0.0f, "", ""},
-    {"; where the mission waits\n", D3DXVECTOR3(0, 0, 0), 0.0f, "", ""},
-    {"MissionStartPos 300 0.5 -110", D3DXVECTOR3(300, 0.5f, -110), 0.0f, "", ""},
-    {"missionstartpos: 1, 2, 3\nStartingRadius 4.5", D3DXVECTOR3(1, 2, 3), 4.5f, "", ""},
-    {"MissionStartFile Scripts\\Mission\\3.txt", D3DXVECTOR3(0, 0, 0), 0.0f, "Scripts\\Mission\\3.txt", ""},
-    {"MISSIONSTARTCINEMA Scripts\\Cinema\\Intro.txt ; read when the mission begins", D3DXVECTOR3(0, 0, 0), 0.0f,
-     "", "Scripts\\Cinema\\Intro.txt"},
+    {"", D3DXVECTOR3(0, 0, 0), 0.0f, "", 0},
+    {"; where the mission waits\n", D3DXVECTOR3(0, 0, 0), 0.0f, "", 0},
+    {"MissionStartPos 300 0.5 -110", D3DXVECTOR3(300, 0.5f, -110), 0.0f, "", 0},
+    {"missionstartpos: 1, 2, 3\nStartingRadius 4.5", D3DXVECTOR3(1, 2, 3), 4.5f, "", 0},
+    {"MissionStartFile Scripts\\Mission\\3.txt", D3DXVECTOR3(0, 0, 0), 0.0f, "Scripts\\Mission\\3.txt", 0},
+    {"MISSIONSTARTCINEMA Scripts\\Cinema\\Intro.txt ; loaded now, played when the mission begins",
+     D3DXVECTOR3(0, 0, 0), 0.0f, "", 2},
 };
 
-TEST_F(MissionTest, StartScriptKeywordsSetTheStartPointTheRadiusAndThePaths)
+TEST_F(MissionTest, StartScriptKeywordsSetTheStartPointTheRadiusThePathAndTheCinema)
 {
+    m_Dir.Write("Scripts/Cinema/Intro.txt", "at 0 camera pos = xyz(1, 2, 3)\nat 1 cinema end\n");
     for (const StartScriptCase& test : START_SCRIPT_CASES) {
         SCOPED_TRACE(test.m_Text);
         CMission mission;
@@ -65,7 +87,7 @@ TEST_F(MissionTest, StartScriptKeywordsSetTheStartPointTheRadiusAndThePaths)
         EXPECT_EQ(test.m_Position, mission.GetStartPosition());
         EXPECT_FLOAT_EQ(test.m_fRadius, mission.GetStartingRadius());
         EXPECT_EQ(test.m_MainScript, mission.GetMainScript());
-        EXPECT_EQ(test.m_Cinema, mission.GetStartCinema());
+        EXPECT_EQ(test.m_CinemaEvents, mission.GetStartCinema().GetEvents().size());
         EXPECT_FALSE(mission.GetStartEffect().m_u8Running);
     }
 }
@@ -101,6 +123,14 @@ const FailingScriptCase FAILING_SCRIPTS[] = {
     {"AINormalPed", "the introduction's word in another mission"},
 };
 
+const FailingScriptCase FAILING_MAIN_SCRIPTS[] = {
+    {"TimeRatio 0.5 MissionStartPos 1 2 3", "a start script keyword"},
+    {"Bogus", "an unknown word"},
+    {"GameActor TimeRatio 0.5", "\"GameActor\" before anything but an unlock"},
+    {"UnlockMission 3 4", "a value too many"},
+};
+
+// Each failure first writes the script's path to the log.
 TEST_F(MissionTest, AWordNoMissionClassTakesStopsTheGameNamingTheScript)
 {
     for (const FailingScriptCase& test : FAILING_SCRIPTS) {
@@ -108,9 +138,94 @@ TEST_F(MissionTest, AWordNoMissionClassTakesStopsTheGameNamingTheScript)
         CMission mission;
         EXPECT_FATAL(Load(mission, test.m_Text), std::string("Mission failed to load\nin ") + START_SCRIPT);
     }
+    for (const FailingScriptCase& test : FAILING_MAIN_SCRIPTS) {
+        SCOPED_TRACE(test.m_Why);
+        CMission mission;
+        EXPECT_FATAL(LoadMain(mission, test.m_Text), std::string("Mission failed to load\nin ") + MAIN_SCRIPT);
+    }
     CMission mission;
     EXPECT_FATAL(mission.LoadStartFile("Scripts/Mission/MissingPre.txt"),
                  "Mission failed to load\nin Scripts/Mission/MissingPre.txt");
+    EXPECT_FATAL(mission.LoadMissionFile("Scripts/Mission/Missing.txt"),
+                 "Mission failed to load\nin Scripts/Mission/Missing.txt");
+
+    const std::string log = ReadLog();
+    EXPECT_EQ(std::size(FAILING_SCRIPTS), Count(log, std::string(START_SCRIPT) + "\n")) << log;
+    EXPECT_EQ(std::size(FAILING_MAIN_SCRIPTS), Count(log, std::string(MAIN_SCRIPT) + "\n")) << log;
+    EXPECT_EQ(1u, Count(log, "Scripts/Mission/MissingPre.txt\n")) << log;
+    EXPECT_EQ(1u, Count(log, "Scripts/Mission/Missing.txt\n")) << log;
+}
+
+struct MainScriptCase {
+    const char* m_Text;
+    float m_fTimeRatio;
+    float m_fTimeOfDayMin;
+    float m_fTimeOfDayMax;
+    std::vector<std::string> m_Missions;
+    std::vector<std::string> m_Extras;
+    const char* m_VictorySound;
+};
+
+// Without a "TimeRatio" the ratio stays the game timer's at construction (1).
+const MainScriptCase MAIN_SCRIPT_CASES[] = {
+    {"", 1.0f, 0.0f, CMission::DEFAULT_TIME_OF_DAY_MAX, {}, {}, ""},
+    {"; nothing placed\n", 1.0f, 0.0f, CMission::DEFAULT_TIME_OF_DAY_MAX, {}, {}, ""},
+    {"VictorySound Assets\\Sounds\\win.wav\nTimeRatio 0.5", 0.5f, 0.0f, CMission::DEFAULT_TIME_OF_DAY_MAX, {}, {},
+     "Assets\\Sounds\\win.wav"},
+    {"timeofdaymin 6 TIMEOFDAYMAX: 18.5 timeratio 2", 2.0f, 6.0f, 18.5f, {}, {}, ""},
+    {"GameActor", 1.0f, 0.0f, CMission::DEFAULT_TIME_OF_DAY_MAX, {}, {}, ""},
+    {"UnlockMission 4 GameActor UnlockExtra Tank unlockmission 2 UnlockExtra Jet UnlockMission 4", 1.0f, 0.0f,
+     CMission::DEFAULT_TIME_OF_DAY_MAX, {"4", "2", "4"}, {"Tank", "Jet"}, ""},
+};
+
+TEST_F(MissionTest, MainScriptKeywordsSetTheRatioTheTimesOfDayTheSoundAndTheUnlocksInOrder)
+{
+    for (const MainScriptCase& test : MAIN_SCRIPT_CASES) {
+        SCOPED_TRACE(test.m_Text);
+        CMission mission;
+        LoadMain(mission, test.m_Text);
+        EXPECT_FLOAT_EQ(test.m_fTimeRatio, mission.GetTimeRatio());
+        EXPECT_FLOAT_EQ(1.0f, mission.GetSavedTimeRatio());
+        EXPECT_FLOAT_EQ(test.m_fTimeOfDayMin, mission.GetTimeOfDayMin());
+        EXPECT_FLOAT_EQ(test.m_fTimeOfDayMax, mission.GetTimeOfDayMax());
+        EXPECT_EQ(test.m_Missions, mission.GetUnlockedMissions());
+        EXPECT_EQ(test.m_Extras, mission.GetUnlockedExtras());
+        EXPECT_EQ(test.m_VictorySound, mission.GetVictorySound());
+    }
+}
+
+// The start point is a circle about the start position, its edge inside.
+TEST_F(MissionTest, AMissionStartsWithThePlayerInsideItsCircle)
+{
+    CGameActor player;
+    CGameActor* const previousPlayer = g_PlayerActor;
+    g_PlayerActor = &player;
+    CMission empty;
+    Load(empty, "");
+    CMission circle;
+    Load(circle, "MissionStartPos 10 0 20 StartingRadius 2");
+    const struct {
+        D3DXVECTOR3 m_Player;
+        bool m_bEmpty;
+        bool m_bCircle;
+    } places[] = {
+        {D3DXVECTOR3(0, 0, 0), true, false},
+        {D3DXVECTOR3(0.01f, 0, 0), false, false},
+        {D3DXVECTOR3(12, 0, 20), false, true},
+        {D3DXVECTOR3(10, 1.5f, 21), false, true},
+        {D3DXVECTOR3(12.1f, 0, 20), false, false},
+    };
+    for (const auto& place : places) {
+        SCOPED_TRACE(place.m_Player.x);
+        player.m_Model.m_matScaledObject._41 = place.m_Player.x;
+        player.m_Model.m_matScaledObject._42 = place.m_Player.y;
+        player.m_Model.m_matScaledObject._43 = place.m_Player.z;
+        EXPECT_EQ(place.m_bEmpty, empty.CanStart());
+        EXPECT_EQ(place.m_bCircle, circle.CanStart());
+    }
+    g_PlayerActor = nullptr;
+    EXPECT_FALSE(empty.CanStart()) << "no player, no start";
+    g_PlayerActor = previousPlayer;
 }
 
 TEST_F(MissionTest, TheIntroductionTakesAINormalPedBeforeAnyKeyword)
@@ -167,6 +282,86 @@ TEST_F(MissionTest, ACheckpointRunGivenThePlayerRacesIt)
     EXPECT_EQ(&player, timed->GetPlayer());
     EXPECT_EQ(std::vector<CGameActor*>{&player}, timed->GetRacers());
     EXPECT_EQ(D3DXVECTOR3(470, 0, 100), timed->GetStartPosition());
+}
+
+// A mission class's view of the shared steps: it won some time ago.
+class WonMission : public CMission {
+public:
+    void WonFor(float seconds)
+    {
+        m_u8Won = 1;
+        m_fVictoryTime = seconds;
+    }
+};
+
+// The frame that finishes the cinema still belongs to it; a mission without
+// one goes on from its second frame.
+TEST_F(MissionTest, TheStartCinemaPlaysFromTheFirstFrameAndReportsWhenItHadFinished)
+{
+    m_Dir.Write("Scripts/Cinema/Start.txt", "at 0 camera pos = xyz(1, 2, 3)\nat 0.5 cinema end\n");
+    SetFrameTime(300);
+    CCamera* const shown = g_pActiveCamera;
+    CMission mission;
+    Load(mission, "MissionStartCinema Scripts\\Cinema\\Start.txt");
+    EXPECT_FALSE(mission.RunStartCinema());
+    EXPECT_TRUE(mission.GetStartCinema().IsRunning());
+    EXPECT_EQ(&g_CinemaCamera, g_pActiveCamera);
+    EXPECT_FALSE(mission.RunStartCinema()) << "0.6 s: the end ran in this frame";
+    EXPECT_TRUE(mission.GetStartCinema().IsFinished());
+    EXPECT_EQ(&g_GameCamera, g_pActiveCamera);
+    EXPECT_TRUE(mission.RunStartCinema());
+    EXPECT_TRUE(mission.RunStartCinema());
+
+    CMission without;
+    Load(without, "");
+    EXPECT_FALSE(without.RunStartCinema());
+    EXPECT_TRUE(without.RunStartCinema());
+    g_pActiveCamera = shown;
+    g_FrameTimer = CFrameTimer();
+}
+
+// The stream is started once and closed at End, or with the mission.
+TEST_F(MissionTest, TheVictorySoundStreamsOnceAndItsStreamIsClosedAtTheEnd)
+{
+    RecordingFSound fmod;
+    {
+        CMission mission;
+        LoadMain(mission, "VictorySound Assets\\Sounds\\win.wav");
+        mission.PlayVictorySoundOnce();
+        mission.PlayVictorySoundOnce();
+        const std::vector<std::string> calls = fmod.TakeCalls();
+        ASSERT_EQ(3u, calls.size());
+        EXPECT_EQ(0u, calls[0].find("Stream_Open(Assets\\Sounds\\win.wav,"));
+        EXPECT_NE(nullptr, mission.GetVictoryStream());
+        mission.End();
+        EXPECT_EQ((std::vector<std::string>{"Stream_Stop(S1)", "Stream_Close(S1)"}), fmod.TakeCalls());
+        EXPECT_EQ(nullptr, mission.GetVictoryStream());
+
+        mission.PlayVictorySoundOnce();
+        fmod.TakeCalls();
+    }
+    EXPECT_EQ((std::vector<std::string>{"Stream_Stop(S2)", "Stream_Close(S2)"}), fmod.TakeCalls())
+        << "closed with the mission";
+
+    CMission silent;
+    silent.PlayVictorySoundOnce();
+    EXPECT_TRUE(fmod.TakeCalls().empty()) << "no sound named";
+}
+
+TEST_F(MissionTest, TheClosingDelayRunsOutAfterTwoSecondsAndFinishesTheMission)
+{
+    WonMission mission;
+    mission.WonFor(1.99f);
+    EXPECT_FALSE(mission.HasClosingDelayPassed());
+    EXPECT_FALSE(mission.IsFinished());
+    mission.WonFor(CMission::CLOSING_DELAY);
+    EXPECT_TRUE(mission.HasClosingDelayPassed());
+    EXPECT_TRUE(mission.IsFinished());
+
+    LoadMain(mission, "");
+    EXPECT_FALSE(mission.IsWon()) << "a fresh start";
+    EXPECT_FALSE(mission.IsFinished());
+    EXPECT_FALSE(mission.HasClosingDelayPassed());
 }
 
 } // namespace

@@ -114,7 +114,9 @@ TEST_F(PhysicsObjectGrid, AnObjectWithTwoMoreSpawnPointsStandsInThreeCellsAndEnt
         EXPECT_TRUE(m_Grid.GetCell(cell).m_Entries.empty());
 }
 
-TEST_F(PhysicsObjectGrid, OutsideTheGridObjectsAreCountedButThoseAMissionAddsStayItsOwn)
+// A mission's object is the grid's too: cleared with the rest, or dropped
+// when the level unlinks it.
+TEST_F(PhysicsObjectGrid, OutsideTheGridObjectsAndThoseAMissionAddsAreCountedAndCleared)
 {
     CLevelObject* outside = NewObjectAt(D3DXVECTOR3(1400.0f, 0.0f, 0.0f));
     m_Grid.AddObject(outside);
@@ -126,16 +128,21 @@ TEST_F(PhysicsObjectGrid, OutsideTheGridObjectsAreCountedButThoseAMissionAddsSta
     EXPECT_EQ(2, nowhere->m_iGridReferences);
     EXPECT_EQ(1u, EntriesOf(nowhere, CObjectGrid::OVERFLOW_CELL)) << "a point that is no number";
 
-    const std::unique_ptr<CLevelObject> missionOwned(NewObjectAt(D3DXVECTOR3(0, 0, 0)));
-    m_Grid.AddToOverflow(missionOwned.get());
-    EXPECT_EQ(0, missionOwned->m_iGridReferences);
-    ASSERT_EQ(3u, m_Grid.GetOverflowCell().m_Entries.size());
+    CLevelObject* placed = NewObjectAt(D3DXVECTOR3(0, 0, 0));
+    m_Grid.AddMissionObject(placed);
+    EXPECT_EQ(1, placed->m_iGridReferences);
+    CLevelObject* dropped = NewObjectAt(D3DXVECTOR3(0, 0, 0));
+    m_Grid.AddMissionObject(dropped);
+    ASSERT_EQ(4u, m_Grid.GetOverflowCell().m_Entries.size());
 
     m_Grid.Update(D3DXVECTOR3(0, 0, 0), m_Active);
     EXPECT_TRUE(m_Active.empty()) << "the overflow cell is never activated";
+    m_Grid.DropMissionObject(outside);
+    m_Grid.DropMissionObject(dropped);
+    EXPECT_EQ(3u, m_Grid.GetOverflowCell().m_Entries.size()) << "only the mission's entry went";
+    EXPECT_EQ(1u, EntriesOf(outside, CObjectGrid::OVERFLOW_CELL));
     m_Grid.Clear();
-    EXPECT_TRUE(m_Grid.GetOverflowCell().m_Entries.empty());
-    EXPECT_EQ(CCollidableObject::KIND_LEVEL_OBJECT, missionOwned->m_u8Kind) << "still alive";
+    EXPECT_TRUE(m_Grid.GetOverflowCell().m_Entries.empty()) << "the mission's object deleted with the rest";
 }
 
 } // namespace

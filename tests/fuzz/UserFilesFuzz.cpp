@@ -1,8 +1,8 @@
 // The files a player keeps or edits by hand: the options, the key bindings,
 // the car paints, the crime file, the phone's and the HUD's looks, the
-// missions' start scripts and the cinema scripts, each read (and, where the
-// game writes it back, written) by the game's own code in the private game
-// folder.
+// missions' start scripts, the cinema scripts and the missions' main scripts,
+// each read (and, where the game writes it back, written) by the game's own
+// code in the private game folder.
 
 #include <memory>
 
@@ -23,6 +23,7 @@
 #include "Input/DeviceKeyboard.h"
 #include "Input/DeviceMouse.h"
 #include "Input/InputManager.h"
+#include "Level/Level.h"
 #include "fuzz/GameFileFuzz.h"
 
 namespace {
@@ -140,6 +141,35 @@ void ReadConversation(const char* path)
 
 #define CONVERSATION(path) {path, [] { ReadConversation(path); }}
 
+// An empty level, current while it lives, that takes back what was placed
+// in it when it goes.
+class ScratchLevel {
+public:
+    ScratchLevel() : m_pPrevious(g_pLevel) { g_pLevel = &m_Level; }
+    ~ScratchLevel()
+    {
+        m_Level.Shutdown();
+        g_pLevel = m_pPrevious;
+    }
+    ScratchLevel(const ScratchLevel&) = delete;
+    ScratchLevel& operator=(const ScratchLevel&) = delete;
+
+private:
+    CLevel m_Level;
+    CLevel* m_pPrevious;
+};
+
+// Started in a level of its own and ended, as the game would.
+void ReadMissionMain(const char* path)
+{
+    const ScratchLevel level;
+    CMission mission;
+    mission.LoadMissionFile(path);
+    mission.End();
+}
+
+#define MISSION_MAIN(path) {path, [] { ReadMissionMain(path); }}
+
 } // namespace
 
 const GameFileFuzzTarget& ThisFuzzTarget()
@@ -164,6 +194,7 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             CONVERSATION("Scripts\\Mission\\Intro_Conv0.txt"),
             CONVERSATION("Scripts\\Conversations\\Depot.txt"),
             CONVERSATION("Scripts\\Conversations\\Friend.txt"),
+            MISSION_MAIN("Scripts\\Mission\\SaveMission.txt"),
         }};
     return target;
 }

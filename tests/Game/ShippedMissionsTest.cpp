@@ -1,0 +1,92 @@
+// The shipped start scripts, read as start-up reads them from the game's
+// folder: each mission waits where the town's layout puts it, with its
+// marker running and its cinema loaded, and nothing is logged.
+
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Core/AssetManager.h"
+#include "Core/Log.h"
+#include "Display/DisplayFixture.h"
+#include "Display/Texture.h"
+#include "Game/CheckPointMission.h"
+#include "Game/DestructionMission.h"
+#include "Game/Mission.h"
+#include "Game/MissionManager.h"
+#include "support/ShippedScripts.h"
+#include "support/TempDir.h"
+
+namespace {
+
+struct ShippedStart {
+    const char* m_Name;
+    D3DXVECTOR3 m_Position;
+    float m_fRadius;
+    bool m_bCinema;
+};
+
+const ShippedStart SHIPPED_STARTS[] = {
+    {"3", D3DXVECTOR3(300, 0, 110), 4.0f, false},
+    {"5", D3DXVECTOR3(460, 0, 290), 4.0f, false},
+    {"6", D3DXVECTOR3(470, 0, 100), 4.0f, true},
+    {"SaveMission", D3DXVECTOR3(-45, 0.5f, -30), 2.5f, false},
+    {"Intro", D3DXVECTOR3(-62, 0.5f, -58), 3.0f, true},
+};
+
+// The level runs behind the main menu: no mission may start there.
+const D3DXVECTOR3 PLAYER_START(360, 0.5f, 170);
+
+class ShippedMissionsTest : public DisplayFixture {
+protected:
+    void SetUp() override
+    {
+        CreateDisplay();
+        g_Log.Open(m_Dir.Path() + "/log.txt");
+        const ScopedWorkingDir inGame(KELM_GAME_DIR);
+        LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
+        LoadEffectScripts();
+    }
+    void TearDown() override
+    {
+        g_Log.Shutdown();
+        CTexture::ReleaseAllTextures();
+        g_AssetManager.Clear();
+        DisplayFixture::TearDown();
+    }
+
+    TempDir m_Dir;
+};
+
+TEST_F(ShippedMissionsTest, TheStartScriptsLoadWithTheirMarkersAndCinemasWhereTheLayoutPutsThem)
+{
+    CMissionManager manager;
+    {
+        const ScopedWorkingDir inGame(KELM_GAME_DIR);
+        manager.AddMission(std::make_unique<CMission2>(), "3");
+        manager.AddMission(std::make_unique<DestructionMission>(), "5");
+        manager.AddMission(std::make_unique<CTimedCheckPointMission>(), "6");
+        manager.CreateMission("SaveMission");
+        manager.CreateMission("Intro");
+    }
+    ASSERT_EQ(std::size(SHIPPED_STARTS), manager.GetMissionCount());
+    for (size_t index = 0; index < manager.GetMissionCount(); ++index) {
+        const ShippedStart& expected = SHIPPED_STARTS[index];
+        const CMission& mission = *manager.GetMission(index);
+        SCOPED_TRACE(expected.m_Name);
+        EXPECT_EQ(expected.m_Name, mission.GetName());
+        EXPECT_EQ(expected.m_Position, mission.GetStartPosition());
+        EXPECT_FLOAT_EQ(expected.m_fRadius, mission.GetStartingRadius());
+        EXPECT_EQ("Scripts\\Mission\\" + mission.GetName() + ".txt", mission.GetMainScript());
+        EXPECT_TRUE(mission.GetStartEffect().m_u8Running);
+        EXPECT_EQ(expected.m_bCinema, !mission.GetStartCinema().GetEvents().empty());
+        const D3DXVECTOR3 offset = mission.GetStartPosition() - PLAYER_START;
+        EXPECT_GT(D3DXVec3Length(&offset), mission.GetStartingRadius() + 10.0f) << "clear of the player's start";
+    }
+    g_Log.Shutdown();
+    const std::string log = m_Dir.Read("log.txt");
+    EXPECT_EQ(std::string::npos, log.find("\n[")) << log;
+}
+
+} // namespace
