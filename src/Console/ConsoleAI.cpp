@@ -1,8 +1,8 @@
 // The console's AI command: spawning agents (a car with its driver, or a
-// pedestrian) and sending a traffic driver to a road node, to a point or
-// into a state.
+// pedestrian) and sending a traffic driver along the roads, or a
+// pedestrian along the sidewalks, to a node, to a point or into a state.
 //   AI SPAWN|CREATE|ADD CAR|PED <name> [x y z]
-//   AI CAR [n] GOTO NODE k | GOTO [x y z] | STATE n | STATE name
+//   AI CAR|PED [n] GOTO NODE k | GOTO [x y z] | STATE n | STATE name
 
 #include "AI/AIControllerSet.h"
 #include "Actors/Car.h"
@@ -13,6 +13,7 @@
 #include "Core/AssetManager.h"
 #include "Level/Level.h"
 #include "Level/Node.h"
+#include "Level/Sidewalk.h"
 
 using namespace ConsoleHelpers;
 
@@ -25,24 +26,19 @@ const char* const INVALID_SPAWN_CAR = "**Invalid AI SPAWN CAR type**";
 const char* const INVALID_SPAWN_PED = "**Invalid AI SPAWN PED type**";
 const char* const UNKNOWN_SPAWN = "**Unknown AI SPAWN Command**";
 const char* const INVALID_ENTITY = "**Invalid AI ENTITY**";
+// Said also of an agent with no pedestrian to command.
 const char* const INVALID_CONTROLLER = "**Invalid AI CAR CONTROLLER**";
-const char* const INVALID_CAR_COMMAND = "**Invalid AI CAR CONTROLLER Command**";
-const char* const INVALID_CAR_GOTO = "**Invalid AI CAR CONTROLLER GOTO Command**";
-const char* const INVALID_CAR_NODE = "**Invalid AI CAR CONTROLLER GOTO NODE Index**";
-const char* const INVALID_CAR_STATE_NAME = "**Invalid AI CAR CONTROLLER STATE String**";
-const char* const INVALID_CAR_STATE_INDEX = "**Invalid AI CAR CONTROLLER STATE Index**";
-const char* const UNKNOWN_CAR_COMMAND = "****Unknown AI CAR CONTROLLER Command**";
 const char* const STATE_SET = "****State Set to %s**";
-// Pedestrians are not yet driven from the console.
-const char* const NO_PED_COMMANDS = "AI commands are not available";
 // Who drives a car spawned from the console.
 const char* const DRIVER = "LIZARD";
 // A car sent to a point drives there at this squared speed (m/s squared).
 const float GOTO_LIMIT_SQ = 35.0f;
-// Without a point given, a car is sent this far ahead of the player.
-const float GOTO_AHEAD = 5.0f;
+// Without a point given, a car or a pedestrian is sent this far ahead of
+// the player.
+const float CAR_GOTO_AHEAD = 5.0f;
+const float PED_GOTO_AHEAD = 1.0f;
 
-// The agent the last spawn made, for CAR without an index.
+// The agent the last spawn made, for CAR and PED without an index.
 int32_t s_LastAgent = 0;
 
 bool IsSpawnWord(const std::string& word)
@@ -127,70 +123,156 @@ bool SpawnAgent(std::string& arguments, CLineRing& output)
     return true;
 }
 
-// The driver is in `state` before its next update: a request left pending
-// would lose to whatever that update asks for (reaching a node, a car
-// ahead), and the console would have reported a change that never came.
-void Enter(CNormalCarController& driver, int state)
+// What the AI command says to, and does with, each kind of agent it drives.
+struct AgentKind {
+    const char* m_Command;
+    const char* m_Goto;
+    const char* m_NodeIndex;
+    const char* m_StateName;
+    const char* m_StateIndex;
+    const char* m_Unknown;
+};
+
+const AgentKind CAR_KIND = {
+    "**Invalid AI CAR CONTROLLER Command**",         "**Invalid AI CAR CONTROLLER GOTO Command**",
+    "**Invalid AI CAR CONTROLLER GOTO NODE Index**", "**Invalid AI CAR CONTROLLER STATE String**",
+    "**Invalid AI CAR CONTROLLER STATE Index**",     "****Unknown AI CAR CONTROLLER Command**",
+};
+const AgentKind PED_KIND = {
+    "**Invalid AI PED CONTROLLER Command**",         "**Invalid AI PED CONTROLLER GOTO Command**",
+    "**Invalid AI PED CONTROLLER GOTO NODE Index**", "**Invalid AI PED CONTROLLER STATE String**",
+    "**Invalid AI PED CONTROLLER STATE Index**",     "****Unknown AI PED CONTROLLER Command**",
+};
+
+// The controller is in `state` before its next update: a request left
+// pending would lose to whatever that update asks for (reaching a node, a
+// car ahead), and the console would have reported a change that never came.
+void Enter(CStateMachine& controller, int state)
 {
-    driver.SetState(state);
-    driver.ProcessStateChange();
+    controller.SetState(state);
+    controller.ProcessStateChange();
 }
 
-bool GoToNode(std::string& arguments, CNormalCarController& driver, CLineRing& output)
+// What differs between a traffic driver and a pedestrian: the graph it is
+// sent along, and how it goes to a node or a point.
+template <class Controller>
+Controller* ControllerOf(const CAIControllerSet& agent);
+
+template <>
+CNormalCarController* ControllerOf(const CAIControllerSet& agent)
+{
+    return agent.GetCarController();
+}
+
+template <>
+CNormalPedController* ControllerOf(const CAIControllerSet& agent)
+{
+    return agent.GetPedController();
+}
+
+size_t NodeCount(const CNormalCarController&)
+{
+    return g_RoadNodes.GetNodeCount();
+}
+
+size_t NodeCount(const CNormalPedController&)
+{
+    return g_SidewalkNodes.GetNodeCount();
+}
+
+void SendToNode(CNormalCarController& driver, size_t index)
+{
+    driver.SetRoadNode(g_RoadNodes.GetNode(index), 0);
+    Enter(driver, CNormalCarController::STATE_DRIVING_TO_NODE);
+}
+
+void SendToNode(CNormalPedController& walker, size_t index)
+{
+    walker.SetSidewalkNode(g_SidewalkNodes.GetNode(index));
+    Enter(walker, CNormalPedController::STATE_WALKING);
+}
+
+float DistanceAhead(const CNormalCarController&)
+{
+    return CAR_GOTO_AHEAD;
+}
+
+float DistanceAhead(const CNormalPedController&)
+{
+    return PED_GOTO_AHEAD;
+}
+
+void SendToPoint(CNormalCarController& driver, const D3DXVECTOR3& point)
+{
+    driver.SetTarget(&point, true);
+    driver.SetSpeedLimit(&GOTO_LIMIT_SQ, true);
+    Enter(driver, CNormalCarController::STATE_DRIVING_TO_POS);
+}
+
+void SendToPoint(CNormalPedController& walker, const D3DXVECTOR3& point)
+{
+    walker.SetTarget(&point, true);
+    Enter(walker, CNormalPedController::STATE_WALKING);
+}
+
+// GOTO NODE k: the word before the index is not looked at.
+template <class Controller>
+bool GoToNode(std::string& arguments, Controller& controller, const AgentKind& kind, CLineRing& output)
 {
     std::string word;
     if (!NextToken(arguments, word)) {
-        PrintLine(output, INVALID_CAR_GOTO);
+        PrintLine(output, kind.m_Goto);
         return false;
     }
     int32_t index = -1;
     ParseNumber(arguments, index);
-    if (index < 0 || static_cast<size_t>(index) >= g_RoadNodes.GetNodeCount()) {
-        PrintLine(output, INVALID_CAR_NODE);
+    if (index < 0 || static_cast<size_t>(index) >= NodeCount(controller)) {
+        PrintLine(output, kind.m_NodeIndex);
         return false;
     }
-    driver.SetRoadNode(g_RoadNodes.GetNode(static_cast<size_t>(index)), 0);
-    Enter(driver, CNormalCarController::STATE_DRIVING_TO_NODE);
+    SendToNode(controller, static_cast<size_t>(index));
     return true;
 }
 
 // To the point given, else to a point ahead of the player.
-bool GoToPoint(std::string& arguments, CNormalCarController& driver, CLineRing& output)
+template <class Controller>
+bool GoToPoint(std::string& arguments, Controller& controller, CLineRing& output)
 {
     D3DXVECTOR3 point;
-    const bool found = HasMore(arguments) ? ParseVector3(arguments, point) : AheadOfPlayer(GOTO_AHEAD, output, point);
+    const bool found = HasMore(arguments) ? ParseVector3(arguments, point)
+                                          : AheadOfPlayer(DistanceAhead(controller), output, point);
     if (!found)
         return false;
-    driver.SetTarget(&point, true);
-    driver.SetSpeedLimit(&GOTO_LIMIT_SQ, true);
-    Enter(driver, CNormalCarController::STATE_DRIVING_TO_POS);
+    SendToPoint(controller, point);
     return true;
 }
 
 // By number, else by its exact name.
-bool SetDriverState(std::string& arguments, CNormalCarController& driver, CLineRing& output)
+template <class Controller>
+bool SetControllerState(std::string& arguments, Controller& controller, const AgentKind& kind, CLineRing& output)
 {
     int32_t state = -1;
     if (!ParseNumber(arguments, state)) {
         std::string name;
         if (!NextToken(arguments, name)) {
-            PrintLine(output, INVALID_CAR_STATE_NAME);
+            PrintLine(output, kind.m_StateName);
             return false;
         }
-        state = CNormalCarController::FindState(name);
+        state = Controller::FindState(name);
     }
-    if (state < 0 || state >= CNormalCarController::GetStateCount()) {
-        PrintLine(output, INVALID_CAR_STATE_INDEX);
+    if (state < 0 || state >= Controller::GetStateCount()) {
+        PrintLine(output, kind.m_StateIndex);
         return false;
     }
-    Enter(driver, state);
-    PrintFormatted(output, STATE_SET, CNormalCarController::GetStateName(state));
+    Enter(controller, state);
+    PrintFormatted(output, STATE_SET, Controller::GetStateName(state));
     return true;
 }
 
-// CAR [n] GOTO NODE k | GOTO [x y z] | STATE n | STATE name; without n the
-// agent the last spawn made.
-bool CommandCar(std::string& arguments, CLineRing& output)
+// CAR|PED [n] GOTO NODE k | GOTO [x y z] | STATE n | STATE name; without n
+// the agent the last spawn made.
+template <class Controller>
+bool CommandAgent(std::string& arguments, const AgentKind& kind, CLineRing& output)
 {
     int32_t index = 0;
     if (!ParseNumber(arguments, index))
@@ -198,24 +280,24 @@ bool CommandCar(std::string& arguments, CLineRing& output)
     const CAIControllerSet* agent = Agent(index, output);
     if (agent == nullptr)
         return false;
-    CNormalCarController* driver = agent->GetCarController();
-    if (driver == nullptr) {
+    Controller* controller = ControllerOf<Controller>(*agent);
+    if (controller == nullptr) {
         PrintLine(output, INVALID_CONTROLLER);
         return false;
     }
     std::string command;
     if (!NextToken(arguments, command)) {
-        PrintLine(output, INVALID_CAR_COMMAND);
+        PrintLine(output, kind.m_Command);
         return false;
     }
     if (command == "GOTO") {
         if (arguments.find("NODE") != std::string::npos)
-            return GoToNode(arguments, *driver, output);
-        return GoToPoint(arguments, *driver, output);
+            return GoToNode(arguments, *controller, kind, output);
+        return GoToPoint(arguments, *controller, output);
     }
     if (command == "STATE")
-        return SetDriverState(arguments, *driver, output);
-    PrintLine(output, UNKNOWN_CAR_COMMAND);
+        return SetControllerState(arguments, *controller, kind, output);
+    PrintLine(output, kind.m_Unknown);
     return true;
 }
 
@@ -231,11 +313,9 @@ bool ConAI(std::string& arguments, CLineRing& output)
     if (IsSpawnWord(word))
         return SpawnAgent(arguments, output);
     if (word == "CAR")
-        return CommandCar(arguments, output);
-    if (word == "PED") {
-        PrintLine(output, NO_PED_COMMANDS);
-        return false;
-    }
+        return CommandAgent<CNormalCarController>(arguments, CAR_KIND, output);
+    if (word == "PED")
+        return CommandAgent<CNormalPedController>(arguments, PED_KIND, output);
     PrintLine(output, UNKNOWN_AI);
     return true;
 }

@@ -23,6 +23,7 @@
 #include "Game/CrimeManager.h"
 #include "Level/LevelFixture.h"
 #include "Level/Node.h"
+#include "Level/Sidewalk.h"
 #include "Physics/Physics.h"
 #include "Sound/Sound.h"
 #include "platform/novodex/NxActor.h"
@@ -31,6 +32,7 @@ namespace {
 
 typedef ConsoleLines Lines;
 typedef CNormalCarController Traffic;
+typedef CNormalPedController Walker;
 
 const char* const GROUND = "Terrain Ground\n";
 const D3DXVECTOR3 PLAYER_AT(10.0f, 1.0f, 20.0f);
@@ -60,6 +62,7 @@ protected:
         g_GameCamera.m_pTarget = nullptr;
         g_Player.m_pCar = nullptr;
         LevelFixture::TearDown();
+        g_SidewalkNodes.Clear();
     }
 
     // The lines a run wrote, from its echo to the fresh line.
@@ -313,7 +316,6 @@ TEST_F(GameConsoleHandlersTest, AIMalformedLinesPrintTheirMessagesAndSpawnNothin
         {"SET AI CAR 0 STATE 7", false, "**Invalid AI CAR CONTROLLER STATE Index**"},
         {"SET AI CAR 0 STATE PARKED", false, "**Invalid AI CAR CONTROLLER STATE Index**"},
         {"SET AI CAR 0 FLY", true, "****Unknown AI CAR CONTROLLER Command**"},
-        {"SET AI PED 0 STATE 1", false, "AI commands are not available"},
         {"SET AI FLY", true, "**Unknown AI Command**"},
     };
     for (const auto& c : cases) {
@@ -329,6 +331,75 @@ TEST_F(GameConsoleHandlersTest, AIMalformedLinesPrintTheirMessagesAndSpawnNothin
     std::string lowerCase = "CAR 0 STATE idle";
     EXPECT_FALSE(ConAI(lowerCase, output));
     EXPECT_EQ("**Invalid AI CAR CONTROLLER STATE Index**", output.Current());
+}
+
+// Every line the AI command answers for a pedestrian, in order on one
+// pedestrian (agent 0, the last spawned) beside an agent with no one to
+// command, on two sidewalk nodes.
+TEST_F(GameConsoleHandlersTest, AIPedLinesPrintTheirMessagesAndSendThePedestrian)
+{
+    PrepareAgents();
+    m_Dir.Write("Scripts/Levels/ModernSidewalkNodes.txt", "NumberOfNodes 2\n"
+                                                          "SidewalkNode 0\nPosition 5 0 5\nNumberOfConnections 1\n"
+                                                          "ConnectedNodes 1\n"
+                                                          "SidewalkNode 1\nPosition 5 0 30\nNumberOfConnections 1\n"
+                                                          "ConnectedNodes 0\n");
+    g_SidewalkNodes.Load();
+    g_SidewalkNodes.LinkNodes();
+    ASSERT_EQ(2u, g_SidewalkNodes.GetNodeCount());
+    ASSERT_EQ(Succeeded("SET AI SPAWN PED LIZARD 30 0 40", "AI", {"AI Entity Index: 0"}),
+              Run("SET AI SPAWN PED LIZARD 30 0 40"));
+    m_pLevel->AddAgent(); // agent 1: no pedestrian
+    const Walker& walker = *m_pLevel->GetAgent(0)->GetPedController();
+    ASSERT_EQ(Walker::STATE_IDLE, walker.GetState());
+
+    const D3DXVECTOR3 node1(5.0f, 0.0f, 30.0f);
+    const D3DXVECTOR3 point(50.0f, 0.0f, 60.0f);
+    const D3DXVECTOR3 aheadOfPlayer = PLAYER_AT + D3DXVECTOR3(0.0f, 0.0f, 1.0f);
+    const struct {
+        const char* line;
+        bool succeeds;
+        const char* message;
+        int state;
+        // The target it walks to after the line; null: none checked.
+        const D3DXVECTOR3* target;
+    } cases[] = {
+        {"SET AI PED 2 STATE 0", false, "**Invalid AI ENTITY Index**", Walker::STATE_IDLE, nullptr},
+        {"SET AI PED 1 STATE 0", false, "**Invalid AI CAR CONTROLLER**", Walker::STATE_IDLE, nullptr},
+        {"SET AI PED 0", false, "**Invalid AI PED CONTROLLER Command**", Walker::STATE_IDLE, nullptr},
+        {"SET AI PED 0 GOTO NODE", false, "**Invalid AI PED CONTROLLER GOTO NODE Index**", Walker::STATE_IDLE, nullptr},
+        {"SET AI PED 0 GOTO NODE 2", false, "**Invalid AI PED CONTROLLER GOTO NODE Index**", Walker::STATE_IDLE,
+         nullptr},
+        {"SET AI PED 0 GOTO NODE -1", false, "**Invalid AI PED CONTROLLER GOTO NODE Index**", Walker::STATE_IDLE,
+         nullptr},
+        {"SET AI PED 0 GOTO 1 2", false, nullptr, Walker::STATE_IDLE, nullptr},
+        {"SET AI PED 0 STATE", false, "**Invalid AI PED CONTROLLER STATE String**", Walker::STATE_IDLE, nullptr},
+        {"SET AI PED 0 STATE 13", false, "**Invalid AI PED CONTROLLER STATE Index**", Walker::STATE_IDLE, nullptr},
+        {"SET AI PED 0 STATE SWIMMING", false, "**Invalid AI PED CONTROLLER STATE Index**", Walker::STATE_IDLE,
+         nullptr},
+        {"SET AI PED 0 FLY", true, "****Unknown AI PED CONTROLLER Command**", Walker::STATE_IDLE, nullptr},
+        {"SET AI PED 0 GOTO NODE 1", true, nullptr, Walker::STATE_WALKING, &node1},
+        {"SET AI PED 0 STATE IDLE", true, "****State Set to IDLE**", Walker::STATE_IDLE, &node1},
+        {"SET AI PED 0 GOTO 50 0 60", true, nullptr, Walker::STATE_WALKING, &point},
+        {"SET AI PED STATE 0", true, "****State Set to IDLE**", Walker::STATE_IDLE, &point},
+        {"SET AI PED GOTO", true, nullptr, Walker::STATE_WALKING, &aheadOfPlayer},
+        {"SET AI PED 0 STATE TURNING_180", true, "****State Set to TURNING_180**", Walker::STATE_TURNING_180,
+         nullptr},
+        {"SET AI PED 0 STATE 12", true, "****State Set to TURNING_360**", Walker::STATE_TURNING_360, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const Lines printed = c.message != nullptr ? Lines{c.message} : Lines{};
+        EXPECT_EQ(c.succeeds ? Succeeded(c.line, "AI", printed) : Failed(c.line, printed), Run(c.line));
+        EXPECT_EQ(c.state, walker.GetState());
+        EXPECT_FALSE(walker.IsChangePending()) << "in the state before the pedestrian's next update";
+        if (c.target != nullptr) {
+            ASSERT_NE(nullptr, walker.GetTarget());
+            EXPECT_EQ(*c.target, *walker.GetTarget());
+        }
+    }
+    EXPECT_EQ(2u, m_pLevel->GetAgents().size());
+    EXPECT_EQ(g_SidewalkNodes.GetNode(1), walker.GetSidewalkNode()) << "GOTO NODE set the node";
 }
 
 TEST_F(GameConsoleHandlersTest, AISpawnedCarJoinsTheLevelAndTakesItsCommands)
