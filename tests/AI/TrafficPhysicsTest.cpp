@@ -28,11 +28,6 @@ const char* const DRIVER = "LIZARD";
 // The links taken at random, and the tyres, the same at every run.
 const uint32_t RANDOM_SEED = 39;
 
-D3DXVECTOR3 CarPosition(const CCar& car)
-{
-    return GetMatrixRow(car.m_Body.GetWorldMatrix(), 3);
-}
-
 int NodeIndex(const cRoadnode* node)
 {
     for (size_t n = 0; n < g_RoadNodes.GetNodeCount(); ++n)
