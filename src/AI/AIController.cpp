@@ -79,8 +79,15 @@ void CPursuitTarget::Forget(const CCollidableObject* object)
         *this = CPursuitTarget();
 }
 
+// An actor's collision record points at its model only once the actor has
+// updated (a fresh copy still points into its prototype): an actor is where
+// its model stands.
 bool CPursuitTarget::ObjectPosition(D3DXVECTOR3& position) const
 {
+    if (m_pActor != nullptr) {
+        position = m_pActor->m_Model.m_vPosition;
+        return true;
+    }
     if (m_pObject == nullptr || m_pObject->m_CollisionObject.m_pMatrix == nullptr)
         return false;
     const D3DXMATRIX& world = *m_pObject->m_CollisionObject.m_pMatrix;

@@ -83,7 +83,7 @@ struct CPursuitTarget {
     // No target any more when `object` was it.
     void Forget(const CCollidableObject* object);
     bool IsSet() const { return m_pObject != nullptr; }
-    // The translation of the object's world matrix; false without one.
+    // Where the target stands; false without one.
     bool ObjectPosition(D3DXVECTOR3& position) const;
 };
 

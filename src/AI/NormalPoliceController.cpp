@@ -159,8 +159,11 @@ void CNormalPoliceController::Engage()
         return;
     m_pAgent->UseChaseController();
     SetTarget(wanted);
-    if (CChaseCarController* chase = ActiveChase())
+    // At once, so the chase checks read the pursuit from the next update on.
+    if (CChaseCarController* chase = ActiveChase()) {
         chase->SetState(CChaseCarController::STATE_PURSUIT);
+        chase->ProcessStateChange();
+    }
     if (CCar* car = m_pAgent->GetCar())
         car->m_bBurnt = true;
     SetState(STATE_CHASING);
