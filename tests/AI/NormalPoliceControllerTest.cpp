@@ -13,14 +13,22 @@
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Core/Clock.h"
+#include "Display/Camera.h"
 #include "Display/RenderStates.h"
+#include "Physics/Physics.h"
+#include "platform/novodex/NxActor.h"
+#include "platform/novodex/NxBoxShape.h"
+#include "platform/novodex/NxScene.h"
 
 namespace {
 
 typedef CNormalPoliceController Police;
 typedef CChaseCarController Chase;
 
-enum { ACTION_FIRE = 11, ACTION_GAS = 14, ACTION_GET_IN_CAR = 22, AXIS_TURN = 2 };
+enum { ACTION_FIRE = 11, ACTION_GAS = 14, ACTION_GET_IN_CAR = 22, AXIS_TURN = 2, AXIS_PITCH = 3 };
+// The actor's turn speed: radians per axis unit.
+const float TURN_SPEED = 0.004f;
+const D3DXVECTOR3 UP(0.0f, 1.0f, 0.0f);
 const float FRAME_SECONDS = AIWorld::FRAME_MILLISECONDS / 1000.0f;
 const D3DXVECTOR3 ORIGIN(0.0f, 0.0f, 0.0f);
 const D3DXVECTOR3 NORTH(0.0f, 0.0f, 1.0f);
@@ -99,6 +107,20 @@ protected:
     {
         const Chase& chase = *m_pAgent->GetChaseController();
         return chase.IsChangePending() ? chase.GetNextState() : chase.GetState();
+    }
+    // He turns his aim as his actor's own update would, until he fires or
+    // the frames run out.
+    bool AimsAndFires(int frames)
+    {
+        for (int frame = 0; frame < frames; ++frame) {
+            Cop().Update();
+            if (Action(ACTION_FIRE) == ACTION_STATE_HELD)
+                return true;
+            Officer().m_Model.RotateAboutAxis(UP, TURN_SPEED * Axis(AXIS_TURN));
+            Officer().m_Model.UpdateWorldMatrix();
+            Cop().GetCamera()->AddPitch(TURN_SPEED * Axis(AXIS_PITCH));
+        }
+        return false;
     }
     uint8_t Action(int action) { return Cop().GetActionCounters()[action]; }
     float Axis(int axis) { return Cop().GetAxisValues()[axis]; }
@@ -206,6 +228,42 @@ TEST_F(Policeman, HeTurnsHisAimTowardTheTargetFasterWhenItIsBehind)
         EXPECT_LE(std::fabs(turn), c.gain * FRAME_SECONDS * 1.0001f);
         EXPECT_GT(std::fabs(turn), 0.5f * c.gain * FRAME_SECONDS);
         EXPECT_NE(ACTION_STATE_HELD, Action(ACTION_FIRE)) << "never at a target off his aim";
+    }
+}
+
+TEST_F(Policeman, HeFiresOnceHisAimSettlesOnATargetWithin31Units)
+{
+    struct Case {
+        float distanceSq;
+        bool fires;
+    } const cases[] = {{999.0f, true}, {1001.0f, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.distanceSq);
+        OnFoot(m_pPlayer.get());
+        PlacePlayer(Bearing(20.0f, std::sqrt(c.distanceSq)), 3.0f);
+        EXPECT_EQ(c.fires, AimsAndFires(600));
+    }
+}
+
+// A box between him and the target 20 units north: walls (collision group
+// 1) stop the shot, other shapes do not.
+TEST_F(Policeman, AWallInTheLineOfFireStopsTheShot)
+{
+    NxScene& scene = *g_Physics.GetScene();
+    for (NxCollisionGroup group : {1u, 0u}) {
+        SCOPED_TRACE(group);
+        NxBoxShapeDesc box;
+        box.dimensions = NxVec3(4.0f, 6.0f, 0.25f);
+        box.group = group;
+        NxActorDesc desc;
+        desc.shapes.push_back(&box);
+        desc.globalPose.t = NxVec3(0.0f, 0.0f, 10.0f);
+        NxActor* wall = scene.createActor(desc);
+        ASSERT_NE(nullptr, wall);
+        OnFoot(m_pPlayer.get());
+        PlacePlayer(NORTH * 20.0f, 3.0f);
+        EXPECT_EQ(group != 1u, AimsAndFires(600));
+        scene.releaseActor(*wall);
     }
 }
 
