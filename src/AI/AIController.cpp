@@ -38,6 +38,13 @@ D3DXVECTOR3 CarPosition(const CCar& car)
     return D3DXVECTOR3(world._41, world._42, world._43);
 }
 
+D3DXVECTOR3 StandingPosition(const CGameActor& actor)
+{
+    if (actor.m_pCar != nullptr)
+        return CarPosition(*actor.m_pCar);
+    return actor.m_Model.m_vPosition;
+}
+
 // 95 percent of the way, 8 metres to the right.
 D3DXVECTOR3 EvasionPoint(const D3DXVECTOR3& from, const D3DXVECTOR3& other)
 {
@@ -80,12 +87,11 @@ void CPursuitTarget::Forget(const CCollidableObject* object)
 }
 
 // An actor's collision record points at its model only once the actor has
-// updated (a fresh copy still points into its prototype): an actor is where
-// its model stands.
+// updated (a fresh copy still points into its prototype).
 bool CPursuitTarget::ObjectPosition(D3DXVECTOR3& position) const
 {
     if (m_pActor != nullptr) {
-        position = m_pActor->m_Model.m_vPosition;
+        position = StandingPosition(*m_pActor);
         return true;
     }
     if (m_pObject == nullptr || m_pObject->m_CollisionObject.m_pMatrix == nullptr)

@@ -32,6 +32,9 @@ D3DXVECTOR3 HorizontalDirection(const D3DXVECTOR3& v);
 float HorizontalSide(const D3DXVECTOR3& facing, const D3DXVECTOR3& direction);
 // Where a car stands: its body's world translation.
 D3DXVECTOR3 CarPosition(const CCar& car);
+// Where an actor stands; a seated one (whose model sits relative to the
+// seat) where its car stands.
+D3DXVECTOR3 StandingPosition(const CGameActor& actor);
 // Where a driver at `from` swerves to pass `other`: most of the way there,
 // then well to the right of the line.
 D3DXVECTOR3 EvasionPoint(const D3DXVECTOR3& from, const D3DXVECTOR3& other);

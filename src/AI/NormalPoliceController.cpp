@@ -130,7 +130,7 @@ void CNormalPoliceController::OnMessage(int message, int state)
 
 D3DXVECTOR3 CNormalPoliceController::ActorPosition() const
 {
-    return m_pActor->m_Model.m_vPosition;
+    return StandingPosition(*m_pActor);
 }
 
 bool CNormalPoliceController::TargetDistanceSq(float& distanceSq) const
@@ -175,7 +175,7 @@ CGameActor* CNormalPoliceController::FindWanted() const
 {
     CGameActor* player = g_PlayerActor;
     if (player != nullptr && player != m_pActor && IsWanted(*player) &&
-        DistanceSq(player->m_Model.m_vPosition, ActorPosition()) < ENGAGE_SQ)
+        DistanceSq(StandingPosition(*player), ActorPosition()) < ENGAGE_SQ)
         return player;
     for (const auto& near : m_NearActors) {
         if (near.second != m_pActor && near.first < ENGAGE_SQ && IsWanted(*near.second))
@@ -268,8 +268,7 @@ void CNormalPoliceController::Aim()
         return;
     const D3DXVECTOR3 aimPoint = target + UP * AIM_HEIGHT;
     const D3DXVECTOR3 toAim = aimPoint - m_Camera.GetPosition();
-    D3DXVECTOR3 ray;
-    ScreenPointToRay(&ray, D3DXVECTOR2(GetCursorX(), GetCursorY()), g_matProjection, m_Camera);
+    const D3DXVECTOR3 ray = AimingRay();
 
     const D3DXVECTOR3 flatAim = HorizontalDirection(toAim);
     const D3DXVECTOR3 flatRay = HorizontalDirection(ray);
@@ -293,6 +292,19 @@ void CNormalPoliceController::Aim()
     const D3DXMATRIX& eye = m_Camera.GetWorldMatrix();
     if (IsLineOfFireClear(D3DXVECTOR3(eye._41, eye._42, eye._43), aimPoint))
         Hold(ACTION_FIRE);
+}
+
+// Through the cursor. Before the display has set a projection the ray
+// would not be finite (and would spin the actor with it): the camera's
+// view direction stands in.
+D3DXVECTOR3 CNormalPoliceController::AimingRay() const
+{
+    D3DXVECTOR3 ray;
+    ScreenPointToRay(&ray, D3DXVECTOR2(GetCursorX(), GetCursorY()), g_matProjection, m_Camera);
+    if (std::isfinite(ray.x) && std::isfinite(ray.y) && std::isfinite(ray.z))
+        return ray;
+    const D3DXMATRIX& eye = m_Camera.GetWorldMatrix();
+    return D3DXVECTOR3(eye._31, eye._32, eye._33);
 }
 
 bool CNormalPoliceController::IsLineOfFireClear(const D3DXVECTOR3& from, const D3DXVECTOR3& to) const

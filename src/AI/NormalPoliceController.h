@@ -78,6 +78,7 @@ private:
     void Reassign(const CPursuitTarget& target);
     void OnFoot();
     void Aim();
+    D3DXVECTOR3 AimingRay() const;
     bool IsLineOfFireClear(const D3DXVECTOR3& from, const D3DXVECTOR3& to) const;
     void WalkBackToCar();
     // Axis 2 toward `side` this update, faster when the point lies behind.

@@ -229,6 +229,14 @@ TEST_F(Policeman, HeTurnsHisAimTowardTheTargetFasterWhenItIsBehind)
         EXPECT_GT(std::fabs(turn), 0.5f * c.gain * FRAME_SECONDS);
         EXPECT_NE(ACTION_STATE_HELD, Action(ACTION_FIRE)) << "never at a target off his aim";
     }
+
+    // Before the display has a projection he still turns, by finite amounts.
+    D3DXMatrixIdentity(&g_matProjection);
+    g_matProjection._11 = 0.0f;
+    g_matProjection._22 = 0.0f;
+    Cop().Update();
+    EXPECT_TRUE(std::isfinite(Axis(AXIS_TURN)));
+    EXPECT_TRUE(std::isfinite(Axis(AXIS_PITCH)));
 }
 
 TEST_F(Policeman, HeFiresOnceHisAimSettlesOnATargetWithin31Units)
