@@ -1,6 +1,7 @@
-// A police car of the shipped town on patrol meets a wanted player standing
-// ahead of it on the town's ground: the officer gives chase, stops, gets
-// out, walks up and takes aim, through the whole level's frame.
+// A police car of the shipped town on patrol meets a player standing ahead
+// of it on the town's ground, through the whole level's frame: a wanted
+// player is chased, the officer gets out, walks up and fires (not through a
+// wall); a player who takes the police car at rest is pursued and reported.
 
 #include <cmath>
 #include <memory>
@@ -14,6 +15,8 @@
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Display/DisplayFixture.h"
+#include "Game/CrimeManager.h"
+#include "Input/LocalController.h"
 #include "Level/Level.h"
 #include "Level/Node.h"
 #include "Physics/Physics.h"
@@ -122,6 +125,31 @@ TEST_F(PhysicsPolice, AnOfficerChasesAWantedPlayerGetsOutAndTakesAim)
     EXPECT_FALSE(fires(8.0f));
     scene.releaseActor(*wall);
     EXPECT_TRUE(fires(15.0f));
+}
+
+TEST_F(PhysicsPolice, APlayerTakingAPoliceCarAtRestIsPursuedAndReported)
+{
+    g_CrimeFile.ClearPending();
+    CAIControllerSet& agent = Patrol(30.0f, 0.0f);
+    CNormalPoliceController& police = *agent.m_pPoliceController;
+    CCar& car = *agent.GetCar();
+    for (int frame = 0; frame < Frames(1.0f); ++frame)
+        g_pLevel->Update();
+    m_pPlayer->m_pController = &g_LocalController;
+    m_pPlayer->EnterCar(&car);
+    ASSERT_EQ(&car, m_pPlayer->m_pCar);
+    for (int frame = 0; frame < Frames(3.0f) && agent.GetActor()->m_pCar != nullptr; ++frame)
+        g_pLevel->Update();
+    EXPECT_EQ(nullptr, agent.GetActor()->m_pCar) << "the officer is out";
+    EXPECT_EQ(Police::STATE_PURSUING_ON_FOOT, police.GetState());
+    EXPECT_EQ(m_pPlayer.get(), police.GetTarget());
+    bool reported = false;
+    for (const CCrimeRecord& event : g_CrimeFile.GetPendingEvents())
+        reported = reported || (event.m_iType == CRIME_STEAL_POLICE_CAR && event.m_pOffender == m_pPlayer.get());
+    EXPECT_TRUE(reported);
+    g_CrimeFile.ClearPending();
+    m_pPlayer->ExitCar();
+    m_pPlayer->m_pController = nullptr;
 }
 
 TEST_F(PhysicsPolice, APlayerWantedBelowTwoIsLeftAlone)
