@@ -118,6 +118,8 @@ void CChaseCarController::OnMessage(int message, int state)
         Enter(state);
         return;
     }
+    // Leaving any state but stopping resumes a saved entry of that state,
+    // as entering one does.
     if (message == MSG_EXIT) {
         if (state != STATE_STOPPING)
             m_Path.ResumeOnEnter(*this, m_Chase, state);
