@@ -1,8 +1,11 @@
 #include "AI/AIController.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
+#include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Core/Clock.h"
 
@@ -29,6 +32,30 @@ float HorizontalSide(const D3DXVECTOR3& facing, const D3DXVECTOR3& direction)
     return facing.z * direction.x - facing.x * direction.z;
 }
 
+D3DXVECTOR3 CarPosition(const CCar& car)
+{
+    const D3DXMATRIX& world = car.m_Body.GetWorldMatrix();
+    return D3DXVECTOR3(world._41, world._42, world._43);
+}
+
+D3DXVECTOR3 StandingPosition(const CGameActor& actor)
+{
+    if (actor.m_pCar != nullptr)
+        return CarPosition(*actor.m_pCar);
+    return actor.m_Model.m_vPosition;
+}
+
+// 95 percent of the way, 8 metres to the right.
+D3DXVECTOR3 EvasionPoint(const D3DXVECTOR3& from, const D3DXVECTOR3& other)
+{
+    const float share = 0.95f;
+    const float side = 8.0f;
+    const D3DXVECTOR3 toward = other - from;
+    const D3DXVECTOR3 direction = SafeNormalize(toward);
+    const D3DXVECTOR3 right = SafeNormalize(D3DXVECTOR3(direction.z, 0.0f, -direction.x));
+    return from + direction * (share * D3DXVec3Length(&toward)) + right * side;
+}
+
 const char* StateNameIn(const char* const* names, int count, int state)
 {
     if (state < 0 || state >= count)
@@ -49,6 +76,62 @@ void CPursuitTarget::SetActor(CGameActor* actor)
 {
     m_pObject = actor;
     m_pActor = actor;
+}
+
+void CPursuitTarget::Forget(const CCollidableObject* object)
+{
+    if (object == nullptr)
+        return;
+    if (m_pObject == object || m_pActor == object)
+        *this = CPursuitTarget();
+}
+
+// An actor's collision record points at its model only once the actor has
+// updated (a fresh copy still points into its prototype).
+bool CPursuitTarget::ObjectPosition(D3DXVECTOR3& position) const
+{
+    if (m_pActor != nullptr) {
+        position = StandingPosition(*m_pActor);
+        return true;
+    }
+    if (m_pObject == nullptr || m_pObject->m_CollisionObject.m_pMatrix == nullptr)
+        return false;
+    const D3DXMATRIX& world = *m_pObject->m_CollisionObject.m_pMatrix;
+    position = D3DXVECTOR3(world._41, world._42, world._43);
+    return true;
+}
+
+// --- CPursuer
+
+namespace {
+
+std::vector<CPursuer*>& Pursuers()
+{
+    static std::vector<CPursuer*> pursuers;
+    return pursuers;
+}
+
+} // namespace
+
+// The hook stays installed only while someone listens.
+CPursuer::CPursuer()
+{
+    Pursuers().push_back(this);
+    CCollidableObject::s_pOnDestroyed = &CPursuer::ForgetEverywhere;
+}
+
+CPursuer::~CPursuer()
+{
+    std::vector<CPursuer*>& pursuers = Pursuers();
+    pursuers.erase(std::remove(pursuers.begin(), pursuers.end(), this), pursuers.end());
+    if (pursuers.empty())
+        CCollidableObject::s_pOnDestroyed = nullptr;
+}
+
+void CPursuer::ForgetEverywhere(CCollidableObject* object)
+{
+    for (CPursuer* pursuer : Pursuers())
+        pursuer->Forget(object);
 }
 
 // --- CTargetPoint
@@ -184,6 +267,12 @@ bool CAICarController::Init()
     m_fHornInterval = 0.0f;
     m_u8HornOn = 0;
     return true;
+}
+
+void CAICarController::ScanAroundCar(const D3DXVECTOR3& position)
+{
+    ScanActors(position, SCAN_RADIUS_SQ, false);
+    ScanCars(position, SCAN_RADIUS_SQ);
 }
 
 void CAICarController::SetCursorPosition(const float* position)

@@ -15,6 +15,7 @@
 #include "Level/Level.h"
 #include "Level/NodeList.h"
 
+class CCar;
 class CCollidableObject;
 class CGameActor;
 
@@ -29,6 +30,14 @@ D3DXVECTOR3 HorizontalDirection(const D3DXVECTOR3& v);
 // Which side of `facing` the direction lies on: positive to one side,
 // negative to the other, 0 straight ahead or behind (both horizontal).
 float HorizontalSide(const D3DXVECTOR3& facing, const D3DXVECTOR3& direction);
+// Where a car stands: its body's world translation.
+D3DXVECTOR3 CarPosition(const CCar& car);
+// Where an actor stands; a seated one (whose model sits relative to the
+// seat) where its car stands.
+D3DXVECTOR3 StandingPosition(const CGameActor& actor);
+// Where a driver at `from` swerves to pass `other`: most of the way there,
+// then well to the right of the line.
+D3DXVECTOR3 EvasionPoint(const D3DXVECTOR3& from, const D3DXVECTOR3& other);
 
 // A state's name from a table of `count`; null outside it.
 const char* StateNameIn(const char* const* names, int count, int state);
@@ -74,6 +83,29 @@ struct CPursuitTarget {
         m_pObject = object;
         m_pActor = nullptr;
     }
+    // No target any more when `object` was it.
+    void Forget(const CCollidableObject* object);
+    bool IsSet() const { return m_pObject != nullptr; }
+    // Where the target stands; false without one.
+    bool ObjectPosition(D3DXVECTOR3& position) const;
+};
+
+// A controller that keeps plain pointers to world objects (whom it pursues,
+// the car it left). While it lives it is registered, and every collidable
+// being destroyed is handed to its Forget, so it never reads a freed actor
+// or car after a mission deletes its agents or the level goes.
+class CPursuer {
+public:
+    virtual void Forget(const CCollidableObject* object) = 0;
+
+    // Every registered pursuer forgets `object`.
+    static void ForgetEverywhere(CCollidableObject* object);
+
+protected:
+    CPursuer();
+    virtual ~CPursuer();
+    CPursuer(const CPursuer&) = delete;
+    CPursuer& operator=(const CPursuer&) = delete;
 };
 
 // The interrupted states a controller returns to, each with the block of
@@ -131,6 +163,12 @@ public:
     {
         m_Entries.clear();
         m_bReturning = false;
+    }
+    // Every saved block forgets `object`.
+    void Forget(const CCollidableObject* object)
+    {
+        for (Entry& entry : m_Entries)
+            entry.m_Block.Forget(object);
     }
 
     bool IsEmpty() const { return m_Entries.empty(); }
@@ -200,6 +238,9 @@ public:
     CCamera* GetCamera() const override { return nullptr; }
     CInGameMouse* GetCursor() const override { return nullptr; }
 
+    // Squared metres around the car in which a driver looks at people and cars.
+    static constexpr float SCAN_RADIUS_SQ = 800.0f;
+
     // Stores the car only; the caller binds the car's controller.
     void SetCar(CCar* car) { m_pCar = car; }
     CCar* GetCar() const { return m_pCar; }
@@ -211,6 +252,8 @@ protected:
         if (m_pCar != nullptr)
             Step(countDownDelay);
     }
+    // The nearest people on foot and cars around `position`, at most 5 each.
+    void ScanAroundCar(const D3DXVECTOR3& position);
 
     float m_Cursor[2] = {0.5f, 0.5f};
     CCar* m_pCar = nullptr;

@@ -6,7 +6,7 @@
 
 #include "AI/AIController.h"
 
-class CChaseCarController : public CAICarController {
+class CChaseCarController : public CAICarController, public CPursuer {
 public:
     enum State {
         STATE_IDLE = 0,
@@ -23,6 +23,8 @@ public:
         CTargetPoint m_TriggerPoint;
         // Squared metres per second; 0 launches without a push.
         float m_fMaxSpeed = 0.0f;
+
+        void Forget(const CCollidableObject* object) { m_Target.Forget(object); }
     };
 
     CChaseCarController();
@@ -41,6 +43,10 @@ public:
     void ClearPath() { m_Path.Clear(); }
     void ClearStateStack() { ClearPath(); }
 
+    // A destroyed target is no longer chased: armed, the car waits; in
+    // pursuit, it stops.
+    void Forget(const CCollidableObject* object) override;
+
     const Chase& GetChase() const { return m_Chase; }
     const CStateStack<Chase>& GetPath() const { return m_Path; }
 
@@ -48,6 +54,26 @@ protected:
     void OnMessage(int message, int state) override;
 
 private:
+    // What one update reads of the car.
+    struct Pose {
+        D3DXVECTOR3 m_vPosition;
+        // Flat and of unit length.
+        D3DXVECTOR3 m_vForward;
+        float m_fSpeedSq;
+    };
+
+    Pose CarPose() const;
+    // False without a target.
+    bool TargetPosition(D3DXVECTOR3& position) const;
+    void Enter(int state);
+    void Stop(const Pose& pose);
+    void WaitForTarget();
+    void Pursue(const Pose& pose);
+    // Toward `point`; true when the car turns (the band, not a target behind).
+    bool SteerToward(const Pose& pose, const D3DXVECTOR3& point);
+    void HoldChasingSpeed(const Pose& pose, float distanceSq, bool turning);
+    void AvoidCarAhead(const Pose& pose);
+
     Chase m_Chase;
     CStateStack<Chase> m_Path;
 };

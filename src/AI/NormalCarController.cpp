@@ -14,7 +14,6 @@ namespace {
 enum { ROW_FORWARD = 2, ROW_POSITION = 3 };
 
 // Squared metres, unless named otherwise.
-const float SCAN_RADIUS_SQ = 800.0f;
 const float ARRIVAL_SQ = 45.0f;
 // Squared metres per second: 65 and 15 mph.
 const float FLEEING_LEAST_LIMIT_SQ = 844.296f;
@@ -48,10 +47,6 @@ const float CAR_WAIT_SQ = 100.0f;
 const float CAR_MARGIN_SQ = 20.0f;
 // Cosine between the two cars' rears below which the player comes head-on.
 const float HEAD_ON = -0.8f;
-// The evasion point: this share of the way to the oncoming car, and this
-// many metres to the right of it.
-const float EVASION_SHARE = 0.95f;
-const float EVASION_SIDE = 8.0f;
 
 // How far off its track (metres, either side) the car may be before it
 // steers back, and how soon it looks again.
@@ -216,8 +211,7 @@ CNormalCarController::Pose CNormalCarController::CarPose() const
 
 void CNormalCarController::Scan(const Pose& pose)
 {
-    ScanActors(pose.m_vPosition, SCAN_RADIUS_SQ, false);
-    ScanCars(pose.m_vPosition, SCAN_RADIUS_SQ);
+    ScanAroundCar(pose.m_vPosition);
 }
 
 bool CNormalCarController::Brake()
@@ -442,11 +436,7 @@ void CNormalCarController::StartWaitingForPeople()
 void CNormalCarController::Evade(const Pose& pose, const CCar& oncoming)
 {
     Push();
-    const D3DXVECTOR3 toward = Position(oncoming.m_Body.GetWorldMatrix()) - pose.m_vPosition;
-    const D3DXVECTOR3 direction = SafeNormalize(toward);
-    const D3DXVECTOR3 right = SafeNormalize(D3DXVECTOR3(direction.z, 0.0f, -direction.x));
-    const D3DXVECTOR3 point =
-        pose.m_vPosition + direction * (EVASION_SHARE * D3DXVec3Length(&toward)) + right * EVASION_SIDE;
+    const D3DXVECTOR3 point = EvasionPoint(pose.m_vPosition, CarPosition(oncoming));
     SetTarget(&point, true);
     m_Navigation.m_pNode = nullptr;
     SetState(STATE_DRIVING_TO_POS);

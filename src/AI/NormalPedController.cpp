@@ -64,12 +64,6 @@ const DiveRow& DiveRowFor(float distanceSq)
     return DIVE_ROWS[sizeof DIVE_ROWS / sizeof DIVE_ROWS[0] - 1];
 }
 
-D3DXVECTOR3 CarPosition(const CCar& car)
-{
-    const D3DXMATRIX& world = car.m_Body.GetWorldMatrix();
-    return D3DXVECTOR3(world._41, world._42, world._43);
-}
-
 D3DXVECTOR3 TurnedAboutVertical(const D3DXVECTOR3& v, float angle)
 {
     D3DXMATRIX rotation;

@@ -9,7 +9,7 @@
 class CCar;
 class CChaseCarController;
 
-class CNormalPoliceController : public CAIPersonController {
+class CNormalPoliceController : public CAIPersonController, public CPursuer {
 public:
     // The states have numbers, not names.
     enum {
@@ -26,6 +26,8 @@ public:
     struct Pursuit {
         CPursuitTarget m_Target;
         int32_t m_Spare[4] = {0, 0, 0, 0};
+
+        void Forget(const CCollidableObject* object) { m_Target.Forget(object); }
     };
 
     CNormalPoliceController();
@@ -44,6 +46,10 @@ public:
     void SetTarget(CGameActor* target);
     void SetTargetObject(CCollidableObject* object);
 
+    // A destroyed target or car is let go: without a target the officer
+    // neither chases, aims nor walks.
+    void Forget(const CCollidableObject* object) override;
+
     void PushState() override { m_Stack.Push(*this, m_Pursuit); }
     void ReturnFromState() override { m_Stack.Return(*this, m_Pursuit); }
     void ClearStateStack() { m_Stack.Clear(); }
@@ -59,6 +65,25 @@ protected:
     void OnMessage(int message, int state) override;
 
 private:
+    D3DXVECTOR3 ActorPosition() const;
+    // False without a target.
+    bool TargetDistanceSq(float& distanceSq) const;
+    void Scan();
+    void Engage();
+    CGameActor* FindWanted() const;
+    // The chase checks; true when they put the officer on foot (state 4).
+    bool FollowChase();
+    // State 4 at once, then `target` again (leaving a state may clear it).
+    void PursueOnFoot(const CPursuitTarget& target);
+    void Reassign(const CPursuitTarget& target);
+    void OnFoot();
+    void Aim();
+    D3DXVECTOR3 AimingRay() const;
+    bool IsLineOfFireClear(const D3DXVECTOR3& from, const D3DXVECTOR3& to) const;
+    void WalkBackToCar();
+    // Axis 2 toward `side` this update, faster when the point lies behind.
+    void TurnTowardSide(float side, float ahead);
+
     CChaseCarController* ActiveChase() const;
 
     CGameActor* m_pActor = nullptr;

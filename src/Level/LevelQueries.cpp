@@ -7,12 +7,6 @@
 
 namespace {
 
-D3DXVECTOR3 CarPosition(const CCar& car)
-{
-    const D3DXMATRIX& world = car.m_Body.GetWorldMatrix();
-    return D3DXVECTOR3(world._41, world._42, world._43);
-}
-
 D3DXVECTOR3 ActorPosition(const CGameActor& actor)
 {
     const D3DXMATRIX& world = actor.m_Model.m_matWorld;

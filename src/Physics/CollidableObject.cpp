@@ -28,8 +28,12 @@ CCollidableObject& CCollidableObject::operator=(const CCollidableObject& other)
     return *this;
 }
 
+void (*CCollidableObject::s_pOnDestroyed)(CCollidableObject*) = nullptr;
+
 CCollidableObject::~CCollidableObject()
 {
+    if (s_pOnDestroyed != nullptr)
+        s_pOnDestroyed(this);
     ReleasePhysics();
 }
 

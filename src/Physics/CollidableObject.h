@@ -28,8 +28,13 @@ public:
     // A copy has no physics actor and no self link of its own yet.
     CCollidableObject(const CCollidableObject& other);
     CCollidableObject& operator=(const CCollidableObject& other);
-    // Releases the object's physics.
+    // Tells the forgetting hook first, then releases the object's physics.
     virtual ~CCollidableObject();
+
+    // Called with every collidable being destroyed, so that whoever keeps a
+    // plain pointer to one (the AI's pursuers) can let go of it. Null until
+    // the AI installs it.
+    static void (*s_pOnDestroyed)(CCollidableObject* object);
 
     // `pPair` is null for damage that does not come from a contact.
     virtual bool TakeDamage(const CDamageInfo& damage, NxContactPair* pPair);

@@ -6,6 +6,9 @@
 #include "Actors/GameActor.h"
 #include "Core/AssetManager.h"
 #include "Level/Terrain.h"
+#include "Physics/Physics.h"
+#include "Physics/PhysicsMath.h"
+#include "platform/novodex/NxActor.h"
 #include "support/ShippedScripts.h"
 #include "support/SteadyFrames.h"
 #include "support/TempDir.h"
@@ -35,6 +38,12 @@ void AIWorld::SetUp()
 
 void AIWorld::TearDown()
 {
+    // Box cars let go of their actors while the scene is still there.
+    if (m_pLevel != nullptr)
+        m_pLevel->GetActiveCars().clear();
+    m_MovingCars.clear();
+    if (m_bPlayerSaved)
+        g_PlayerActor = m_pSavedPlayer;
     g_RoadNodes.Clear();
     g_SidewalkNodes.Clear();
     LevelFixture::TearDown();
@@ -90,6 +99,46 @@ CCar& AIWorld::AddMovingCar(const D3DXVECTOR3& position, const D3DXVECTOR3& velo
     car.m_PhysicsObject.m_vVelocity = velocity;
     m_pLevel->GetActiveCars().push_back(&car);
     return car;
+}
+
+void AIWorld::SetPlayerActor(CGameActor* player)
+{
+    if (!m_bPlayerSaved)
+        m_pSavedPlayer = g_PlayerActor;
+    m_bPlayerSaved = true;
+    g_PlayerActor = player;
+}
+
+CCar& AIWorld::AddBoxCar(const D3DXVECTOR3& at, const D3DXVECTOR3& heading, const D3DXVECTOR3& velocity)
+{
+    CCar* prototype = nullptr;
+    g_AssetManager.GetAsset(CAR, prototype, true);
+    m_MovingCars.push_back(std::make_unique<CCar>(*prototype));
+    CCar& car = *m_MovingCars.back();
+    g_Physics.CreateBoxActor(true, &car.m_PhysicsObject.m_pActor);
+    PlaceCar(car, at, heading, velocity);
+    m_pLevel->GetActiveCars().push_back(&car);
+    return car;
+}
+
+void AIWorld::PlaceCar(CCar& car, const D3DXVECTOR3& at, const D3DXVECTOR3& heading, const D3DXVECTOR3& velocity)
+{
+    D3DXMATRIX& world = car.m_Body.GetWorldMatrix();
+    D3DXMatrixIdentity(&world);
+    world._11 = heading.z;
+    world._13 = -heading.x;
+    world._31 = heading.x;
+    world._33 = heading.z;
+    world._41 = at.x;
+    world._42 = at.y;
+    world._43 = at.z;
+    car.m_PhysicsObject.m_vVelocity = velocity;
+    NxActor* actor = car.m_PhysicsObject.m_pActor;
+    if (actor == nullptr)
+        return;
+    actor->setGlobalOrientation(ToNxOrientation(world));
+    actor->setGlobalPosition(ToNxVec3(at));
+    actor->setLinearVelocity(ToNxVec3(velocity));
 }
 
 void AIWorld::WriteGraphs()

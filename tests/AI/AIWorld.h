@@ -15,6 +15,7 @@
 #include "Level/Sidewalk.h"
 
 class CCar;
+class CGameActor;
 
 class AIWorld : public LevelFixture {
 public:
@@ -40,11 +41,21 @@ protected:
     // one way to the next.
     void LoadSidewalkPath(const std::vector<D3DXVECTOR3>& points);
 
+    // g_PlayerActor for this test (null: no player); the one before comes
+    // back in TearDown.
+    void SetPlayerActor(CGameActor* player);
+
     cRoadnode* RoadNode(size_t n) const;
     cSidewalknode* SidewalkNode(size_t n) const;
     // A bodiless car in the level's active list at `position`, reporting
     // `velocity` as its physics record's last reading. The fixture owns it.
     CCar& AddMovingCar(const D3DXVECTOR3& position, const D3DXVECTOR3& velocity);
+    // A car of the test prototype on a box actor (physics started), placed as
+    // by PlaceCar and in the level's active list. The fixture owns it.
+    CCar& AddBoxCar(const D3DXVECTOR3& at, const D3DXVECTOR3& heading, const D3DXVECTOR3& velocity);
+    // The car's world matrix (and its actor, when it has one) faces
+    // `heading` (flat, unit) at `at`, moving at `velocity`.
+    static void PlaceCar(CCar& car, const D3DXVECTOR3& at, const D3DXVECTOR3& heading, const D3DXVECTOR3& velocity);
 
 private:
     void WriteGraphs();
@@ -52,6 +63,8 @@ private:
     void LoadShippedContent();
 
     bool m_bShipped = false;
+    bool m_bPlayerSaved = false;
+    CGameActor* m_pSavedPlayer = nullptr;
     // They outlive the level that lists them.
     std::vector<std::unique_ptr<CCar>> m_MovingCars;
 };

@@ -43,26 +43,6 @@ const D3DXVECTOR3 CAR_AT(20.0f, 0.0f, 20.0f);
 
 typedef std::set<int> Keys;
 
-// A car on a box actor; its world matrix faces `heading` (flat, unit).
-void PlaceCar(CCar& car, const D3DXVECTOR3& at, const D3DXVECTOR3& heading, const D3DXVECTOR3& velocity)
-{
-    D3DXMATRIX& world = car.m_Body.GetWorldMatrix();
-    D3DXMatrixIdentity(&world);
-    world._11 = heading.z;
-    world._13 = -heading.x;
-    world._31 = heading.x;
-    world._33 = heading.z;
-    world._41 = at.x;
-    world._42 = at.y;
-    world._43 = at.z;
-    NxActor* actor = car.m_PhysicsObject.m_pActor;
-    if (actor == nullptr)
-        return;
-    actor->setGlobalOrientation(ToNxOrientation(world));
-    actor->setGlobalPosition(ToNxVec3(at));
-    actor->setLinearVelocity(ToNxVec3(velocity));
-}
-
 class TrafficDriver : public AIWorld {
 protected:
     void SetUp() override

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "AI/AIControllerSet.h"
+#include "AI/ShippedTown.h"
 #include "Actors/Car.h"
 #include "Core/Clock.h"
 #include "Core/Utility.h"
@@ -22,16 +23,8 @@
 
 namespace {
 
-const uint32_t FRAME_MILLISECONDS = 20;
-const float FRAME_SECONDS = FRAME_MILLISECONDS / 1000.0f;
+const float FRAME_SECONDS = ShippedTown::FRAME_MILLISECONDS / 1000.0f;
 const char* const DRIVER = "LIZARD";
-// The links taken at random, and the tyres, the same at every run.
-const uint32_t RANDOM_SEED = 39;
-
-D3DXVECTOR3 CarPosition(const CCar& car)
-{
-    return GetMatrixRow(car.m_Body.GetWorldMatrix(), 3);
-}
 
 int NodeIndex(const cRoadnode* node)
 {
@@ -41,23 +34,8 @@ int NodeIndex(const cRoadnode* node)
     return -1;
 }
 
-class PhysicsTraffic : public DisplayFixture {
+class PhysicsTraffic : public ShippedTown {
 protected:
-    void SetUp() override
-    {
-        CreateDisplay();
-        ASSERT_TRUE(g_Physics.Init());
-        SetSteadyFrameTime(FRAME_MILLISECONDS);
-        g_RandomTable.Fill(RANDOM_SEED);
-        LoadShippedTown();
-    }
-    void TearDown() override
-    {
-        EndShippedTown();
-        g_Physics.Shutdown();
-        g_FrameTimer = CFrameTimer();
-        DisplayFixture::TearDown();
-    }
 
     // A car of `kind` with its driver standing on road node `node`, facing
     // along the node's first link and driving to its end.
