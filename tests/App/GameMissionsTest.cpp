@@ -1,5 +1,5 @@
 // The whole game on a copy of the shipped folder: the five first missions
-// wait with a red minimap marker each frame, none starts in the front end,
+// wait with a start marker on the minimap each frame, none starts in the front end,
 // and in play the player, put into the circle of "6", starts it; its main
 // script holds only comments, so it is won at once and leaves the list.
 
@@ -35,7 +35,7 @@ const D3DXVECTOR3 TIMED_RUN_START(470.0f, 0.5f, 100.0f);
 
 struct MissionsSeen {
     std::vector<std::string> listedAtStart;
-    // Red markers counted as the HUD drew, while no mission ran.
+    // Start markers counted as the HUD drew, while no mission ran.
     std::vector<size_t> idleMarkers;
     bool startedInFrontEnd = false;
     std::string started;
@@ -69,10 +69,10 @@ void CountMarkers(const char* step)
     if (std::strcmp(step, "CHUD::Draw") != 0 || !s_IdleUpdate || g_MissionManager.GetCurrentMission() != nullptr)
         return;
     s_IdleUpdate = false;
-    size_t red = 0;
+    size_t starts = 0;
     for (const MapMarker& marker : g_HUD.GetMapMarkers())
-        red += marker.colour == CMissionManager::START_MARKER_COLOUR ? 1 : 0;
-    s_Seen.idleMarkers.push_back(red);
+        starts += marker.colour == CMissionManager::START_MARKER_COLOUR ? 1 : 0;
+    s_Seen.idleMarkers.push_back(starts);
 }
 
 void Close()
@@ -145,7 +145,7 @@ TEST(GameMissionsTest, MissionsWaitMarkedInTheFrontEndAndTheTimedRunStartsAndIsW
     EXPECT_EQ(firstMissions, s_Seen.listedAtStart);
     ASSERT_FALSE(s_Seen.idleMarkers.empty());
     for (size_t markers : s_Seen.idleMarkers)
-        EXPECT_EQ(firstMissions.size(), markers) << "one red marker a waiting mission, each frame";
+        EXPECT_EQ(firstMissions.size(), markers) << "one start marker a waiting mission, each frame";
     EXPECT_FALSE(s_Seen.startedInFrontEnd);
     EXPECT_EQ("6", s_Seen.started);
     EXPECT_TRUE(s_Seen.listenerOnIt) << "crimes and events reach the running mission";
