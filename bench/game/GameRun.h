@@ -5,7 +5,8 @@
 // The process is started as `kelm_game_run <run> <game folder>` and writes one
 // line per figure to RESULTS_FILE: "startup_ms <ms>", "frame_ms <ms> ...",
 // "allocations <count>", "warm_up_frames <count>", "reflection_frames
-// <count>", and for the busy town "car_travel <m>" and "explosions <count>".
+// <count>", "mission_update_ms <ms>", and for the busy town "car_travel <m>"
+// and "explosions <count>".
 
 namespace GameRun {
 
@@ -22,6 +23,8 @@ const char* const REFLECTION_FRAMES = "reflection_frames";
 const char* const WARM_UP_FRAMES = "warm_up_frames";
 const char* const CAR_TRAVEL = "car_travel";
 const char* const EXPLOSIONS = "explosions";
+// The longest mission manager update of the measured frames, in ms.
+const char* const MISSION_UPDATE_MS = "mission_update_ms";
 
 // The front end warms up until its frames have allocated nothing for two
 // seconds (objects entering the world as the menu camera comes to them
@@ -36,5 +39,7 @@ const int IN_GAME_WARM_UP_FRAMES = 120;
 const int MEASURED_FRAMES = 300;
 // The busy town's explosions go off at these measured frames.
 const int EXPLOSION_FRAMES[] = {30, 120, 210};
+// The mission manager's share of a frame with the first missions waiting.
+const double MAX_MISSION_UPDATE_MS = 0.05;
 
 } // namespace GameRun

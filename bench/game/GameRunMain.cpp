@@ -12,6 +12,7 @@
 // The frame runs count the game thread's heap allocations over the measured
 // frames.
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -31,6 +32,7 @@
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Core/Game.h"
+#include "Core/StepTrace.h"
 #include "Core/Utility.h"
 #include "Core/Window.h"
 #include "Display/Camera.h"
@@ -95,6 +97,10 @@ uint64_t s_Allocations = 0;
 uint64_t s_WarmUpAllocations = 0;
 Clock::time_point s_QuietSince;
 int s_ReflectionFrames = 0;
+// The mission manager's update runs from its step to the frame's next step.
+Clock::time_point s_MissionUpdateStart;
+bool s_InMissionUpdate = false;
+double s_MissionUpdateMs = 0.0;
 
 // The busy town's driver, car and grenades.
 ScriptedController s_Driver(CController::KIND_AI);
@@ -218,6 +224,19 @@ void EnterPlay()
     g_Game.PopState();
 }
 
+void TimeMissionUpdate(const char* step)
+{
+    const Clock::time_point now = Clock::now();
+    if (s_InMissionUpdate) {
+        s_MissionUpdateMs = std::max(s_MissionUpdateMs, Milliseconds(now - s_MissionUpdateStart));
+        s_InMissionUpdate = false;
+    }
+    if (std::strcmp(step, "CMissionManager::Update") != 0)
+        return;
+    s_MissionUpdateStart = now;
+    s_InMissionUpdate = true;
+}
+
 // One frame of play, counting the frames that drew the pond's reflection;
 // the measured frame's number, or -1.
 int PlayFrame()
@@ -225,6 +244,7 @@ int PlayFrame()
     const int measured = MeasureFrame(IN_GAME_WARM_UP);
     if (measured >= 0 && PondMirrored())
         ++s_ReflectionFrames;
+    g_StepTrace = measured >= 0 ? TimeMissionUpdate : nullptr;
     return measured;
 }
 
@@ -350,6 +370,7 @@ void WriteResults()
     out << GameRun::REFLECTION_FRAMES << ' ' << s_ReflectionFrames << '\n';
     out << GameRun::CAR_TRAVEL << ' ' << s_CarTravel << '\n';
     out << GameRun::EXPLOSIONS << ' ' << s_Explosions << '\n';
+    out << GameRun::MISSION_UPDATE_MS << ' ' << s_MissionUpdateMs << '\n';
 }
 
 } // namespace

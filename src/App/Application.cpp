@@ -11,8 +11,6 @@
 #include "Core/Log.h"
 #include "Display/Camera.h"
 #include "Display/Display.h"
-#include "Game/CheckPointMission.h"
-#include "Game/DestructionMission.h"
 #include "Game/MissionManager.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
@@ -106,18 +104,11 @@ void SetMenuCamera()
     g_pActiveCamera = &g_FreeCamera;
 }
 
-// The first missions wait in the city; the checkpoint runs race the player.
+// The first missions wait in the city, in this order.
 void CreateFirstMissions()
 {
-    auto bombRun = std::make_unique<CMission2>();
-    bombRun->SetPlayer(g_PlayerActor);
-    g_MissionManager.AddMission(std::move(bombRun), "3");
-    g_MissionManager.AddMission(std::make_unique<DestructionMission>(), "5");
-    auto timedRun = std::make_unique<CTimedCheckPointMission>();
-    timedRun->SetPlayer(g_PlayerActor);
-    g_MissionManager.AddMission(std::move(timedRun), "6");
-    g_MissionManager.CreateMission("SaveMission");
-    g_MissionManager.CreateMission("Intro");
+    for (const char* name : {"3", "5", "6", "SaveMission", "Intro"})
+        g_MissionManager.CreateMission(name);
 }
 
 // Before the log opens in its turn: it is opened for the reason all the

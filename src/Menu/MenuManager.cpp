@@ -10,6 +10,8 @@
 #include "Core/Window.h"
 #include "Display/Display.h"
 #include "Game/HUD.h"
+#include "Game/Mission.h"
+#include "Game/MissionManager.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Level/Level.h"
@@ -35,6 +37,7 @@ const char* const FULL_SCREEN_MODES = "FullScreenModes";
 const char* const RESOLUTIONS = "Resolutions";
 const char* const REFRESH_RATES = "RefreshRates";
 const char* const VSYNC = "VSync";
+const char* const INTRO_MISSION = "Intro";
 
 const uint32_t LOW_BYTE = 0xFF;
 const uint32_t LOW_WORD = 0xFFFF;
@@ -274,11 +277,28 @@ void CMenuManager::Back(CButton&)
 void CMenuManager::Ignore(CButton&) {}
 
 // The menu that started the game closes over it.
+// A new game begins where the introduction waits for the player.
 void CMenuManager::NewGame(CButton&)
 {
     if (m_StartPlay != nullptr)
         m_StartPlay();
+    PlacePlayerAtIntro();
     PopScreen();
+}
+
+void CMenuManager::PlacePlayerAtIntro()
+{
+    const CMission* intro = g_MissionManager.FindMission(INTRO_MISSION);
+    CGameActor* player = g_PlayerActor;
+    if (intro == nullptr || player == nullptr)
+        return;
+    const D3DXVECTOR3 start = intro->GetStartPosition();
+    D3DXMATRIX& matObject = player->m_Model.m_matObject;
+    matObject._41 = start.x;
+    matObject._42 = start.y;
+    matObject._43 = start.z;
+    player->m_Model.UpdateWorldMatrix();
+    player->SyncPhysicsPose();
 }
 
 // An unknown action waits for nothing.

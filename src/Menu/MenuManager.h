@@ -77,6 +77,8 @@ private:
     void Quit(CButton& button);
     // Play starts (or goes on) on the current level.
     void NewGame(CButton& button);
+    // The player, body included, stands where the first listed "Intro" waits.
+    static void PlacePlayerAtIntro();
     void Back(CButton& button);
     // The click shows that a key is awaited; the wait is the next update's.
     void Rebind(CButton& button);

@@ -37,9 +37,7 @@ class MissionTest : public ScriptFolderFixture {
 protected:
     MissionTest()
     {
-        auto* marker = new CEffect();
-        EXPECT_TRUE(marker->Compile("EffectSystem \"Marker\" 1.0\n{\n}\n")) << marker->GetStatus();
-        File(marker, "Marker");
+        FileEmptyEffect("Marker");
     }
 
     // The start script `text`, read into `mission`.
@@ -247,7 +245,7 @@ TEST_F(MissionTest, TheManagerCreatesTheSavePointAndTheIntroductionFromTheirStar
     CMission* save = manager.CreateMission("SaveMission");
     CMission* intro = manager.CreateMission("Intro");
     EXPECT_EQ(nullptr, manager.CreateMission("saveMission")) << "names compare exactly";
-    EXPECT_EQ(nullptr, manager.CreateMission("3"));
+    EXPECT_EQ(nullptr, manager.CreateMission("Credits"));
     EXPECT_EQ(nullptr, manager.CreateMission(""));
 
     ASSERT_EQ(2u, manager.GetMissionCount());
@@ -272,10 +270,11 @@ TEST_F(MissionTest, ACheckpointRunGivenThePlayerRacesIt)
 {
     m_Dir.Write("Scripts/Mission/6Pre.txt", "MissionStartPos 470 0 100\n");
     CGameActor player;
+    CGameActor* const previousPlayer = g_PlayerActor;
+    g_PlayerActor = &player;
     CMissionManager manager;
-    auto run = std::make_unique<CTimedCheckPointMission>();
-    run->SetPlayer(&player);
-    CMission* added = manager.AddMission(std::move(run), "6");
+    CMission* added = manager.CreateMission("6");
+    g_PlayerActor = previousPlayer;
     auto* timed = dynamic_cast<CTimedCheckPointMission*>(added);
     ASSERT_NE(nullptr, timed);
     EXPECT_EQ("6", timed->GetName());

@@ -16,6 +16,8 @@ protected:
 
     // `asset`, named `name`, handed to the asset store.
     static void File(CAsset* asset, const char* name);
+    // An effect of no systems, as a mission's start marker.
+    static void FileEmptyEffect(const char* name);
     template <class T>
     static const T* Filed(const char* name)
     {

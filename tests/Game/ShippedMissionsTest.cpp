@@ -2,7 +2,6 @@
 // folder: each mission waits where the town's layout puts it, with its
 // marker running and its cinema loaded, and nothing is logged.
 
-#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -11,8 +10,6 @@
 #include "Core/Log.h"
 #include "Display/DisplayFixture.h"
 #include "Display/Texture.h"
-#include "Game/CheckPointMission.h"
-#include "Game/DestructionMission.h"
 #include "Game/Mission.h"
 #include "Game/MissionManager.h"
 #include "support/ShippedScripts.h"
@@ -59,16 +56,13 @@ protected:
     TempDir m_Dir;
 };
 
-TEST_F(ShippedMissionsTest, TheStartScriptsLoadWithTheirMarkersAndCinemasWhereTheLayoutPutsThem)
+TEST_F(ShippedMissionsTest, TheStartAndMainScriptsLoadWithTheirMarkersAndCinemasWhereTheLayoutPutsThem)
 {
     CMissionManager manager;
     {
         const ScopedWorkingDir inGame(KELM_GAME_DIR);
-        manager.AddMission(std::make_unique<CMission2>(), "3");
-        manager.AddMission(std::make_unique<DestructionMission>(), "5");
-        manager.AddMission(std::make_unique<CTimedCheckPointMission>(), "6");
-        manager.CreateMission("SaveMission");
-        manager.CreateMission("Intro");
+        for (const ShippedStart& start : SHIPPED_STARTS)
+            manager.CreateMission(start.m_Name);
     }
     ASSERT_EQ(std::size(SHIPPED_STARTS), manager.GetMissionCount());
     for (size_t index = 0; index < manager.GetMissionCount(); ++index) {
@@ -83,6 +77,9 @@ TEST_F(ShippedMissionsTest, TheStartScriptsLoadWithTheirMarkersAndCinemasWhereTh
         EXPECT_EQ(expected.m_bCinema, !mission.GetStartCinema().GetEvents().empty());
         const D3DXVECTOR3 offset = mission.GetStartPosition() - PLAYER_START;
         EXPECT_GT(D3DXVec3Length(&offset), mission.GetStartingRadius() + 10.0f) << "clear of the player's start";
+        // A mission that starts must find its main script, or the game stops.
+        const ScopedWorkingDir inGame(KELM_GAME_DIR);
+        manager.GetMission(index)->LoadMissionFile(mission.GetMainScript());
     }
     g_Log.Shutdown();
     const std::string log = m_Dir.Read("log.txt");

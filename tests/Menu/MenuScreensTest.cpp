@@ -10,6 +10,7 @@
 #include "Core/Log.h"
 #include "Display/Camera.h"
 #include "Game/HUD.h"
+#include "Game/MissionManager.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Input/LocalController.h"
@@ -20,6 +21,8 @@
 #include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
 #include "Menu/SliderObject.h"
+#include "Physics/Physics.h"
+#include "platform/novodex/NxPhysics.h"
 #include "platform/win32/Windows.h"
 #include "support/FatalTrap.h"
 
@@ -263,6 +266,49 @@ TEST_F(MenuScreensTest, NewGameEntersPlayClosesTheMenuAndIsNeverTheScreenOfThatN
     g_Game.PopState();
     g_GameCamera.m_pController = nullptr;
     g_pActiveCamera = savedCamera;
+    g_InputManager.Reset();
+}
+
+// A new game begins where the introduction waits, the body moved with the
+// player; with no introduction listed the player stays where it stood.
+TEST_F(MenuScreensTest, NewGamePutsThePlayerWhereTheIntroductionWaits)
+{
+    LoadAllScreens();
+    m_Dir.Write("Scripts/Mission/IntroPre.txt", "MissionStartPos -62 0.5 -58\n");
+    ASSERT_TRUE(g_Physics.Init());
+    CGameActor player;
+    player.CreatePhysics();
+    CGameActor* const savedPlayer = g_PlayerActor;
+    g_PlayerActor = &player;
+    const D3DXVECTOR3 standing(5, 1, 7);
+    const struct {
+        bool m_bIntro;
+        D3DXVECTOR3 m_Expected;
+    } cases[] = {{false, standing}, {true, D3DXVECTOR3(-62, 0.5f, -58)}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.m_bIntro);
+        g_MissionManager.Clear();
+        if (test.m_bIntro) {
+            ASSERT_NE(nullptr, g_MissionManager.CreateMission("Intro"));
+        }
+        player.m_Model.SetPosition(&standing);
+        player.SyncPhysicsPose();
+        const NxVec3 before = player.m_PhysicsObject.m_pActor->getGlobalPosition();
+        if (CurrentName() != "A")
+            m_Manager.PushScreen(Get<CSingleScreen>("A"));
+        g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
+        Click(0.05f, 0.25f);
+        EXPECT_EQ("(game)", CurrentName());
+        const D3DXMATRIX& placed = player.m_Model.m_matObject;
+        EXPECT_EQ(test.m_Expected, D3DXVECTOR3(placed._41, placed._42, placed._43));
+        const NxVec3 body = player.m_PhysicsObject.m_pActor->getGlobalPosition() - before;
+        const D3DXVECTOR3 miss = D3DXVECTOR3(body.x, body.y, body.z) - (test.m_Expected - standing);
+        EXPECT_NEAR(0.0f, D3DXVec3Length(&miss), 1e-4f) << "the body moved with the player";
+    }
+    g_MissionManager.Clear();
+    g_PlayerActor = savedPlayer;
+    player.Shutdown();
+    g_Physics.Shutdown();
     g_InputManager.Reset();
 }
 

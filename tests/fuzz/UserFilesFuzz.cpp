@@ -195,6 +195,10 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             CONVERSATION("Scripts\\Conversations\\Depot.txt"),
             CONVERSATION("Scripts\\Conversations\\Friend.txt"),
             MISSION_MAIN("Scripts\\Mission\\SaveMission.txt"),
+            MISSION_MAIN("Scripts\\Mission\\3.txt"),
+            MISSION_MAIN("Scripts\\Mission\\5.txt"),
+            MISSION_MAIN("Scripts\\Mission\\6.txt"),
+            MISSION_MAIN("Scripts\\Mission\\Intro.txt"),
         }};
     return target;
 }

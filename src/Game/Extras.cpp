@@ -1,0 +1,6 @@
+#include "Game/Extras.h"
+
+void SpawnItem(const std::string& name)
+{
+    g_UnlockedExtras.push_back(name);
+}
