@@ -241,6 +241,9 @@ void CGame::StartGame()
 
 void CGame::ShutdownGame()
 {
+    // The phone's ring, voice and text entry go while the sound and the
+    // input still run.
+    g_CellPhone.Shutdown();
     SaveOptions();
     // The textures go first: each holds the device.
     CTexture::ReleaseAllTextures();

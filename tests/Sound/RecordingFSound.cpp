@@ -65,8 +65,13 @@ std::vector<std::string> RecordingFSound::TakeCalls()
 
 int RecordingFSound::TakeCallCount(const std::string& name)
 {
+    return CountCalls(TakeCalls(), name);
+}
+
+int RecordingFSound::CountCalls(const std::vector<std::string>& calls, const std::string& name)
+{
     int count = 0;
-    for (const std::string& call : TakeCalls())
+    for (const std::string& call : calls)
         count += call.compare(0, name.size() + 1, name + "(") == 0 ? 1 : 0;
     return count;
 }
@@ -267,7 +272,17 @@ signed char RecordingFSound::StreamSetEndCallback(FSOUND_STREAM* stream, FSOUND_
 {
     Record(Call("Stream_SetEndCallback", Name(stream, 'S'), callback ? "callback" : "null",
                 userData ? "data" : "null"));
+    m_EndCallbacks[stream] = {callback, userData};
     return TRUE;
+}
+
+bool RecordingFSound::EndStream(FSOUND_STREAM* stream)
+{
+    const auto found = m_EndCallbacks.find(stream);
+    if (found == m_EndCallbacks.end() || found->second.first == nullptr)
+        return false;
+    found->second.first(stream, nullptr, 0, found->second.second);
+    return true;
 }
 
 signed char RecordingFSound::StreamSetBufferSize(int milliseconds)

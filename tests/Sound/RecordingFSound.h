@@ -3,6 +3,8 @@
 // tests of the game's sound code. It installs itself for its lifetime.
 
 #include <deque>
+#include <map>
+#include <utility>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +20,11 @@ public:
     std::vector<std::string> TakeCalls();
     // How many of them were calls of `name`, e.g. "PlaySoundEx".
     int TakeCallCount(const std::string& name);
+    // How many of `calls` were calls of `name`.
+    static int CountCalls(const std::vector<std::string>& calls, const std::string& name);
+    // Runs the end callback last set on `stream`, as its end would; false
+    // when it has none.
+    bool EndStream(FSOUND_STREAM* stream);
 
     // Results to give. Init takes its results from the front of the queue
     // (TRUE when empty); the stream plays likewise (a fresh channel when empty).
@@ -73,6 +80,7 @@ private:
     void Record(const std::string& call);
 
     std::vector<std::string> m_Calls;
+    std::map<FSOUND_STREAM*, std::pair<FSOUND_STREAMCALLBACK, void*>> m_EndCallbacks;
     int m_NextChannel = 1;
     int m_NextSample = 1;
     int m_NextStream = 1;
