@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +30,7 @@
 #include "support/FrameTime.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
+#include "support/StagedPlay.h"
 #include "support/TempDir.h"
 #include "platform/novodex/NxActor.h"
 
@@ -39,8 +39,6 @@ namespace {
 const uint32_t FRAME_MS = 16;
 // A game that never finishes its script is closed after this many frames.
 const int LAST_FRAME = 3000;
-// A typed key is down for one frame, and the next one comes two frames later.
-const int FRAMES_PER_KEY = 3;
 // A press of F as a hand makes it.
 const int PRESS_FRAMES = 6;
 // Frames the HUD is watched once a stage has got where it goes.
@@ -93,7 +91,6 @@ struct Seen {
 Seen s_Seen;
 HUDFrame s_Current;
 HUDFrame s_Last;
-int s_Frame = 0;
 // Set by a stage: the next drawn HUD's pixel on the rim is read back.
 bool s_ReadRim = false;
 
@@ -157,19 +154,6 @@ bool ShowsTime(const HUDFrame& frame)
     for (const std::string& shown : frame.texts)
         if (shown.rfind("Time: ", 0) == 0)
             return true;
-    return false;
-}
-
-// Types `keys`, one every few frames of the stage; true once all are typed.
-bool Type(const std::vector<SDL_Scancode>& keys, int frame)
-{
-    const size_t key = static_cast<size_t>(frame / FRAMES_PER_KEY);
-    if (key >= keys.size())
-        return true;
-    if (frame % FRAMES_PER_KEY == 0)
-        PushKey(keys[key], true);
-    if (frame % FRAMES_PER_KEY == 1)
-        PushKey(keys[key], false);
     return false;
 }
 
@@ -251,18 +235,12 @@ float CarSpeed()
     return body != nullptr ? body->getLinearVelocity().magnitude() : 0.0f;
 }
 
-// Each stage runs every frame with its own frame count and says when it is over.
-struct Stage {
-    int maxFrames;
-    std::function<bool(int frame)> step;
-};
-
-const std::vector<Stage>& Stages()
+const std::vector<PlayStage>& Stages()
 {
     static int s_Since = 0;
     static const std::vector<SDL_Scancode> wanted = ConsoleLines({"set setwarning 4", "set spawn car sedan"}, true);
     static const std::vector<SDL_Scancode> death = ConsoleLines({"set sethealth 0"}, false);
-    static const std::vector<Stage> stages = {
+    static const std::vector<PlayStage> stages = {
         {WATCHED_FRAMES * 2,
          [](int frame) {
              s_Seen.onFoot = s_Last;
@@ -289,7 +267,7 @@ const std::vector<Stage>& Stages()
          }},
         {400,
          [](int frame) {
-             const bool typed = Type(wanted, frame);
+             const bool typed = TypeKeys(wanted, frame);
              if (g_PlayerActor->m_fWantedLevel > 0.0f)
                  s_Seen.wanted.push_back(s_Last);
              return typed && s_Seen.wanted.size() > WATCHED_FRAMES;
@@ -329,7 +307,7 @@ const std::vector<Stage>& Stages()
              if (frame == 0)
                  s_Seen.menusPushedAtDeath = g_MenuManager.GetStackSize();
              // The console opens again only once its cooldown since the last close is over.
-             const bool typed = frame >= CONSOLE_COOLDOWN_FRAMES && Type(death, frame - CONSOLE_COOLDOWN_FRAMES);
+             const bool typed = frame >= CONSOLE_COOLDOWN_FRAMES && TypeKeys(death, frame - CONSOLE_COOLDOWN_FRAMES);
              if (!s_Seen.died && g_HUD.m_bVisible == 0) {
                  s_Seen.died = true;
                  s_Since = 0;
@@ -347,37 +325,6 @@ const std::vector<Stage>& Stages()
     return stages;
 }
 
-int s_Stage = 0;
-int s_StageFrame = 0;
-
-void Play()
-{
-    const std::vector<Stage>& stages = Stages();
-    if (s_Stage >= static_cast<int>(stages.size()))
-        return;
-    const Stage& stage = stages[static_cast<size_t>(s_Stage)];
-    const bool over = stage.step(s_StageFrame) || s_StageFrame >= stage.maxFrames;
-    ++s_StageFrame;
-    if (!over)
-        return;
-    ++s_Stage;
-    s_StageFrame = 0;
-    s_Seen.lastStage = s_Stage;
-    if (s_Stage == static_cast<int>(stages.size()))
-        PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
-}
-
-int ScriptedPlay()
-{
-    ++s_Frame;
-    SetFrameTime(FRAME_MS);
-    Play();
-    InGameState();
-    if (s_Frame == LAST_FRAME)
-        PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
-    return 1;
-}
-
 TEST(GameHUDTest, HealthTimeStarsAndDialsShowAndDeathOpensTheGameOverScreen)
 {
     TempDir dir;
@@ -386,7 +333,7 @@ TEST(GameHUDTest, HealthTimeStarsAndDialsShowAndDeathOpensTheGameOverScreen)
     s_Seen = Seen();
     g_StepTrace = WatchHUD;
     SetSpriteDrawObserver(CountSprite);
-    EXPECT_EQ(0, RunGameInPlay(ScriptedPlay));
+    EXPECT_EQ(0, RunGameInPlay(StagedPlay(Stages(), FRAME_MS, LAST_FRAME, s_Seen.lastStage)));
     SetSpriteDrawObserver(nullptr);
     g_StepTrace = nullptr;
     ASSERT_EQ(static_cast<int>(Stages().size()), s_Seen.lastStage) << "every stage ran to its end";
