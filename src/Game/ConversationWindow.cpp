@@ -93,9 +93,13 @@ IDirect3DTexture8* DeviceTexture(const CTexture* texture)
     return texture != nullptr ? texture->GetTexture() : nullptr;
 }
 
-signed char VoiceEnded(FSOUND_STREAM*, void*, int, void* userData)
+// Called from the sound update on the game's thread.
+signed char VoiceEnded(FSOUND_STREAM* stream, void*, int, void* userData)
 {
-    static_cast<CConversationWindow*>(userData)->m_bVoiceDone = 1;
+    auto* window = static_cast<CConversationWindow*>(userData);
+    // The end of a voice already replaced says nothing of the current one.
+    if (stream == window->m_pVoice)
+        window->m_bVoiceDone = 1;
     return 1;
 }
 

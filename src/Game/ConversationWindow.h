@@ -125,7 +125,7 @@ public:
     uint8_t m_bActive = 1;
     FSOUND_STREAM* m_pVoice = nullptr;
     // Set by the voice stream's end.
-    volatile uint8_t m_bVoiceDone = 1;
+    uint8_t m_bVoiceDone = 1;
     uint8_t m_bOutputRead = 1;
     uint8_t m_bInputRead = 1;
 
