@@ -52,13 +52,13 @@ TEST_F(HUDTest, LoadReadsEachElementsTextureFrameAndColour)
 {
     m_Dir.Write(HUD_SCRIPT, "HUDObject RPM Texture Dial Position 0.02 0.76 Scale 0.8 0.8 Color 0xE0FFFFFF\n"
                             "hudobject mph texture Dial\n"
-                            "ConversationInterface Position 9 9 Color 5 Window Text\n"
+                            "ConversationInterface OutputWindow Position 9 9 Color 5 0 0 0 InputWindow Scale 2 2\n"
                             "HUDObject MapNorth Texture Frame Position 0.78 0.02 Scale 1 1 Color 4294967295\n"
                             "HUDObject Position Position 0.0875 0.1 Color b1111\n"
                             "HUDObject Compass Texture Dial Position 5 5\n"
                             "HUDObject RPM Color 0x80FF0000\n"
                             "HUDObject CheckPointDot Scale 2 2 Texture Dial\n"
-                            "ConversationInterface Font Verdana\n");
+                            "ConversationInterface InputWindow Position 0.5 0.5\n");
     CGameActor player;
     CHUD hud;
     EXPECT_EQ(D3DXVECTOR2(64, 64), hud.GetElement(CHUD::HUD_NEEDLE).m_vPosition);
@@ -91,8 +91,9 @@ TEST_F(HUDTest, LoadReadsEachElementsTextureFrameAndColour)
     const std::string log = ReadLog();
     EXPECT_NE(std::string::npos, log.find("no HUD element Compass")) << log;
     EXPECT_NE(std::string::npos, log.find("unknown word Texture passed over")) << log;
-    EXPECT_EQ(std::string::npos, log.find("unknown word Window")) << "the window read its own words\n" << log;
-    EXPECT_EQ(std::string::npos, log.find("unknown word Font")) << log;
+    EXPECT_EQ(std::string::npos, log.find("unknown word Position")) << "the window read its own words\n" << log;
+    EXPECT_EQ(std::string::npos, log.find("unknown word InputWindow")) << log;
+    EXPECT_EQ(D3DXVECTOR2(0.5f, 0.5f), hud.m_ConversationWindow.m_InputWindow.m_vPosition);
 }
 
 TEST_F(HUDTest, AMissingScriptOrTextureStopsTheGame)

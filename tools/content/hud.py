@@ -42,6 +42,10 @@ STAR_SIZE = 24
 STAR_POINTS = 5
 STAR_INNER = 0.4
 MAP_SIZE = 128
+PANEL_SIZE = 32
+PANEL_CORNER = 6
+PANEL_COLOUR = (40, 40, 48, OPAQUE)
+MORE_SIZE = 16
 MAP_RIM = 4
 NORTH_TIP = 12
 # The map picture of the whole terrain: the HUD draws 2800 world units from
@@ -207,6 +211,26 @@ def map_picture():
     return image.to_png()
 
 
+def conversation_back():
+    """The conversation windows' background: a dark panel with rounded
+    corners, stretched over the window by its scale."""
+    image = RgbaImage(PANEL_SIZE, PANEL_SIZE)
+    inner = PANEL_SIZE - PANEL_CORNER
+    image.fill_polygon([(PANEL_CORNER, 0), (inner, 0), (inner, PANEL_SIZE), (PANEL_CORNER, PANEL_SIZE)], PANEL_COLOUR)
+    image.fill_polygon([(0, PANEL_CORNER), (PANEL_SIZE, PANEL_CORNER), (PANEL_SIZE, inner), (0, inner)], PANEL_COLOUR)
+    for cx in (PANEL_CORNER, inner):
+        for cy in (PANEL_CORNER, inner):
+            disc(image, cx, cy, PANEL_CORNER, PANEL_COLOUR)
+    return image.to_png()
+
+
+def more_text_mark():
+    """The arrow shown while a conversation window has more lines to page."""
+    image = RgbaImage(MORE_SIZE, MORE_SIZE)
+    image.fill_polygon([(2, 4), (MORE_SIZE - 2, 4), (MORE_SIZE / 2, MORE_SIZE - 3)], WHITE)
+    return image.to_png()
+
+
 ASSETS = {
     "Assets/Images/HUD/phone_back.png": phone_back,
     "Assets/Images/HUD/phone_button.png": lambda: white_disc(BUTTON_SIZE),
@@ -218,4 +242,6 @@ ASSETS = {
     "Assets/Images/HUD/map_frame.png": map_frame,
     "Assets/Images/HUD/map_mask.png": map_mask,
     "Assets/Images/HUD/map.png": map_picture,
+    "Assets/Images/HUD/conv_back.png": conversation_back,
+    "Assets/Images/HUD/conv_more.png": more_text_mark,
 }
