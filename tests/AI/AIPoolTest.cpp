@@ -291,6 +291,10 @@ TEST_F(AIPoolTest, SidewalkCandidatesHaveRestedAndAFullyUsedSectorIsFreedAgain)
 TEST_F(AIPoolTest, APedestrianIsPlacedOnItsNodeAndWalksTowardTheNextAndIsRecycledWhenFar)
 {
     ASSERT_TRUE(m_pPool->AddPedestrian(ACTOR, nullptr));
+    // A box reaching below the actor's origin lifts it by as much.
+    CCollisionBox* box = m_pPool->GetAgents()[0]->GetActor()->m_CollisionObject.m_pRoot.get();
+    ASSERT_NE(nullptr, box);
+    box->m_vMin.y = -0.25f;
     CSidewalkSpawnNode& node = AddSidewalkSpawnNode(FAR_CORNER + D3DXVECTOR3(0.0f, 2.0f, 0.0f), 1);
     Update();
     ASSERT_EQ(1u, m_Agents.size());
@@ -301,7 +305,7 @@ TEST_F(AIPoolTest, APedestrianIsPlacedOnItsNodeAndWalksTowardTheNextAndIsRecycle
     EXPECT_EQ(CNormalPedController::STATE_WALKING, agent.GetPedController()->GetState());
     EXPECT_EQ(SidewalkNode(1), agent.GetPedController()->GetSidewalkNode());
     const D3DXMATRIX& placed = agent.GetActor()->m_Model.m_matObject;
-    EXPECT_FLOAT_EQ(2.0f - 0.0f + 0.5f, placed._42) << "the Lizard's box starts at its feet";
+    EXPECT_FLOAT_EQ(2.0f + 0.25f + 0.5f, placed._42);
     EXPECT_EQ(FAR_CORNER.x, placed._41);
     EXPECT_EQ(1, node.m_u8Used);
     EXPECT_EQ(0.0f, node.m_fTimer);

@@ -233,12 +233,24 @@ void FollowSpawnedCar()
         s_Traffic.restingAt = s_Seen.frame;
 }
 
+// The console names agents by their place in the level's list, which the
+// pool's traffic shifts as it comes and goes: without spawn nodes the pool
+// places nobody and the console's car keeps its index.
+void QuietThePool()
+{
+    CAIPool& pool = g_pLevel->GetAIPool();
+    for (uint32_t k = 0; k < pool.GetSectorCount(); ++k)
+        pool.GetSector(k).Clear();
+}
+
 int TrafficPlay()
 {
     ++s_Seen.frame;
     SetFrameTime(TRAFFIC_FRAME_MS);
-    if (s_Seen.frame == 1)
+    if (s_Seen.frame == 1) {
         EnterPlay();
+        QuietThePool();
+    }
     Type();
     InGameState();
     FollowSpawnedCar();
