@@ -661,6 +661,9 @@ void CAIPool::PrepareAgent(CAIControllerSet& agent, const D3DMATERIAL8& material
     CGameActor* actor = agent.GetActor();
     if (actor == nullptr)
         return;
+    // Out of the scene until placed: the whole population is made on one
+    // spot next to the player.
+    actor->DisablePhysics();
     actor->SetMaterial(&material, true);
     if (runShare > 0.0f && g_PlayerActor != nullptr)
         actor->m_fRunSpeed = g_PlayerActor->m_fRunSpeed * runShare;
