@@ -233,16 +233,6 @@ void FollowSpawnedCar()
         s_Traffic.restingAt = s_Seen.frame;
 }
 
-// The console names agents by their place in the level's list, which the
-// pool's traffic shifts as it comes and goes: without spawn nodes the pool
-// places nobody and the console's car keeps its index.
-void QuietThePool()
-{
-    CAIPool& pool = g_pLevel->GetAIPool();
-    for (uint32_t k = 0; k < pool.GetSectorCount(); ++k)
-        pool.GetSector(k).Clear();
-}
-
 int TrafficPlay()
 {
     ++s_Seen.frame;

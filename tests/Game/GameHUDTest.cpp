@@ -371,6 +371,8 @@ int ScriptedPlay()
 {
     ++s_Frame;
     SetFrameTime(FRAME_MS);
+    if (s_Frame == 1)
+        QuietThePool();
     Play();
     InGameState();
     if (s_Frame == LAST_FRAME)
