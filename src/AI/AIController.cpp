@@ -105,10 +105,12 @@ bool CPursuitTarget::ObjectPosition(D3DXVECTOR3& position) const
 
 namespace {
 
+// Never destroyed: pursuers and the objects they watch can be globals that
+// die at exit after any static of this file, and still reach the registry.
 std::vector<CPursuer*>& Pursuers()
 {
-    static std::vector<CPursuer*> pursuers;
-    return pursuers;
+    static std::vector<CPursuer*>* const pursuers = new std::vector<CPursuer*>();
+    return *pursuers;
 }
 
 } // namespace

@@ -66,6 +66,8 @@ public:
     void SetRoadNode(cRoadnode* node, int32_t flag);
     void ClearPath() { m_Path.Clear(); }
     void ClearStateStack() { ClearPath(); }
+    // No node, target or limit: a recycled driver starts its new life clean.
+    void ClearNavigation() { m_Navigation = Navigation(); }
 
     const Navigation& GetNavigation() const { return m_Navigation; }
     const CStateStack<Navigation>& GetPath() const { return m_Path; }

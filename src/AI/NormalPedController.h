@@ -73,6 +73,12 @@ public:
     // node itself when it had none). Null leaves no node and no target.
     void SetSidewalkNode(cSidewalknode* node);
     cSidewalknode* GetSidewalkNode() const { return m_pNode; }
+    // No node and no previous node: a recycled pedestrian starts its new life clean.
+    void ClearSidewalkNodes()
+    {
+        m_pNode = nullptr;
+        m_pPreviousNode = nullptr;
+    }
     cSidewalknode* GetPreviousSidewalkNode() const { return m_pPreviousNode; }
     // Squared metres within which a node counts as reached; missions set their own.
     void SetArrivalRadiusSq(float radiusSq) { m_fArrivalRadiusSq = radiusSq; }

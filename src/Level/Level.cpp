@@ -35,7 +35,6 @@ const char* const POOL_CAR_KINDS[] = {"PORCH", "SEDAN", "TRUCK", "HATCH",  "SEDA
 const int POOL_PEDESTRIANS = 10;
 const char* const POOL_POLICE_CAR = "COPCAR";
 const int POOL_POLICE_CARS = 10;
-const int POOL_POSITION_NONE = 0;
 
 const char* const IDLE_ANIMATION = "Idle";
 
@@ -296,7 +295,7 @@ void CLevel::SetUpPopulation()
     m_AIPool.CreateSidewalkSpawnNodes(g_SidewalkNodes);
     m_AIPool.LoadSpawnNodes(SpawnNodeFileName());
     for (const char* kind : POOL_CAR_KINDS)
-        m_AIPool.AddCar(POOL_DRIVER, kind, POOL_POSITION_NONE);
+        m_AIPool.AddCar(POOL_DRIVER, kind, nullptr);
     for (int pedestrian = 0; pedestrian < POOL_PEDESTRIANS; ++pedestrian)
         m_AIPool.AddPedestrian(POOL_DRIVER, nullptr);
     m_AIPool.AddCopCars(POOL_DRIVER, POOL_POLICE_CAR, POOL_POLICE_CARS);

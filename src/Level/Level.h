@@ -154,6 +154,7 @@ public:
     CObjectGrid& GetObjectGrid() { return m_ObjectGrid; }
     CCarGrid& GetCarGrid() { return m_CarGrid; }
     const CAIPool& GetAIPool() const { return m_AIPool; }
+    CAIPool& GetAIPool() { return m_AIPool; }
     float GetObjectGridTimer() const { return m_fObjectGridTimer; }
     void SetObjectGridTimer(float seconds) { m_fObjectGridTimer = seconds; }
     const std::vector<std::unique_ptr<CWaterPlane>>& GetWaterPlanes() const { return m_WaterPlanes; }

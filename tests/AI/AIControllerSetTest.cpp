@@ -112,7 +112,7 @@ TEST_F(AIControllerSets, ACarWithItsDriverRestsOnItsBoxAndGoesToThePoolWhenOneIs
         EXPECT_EQ(ORIGIN, Placed(driver)) << "the seat places the driver";
         EXPECT_EQ(CNormalPedController::STATE_DRIVING, agent.GetPedController()->GetState());
     }
-    EXPECT_EQ(1u, pool.GetPooledCarCount());
+    EXPECT_EQ(1u, pool.GetCars().size());
 }
 
 TEST_F(AIControllerSets, SwitchingControllersAndCarsKeepsTheAgentWhole)

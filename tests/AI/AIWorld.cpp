@@ -162,14 +162,10 @@ void AIWorld::WriteGraphs()
 
 void AIWorld::WritePrototypes()
 {
-    m_Dir.Write("Scripts/Collision/Lizard.txt", "Radius 1\nStart\nBoxMin -0.4 0 -0.4\nBoxMax 0.4 1.8 0.4\nEndBox\n");
     m_Dir.Write("Scripts/Collision/BoxCar.txt", "Radius 2.5\nStart\nBoxMin -1 -0.5 -2\nBoxMax 1 1 2\nEndBox\n");
-    m_Dir.Write("Scripts/GameActors.txt", std::string("GameActor ") + ACTOR +
-                                              " Asset_Type Game CollisionData Scripts\\Collision\\Lizard.txt\n");
     m_Dir.Write("Scripts/BoxCars.txt", std::string("Car ") + CAR + " Asset_Type Game Body Empty NumSeats 1 Seat " +
                                            At(0.5f, 0.5f, 0) +
                                            " Deceleration 4 CollisionData Scripts\\Collision\\BoxCar.txt\n");
-    LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
     LoadAssetsFromScript<CCar>("Scripts\\BoxCars.txt");
 }
 

@@ -2,7 +2,7 @@
 // A small world for the AI's tests: the level fixture's flat ground seen
 // through its test camera, a steady frame time, a road graph and a
 // sidewalk graph written under the game's own file names, and two test
-// prototypes: the actor "LIZARD" with a collision box and a box car with a
+// prototypes: the actor "LIZARD" (the level fixture's) and a box car with a
 // driver's seat, a deceleration and a root collision box. In its shipped
 // mode the game's own cars and characters (the lizard-man "Lizard", the
 // "Sedan") stand in for the test prototypes.
@@ -32,7 +32,11 @@ protected:
     void TearDown() override;
     // The shipped cars and characters instead of the test prototypes; call
     // first in SetUp (after StartPhysics for a scene).
-    void UseShippedContent() { m_bShipped = true; }
+    void UseShippedContent()
+    {
+        m_bShipped = true;
+        m_bTestLizard = false;
+    }
     // A level of ground only, as g_pLevel.
     CLevel& LoadGround();
     // The same on the shipped terrain "Modern" (shipped mode only).

@@ -44,6 +44,7 @@ protected:
     void SetUp() override
     {
         StartPhysics();
+        m_bTestLizard = false;
         LevelFixture::SetUp();
         g_RandomTable.Fill(SEED);
         SetFrameTime(FRAME_MILLISECONDS);

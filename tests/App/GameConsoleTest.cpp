@@ -248,8 +248,10 @@ int SteadyFrame(bool (*watch)())
 {
     ++s_Seen.frame;
     SetFrameTime(STEADY_FRAME_MS);
-    if (s_Seen.frame == 1)
+    if (s_Seen.frame == 1) {
         EnterPlay();
+        QuietThePool();
+    }
     Type();
     InGameState();
     if (watch() || s_Seen.frame == STEADY_LAST_FRAME)

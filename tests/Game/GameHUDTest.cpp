@@ -243,6 +243,9 @@ const std::vector<PlayStage>& Stages()
     static const std::vector<PlayStage> stages = {
         {WATCHED_FRAMES * 2,
          [](int frame) {
+             // No pooled traffic: the drive below wants the road to itself.
+             if (frame == 0)
+                 QuietThePool();
              s_Seen.onFoot = s_Last;
              MarkAhead();
              s_ReadRim = frame == WATCHED_FRAMES * 2 - 1;

@@ -123,8 +123,15 @@ void LevelFixture::FilePrototypes()
     LoadAssetsFromScript<CBuildingObject>("Scripts\\BuildingObjects.txt");
     LoadAssetsFromScript<CLensFlare>("Scripts\\LensFlares.txt");
     LoadAssetsFromScript<CCar>("Scripts\\Cars.txt");
-    m_Dir.Write("Scripts/Weapons.txt", "Weapon Gun Asset_Type Game\n");
+    // The pool's police carry a copy of "Pistol".
+    m_Dir.Write("Scripts/Weapons.txt", "Weapon Gun Asset_Type Game\nWeapon Pistol Asset_Type Game\n");
     LoadAssetsFromScript<CWeapon>("Scripts\\Weapons.txt");
+    if (!m_bTestLizard)
+        return;
+    m_Dir.Write("Scripts/Collision/Lizard.txt", "Radius 1\nStart\nBoxMin -0.4 0 -0.4\nBoxMax 0.4 1.8 0.4\nEndBox\n");
+    m_Dir.Write("Scripts/GameActors.txt",
+                "GameActor Lizard Asset_Type Game CollisionData Scripts\\Collision\\Lizard.txt\n");
+    LoadAssetsFromScript<CGameActor>("Scripts\\GameActors.txt");
 }
 
 CLevel& LevelFixture::LoadLevel(const std::string& body, const std::string& path)

@@ -39,6 +39,9 @@ protected:
     CCamera m_Viewer;
     // The terrain's corner; a test moves it before SetUp.
     D3DXVECTOR3 m_vTerrainOrigin = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    // The level's pedestrians need the actor "Lizard": a test prototype with
+    // a collision box unless a test files the shipped one (cleared before SetUp).
+    bool m_bTestLizard = true;
 
 private:
     void WriteTerrain();

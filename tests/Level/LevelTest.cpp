@@ -154,7 +154,7 @@ TEST_F(PhysicsLevel, ReloadsBuildTheSameWorldAndLeaveThePlayerOnFoot)
         EXPECT_EQ(1u, level.GetObjectGrid().GetCell(CellOf(10, 20)).m_Entries.size());
         EXPECT_EQ(1u, level.GetCarGrid().GetCell(CellOf(30, 40)).m_Entries.size());
         EXPECT_TRUE(level.GetActiveCars().empty());
-        EXPECT_EQ(21u, level.GetAIPool().GetRequests().size()) << "the pool set up once";
+        EXPECT_EQ(10u, level.GetAIPool().GetAgents().size()) << "the pool's pedestrians made once";
         EXPECT_EQ(CLevel::OBJECT_GRID_TIMER_AT_LOAD, level.GetObjectGridTimer());
         level.Update();
         EXPECT_EQ(actors, g_Physics.GetScene()->getNbActors());
@@ -221,8 +221,6 @@ TEST_F(CLevelTest, ThePoolIsSetUpWithTheLevelsSpawnNodes)
         {"Scripts\\Levels\\Test.txt", "Scripts\\Levels\\TestSpawnNodes.txt"},
         {"Scripts\\Levels\\Plain", "Scripts\\Levels\\PlainSpawnNodes.txt"},
     };
-    const char* const kinds[] = {"PORCH", "SEDAN", "TRUCK", "HATCH", "SEDAN",
-                                 "HATCH", "TRUCK", "GHETTO", "PORCH", "LOWRIDER"};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         std::string spawnFile = c.spawnNodes;
@@ -231,22 +229,16 @@ TEST_F(CLevelTest, ThePoolIsSetUpWithTheLevelsSpawnNodes)
         const CLevel& level = LoadLevel("Terrain Ground\nSky_Box Sky\n", c.path);
         EXPECT_EQ(77, level.GetAIPool().GetSector(0).m_iId) << "the first block of the level's spawn-node file";
         EXPECT_EQ(1, level.GetAIPool().GetSector(1).m_iId) << "its only block";
-        const std::vector<CAIPool::Request>& calls = level.GetAIPool().GetRequests();
-        ASSERT_EQ(21u, calls.size());
-        for (int car = 0; car < 10; ++car) {
-            EXPECT_EQ("AddCar", calls[car].m_Operation);
-            EXPECT_EQ("LIZARD", calls[car].m_Actor);
-            EXPECT_EQ(kinds[car], calls[car].m_Car);
-            EXPECT_EQ(0, calls[car].m_iCount);
-        }
-        for (int pedestrian = 0; pedestrian < 10; ++pedestrian) {
-            EXPECT_EQ("AddPedestrian", calls[10 + pedestrian].m_Operation);
-            EXPECT_EQ("LIZARD", calls[10 + pedestrian].m_Actor);
-        }
-        EXPECT_EQ("AddCopCars", calls[20].m_Operation);
-        EXPECT_EQ("LIZARD", calls[20].m_Actor);
-        EXPECT_EQ("COPCAR", calls[20].m_Car);
-        EXPECT_EQ(10, calls[20].m_iCount);
+        // The fixture has the actor but none of the pool's car kinds.
+        const CAIPool& pool = level.GetAIPool();
+        EXPECT_EQ(10u, pool.GetPedestrianCount());
+        EXPECT_EQ(0u, pool.GetCarCount());
+        EXPECT_EQ(0u, pool.GetPoliceCount());
+        ASSERT_EQ(10u, pool.GetAgents().size());
+        EXPECT_TRUE(pool.GetCars().empty());
+        EXPECT_TRUE(pool.GetPoliceAgents().empty());
+        for (const std::unique_ptr<CAIControllerSet>& agent : pool.GetAgents())
+            EXPECT_EQ(0, agent->m_u8InUse) << "out of the world until an update places it";
     }
 }
 

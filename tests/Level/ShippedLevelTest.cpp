@@ -13,10 +13,12 @@
 #include "Actors/Car.h"
 #include "Actors/Weapon.h"
 #include "Core/AssetManager.h"
+#include "Actors/GameActor.h"
 #include "Display/DisplayFixture.h"
 #include "Display/SkyBox.h"
 #include "Display/Texture.h"
 #include "Game/Conversation.h"
+#include "Game/CrimeManager.h"
 #include "Game/PhoneDirectory.h"
 #include "Level/BuildingObject.h"
 #include "Level/GameTimer.h"
@@ -149,6 +151,40 @@ TEST_F(ShippedLevelTest, ModernBuildsTheTownWithoutALogLine)
     EXPECT_EQ(30, g_GameTimer.m_Minute);
     for (size_t group = 0; group < 2; ++group)
         EXPECT_EQ(2u, g_TrafficLights.GetLight(0).m_Groups[group].m_Lamps.size());
+
+    // The fixed population: every maker found what it names.
+    const CAIPool& pool = level.GetAIPool();
+    EXPECT_EQ(20u, pool.GetAgents().size());
+    EXPECT_EQ(10u, pool.GetCars().size());
+    EXPECT_EQ(10u, pool.GetPoliceAgents().size());
+    EXPECT_EQ(10u, pool.GetPoliceCars().size());
+    EXPECT_EQ(10u, pool.GetPedestrianCount());
+    EXPECT_EQ(10u, pool.GetCarCount());
+    EXPECT_EQ(10u, pool.GetPoliceCount());
+}
+
+TEST_F(ShippedLevelTest, ThePoolsPrototypesAndTheWantedMaximumAreShipped)
+{
+    for (const char* kind : {"PORCH", "SEDAN", "TRUCK", "HATCH", "GHETTO", "LOWRIDER", "COPCAR"}) {
+        CCar* car = nullptr;
+        g_AssetManager.GetAssetByUpperName(kind, car, false);
+        EXPECT_NE(nullptr, car) << kind;
+    }
+    CGameActor* lizard = nullptr;
+    g_AssetManager.GetAssetByUpperName("LIZARD", lizard, false);
+    EXPECT_NE(nullptr, lizard);
+    CWeapon* pistol = nullptr;
+    g_AssetManager.GetAssetByUpperName("PISTOL", pistol, false);
+    EXPECT_NE(nullptr, pistol);
+
+    ScopedWorkingDir inGame(KELM_GAME_DIR);
+    CGameActor player;
+    CGameActor* const previousPlayer = g_PlayerActor;
+    g_PlayerActor = &player;
+    CCrimeManager crimes;
+    crimes.Init();
+    g_PlayerActor = previousPlayer;
+    EXPECT_GE(static_cast<int>(crimes.MaxWantedLevel), 1) << "the police budget divides by it";
 }
 
 TEST_F(ShippedLevelTest, EverySpawnSectorListsTheRoadNodesItsRuleSelectsFacingTheirTargets)

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "App/Application.h"
+#include "Level/Level.h"
 #include "Menu/MenuManager.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -51,4 +52,13 @@ int RunGameInPlay(ScreenState play)
 {
     s_Play = play;
     return RunGameScripted(EnterScriptedPlay);
+}
+
+void QuietThePool()
+{
+    if (g_pLevel == nullptr)
+        return;
+    CAIPool& pool = g_pLevel->GetAIPool();
+    for (uint32_t k = 0; k < pool.GetSectorCount(); ++k)
+        pool.GetSector(k).Clear();
 }

@@ -13,3 +13,9 @@ int RunGameScripted(ScreenState scripted);
 // it; `play` then runs every frame in the in-game state's stead and calls
 // InGameState itself.
 int RunGameInPlay(ScreenState play);
+
+// The level's population pool places nobody from now on (its spawn nodes are
+// dropped): for whole-game tests of something else, whose frames the pool's
+// traffic and police would change, and for the console, which names agents
+// by their place in the level's list.
+void QuietThePool();
