@@ -1,7 +1,8 @@
 // A police car of the shipped town on patrol meets a player standing ahead
 // of it on the town's ground, through the whole level's frame: a wanted
-// player is chased, the officer gets out, walks up and fires (not through a
-// wall); a player who takes the police car at rest is pursued and reported.
+// player is chased, the officer gets out, walks up and fires his pistol (not
+// through a wall) and the shot hurts; a player who takes the police car at
+// rest is pursued and reported.
 
 #include <cmath>
 #include <memory>
@@ -12,9 +13,11 @@
 #include "AI/ShippedTown.h"
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
+#include "Actors/Weapon.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Display/DisplayFixture.h"
+#include "Display/RenderStates.h"
 #include "Game/CrimeManager.h"
 #include "Input/LocalController.h"
 #include "Level/Level.h"
@@ -32,6 +35,7 @@ typedef CNormalPoliceController Police;
 
 const float FRAME_SECONDS = ShippedTown::FRAME_MILLISECONDS / 1000.0f;
 enum { ACTION_FIRE = 11 };
+const float FULL_LIFE = 100.0f;
 
 int Frames(float seconds)
 {
@@ -44,11 +48,16 @@ protected:
     {
         ShippedTown::SetUp();
         m_pSavedPlayer = g_PlayerActor;
+        // The game sets the view's projection at start-up; without it a
+        // shot leaves along a ray that is not a number and strikes nothing.
+        m_SavedProjection = g_matProjection;
+        ASSERT_TRUE(SetupDefaultViewProjection());
     }
     // The level and its agents go before the player they chase.
     void TearDown() override
     {
         g_PlayerActor = m_pSavedPlayer;
+        g_matProjection = m_SavedProjection;
         ShippedTown::TearDown();
         m_pPlayer.reset();
     }
@@ -81,19 +90,36 @@ protected:
         const D3DXVECTOR3 at = *from->GetPosition() + along * ahead;
         m_pPlayer->m_Model.SetPosition(&at);
         m_pPlayer->m_Model.UpdateWorldMatrix();
+        // A body in the scene as the game gives its player: a shot finds
+        // nothing else to strike. Made before the wanted level, which it clears.
+        m_pPlayer->UpdateCollision();
+        m_pPlayer->CreatePhysics();
+        m_pPlayer->SyncPhysicsPose();
         m_pPlayer->m_fWantedLevel = wanted;
         g_PlayerActor = m_pPlayer.get();
         return *agent;
     }
 
+    // A copy of the shipped pistol, placed and taken up as a lying weapon is.
+    static void ArmWithPistol(CGameActor& officer)
+    {
+        CWeapon* pistol = nullptr;
+        g_AssetManager.GetAssetByUpperName("PISTOL", pistol, true);
+        auto weapon = std::make_unique<CWeapon>(*pistol);
+        weapon->ApplyPosMatrix();
+        officer.PickUpWeapon(std::move(weapon));
+    }
+
     std::unique_ptr<CGameActor> m_pPlayer;
     CGameActor* m_pSavedPlayer = nullptr;
+    D3DXMATRIX m_SavedProjection;
 };
 
 TEST_F(PhysicsPolice, AnOfficerChasesAWantedPlayerGetsOutAndTakesAim)
 {
     CAIControllerSet& agent = Patrol(30.0f, 3.0f);
     Police& police = *agent.m_pPoliceController;
+    ArmWithPistol(*agent.GetActor());
     g_pLevel->Update();
     EXPECT_EQ(Police::STATE_CHASING, police.GetState()) << "engaged on the first update";
 
@@ -114,17 +140,27 @@ TEST_F(PhysicsPolice, AnOfficerChasesAWantedPlayerGetsOutAndTakesAim)
     NxScene& scene = *g_Physics.GetScene();
     NxActor* wall = scene.createActor(desc);
     ASSERT_NE(nullptr, wall);
+    const auto firing = [&] { return police.GetActionCounters()[ACTION_FIRE] == ACTION_STATE_HELD; };
     const auto fires = [&](float seconds) {
         for (int n = 0; n < Frames(seconds); ++n) {
             g_pLevel->Update();
-            if (police.GetActionCounters()[ACTION_FIRE] == ACTION_STATE_HELD)
+            if (firing())
                 return true;
         }
         return false;
     };
     EXPECT_FALSE(fires(8.0f));
+    EXPECT_EQ(FULL_LIFE, m_pPlayer->m_fCurrentLife) << "unhurt behind the wall";
     scene.releaseActor(*wall);
-    EXPECT_TRUE(fires(15.0f));
+
+    // Once it is gone he fires, and a shot strikes within 25 s.
+    bool fired = false;
+    for (int n = 0; n < Frames(25.0f) && m_pPlayer->m_fCurrentLife == FULL_LIFE; ++n) {
+        g_pLevel->Update();
+        fired = fired || firing();
+    }
+    EXPECT_TRUE(fired);
+    EXPECT_LT(m_pPlayer->m_fCurrentLife, FULL_LIFE) << "the player is hurt";
 }
 
 TEST_F(PhysicsPolice, APlayerTakingAPoliceCarAtRestIsPursuedAndReported)
