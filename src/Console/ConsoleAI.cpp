@@ -38,8 +38,11 @@ const float GOTO_LIMIT_SQ = 35.0f;
 const float CAR_GOTO_AHEAD = 5.0f;
 const float PED_GOTO_AHEAD = 1.0f;
 
-// The agent the last spawn made, for CAR and PED without an index.
+// The agent the last spawn made, for CAR and PED without an index. Its
+// index is kept as printed, but the agent itself is looked for first: pooled
+// agents leave the level's list and come back, and the index moves with them.
 int32_t s_LastAgent = 0;
+const CAIControllerSet* s_pLastSpawned = nullptr;
 
 bool IsSpawnWord(const std::string& word)
 {
@@ -49,6 +52,22 @@ bool IsSpawnWord(const std::string& word)
 int32_t LastIndex(size_t count)
 {
     return static_cast<int32_t>(count) - 1;
+}
+
+// Where the last spawned agent stands in the list now; its index at the
+// spawn when it is no longer listed.
+int32_t LastSpawnedIndex()
+{
+    CLevel* level = g_pLevel;
+    if (level == nullptr || s_pLastSpawned == nullptr)
+        return s_LastAgent;
+    int32_t index = 0;
+    for (const CAIControllerSet* agent : level->GetAgents()) {
+        if (agent == s_pLastSpawned)
+            return index;
+        ++index;
+    }
+    return s_LastAgent;
 }
 
 // Whether the game has the car `name` (and the driver's actor), or the
@@ -115,6 +134,7 @@ bool SpawnAgent(std::string& arguments, CLineRing& output)
         return false;
     }
     s_LastAgent = LastIndex(level->GetAgents().size());
+    s_pLastSpawned = agent;
     if (car)
         PrintFormatted(output, "AI Entity Index: %d Car Index: %d", s_LastAgent,
                        LastIndex(level->GetActiveCars().size()));
@@ -276,7 +296,7 @@ bool CommandAgent(std::string& arguments, const AgentKind& kind, CLineRing& outp
 {
     int32_t index = 0;
     if (!ParseNumber(arguments, index))
-        index = s_LastAgent;
+        index = LastSpawnedIndex();
     const CAIControllerSet* agent = Agent(index, output);
     if (agent == nullptr)
         return false;

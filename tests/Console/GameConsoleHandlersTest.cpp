@@ -441,6 +441,12 @@ TEST_F(GameConsoleHandlersTest, AISpawnedCarJoinsTheLevelAndTakesItsCommands)
     EXPECT_EQ(Failed("SET AI CAR 0 GOTO", {"No player"}), Run("SET AI CAR 0 GOTO"));
     m_pLevel->Update();
     EXPECT_EQ(2u, m_pLevel->GetActiveCars().size()) << "the level keeps and drives what the console spawned";
+
+    // An agent before it leaves the list, as pooled agents do: without an
+    // index the line still reaches the last spawn, now agent 0.
+    ASSERT_TRUE(m_pLevel->RemoveAgent(m_pLevel->GetAgent(0)));
+    EXPECT_EQ(Succeeded("SET AI CAR STATE 5", "AI", {"****State Set to DRIVING_TO_NODE**"}), Run("SET AI CAR STATE 5"));
+    EXPECT_EQ(Traffic::STATE_DRIVING_TO_NODE, Driver(*m_pLevel, 0).GetState());
 }
 
 } // namespace
