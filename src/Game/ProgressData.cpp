@@ -19,6 +19,8 @@ const char* const KEYWORD_EXTRAS = "ExtrasOpen";
 const char* const KEYWORD_POSITION = "StartingPos";
 const char* const KEYWORD_STAMP = "TimeStamp";
 const char* const ENTRY_MARK = "#";
+const char* const SAVES_FOLDER = "Saves\\";
+const char* const SAVE_EXTENSION = ".txt";
 const int YEARS_WRITTEN = 100;
 
 struct FieldRange {
@@ -140,6 +142,11 @@ void CProgressData::Clear()
 {
     m_MissionsOpen.clear();
     m_ExtrasOpen.clear();
+}
+
+std::string SaveSlotPath(int slot)
+{
+    return SAVES_FOLDER + std::to_string(slot) + SAVE_EXTENSION;
 }
 
 std::string ProgressText(const CProgressData& progress)

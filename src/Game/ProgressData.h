@@ -51,6 +51,9 @@ public:
 
 extern CProgressData g_Progress;
 
+// "Saves\<slot>.txt".
+std::string SaveSlotPath(int slot);
+
 // Writes the open missions in the manager's order, the granted extras, the
 // save point's start position and the local time. False, the old file kept
 // and the path logged, when it cannot be written.
