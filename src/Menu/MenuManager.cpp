@@ -9,9 +9,11 @@
 #include "Core/Log.h"
 #include "Core/Window.h"
 #include "Display/Display.h"
+#include "Game/CrimeManager.h"
 #include "Game/HUD.h"
 #include "Game/Mission.h"
 #include "Game/MissionManager.h"
+#include "Game/ProgressData.h"
 #include "Input/InGameMouse.h"
 #include "Input/InputManager.h"
 #include "Level/Level.h"
@@ -122,9 +124,9 @@ const CMenuManager::Command CMenuManager::COMMANDS[] = {
     {"CTRL", &CMenuManager::Rebind},
     {"LG", &CMenuManager::Ignore},
     {"D_AP", &CMenuManager::ApplyDisplayOptions},
-    {"BK_MISS", &CMenuManager::Ignore},
+    {"BK_MISS", &CMenuManager::LeaveSaveScreen},
     {"Credits Screen", &CMenuManager::Ignore},
-    {"SAVE_FILE", &CMenuManager::Ignore},
+    {"SAVE_FILE", &CMenuManager::SaveToSlot},
     {"Load Options", &CMenuManager::Ignore},
     {"LOAD_FILE", &CMenuManager::Ignore},
 };
@@ -272,6 +274,18 @@ void CMenuManager::Quit(CButton&)
 void CMenuManager::Back(CButton&)
 {
     PopScreen();
+}
+
+void CMenuManager::SaveToSlot(CButton& button)
+{
+    g_CrimeFile.ReportCrime(CRIME_SAVE, button.m_Option1, nullptr, nullptr);
+    if (LoadProgressFile(SaveSlotPath(button.m_Option1)))
+        button.m_Caption = g_Progress.m_TimeStamp.ToString();
+}
+
+void CMenuManager::LeaveSaveScreen(CButton&)
+{
+    g_CrimeFile.ReportCrime(CRIME_BACK, 0, nullptr, nullptr);
 }
 
 void CMenuManager::Ignore(CButton&) {}

@@ -85,9 +85,15 @@ private:
     void WaitForAwaitedBinding();
     void RefreshBindingCaptions();
     void ApplyDisplayOptions(CButton& button);
-    // The commands of retrying, loading, saving and the credits, whose targets are not in
-    // the game yet: the click does nothing, and the word never opens a
-    // screen of that name.
+    // The save screen's slot buttons: the slot goes to the running save
+    // point as the event Save, and the button shows the slot's time stamp
+    // once its file reads.
+    void SaveToSlot(CButton& button);
+    // The save screen's way back to play: the event Back for the save point.
+    void LeaveSaveScreen(CButton& button);
+    // The commands of retrying, loading and the credits, whose targets are
+    // not in the game yet: the click does nothing, and the word never opens
+    // a screen of that name.
     void Ignore(CButton& button);
 
     std::vector<CSingleScreen*> m_Screens;

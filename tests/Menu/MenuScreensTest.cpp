@@ -9,6 +9,7 @@
 #include "Core/Game.h"
 #include "Core/Log.h"
 #include "Display/Camera.h"
+#include "Game/CrimeManager.h"
 #include "Game/HUD.h"
 #include "Game/MissionManager.h"
 #include "Input/InGameMouse.h"
@@ -53,7 +54,8 @@ protected:
         Load<CSingleMenu>("Scripts\\Menu\\MenuScreens.txt",
                           a + "MenuScreen B\n" + Plate("BK", 0.0f, 0.0f) + "MenuScreen Front\n" +
                               Plate("B", 0.5f, 0.5f) + "MenuScreen Behind\n" + Plate("A", 0.5f, 0.5f) +
-                              "MenuScreen Other\n" + Plate("B", 0.7f, 0.7f));
+                              "MenuScreen Other\n" + Plate("B", 0.7f, 0.7f) + "MenuScreen Save\n" +
+                              Plate("SAVE_FILE", 0.0f, 0.0f) + "OPT1 3\n" + Plate("BK_MISS", 0.0f, 0.1f));
         Load<CSingleTabObject>("Scripts\\Menu\\SingleTabObjects.txt",
                                "SingleTabObject One\nTabButton Box\nPos 0.1 0.8\nMenuScreen Behind\n"
                                "SingleTabObject Two\nTabButton Box\nPos 0.15 0.8\nMenuScreen Other\n");
@@ -62,7 +64,7 @@ protected:
         Load<CSingleScreen>("Scripts\\Menu\\SingleScreen.txt",
                             "SingleScreen A\nMenuScreen A\nSingleScreen B\nMenuScreen B\n"
                             "SingleScreen Tabs\nMenuScreen Front\nMultiTabObject Pair\n"
-                            "SingleScreen NG\nMenuScreen B\n");
+                            "SingleScreen NG\nMenuScreen B\nSingleScreen Save\nMenuScreen Save\n");
     }
 
     void TearDown() override
@@ -243,6 +245,41 @@ TEST_F(MenuScreensTest, ClicksRunCommandsBeforeScreenNames)
     m_Input.MoveTo(0.05f, 0.05f);
     m_Manager.Update(m_Input, 0.1f);
     EXPECT_EQ("A", CurrentName()) << "no release, no click";
+}
+
+// The save screen's buttons speak to the running save point through the
+// crime events; a slot's button then shows the stamp of the file it wrote.
+TEST_F(MenuScreensTest, SaveButtonsReportTheirEventsAndASlotShowsItsStamp)
+{
+    LoadManager("SingleScreen Save\nInitMenu Save\n");
+    ASSERT_EQ("Save", CurrentName());
+    CButton& slot = *m_Manager.GetCurrentScreen()->m_pMenu->GetButtons().front();
+    const std::string caption = slot.m_Caption;
+    const struct {
+        const char* file;
+        float y;
+        int type;
+        intptr_t value;
+        std::string caption;
+    } clicks[] = {
+        {"", 0.05f, CRIME_SAVE, 3, caption}, // no file: the caption stays
+        {"MissionsOpen\n\nExtrasOpen\n\nStartingPos: 0 0 0\nTimeStamp: 04/22/05 13:05:09", 0.05f, CRIME_SAVE, 3,
+         "13:5:9 \n4/22/5"},
+        {"", 0.15f, CRIME_BACK, 0, "13:5:9 \n4/22/5"},
+    };
+    for (const auto& click : clicks) {
+        SCOPED_TRACE(click.y);
+        if (*click.file != '\0')
+            m_Dir.Write("Saves/3.txt", click.file);
+        Click(0.05f, click.y);
+        ASSERT_EQ(1u, g_CrimeFile.GetPendingEvents().size());
+        EXPECT_EQ(click.type, g_CrimeFile.GetPendingEvents().back().m_iType);
+        EXPECT_EQ(click.value, g_CrimeFile.GetPendingEvents().back().m_Value);
+        EXPECT_EQ(click.caption, slot.m_Caption);
+        g_CrimeFile.ClearPending();
+    }
+    EXPECT_EQ("Save", CurrentName()) << "the save point, not the menu, closes the screen";
+    g_InputManager.Reset();
 }
 
 TEST_F(MenuScreensTest, NewGameEntersPlayClosesTheMenuAndIsNeverTheScreenOfThatName)

@@ -28,7 +28,9 @@ namespace {
 const char* const COMMANDS[] = {"Q",    "RETRY",   "BK",             "NG",        "CTRL",         "LG",
                                 "D_AP", "BK_MISS", "Credits Screen", "SAVE_FILE", "Load Options", "LOAD_FILE"};
 const char* const SCREENS[] = {"Main Menu",     "Main In Game Screen", "Game Over Screen", "Options",
-                               "Display Options", "Sound Options",       "Controls"};
+                               "Display Options", "Sound Options",       "Controls",         "Save Options"};
+// The latest time and date a save slot's button can show.
+const char* const WIDEST_STAMP = "23:59:59 \n12/31/99";
 const char* const OPTIONS_SCREENS[] = {"Options", "Display Options", "Sound Options", "Controls"};
 // The longest names of the mouse's and the joysticks' bindings; the keys'
 // names come from the keyboard's own table.
@@ -77,12 +79,24 @@ Area AreaOf(const CButton& button)
 }
 
 // A caption as the menus draw it.
+// A caption's lines, each a line height (in the 480 rows of the menus'
+// screen) below the one before.
 Area TextArea(const CButton& button, const std::string& caption)
 {
     const CFont2D* font = g_TextMaster.GetFont(g_FontVerdana13);
+    const float lineStep = static_cast<float>(font->GetLineHeight()) / 480.0f;
     const float x = button.m_TextPosition[0];
     const float y = button.m_TextPosition[1];
-    return {x, y, x + font->GetTextWidth(caption.c_str()), y + font->GetTextHeight(caption.c_str())};
+    Area area = {x, y, x, y};
+    float lineTop = y;
+    for (size_t start = 0; start <= caption.size(); lineTop += lineStep) {
+        const size_t end = std::min(caption.find('\n', start), caption.size());
+        const std::string line = caption.substr(start, end - start);
+        area.right = std::max(area.right, x + font->GetTextWidth(line.c_str()));
+        area.bottom = std::max(area.bottom, lineTop + font->GetTextHeight(line.c_str()));
+        start = end + 1;
+    }
+    return area;
 }
 
 // The cursor is over a button strictly inside it: touching edges share no point.
@@ -163,7 +177,8 @@ TEST_F(ShippedMenusTest, TheFrontEndStartsOnTheMainMenuAndEveryLinkLeadsSomewher
     EXPECT_EQ("Main Menu", m_Manager.GetCurrentScreen()->m_Name);
     EXPECT_EQ(2u, m_Manager.GetStackSize());
     for (const char* screen :
-         {"Main In Game Screen", "Game Over Screen", "Options", "Display Options", "Sound Options", "Controls"})
+         {"Main In Game Screen", "Game Over Screen", "Options", "Display Options", "Sound Options", "Controls",
+          "Save Options"})
         EXPECT_NE(nullptr, MenuOf(screen)) << screen;
 
     const std::set<std::string> commands(std::begin(COMMANDS), std::end(COMMANDS));
@@ -192,6 +207,8 @@ TEST_F(ShippedMenusTest, EveryCaptionFitsWhereItIsDrawn)
                 std::vector<std::string> captions = {button->m_Caption};
                 if (button->m_Link == "CTRL")
                     captions = BindingNames();
+                if (button->m_Link == "SAVE_FILE")
+                    captions.push_back(WIDEST_STAMP);
                 for (const std::string& caption : captions) {
                     const Area text = TextArea(*button, caption);
                     SCOPED_TRACE(menu->m_Name + ": \"" + caption + "\" at " + Describe(text));
@@ -250,6 +267,16 @@ TEST_F(ShippedMenusTest, TheOptionsScreensHoldWhatTheCommandsLookFor)
     EXPECT_EQ(480, resolutions->GetOptions().front()->m_Option2);
     EXPECT_EQ(1280, resolutions->GetOptions().back()->m_Option1);
     EXPECT_EQ(1024, resolutions->GetOptions().back()->m_Option2);
+
+    // The save point captions the slots by their place: the fourth button on.
+    const auto& saveButtons = MenuOf("Save Options")->GetButtons();
+    ASSERT_EQ(13u, saveButtons.size());
+    EXPECT_EQ("BK_MISS", saveButtons[1]->m_Link);
+    for (size_t slot = 1; slot <= 10; ++slot) {
+        EXPECT_EQ("SAVE_FILE", saveButtons[slot + 2]->m_Link);
+        EXPECT_EQ(static_cast<int32_t>(slot), saveButtons[slot + 2]->m_Option1);
+        EXPECT_EQ("Slot " + std::to_string(slot), saveButtons[slot + 2]->m_Caption);
+    }
 
     const auto& sliders = MenuOf("Sound Options")->GetSliders();
     ASSERT_EQ(2u, sliders.size());

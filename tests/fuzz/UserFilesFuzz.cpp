@@ -1,8 +1,8 @@
 // The files a player keeps or edits by hand: the options, the key bindings,
 // the car paints, the crime file, the phone's and the HUD's looks, the
-// missions' start scripts, the cinema scripts and the missions' main scripts,
-// each read (and, where the game writes it back, written) by the game's own
-// code in the private game folder.
+// missions' start scripts, the cinema scripts, the missions' main scripts and
+// the save slots, each read (and, where the game writes it back, written) by
+// the game's own code in the private game folder.
 
 #include <memory>
 
@@ -18,6 +18,7 @@
 #include "Game/DestructionMission.h"
 #include "Game/HUD.h"
 #include "Game/MissionIntro.h"
+#include "Game/ProgressData.h"
 #include "Game/SaveMission.h"
 #include "Input/DeviceJoystick.h"
 #include "Input/DeviceKeyboard.h"
@@ -170,6 +171,17 @@ void ReadMissionMain(const char* path)
 
 #define MISSION_MAIN(path) {path, [] { ReadMissionMain(path); }}
 
+const char* const SAVE = "Saves\\1.txt";
+
+// Read into a record of its own, then the slot saved over as the save point
+// saves it (the seed is that written save).
+void ReadSave()
+{
+    CProgressData progress;
+    LoadProgress(SAVE, progress);
+    SaveProgress(SAVE, nullptr);
+}
+
 } // namespace
 
 const GameFileFuzzTarget& ThisFuzzTarget()
@@ -199,6 +211,7 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             MISSION_MAIN("Scripts\\Mission\\5.txt"),
             MISSION_MAIN("Scripts\\Mission\\6.txt"),
             MISSION_MAIN("Scripts\\Mission\\Intro.txt"),
+            {SAVE, ReadSave},
         }};
     return target;
 }
