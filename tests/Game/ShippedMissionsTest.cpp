@@ -8,6 +8,7 @@
 
 #include "Core/AssetManager.h"
 #include "Core/Log.h"
+#include "Display/ComplexObject.h"
 #include "Display/DisplayFixture.h"
 #include "Display/Texture.h"
 #include "Game/Mission.h"
@@ -44,6 +45,11 @@ protected:
         const ScopedWorkingDir inGame(KELM_GAME_DIR);
         LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
         LoadEffectScripts();
+        // The checkpoint runs' arrow.
+        LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+        LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+        LoadAssetsFromScript<CComplexObject>(COMPLEX_OBJECT_SCRIPT);
+        ResolveComplexObjectSubGroups();
     }
     void TearDown() override
     {
