@@ -202,6 +202,8 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             MISSION_MAIN("Scripts\\Mission\\5.txt"),
             MISSION_MAIN_AS("Scripts\\Mission\\6.txt", CTimedCheckPointMission),
             MISSION_MAIN("Scripts\\Mission\\Intro.txt"),
+            MISSION_START(CTimedCheckPointMission, "Scripts\\Mission\\CreditsPre.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\Credits.txt", CTimedCheckPointMission),
         }};
     return target;
 }
