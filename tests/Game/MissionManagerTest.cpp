@@ -274,7 +274,9 @@ TEST_F(MissionManagerTest, TheCreditsRunAtOnceOutsideTheList)
         EXPECT_FLOAT_EQ(NORMAL_RATIO, g_GameTimer.GetTimeRatio());
 
         m_Manager.Update();
-        EXPECT_EQ(nullptr, m_Manager.GetCurrentMission()) << "the credits are won at once";
+        EXPECT_EQ(credits, m_Manager.GetCurrentMission()) << "the cinema's frame";
+        m_Manager.Update();
+        EXPECT_EQ(nullptr, m_Manager.GetCurrentMission()) << "no checkpoints: won once the cinema has ended";
         ExpectListenerIsCurrent();
         EXPECT_EQ(listed, ListedNames()) << "winning them leaves the list";
     }

@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "Actors/GameActor.h"
 #include "Core/AssetManager.h"
 #include "Core/Log.h"
+#include "Display/ComplexObject.h"
 #include "Display/DisplayFixture.h"
 #include "Display/Texture.h"
+#include "Game/CheckPointMission.h"
 #include "Game/Mission.h"
 #include "Game/MissionManager.h"
 #include "support/ShippedScripts.h"
@@ -44,6 +47,11 @@ protected:
         const ScopedWorkingDir inGame(KELM_GAME_DIR);
         LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
         LoadEffectScripts();
+        // The checkpoint runs' arrow.
+        LoadAssetsFromScript<CDisplayMesh>("Scripts\\Meshes.txt");
+        LoadAssetsFromScript<CDisplayObject3D>("Scripts\\DisplayObject3D.txt");
+        LoadAssetsFromScript<CComplexObject>(COMPLEX_OBJECT_SCRIPT);
+        ResolveComplexObjectSubGroups();
     }
     void TearDown() override
     {
@@ -84,6 +92,28 @@ TEST_F(ShippedMissionsTest, TheStartAndMainScriptsLoadWithTheirMarkersAndCinemas
     g_Log.Shutdown();
     const std::string log = m_Dir.Read("log.txt");
     EXPECT_EQ(std::string::npos, log.find("\n[")) << log;
+}
+
+// The credits tour the town on their cinema; with nothing to reach and no
+// sound to wait for they are won as soon as it has played.
+TEST_F(ShippedMissionsTest, TheCreditsLoadTheirTourWithNeitherCheckPointsNorVictorySound)
+{
+    CGameActor player;
+    CGameActor* const previousPlayer = g_PlayerActor;
+    g_PlayerActor = &player;
+    CMissionManager manager;
+    CMission* credits = nullptr;
+    {
+        const ScopedWorkingDir inGame(KELM_GAME_DIR);
+        credits = manager.StartCredits();
+    }
+    ASSERT_NE(nullptr, credits);
+    EXPECT_FALSE(credits->GetStartCinema().GetEvents().empty());
+    auto* run = dynamic_cast<CTimedCheckPointMission*>(credits);
+    ASSERT_NE(nullptr, run);
+    EXPECT_EQ(0u, run->GetCheckPointCount());
+    EXPECT_TRUE(credits->GetVictorySound().empty());
+    g_PlayerActor = previousPlayer;
 }
 
 } // namespace

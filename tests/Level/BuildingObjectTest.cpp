@@ -12,22 +12,13 @@
 #include "Display/Occ_HOM.h"
 #include "Display/RenderStates.h"
 #include "Level/BuildingObject.h"
+#include "support/CountingQueue.h"
 #include "support/FatalTrap.h"
 #include "support/ScriptText.h"
 
 namespace {
 
 const float BUILDING_RADIUS = 20.0f;
-
-// Counts what reaches the queue.
-class CountingQueue : public CComplexObjectQueue {
-public:
-    void AddOpaque(CDisplayObject3D*) override { ++m_Parts; }
-    void AddOpaqueCar(CDisplayObject3D*) override { ++m_Parts; }
-    void AddTransparent(CDisplayObject3D*) override { ++m_Parts; }
-    void AddTransparentSnapshot(CDisplayObject3D*) override { ++m_Parts; }
-    int m_Parts = 0;
-};
 
 // "Shell", a complex object of one part, and "Box", a level object drawn by it.
 class BuildingObjectTest : public ::testing::Test {

@@ -160,16 +160,19 @@ private:
     CLevel* m_pPrevious;
 };
 
-// Started in a level of its own and ended, as the game would.
+// Started in a level of its own, by the class that reads it, and ended, as
+// the game would.
+template <class Mission = CMission>
 void ReadMissionMain(const char* path)
 {
     const ScratchLevel level;
-    CMission mission;
+    Mission mission;
     mission.LoadMissionFile(path);
     mission.End();
 }
 
 #define MISSION_MAIN(path) {path, [] { ReadMissionMain(path); }}
+#define MISSION_MAIN_AS(path, Mission) {path, [] { ReadMissionMain<Mission>(path); }}
 
 const char* const SAVE = "Saves\\1.txt";
 
@@ -209,9 +212,11 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             MISSION_MAIN("Scripts\\Mission\\SaveMission.txt"),
             MISSION_MAIN("Scripts\\Mission\\3.txt"),
             MISSION_MAIN("Scripts\\Mission\\5.txt"),
-            MISSION_MAIN("Scripts\\Mission\\6.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\6.txt", CTimedCheckPointMission),
             MISSION_MAIN("Scripts\\Mission\\Intro.txt"),
             {SAVE, ReadSave},
+            MISSION_START(CTimedCheckPointMission, "Scripts\\Mission\\CreditsPre.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\Credits.txt", CTimedCheckPointMission),
         }};
     return target;
 }

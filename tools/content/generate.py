@@ -434,6 +434,46 @@ def pyramid_mesh():
                   positions, normals, uvs, faces, WHITE)
 
 
+ARROW_HALF_WIDTH = 0.3
+ARROW_LENGTH = 1.0
+YELLOW = (1.0, 0.85, 0.1, 1.0)
+
+
+def arrow_mesh():
+    """The missions' guiding arrow: a four-sided head one unit long from its
+    base square (z = 0) to its tip on +z; flat faces, plain yellow."""
+    h = ARROW_HALF_WIDTH
+    tip = (0.0, 0.0, ARROW_LENGTH)
+    base = [(-h, -h, 0.0), (h, -h, 0.0), (h, h, 0.0), (-h, h, 0.0)]
+    centre = (0.0, 0.0, ARROW_LENGTH / 4)
+    corners = [[tip, base[i], base[(i + 1) % 4]] for i in range(4)] + [base]
+    positions, normals, uvs, faces = [], [], [], []
+    for face in corners:
+        edge1 = tuple(b - a for a, b in zip(face[0], face[1]))
+        edge2 = tuple(c - a for a, c in zip(face[0], face[2]))
+        normal = unit_vector(cross(edge1, edge2))
+        middle = [sum(c) / len(face) for c in zip(*face)]
+        # Clockwise seen from outside: the normal must point away from the centre.
+        if sum(n * (m - c) for n, m, c in zip(normal, middle, centre)) < 0:
+            face = face[::-1]
+            normal = tuple(-n for n in normal)
+        faces.append(list(range(len(positions), len(positions) + len(face))))
+        positions += face
+        normals += [normal] * len(face)
+        uvs += [(0.0, 0.0)] * len(face)
+    return x_mesh("arrow", "The guiding arrow: one unit long, pointing along +z.", positions, normals, uvs, faces,
+                  YELLOW)
+
+
+def victory():
+    """A bright rising arpeggio, the last note held."""
+    notes = [(523, 0.15), (659, 0.15), (784, 0.15), (1047, 0.6)]
+    fanfare = []
+    for frequency, seconds in notes:
+        fanfare += sound.decay(sound.sine(frequency, seconds, 1.0, (1.0, 0.4, 0.2)), seconds, attack=0.01)
+    return sound.wav_bytes(sound.normalise(fanfare, 0.7))
+
+
 # --- Sound effects: short mono WAV files. Those that loop hold whole cycles of
 # every tone in them, so that the loop point does not click.
 
@@ -600,12 +640,14 @@ ASSETS = {
     "Assets/Meshes/crate.x": crate_mesh,
     "Assets/Meshes/sphere.x": sphere_mesh,
     "Assets/Meshes/pyramid.x": pyramid_mesh,
+    "Assets/Meshes/arrow.x": arrow_mesh,
     "Assets/Sounds/car_horn.wav": car_horn,
     "Assets/Sounds/car_engine.wav": car_engine,
     "Assets/Sounds/pistol_shot.wav": pistol_shot,
     "Assets/Sounds/explosion.wav": explosion,
     "Assets/Sounds/phone_ring.wav": phone_ring,
     "Assets/Sounds/cinema_whoosh.wav": sound.whoosh,
+    "Assets/Sounds/victory.wav": victory,
     "Assets/Music/kelm_fm.ogg": kelm_fm_loop,
 }
 ASSETS.update(cars.assets(x_mesh))
