@@ -27,6 +27,7 @@
 #include "Game/CellPhone.h"
 #include "Game/CrimeManager.h"
 #include "Game/HUD.h"
+#include "Game/MissionManager.h"
 #include "Game/PhoneDirectory.h"
 #include "Effects/LensFlare.h"
 #include "Effects/ParticleSystem.h"
@@ -244,6 +245,9 @@ void CGame::ShutdownGame()
     // The phone's ring, voice and text entry go while the sound and the
     // input still run.
     g_CellPhone.Shutdown();
+    // Missions hold their cinemas' and victory sounds' streams, and the
+    // player and the level they act on.
+    g_MissionManager.Clear();
     SaveOptions();
     // The textures go first: each holds the device.
     CTexture::ReleaseAllTextures();

@@ -19,6 +19,7 @@
 #include "Core/Game.h"
 #include "Display/Display.h"
 #include "Display/DisplayFixture.h"
+#include "Game/MissionManager.h"
 #include "Level/GameTimer.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
@@ -217,6 +218,7 @@ TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
     EXPECT_EQ("Lizard", g_Player.GetName());
     EXPECT_EQ(nullptr, g_Player.m_PhysicsObject.m_pActor) << "released before the scene";
     EXPECT_EQ(nullptr, g_PlayerActor) << "its model's textures are gone: nothing may draw it";
+    EXPECT_EQ(0u, g_MissionManager.GetMissionCount()) << "missions close their streams while the sound runs";
     // The key bytes went with the keyboard device; the console reads none
     // (the sanitizer stops a read of them).
     g_Console.Update(0.0f);
