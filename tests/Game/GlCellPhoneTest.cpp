@@ -13,6 +13,7 @@
 #include "Display/TextMaster.h"
 #include "Display/Texture.h"
 #include "Game/CellPhone.h"
+#include "Game/GlShippedPicturesFixture.h"
 #include "Input/InputManager.h"
 #include "support/ScriptedController.h"
 #include "support/TempDir.h"
@@ -36,18 +37,16 @@ const int SCREEN_HEIGHT = 64;
 // A line of Verdana 13.
 const int LINE_HEIGHT = 16;
 
-class GlCellPhoneTest : public GlDisplayFixture {
+class GlCellPhoneTest : public GlShippedPicturesFixture {
 protected:
     void SetUp() override
     {
-        GlDisplayFixture::SetUp();
+        GlShippedPicturesFixture::SetUp();
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(CStateBlocks::CreateAll());
         g_TextMaster.Enable();
         g_InputManager.Reset();
         ScopedWorkingDir inGame(KELM_GAME_DIR);
-        LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
         auto* ring = new SFX3D();
         ring->m_Name = "PhoneRing";
         g_AssetManager.AddAsset(ring);
@@ -59,10 +58,7 @@ protected:
     {
         m_Phone.Shutdown();
         g_InputManager.Reset();
-        g_TextMaster.Reset();
-        CTexture::ReleaseAllTextures();
-        g_AssetManager.Clear();
-        GlDisplayFixture::TearDown();
+        GlShippedPicturesFixture::TearDown();
     }
 
     std::vector<uint32_t> Draw()

@@ -15,6 +15,7 @@
 #include "Display/TextMaster.h"
 #include "Display/Texture.h"
 #include "Game/Conversation.h"
+#include "Game/GlShippedPicturesFixture.h"
 #include "Game/HUD.h"
 #include "support/TempDir.h"
 
@@ -25,16 +26,14 @@ const D3DCOLOR WHITE = 0xFFFFFFFF;
 const D3DCOLOR PANEL_GREY = 0xFF373737;
 const int TOLERANCE = 24;
 
-class GlConversationWindowTest : public GlDisplayFixture {
+class GlConversationWindowTest : public GlShippedPicturesFixture {
 protected:
     void SetUp() override
     {
-        GlDisplayFixture::SetUp();
+        GlShippedPicturesFixture::SetUp();
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(CStateBlocks::CreateAll());
         ScopedWorkingDir inGame(KELM_GAME_DIR);
-        LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
         m_HUD.Load(&m_Player);
         m_HUD.m_bVisible = 1;
         m_HUD.m_bShowStatus = 0;
@@ -46,10 +45,7 @@ protected:
 
     void TearDown() override
     {
-        g_TextMaster.Reset();
-        CTexture::ReleaseAllTextures();
-        g_AssetManager.Clear();
-        GlDisplayFixture::TearDown();
+        GlShippedPicturesFixture::TearDown();
     }
 
     std::vector<uint32_t> Draw()

@@ -12,6 +12,7 @@
 #include "Actors/GameActor.h"
 #include "Core/AssetManager.h"
 #include "Display/DisplayFixture.h"
+#include "Game/GlShippedPicturesFixture.h"
 #include "Display/RenderStates.h"
 #include "Display/TextMaster.h"
 #include "Display/Texture.h"
@@ -43,16 +44,14 @@ const float NEEDLE_PICTURE_DEGREES = -20.0f;
 const float FIRST_TICK_DEGREES = 40.0f;
 const float LAST_TICK_DEGREES = -180.0f;
 
-class GlHUDTest : public GlDisplayFixture {
+class GlHUDTest : public GlShippedPicturesFixture {
 protected:
     void SetUp() override
     {
-        GlDisplayFixture::SetUp();
+        GlShippedPicturesFixture::SetUp();
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(CStateBlocks::CreateAll());
         ScopedWorkingDir inGame(KELM_GAME_DIR);
-        LoadAssetsFromScript<CTexture>("Scripts\\Textures.txt");
         m_HUD.Load(&m_Player);
         m_HUD.m_bVisible = 1;
         m_Player.m_pCar = &m_Car;
@@ -60,10 +59,7 @@ protected:
 
     void TearDown() override
     {
-        g_TextMaster.Reset();
-        CTexture::ReleaseAllTextures();
-        g_AssetManager.Clear();
-        GlDisplayFixture::TearDown();
+        GlShippedPicturesFixture::TearDown();
     }
 
     // The HUD over black with the engine at `rpm`.
