@@ -4,6 +4,7 @@
 
 #include "Game/Mission0.h"
 
+#include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -115,6 +116,30 @@ TEST_F(PhysicsMission0, TheStartScriptsCarIsLockedUntilTheStartWhichRepairsAWrec
 
     CMission0 carless;
     EXPECT_FATAL(LoadStart(carless, ""), std::string("Mission failed to load\nin ") + START_SCRIPT);
+}
+
+// Before the player gets in, the arrow points straight down at the car and
+// bobs between 1.9 and 2.2 above it, one frame's step past each bound at most.
+TEST_F(PhysicsMission0, BeforeThePlayerGetsInTheArrowBobsOverTheCarPointingDown)
+{
+    CMission0 mission;
+    Start(mission, "CheckPoint Size 3 Pos 0 0.5 0\n");
+    const float carHeight = mission.GetMissionCar()->m_Body.GetWorldMatrix()._42;
+    const float step = CMission0::ARROW_SPEED * FRAME_MS / 1000.0f;
+    float lowest = 1e9f;
+    float highest = -1e9f;
+    for (int frame = 0; frame < 40; ++frame) {
+        mission.Update();
+        const D3DXMATRIX& arrow = mission.GetPointer().GetWorldMatrix();
+        EXPECT_GT(0.0f, arrow._32) << "pointing down";
+        const float above = arrow._42 - carHeight;
+        lowest = std::min(lowest, above);
+        highest = std::max(highest, above);
+    }
+    EXPECT_NEAR(CMission0::ARROW_LOW, lowest, step);
+    EXPECT_NEAR(CMission0::ARROW_HIGH, highest, step);
+    EXPECT_FALSE(mission.HasEntered());
+    mission.End();
 }
 
 struct DeliveryCase {
