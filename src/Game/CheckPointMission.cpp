@@ -179,6 +179,11 @@ CCheckPoint* CCheckPointMission::GetCurrentCheckPoint(const CGameActor* actor) c
     return index < m_CheckPoints.size() ? m_CheckPoints[index].get() : nullptr;
 }
 
+void CCheckPointMission::DrawStepText(const char* text, float x, float y, D3DCOLOR colour)
+{
+    DrawMissionText(text, x, y, colour);
+}
+
 D3DXVECTOR3 CCheckPointMission::PositionOf(const CGameActor& actor)
 {
     const D3DXMATRIX& placement = actor.m_Model.m_matScaledObject;

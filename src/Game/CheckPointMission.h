@@ -94,14 +94,17 @@ protected:
     virtual void OnCheckPointReached(const CCheckPoint&) {}
 
     static D3DXVECTOR3 PositionOf(const CGameActor& actor);
+    // A step text, queued while the frame runs.
+    static void DrawStepText(const char* text, float x, float y, D3DCOLOR colour);
 
     std::vector<std::unique_ptr<CCheckPoint>> m_CheckPoints;
     CComplexObject m_Pointer;
     bool m_bHasPointer = false;
 
+    void AimArrowAtCurrent();
+
 private:
     bool ParseCheckPoint(CDataBuffer& reader);
-    void AimArrowAtCurrent();
     // Rows right, up, forward and the eye; false for a zero or upright
     // direction, which has no heading.
     static bool ArrowPlacement(const D3DXVECTOR3& eye, const D3DXVECTOR3& target, D3DXMATRIX& local);

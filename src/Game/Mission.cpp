@@ -89,6 +89,8 @@ void CMission::LoadScript(const std::string& path, KeywordParser parse)
             FailToLoad(path);
         reader.NextToken();
     }
+    if (parse == &CMission::ParsePre && !IsStartScriptComplete())
+        FailToLoad(path);
 }
 
 bool CMission::ParsePre(CDataBuffer& reader)

@@ -9,6 +9,7 @@
 #include "Game/DestructionMission.h"
 #include "Game/Extras.h"
 #include "Game/HUD.h"
+#include "Game/Mission0.h"
 #include "Game/MissionIntro.h"
 #include "Game/SaveMission.h"
 #include "Level/GameTimer.h"
@@ -30,6 +31,7 @@ std::unique_ptr<CMission> Make()
 // Each mission class's issue adds its row.
 const MissionClass SHIPPED_CLASSES[] = {
     {"Intro", &Make<CMissionIntro>, false},
+    {"0", &Make<CMission0>, true},
     {"SaveMission", &Make<CSaveMission>, false},
     {"3", &Make<CMission2>, true},
     {"5", &Make<DestructionMission>, false},

@@ -5,6 +5,7 @@
 // the game's own code in the private game folder.
 
 #include <memory>
+#include <string>
 
 #include "Actors/CarColorTable.h"
 #include "Actors/GameActor.h"
@@ -17,6 +18,7 @@
 #include "Game/CrimeManager.h"
 #include "Game/DestructionMission.h"
 #include "Game/HUD.h"
+#include "Game/Mission0.h"
 #include "Game/MissionIntro.h"
 #include "Game/ProgressData.h"
 #include "Game/SaveMission.h"
@@ -160,19 +162,20 @@ private:
     CLevel* m_pPrevious;
 };
 
-// Started in a level of its own, by the class that reads it, and ended, as
-// the game would.
+// Read in a level of its own, by the class that reads it, and ended, as
+// the game would: main scripts, and start scripts that place a car.
 template <class Mission = CMission>
-void ReadMissionMain(const char* path)
+void ReadMissionInLevel(const char* path, void (CMission::*load)(const std::string&))
 {
     const ScratchLevel level;
     Mission mission;
-    mission.LoadMissionFile(path);
+    (mission.*load)(path);
     mission.End();
 }
 
-#define MISSION_MAIN(path) {path, [] { ReadMissionMain(path); }}
-#define MISSION_MAIN_AS(path, Mission) {path, [] { ReadMissionMain<Mission>(path); }}
+#define MISSION_MAIN(path) {path, [] { ReadMissionInLevel(path, &CMission::LoadMissionFile); }}
+#define MISSION_MAIN_AS(path, Mission) {path, [] { ReadMissionInLevel<Mission>(path, &CMission::LoadMissionFile); }}
+#define MISSION_START_PLACING(Mission, path) {path, [] { ReadMissionInLevel<Mission>(path, &CMission::LoadStartFile); }}
 
 const char* const SAVE = "Saves\\1.txt";
 
@@ -217,6 +220,8 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             {SAVE, ReadSave},
             MISSION_START(CTimedCheckPointMission, "Scripts\\Mission\\CreditsPre.txt"),
             MISSION_MAIN_AS("Scripts\\Mission\\Credits.txt", CTimedCheckPointMission),
+            MISSION_START_PLACING(CMission0, "Scripts\\Mission\\0Pre.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\0.txt", CMission0),
         }};
     return target;
 }
