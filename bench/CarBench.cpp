@@ -15,10 +15,8 @@
 #include "Actors/Car.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
-#include "Core/Window.h"
-#include "Display/Display.h"
 #include "Physics/Physics.h"
-#include "platform/d3d8/D3D8Platform.h"
+#include "StateOnlyDisplay.h"
 #include "support/ScriptedController.h"
 #include "support/ShippedScripts.h"
 
@@ -43,10 +41,7 @@ float TerrainHeight(uint32_t column, uint32_t row)
 const CCar& Sedan()
 {
     static CCar* s_pSedan = [] {
-        g_hWnd = nullptr;
-        D3D8Platform::UseStateOnlyDevices();
-        g_Display.Create();
-        g_Display.Reset();
+        CreateStateOnlyDisplay();
         g_RandomTable.Fill(1);
         g_Physics.Init();
         LoadCarScripts();

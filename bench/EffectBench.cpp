@@ -11,7 +11,6 @@
 
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
-#include "Core/Window.h"
 #include "Display/AnimSequence.h"
 #include "Display/Display.h"
 #include "Display/DisplayMesh.h"
@@ -19,7 +18,7 @@
 #include "Display/Texture.h"
 #include "Effects/Effect.h"
 #include "Effects/ParticleSystem.h"
-#include "platform/d3d8/D3D8Platform.h"
+#include "StateOnlyDisplay.h"
 
 namespace {
 
@@ -35,10 +34,7 @@ class ShippedEffects {
 public:
     ShippedEffects()
     {
-        g_hWnd = nullptr;
-        D3D8Platform::UseStateOnlyDevices();
-        g_Display.Create();
-        g_Display.Reset();
+        CreateStateOnlyDisplay();
         g_RandomTable.Fill(1);
         const std::filesystem::path previous = std::filesystem::current_path();
         std::filesystem::current_path(KELM_GAME_DIR);

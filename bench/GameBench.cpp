@@ -28,6 +28,7 @@ struct GameRunResults {
     double startUpMs = 0.0;
     std::vector<double> frameMs;
     double allocations = 0.0;
+    double steadyAllocations = 0.0;
     double warmUpFrames = 0.0;
     double reflectionFrames = 0.0;
     double carTravel = 0.0;
@@ -53,6 +54,8 @@ GameRunResults ReadResults(const std::string& text)
             results.ok = results.frameMs.size() == static_cast<size_t>(GameRun::MEASURED_FRAMES);
         } else if (name == GameRun::ALLOCATIONS) {
             words >> results.allocations;
+        } else if (name == GameRun::STEADY_ALLOCATIONS) {
+            words >> results.steadyAllocations;
         } else if (name == GameRun::WARM_UP_FRAMES) {
             words >> results.warmUpFrames;
         } else if (name == GameRun::REFLECTION_FRAMES) {
@@ -114,6 +117,7 @@ GameRunResults RunFrames(benchmark::State& state, const char* run)
     for (auto _ : state)
         state.SetIterationTime(results.frameMs[frame++ % results.frameMs.size()] / 1000.0);
     state.counters["allocations"] = results.allocations;
+    state.counters["steady_allocations"] = results.steadyAllocations;
     state.counters["warm_up_frames"] = results.warmUpFrames;
     state.SetLabel("target <= 16.7 ms, 0 allocations");
     return results;

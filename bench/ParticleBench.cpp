@@ -13,7 +13,7 @@
 #include "Effects/ParticleSystem.h"
 #include "HeapCount.h"
 #include "platform/d3d8/D3D8Platform.h"
-#include "Core/Window.h"
+#include "StateOnlyDisplay.h"
 
 namespace {
 
@@ -90,10 +90,7 @@ BENCHMARK(BM_ParticleUpdate)->Unit(benchmark::kMicrosecond);
 
 void BM_ParticleRender(benchmark::State& state)
 {
-    g_hWnd = nullptr;
-    D3D8Platform::UseStateOnlyDevices();
-    g_Display.Create();
-    g_Display.Reset();
+    CreateStateOnlyDisplay();
     if (g_vbParticles == nullptr) {
         state.SkipWithError("no particle buffer");
         return;

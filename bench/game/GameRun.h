@@ -4,7 +4,7 @@
 //
 // The process is started as `kelm_game_run <run> <game folder>` and writes one
 // line per figure to RESULTS_FILE: "startup_ms <ms>", "frame_ms <ms> ...",
-// "allocations <count>", "warm_up_frames <count>", "reflection_frames
+// "allocations <count>", "steady_allocations <count>", "warm_up_frames <count>", "reflection_frames
 // <count>", "mission_update_ms <ms>", and for the busy town "car_travel <m>"
 // and "explosions <count>".
 
@@ -19,6 +19,9 @@ const char* const RESULTS_FILE = "bench_results.txt";
 const char* const STARTUP_MS = "startup_ms";
 const char* const FRAME_MS = "frame_ms";
 const char* const ALLOCATIONS = "allocations";
+// Those of the frames over which the level's agent and active-car lists kept
+// their length (a car put into the world builds its physics body).
+const char* const STEADY_ALLOCATIONS = "steady_allocations";
 const char* const REFLECTION_FRAMES = "reflection_frames";
 const char* const WARM_UP_FRAMES = "warm_up_frames";
 const char* const CAR_TRAVEL = "car_travel";

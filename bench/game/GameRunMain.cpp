@@ -21,6 +21,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -92,6 +93,12 @@ int s_Frame = 0;
 int s_FirstMeasured = -1;
 uint64_t s_AllocationsBefore = 0;
 uint64_t s_Allocations = 0;
+// The allocations of the measured frames over which the level's agent and
+// active-car lists kept their length: nothing spawned or recycled, whose
+// physics bodies allocate. The count and the lengths at the last frame's start.
+uint64_t s_SteadyAllocations = 0;
+uint64_t s_LastFrameAllocations = 0;
+std::pair<size_t, size_t> s_LastPopulation;
 // The warm-up's allocation count at the last frame's start, and the start
 // of the first frame since it last grew.
 uint64_t s_WarmUpAllocations = 0;
@@ -161,6 +168,25 @@ bool WarmedUp(int frame, const WarmUp& warmUp)
     return Milliseconds(now - s_QuietSince) >= warmUp.quietMs || frame >= warmUp.most;
 }
 
+std::pair<size_t, size_t> PopulationLengths()
+{
+    if (g_pLevel == nullptr)
+        return {0, 0};
+    return {g_pLevel->GetAgents().size(), g_pLevel->GetActiveCars().size()};
+}
+
+// At the start of measured frame `measured`: the frame before it is steady
+// when the population's lists kept their length over it.
+void CountSteadyAllocations(int measured)
+{
+    const uint64_t count = GetAllocationCount();
+    const std::pair<size_t, size_t> population = PopulationLengths();
+    if (measured > 0 && population == s_LastPopulation)
+        s_SteadyAllocations += count - s_LastFrameAllocations;
+    s_LastFrameAllocations = count;
+    s_LastPopulation = population;
+}
+
 // Called at the start of every frame: past the warm-up, stamps the frame and
 // counts the allocations up to the last measured frame's end; then closes.
 // The measured frame's number from 0, or -1 outside them.
@@ -178,6 +204,7 @@ int MeasureFrame(const WarmUp& warmUp)
     if (measured > GameRun::MEASURED_FRAMES)
         return -1;
     s_FrameStarts.push_back(Clock::now());
+    CountSteadyAllocations(measured);
     if (measured < GameRun::MEASURED_FRAMES)
         return measured;
     CountAllocations(false);
@@ -366,6 +393,7 @@ void WriteResults()
         out << ' ' << Milliseconds(s_FrameStarts[frame] - s_FrameStarts[frame - 1]);
     out << '\n';
     out << GameRun::ALLOCATIONS << ' ' << s_Allocations << '\n';
+    out << GameRun::STEADY_ALLOCATIONS << ' ' << s_SteadyAllocations << '\n';
     out << GameRun::WARM_UP_FRAMES << ' ' << s_FirstMeasured << '\n';
     out << GameRun::REFLECTION_FRAMES << ' ' << s_ReflectionFrames << '\n';
     out << GameRun::CAR_TRAVEL << ' ' << s_CarTravel << '\n';

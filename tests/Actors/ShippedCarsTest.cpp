@@ -11,6 +11,7 @@
 #include "Actors/TireType.h"
 #include "Core/AssetManager.h"
 #include "Display/DisplayFixture.h"
+#include "Display/DisplayMesh.h"
 #include "Display/Texture.h"
 #include "support/ShippedScripts.h"
 #include "support/TempDir.h"
@@ -44,6 +45,14 @@ protected:
         return false;
     }
 
+    static int CountGroup(const std::vector<CDisplayObject3D>& parts, int group)
+    {
+        int count = 0;
+        for (const CDisplayObject3D& part : parts)
+            count += part.GetColourGroup() == group ? 1 : 0;
+        return count;
+    }
+
     std::string m_LoadLog;
 };
 
@@ -69,6 +78,7 @@ TEST_F(ShippedCarsTest, EveryCarLoadsWithoutALogLine)
         EXPECT_FALSE(car->m_Body.GetTransparentParts().empty()) << "glass";
         EXPECT_GT(car->m_CollisionObject.m_fRadius, 0.0f);
         EXPECT_TRUE(car->m_bRadiusCalculated);
+        EXPECT_GT(car->m_fDeceleration, 0.0f);
         EXPECT_GT(car->m_Engine.GetTopSpeed(), 0.0f);
         EXPECT_EQ(1u, car->GetSuspensionTable()->GetCount());
         EXPECT_EQ("CarHorn", car->m_Horn.GetName());
@@ -103,6 +113,39 @@ TEST_F(ShippedCarsTest, TheSedanWearsOneTireTypeAndSomeCarsTwo)
     EXPECT_EQ("DeliveryBody", delivery->m_Body.GetName());
     EXPECT_GT(delivery->m_PhysicsObject.m_fMass, sedan->m_PhysicsObject.m_fMass);
     EXPECT_LT(delivery->m_Engine.GetTopSpeed(), sedan->m_Engine.GetTopSpeed());
+}
+
+// The population paints every free car on colour group 1; of the police car
+// only the stripe takes it, so the white body, doors and light bar stay.
+TEST_F(ShippedCarsTest, ThePoliceCarTakesPaintOnItsStripeOnly)
+{
+    CCar* cop = nullptr;
+    g_AssetManager.GetAsset("CopCar", cop, true);
+    EXPECT_EQ("CopCarBody", cop->m_Body.GetName());
+    EXPECT_EQ(1, CountGroup(cop->m_Body.GetOpaqueParts(), PAINT_GROUP) +
+                     CountGroup(cop->m_Body.GetTransparentParts(), PAINT_GROUP));
+    EXPECT_EQ(4u, cop->m_Body.GetOpaqueParts().size()) << "shell, stripe, lamps and light bar";
+    ASSERT_EQ(2u, cop->m_Doors.size());
+    for (const CDoor& door : cop->m_Doors) {
+        EXPECT_EQ(0, CountGroup(door.m_Mesh.GetOpaqueParts(), PAINT_GROUP));
+        EXPECT_FALSE(door.m_Mesh.GetOpaqueParts().empty());
+    }
+    CCar* sedan = nullptr;
+    g_AssetManager.GetAsset("Sedan", sedan, true);
+    EXPECT_EQ(sedan->m_CollisionDataName, cop->m_CollisionDataName) << "the sedan's shape";
+
+    // Two colours in one mesh each: the shell white over black, the light bar
+    // red on the left and blue on the right.
+    CDisplayMesh* shell = nullptr;
+    g_AssetManager.GetAsset("CopShell", shell, true);
+    ASSERT_EQ(2u, shell->GetNumMaterials());
+    EXPECT_GT(shell->GetMaterial(0).Diffuse.g, 0.9f);
+    EXPECT_LT(shell->GetMaterial(1).Diffuse.g, 0.1f);
+    CDisplayMesh* lightBar = nullptr;
+    g_AssetManager.GetAsset("CopLightBar", lightBar, true);
+    ASSERT_EQ(2u, lightBar->GetNumMaterials());
+    EXPECT_GT(lightBar->GetMaterial(0).Diffuse.r, lightBar->GetMaterial(0).Diffuse.b);
+    EXPECT_GT(lightBar->GetMaterial(1).Diffuse.b, lightBar->GetMaterial(1).Diffuse.r);
 }
 
 // Every kind but the police car wears a body of its own, shell and collision

@@ -1,5 +1,5 @@
 """The cars' meshes: the sedan's paintable shell, its glass, its rear lamps
-and its two doors; the delivery truck's body of the same parts; the bodies of
+and its two doors; the police car's white shell, doors, light bar and stripe; the delivery truck's body of the same parts; the bodies of
 the coupe, the pickup, the hatchback, the old saloon and the lowrider, with
 their collision boxes; and the wheel every tyre type wears.
 
@@ -21,6 +21,24 @@ SEDAN_GLASS = [((-0.78, 0.15, -1.0), (0.78, 0.85, 0.7))]
 SEDAN_LAMPS = [((-0.8, 0.0, -2.14), (-0.5, 0.1, -2.1)), ((0.5, 0.0, -2.14), (0.8, 0.1, -2.1))]
 SEDAN_DOOR_LEFT = [((-0.95, -0.4, -0.3), (-0.9, 0.15, 0.8))]
 SEDAN_DOOR_RIGHT = [((0.9, -0.4, -0.3), (0.95, 0.15, 0.8))]
+
+# The police car: the sedan's shape, white over black lower panels below the
+# doors, a light bar on the roof and a stripe along each side, broken where
+# the doors are. Only the stripe takes paint, so a police car stays one
+# whichever colour the population paints it.
+COP_SHELL = [
+    (((-0.9, -0.55, -2.1), (0.9, -0.4, 2.1)), 1),     # the black lower panels
+    (((-0.9, -0.4, -2.1), (0.9, 0.15, 2.1)), 0),      # the white body
+    (((-0.8, 0.85, -1.0), (0.8, 0.93, 0.7)), 0),      # the roof
+]
+COP_LIGHTBAR = [
+    (((-0.6, 0.93, -0.25), (0.0, 1.03, 0.05)), 0),    # red on the left
+    (((0.0, 0.93, -0.25), (0.6, 1.03, 0.05)), 1),     # blue on the right
+]
+COP_STRIPE = [
+    ((-0.91, -0.1, -2.1), (-0.9, 0.0, -0.3)), ((-0.91, -0.1, 0.8), (-0.9, 0.0, 2.1)),
+    ((0.9, -0.1, -2.1), (0.91, 0.0, -0.3)), ((0.9, -0.1, 0.8), (0.91, 0.0, 2.1)),
+]
 
 # A box-bodied delivery truck 2.0 wide and 5.2 long: a cab in front of its cargo box.
 DELIVERY_SHELL = [
@@ -115,6 +133,11 @@ DOOR_THICKNESS = 0.05
 DOOR_SILL = 0.15
 
 PAINT = (0.75, 0.75, 0.78, 1.0)
+POLICE_WHITE = (0.95, 0.95, 0.95, 1.0)
+POLICE_BLACK = (0.05, 0.05, 0.06, 1.0)
+POLICE_RED = (0.9, 0.05, 0.05, 1.0)
+POLICE_BLUE = (0.05, 0.15, 0.9, 1.0)
+POLICE_STRIPE = (0.1, 0.2, 0.6, 1.0)
 GLASS = (0.35, 0.5, 0.6, 0.45)
 LAMP = (0.6, 0.05, 0.05, 1.0)
 TYRE = (0.12, 0.12, 0.12, 1.0)
@@ -151,6 +174,13 @@ def box_geometry(boxes):
 
 def box_mesh(x_mesh, name, comment, boxes, colour):
     return x_mesh(name, comment, *box_geometry(boxes), colour)
+
+
+def two_colour_mesh(x_mesh, name, comment, boxes, colours):
+    """Boxes given as (box, index into `colours`), each box in its colour."""
+    positions, normals, uvs, faces = box_geometry([box for box, _ in boxes])
+    face_materials = [colour for _, colour in boxes for _ in BOX_FACES]
+    return x_mesh(name, comment, positions, normals, uvs, faces, list(colours), face_materials=face_materials)
 
 
 def wheel_mesh(x_mesh):
@@ -232,6 +262,18 @@ def assets(x_mesh):
                                                      SEDAN_DOOR_LEFT, PAINT),
         "Assets/Meshes/Cars/sedan_door_right.x": part("sedan_door_right", "The sedan's right door.",
                                                       SEDAN_DOOR_RIGHT, PAINT),
+        "Assets/Meshes/Cars/cop_shell.x": lambda: two_colour_mesh(
+            x_mesh, "cop_shell", "The police car's body: white over black lower panels.", COP_SHELL,
+            (POLICE_WHITE, POLICE_BLACK)),
+        "Assets/Meshes/Cars/cop_door_left.x": part("cop_door_left", "The police car's white left door.",
+                                                   SEDAN_DOOR_LEFT, POLICE_WHITE),
+        "Assets/Meshes/Cars/cop_door_right.x": part("cop_door_right", "The police car's white right door.",
+                                                    SEDAN_DOOR_RIGHT, POLICE_WHITE),
+        "Assets/Meshes/Cars/cop_lightbar.x": lambda: two_colour_mesh(
+            x_mesh, "cop_lightbar", "The police car's roof light bar, red on the left, blue on the right.",
+            COP_LIGHTBAR, (POLICE_RED, POLICE_BLUE)),
+        "Assets/Meshes/Cars/cop_stripe.x": part("cop_stripe", "The police car's side stripes, its paint.",
+                                                COP_STRIPE, POLICE_STRIPE),
         "Assets/Meshes/Cars/delivery_shell.x": part("delivery_shell", "The delivery truck's body.",
                                                     DELIVERY_SHELL, PAINT),
         "Assets/Meshes/Cars/delivery_glass.x": part("delivery_glass", "The delivery truck's windows.",

@@ -292,10 +292,12 @@ def unit_vector(v):
     return tuple(c / length for c in v)
 
 
-def x_mesh(name, comment, positions, normals, uvs, faces, diffuse, texture=None):
+def x_mesh(name, comment, positions, normals, uvs, faces, diffuse, texture=None, face_materials=None):
     """A text .X file of one mesh with one material. Each face is a list of
     corner indices, which its normals share; the material has the colour
-    `diffuse` (RGBA) and, when `texture` names one, that image."""
+    `diffuse` (RGBA) and, when `texture` names one, that image. With
+    `face_materials`, `diffuse` is a list of colours, one material each, and
+    `face_materials` gives each face's index into it."""
 
     def vectors(items):
         return ",\n".join("  " + x_vector(item) for item in items) + ";\n"
@@ -304,6 +306,17 @@ def x_mesh(name, comment, positions, normals, uvs, faces, diffuse, texture=None)
         return ",\n".join("  %d;" % len(face) + ",".join(str(i) for i in face) + ";" for face in items) + ";\n"
 
     texture_lines = ["   TextureFilename { \"%s\"; }\n" % texture] if texture else []
+    colours = diffuse if face_materials is not None else [diffuse]
+    indices = face_materials if face_materials is not None else [0] * len(faces)
+    materials = []
+    for colour in colours:
+        materials += [
+            "  Material {\n",
+            "   %s;\n" % x_vector(colour),
+            "   8.000000;\n",
+            "   0.200000;0.200000;0.200000;;\n",
+            "   0.000000;0.000000;0.000000;;\n",
+        ] + texture_lines + ["  }\n"]
     lines = [
         "xof 0302txt 0032\n",
         "// %s\n" % comment,
@@ -318,16 +331,10 @@ def x_mesh(name, comment, positions, normals, uvs, faces, diffuse, texture=None)
         "  %d;\n" % len(uvs), vectors(uvs),
         " }\n",
         " MeshMaterialList {\n",
-        "  1;\n",
+        "  %d;\n" % len(colours),
         "  %d;\n" % len(faces),
-        "  " + ",".join("0" for _ in faces) + ";;\n",
-        "  Material {\n",
-        "   %s;\n" % x_vector(diffuse),
-        "   8.000000;\n",
-        "   0.200000;0.200000;0.200000;;\n",
-        "   0.000000;0.000000;0.000000;;\n",
-    ] + texture_lines + [
-        "  }\n",
+        "  " + ",".join(str(i) for i in indices) + ";;\n",
+    ] + materials + [
         " }\n",
         "}\n",
     ]
