@@ -1,7 +1,7 @@
 // The whole game on a copy of the shipped folder: the five first missions
 // wait with a start marker on the minimap each frame, none starts in the front end,
-// and in play the player, put into the circle of "6", starts it; its main
-// script holds only comments, so it is won at once and leaves the list.
+// and in play the player, put into the circle of "6", starts it; taken to
+// each of its checkpoints in turn, he wins it and it leaves the list.
 
 #include <cstdint>
 #include <cstring>

@@ -9,13 +9,18 @@
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Core/Clock.h"
+#include "Core/Window.h"
+#include "Display/Display.h"
 #include "Display/Font2D.h"
+#include "Display/TextMaster.h"
 #include "Game/HUD.h"
 #include "Game/ScriptFolderFixture.h"
 #include "Sound/RecordingFSound.h"
+#include "platform/d3d8/D3D8Platform.h"
 #include "support/CountingQueue.h"
 #include "support/FatalTrap.h"
 #include "support/FrameTime.h"
+#include "support/QueuedTexts.h"
 
 namespace {
 
@@ -77,6 +82,24 @@ protected:
     size_t m_MarkersBefore = 0;
 };
 
+// The same on a display of state only, whose text master takes text.
+class CheckPointMissionTextTest : public CheckPointMissionTest {
+protected:
+    void SetUp() override
+    {
+        g_hWnd = nullptr;
+        D3D8Platform::UseStateOnlyDevices();
+        ASSERT_TRUE(g_Display.Create());
+        g_TextMaster.Enable();
+    }
+    void TearDown() override
+    {
+        g_TextMaster.Reset();
+        g_Display.Shutdown();
+        D3D8Platform::ResetTestHooks();
+    }
+};
+
 struct GrammarCase {
     const char* m_Text;
     float m_fScale;
@@ -89,6 +112,7 @@ struct GrammarCase {
 // The scale is taken when "Pos" is read; the text block is optional.
 const GrammarCase GRAMMAR_CASES[] = {
     {"CheckPoint", 1.0f, D3DXVECTOR3(0, 0, 0), 1.0f, 0.0f, false},
+    {"CheckPoint Size 6", 1.0f, D3DXVECTOR3(0, 0, 0), 6.0f, 0.0f, false},
     {"CheckPoint Size 6 Pos 1 2 3 Time 8 Effect Ring", 6.0f, D3DXVECTOR3(1, 2, 3), 6.0f, 8.0f, false},
     {"CheckPoint Pos 4 0 5 Text Depot String Depot Position 0.1 0.1 Visible 1", 1.0f,
      D3DXVECTOR3(4, 0, 5), 1.0f, 0.0f, true},
@@ -142,10 +166,9 @@ TEST_F(CheckPointMissionTest, ARunWithoutCheckPointsIsWonAfterTheCinemaAndReport
     EXPECT_EQ(CMission::MISSION_RUNNING, RunFrames(mission, 14)) << "1.875 s";
     EXPECT_EQ(CMission::MISSION_WON, mission.Update()) << "2.0 s";
     EXPECT_TRUE(mission.IsFinished());
-    size_t opened = 0;
-    for (const std::string& call : fmod.TakeCalls())
-        opened += call.rfind("Stream_Open(", 0) == 0;
-    EXPECT_EQ(1u, opened);
+    const std::vector<std::string> calls = fmod.TakeCalls();
+    EXPECT_EQ(1, RecordingFSound::CountCalls(calls, "Stream_Open"));
+    EXPECT_EQ(1, RecordingFSound::CountCalls(calls, "Stream_Play")) << "the victory sound, once";
     mission.Draw(RENDER_PASS_MAIN);
     EXPECT_EQ(0, m_Queue.m_Parts) << "no checkpoint left to point at";
     EXPECT_EQ(m_MarkersBefore, g_HUD.GetMapMarkers().size());
@@ -183,35 +206,42 @@ TEST_F(CheckPointMissionTest, RacersReachOneCheckPointAFrameStrictlyInsideItsSiz
     EXPECT_EQ(nullptr, mission.GetPlayer());
 }
 
-// Rows right, up, forward at the lifted eye; three times larger in a car.
+// Rows right, up, forward at the lifted eye; three times larger in a car;
+// queued by Draw in every pass.
 TEST_F(CheckPointMissionTest, TheArrowPointsFromThePlayerAtTheCheckPointAndGrowsInACar)
 {
     CCheckPointMission mission;
     LoadMain(mission, "Pointer Arrow CheckPoint Pos 10 0 0");
     Place(m_Player, D3DXVECTOR3(0, 0, 0));
     RunFrames(mission, 2);
-    const D3DXMATRIX& local = mission.GetPointer().GetLocalMatrix();
+    const D3DXMATRIX aimed = mission.GetPointer().GetLocalMatrix();
     const float expected[4][3] = {{0, 0, 1}, {0, -1, 0}, {1, 0, 0}, {0, 3, 0}};
     for (int row = 0; row < 4; ++row)
         for (int column = 0; column < 3; ++column)
-            EXPECT_NEAR(expected[row][column], local.m[row][column], 1e-6f) << row << "," << column;
+            EXPECT_NEAR(expected[row][column], aimed.m[row][column], 1e-6f) << row << "," << column;
     EXPECT_FLOAT_EQ(CCheckPointMission::ARROW_SCALE_ON_FOOT, mission.GetPointer().GetScale());
 
     CCar car;
     m_Player.m_pCar = &car;
-    Place(m_Player, D3DXVECTOR3(10, 5, 0));
+    Place(m_Player, D3DXVECTOR3(0, 0, 5));
     mission.Update();
-    m_Player.m_pCar = nullptr;
     EXPECT_FLOAT_EQ(CCheckPointMission::ARROW_SCALE_IN_CAR, mission.GetPointer().GetScale());
-    const D3DXMATRIX straightDown = mission.GetPointer().GetLocalMatrix();
-    EXPECT_FALSE(std::isnan(straightDown._11)) << "an upright direction keeps the previous rows";
-    EXPECT_EQ(local._11, straightDown._11);
-
     for (ERenderPass pass : {RENDER_PASS_MAIN, RENDER_PASS_REFLECTION}) {
         m_Queue.m_Parts = 0;
         mission.Draw(pass);
         EXPECT_EQ(1, m_Queue.m_Parts) << "queued in every pass";
     }
+
+    // Straight above the checkpoint, then standing in it: neither gives a
+    // heading, and the arrow keeps its last placement.
+    const D3DXMATRIX last = mission.GetPointer().GetLocalMatrix();
+    for (const D3DXVECTOR3& at : {D3DXVECTOR3(10, 5, 0), D3DXVECTOR3(10, 0, 0)}) {
+        Place(m_Player, at);
+        mission.Update();
+        EXPECT_EQ(last, mission.GetPointer().GetLocalMatrix()) << at.x << "," << at.y << "," << at.z;
+    }
+    m_Player.m_pCar = nullptr;
+    EXPECT_TRUE(mission.IsWon()) << "reached while standing in it";
 }
 
 struct TimedCase {
@@ -222,35 +252,71 @@ struct TimedCase {
     bool m_bWon;
     bool m_bFailed;
     float m_fTimeLimit;
+    // What the last frame says at (0.2, 0.2) in green, if anything.
+    const char* m_Ending;
 };
+
+const char* const WIN = "You Win!!";
+const char* const LOSS = "You Fail LoSeR!!";
 
 // Frames of 0.125 s; the first belongs to the cinema.
 const TimedCase TIMED_CASES[] = {
     {"Time 5 extends the limit", "TimeLimit 1 CheckPoint Time 5 CheckPoint Pos 50 0 0", 3,
-     CMission::MISSION_RUNNING, false, false, 6.0f},
+     CMission::MISSION_RUNNING, false, false, 6.0f, nullptr},
     {"a win in the time-out's frame counts", "TimeLimit 0.2 CheckPoint CheckPoint", 3, CMission::MISSION_WON, true,
-     false, 0.2f},
-    {"the loss waits 2.0 s", "TimeLimit 0.2 CheckPoint Pos 50 0 0", 17, CMission::MISSION_RUNNING, false, true, 0.2f},
+     false, 0.2f, nullptr},
+    {"the loss waits 2.0 s", "TimeLimit 0.2 CheckPoint Pos 50 0 0", 17, CMission::MISSION_RUNNING, false, true, 0.2f,
+     LOSS},
     {"the loss reports after 2.0 s", "TimeLimit 0.2 CheckPoint Pos 50 0 0", 18, CMission::MISSION_FAILED, false,
-     true, 0.2f},
-    {"an empty victory sound reports at once", "TimeLimit 5", 2, CMission::MISSION_WON, true, false, 5.0f},
+     true, 0.2f, LOSS},
+    {"an empty victory sound reports at once", "TimeLimit 5", 2, CMission::MISSION_WON, true, false, 5.0f, nullptr},
     {"a victory sound waits 2.0 s", "TimeLimit 5 VictorySound win.wav", 16, CMission::MISSION_RUNNING, true, false,
-     5.0f},
+     5.0f, WIN},
     {"a victory sound reports after 2.0 s", "TimeLimit 5 VictorySound win.wav", 17, CMission::MISSION_WON, true,
-     false, 5.0f},
+     false, 5.0f, WIN},
 };
 
-TEST_F(CheckPointMissionTest, TheTimedRunGainsTimeAtCheckPointsAndIsLostWhenItRunsOut)
+TEST_F(CheckPointMissionTextTest, TheTimedRunGainsTimeAtCheckPointsAndIsLostWhenItRunsOut)
 {
     RecordingFSound fmod;
     for (const TimedCase& test : TIMED_CASES) {
         SCOPED_TRACE(test.m_Why);
         CTimedCheckPointMission mission;
         LoadMain(mission, test.m_Script);
-        EXPECT_EQ(test.m_iResult, RunFrames(mission, test.m_iFrames));
+        RunFrames(mission, test.m_iFrames - 1);
+        TakeQueuedTexts();
+        EXPECT_EQ(test.m_iResult, mission.Update());
         EXPECT_EQ(test.m_bWon, mission.IsWon());
         EXPECT_EQ(test.m_bFailed, mission.IsFailed());
         EXPECT_FLOAT_EQ(test.m_fTimeLimit, mission.GetTimeLimit());
+        std::vector<std::string> endings;
+        for (const std::string& text : TakeQueuedTexts())
+            if (text.rfind(WIN, 0) == 0 || text.rfind(LOSS, 0) == 0)
+                endings.push_back(text);
+        std::vector<std::string> expected;
+        if (test.m_Ending != nullptr)
+            expected.push_back(QueuedText(test.m_Ending, 0.2f, 0.2f, CCheckPointMission::WIN_COLOUR));
+        EXPECT_EQ(expected, endings);
+    }
+}
+
+// Once a frame whatever the passes drawn, in black: the step, the label and
+// the time left with one decimal.
+TEST_F(CheckPointMissionTextTest, TheTimedRunShowsItsTimeLeftOnceAFrame)
+{
+    CTimedCheckPointMission mission;
+    LoadMain(mission, "Pointer Arrow TimeLimit 45 CheckPoint Pos 50 0 0");
+    mission.Update();
+    EXPECT_TRUE(TakeQueuedTexts().empty()) << "nothing during the cinema";
+    const auto black = CTimedCheckPointMission::TEXT_COLOUR;
+    for (const char* timeLeft : {"44.9", "44.8"}) {
+        mission.Update();
+        for (ERenderPass pass : {RENDER_PASS_REFLECTION, RENDER_PASS_MAIN})
+            mission.Draw(pass);
+        const std::vector<std::string> expected = {QueuedText("Follow the CheckPoints", 0.2f, 0.2f, black),
+                                                   QueuedText("Time Left: ", 0.2f, 0.4f, black),
+                                                   QueuedText(timeLeft, 0.4f, 0.4f, black)};
+        EXPECT_EQ(expected, TakeQueuedTexts());
     }
 }
 

@@ -5,17 +5,24 @@
 #include "Game/Mission0.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Core/Clock.h"
+#include "Display/TextMaster.h"
+#include "Game/HUD.h"
 #include "Input/InputManager.h"
 #include "Level/LevelFixture.h"
+#include "Sound/RecordingFSound.h"
+#include "support/CountingQueue.h"
 #include "support/FatalTrap.h"
 #include "support/FrameTime.h"
+#include "support/QueuedTexts.h"
 
 namespace {
 
@@ -27,6 +34,7 @@ const char* const CAR_LINE = "Car Buggy Mass 1000 Pos 40 0.5 40\n";
 // and the ending waits for it.
 const uint32_t FRAME_MS = 125;
 const int ENDING_FRAMES = 33;
+const D3DCOLOR WHITE = 0xFFFFFFFF;
 
 class PhysicsMission0 : public LevelFixture {
 protected:
@@ -37,11 +45,18 @@ protected:
         g_PlayerActor = &g_Player;
         g_Player.m_pCar = nullptr;
         LoadLevel("Terrain Ground\n");
+        // The arrow: one part, for the render queue to count.
+        auto arrow = std::make_unique<CComplexObject>();
+        arrow->m_Name = "Arrow";
+        arrow->GetOpaqueParts().emplace_back();
+        g_AssetManager.AddAsset(arrow.release());
         SetFrameTime(FRAME_MS);
         m_ContextDepth = g_InputManager.GetContextDepth();
+        g_TextMaster.Enable();
     }
     void TearDown() override
     {
+        g_TextMaster.Clear(CTextMaster::CLEAR_PREPARED);
         g_Player.m_pCar = nullptr;
         g_FrameTimer = CFrameTimer();
         LevelFixture::TearDown();
@@ -53,13 +68,13 @@ protected:
         mission.LoadStartFile(START_SCRIPT);
     }
 
-    // The mission car placed, the main script's checkpoints given by
-    // `main` (which may name the car's position as "@"), the player
-    // given and the start cinema's frame run.
+    // The mission car placed, the arrow and the main script's checkpoints
+    // given by `main` (which may name the car's position as "@"), the
+    // player given and the start cinema's frame run.
     void Start(CMission0& mission, const std::string& main)
     {
         LoadStart(mission, CAR_LINE);
-        std::string text = main;
+        std::string text = "Pointer Arrow\n" + main;
         const std::string at = CarPosition(mission);
         for (size_t found = text.find('@'); found != std::string::npos; found = text.find('@'))
             text.replace(found, 1, at);
@@ -119,7 +134,8 @@ TEST_F(PhysicsMission0, TheStartScriptsCarIsLockedUntilTheStartWhichRepairsAWrec
 }
 
 // Before the player gets in, the arrow points straight down at the car and
-// bobs between 1.9 and 2.2 above it, one frame's step past each bound at most.
+// bobs between 1.9 and 2.2 above it, one frame's step past each bound at most,
+// and is queued in both passes. After 10 s the player is hurried each frame.
 TEST_F(PhysicsMission0, BeforeThePlayerGetsInTheArrowBobsOverTheCarPointingDown)
 {
     CMission0 mission;
@@ -139,40 +155,72 @@ TEST_F(PhysicsMission0, BeforeThePlayerGetsInTheArrowBobsOverTheCarPointingDown)
     EXPECT_NEAR(CMission0::ARROW_LOW, lowest, step);
     EXPECT_NEAR(CMission0::ARROW_HIGH, highest, step);
     EXPECT_FALSE(mission.HasEntered());
+
+    CountingQueue queue;
+    CComplexObject::SetQueue(&queue);
+    for (ERenderPass pass : {RENDER_PASS_MAIN, RENDER_PASS_REFLECTION})
+        mission.Draw(pass);
+    CComplexObject::SetQueue(nullptr);
+    EXPECT_EQ(2, queue.m_Parts) << "the arrow, in each pass";
+
+    // 10 s of waiting in all.
+    RunFrames(mission, 39);
+    TakeQueuedTexts();
+    for (int frame = 0; frame < 2; ++frame) {
+        mission.Update();
+        std::string key;
+        g_InputManager.GetBindingName(key, CMission0::ENTER_EXIT_ACTION);
+        std::vector<std::string> texts = TakeQueuedTexts();
+        for (std::string& text : texts)
+            std::replace(text.begin(), text.end(), '\n', ' ');
+        const std::string hurry = "What are you doing hurry up. Use the " + key + " key to get in your car.";
+        EXPECT_EQ(1, std::count(texts.begin(), texts.end(), QueuedText(hurry, 0.1f, 0.05f, WHITE)));
+    }
     mission.End();
 }
 
 struct DeliveryCase {
     float m_fSpeed;
     bool m_bDelivered;
+    // Ended by the manager (a new game, the credits) before the fade is over.
+    bool m_bEndedEarly;
 };
 
-// Only a car slower than 0.4 m/s delivers; the held controls come back at the end.
-const DeliveryCase DELIVERY_CASES[] = {{0.5f, false}, {-0.5f, false}, {0.3f, true}, {-0.3f, true}};
+// Only a car slower than 0.4 m/s delivers; the held controls come back at
+// the win and at an early End.
+const DeliveryCase DELIVERY_CASES[] = {
+    {0.5f, false, false}, {-0.5f, false, false}, {0.3f, true, false}, {-0.3f, true, false}, {0.3f, true, true},
+};
 
 TEST_F(PhysicsMission0, TheDepotCountsOnlyForAStoppedCarAndHoldsTheControlsUntilTheWin)
 {
+    RecordingFSound fmod;
     for (const DeliveryCase& test : DELIVERY_CASES) {
-        SCOPED_TRACE(test.m_fSpeed);
+        SCOPED_TRACE(::testing::Message() << test.m_fSpeed << (test.m_bEndedEarly ? " ended early" : ""));
         CMission0 mission;
-        Start(mission, "CheckPoint Size 3 Pos @\n");
+        Start(mission, "CheckPoint Size 3 Pos @\nVictorySound win.wav\n");
         CCar* car = mission.GetMissionCar();
         g_Player.m_pCar = car;
         car->SetSpeed(test.m_fSpeed);
+        const size_t markers = g_HUD.GetMapMarkers().size();
         EXPECT_EQ(CMission::MISSION_RUNNING, RunFrames(mission, 3));
         EXPECT_TRUE(mission.HasEntered());
         EXPECT_EQ(test.m_bDelivered, mission.IsWon());
+        EXPECT_EQ(markers + (test.m_bDelivered ? 1 : 2), g_HUD.GetMapMarkers().size())
+            << "the depot marked each entered frame until it counts";
         EXPECT_EQ(m_ContextDepth + (test.m_bDelivered ? 1 : 0), g_InputManager.GetContextDepth());
-        if (test.m_bDelivered) {
+        if (test.m_bDelivered && !test.m_bEndedEarly) {
             EXPECT_EQ(CInputManager::CONTEXT_HELD, g_InputManager.GetCurrentContext());
             // Burnt after the delivery: still won.
             car->m_bNotExploded = false;
             EXPECT_EQ(CMission::MISSION_WON, RunFrames(mission, ENDING_FRAMES));
             EXPECT_FALSE(mission.IsFailed());
+            EXPECT_EQ(1, fmod.TakeCallCount("Stream_Play")) << "the victory sound, once";
         }
         mission.End();
         EXPECT_EQ(m_ContextDepth, g_InputManager.GetContextDepth());
         g_Player.m_pCar = nullptr;
+        fmod.TakeCalls();
     }
 }
 
@@ -194,8 +242,11 @@ TEST_F(PhysicsMission0, OutOfTheMissionCarThePlayerIsSentBackAndTheCarsLossFails
     // On foot at the first checkpoint: it does not count, and the arrow
     // points from the player back to the car.
     g_Player.m_pCar = nullptr;
+    TakeQueuedTexts();
     mission.Update();
     EXPECT_EQ(CMission0::PROMPT_ON_FOOT, mission.GetPromptState());
+    EXPECT_EQ(std::vector<std::string>{QueuedText("What are you doing get back in the car", 0.2f, 0.2f, WHITE)},
+              TakeQueuedTexts());
     EXPECT_EQ(0, g_Player.m_iCheckpoint);
     const D3DXMATRIX& arrow = mission.GetPointer().GetWorldMatrix();
     const D3DXMATRIX& body = car->m_Body.GetWorldMatrix();
@@ -209,6 +260,8 @@ TEST_F(PhysicsMission0, OutOfTheMissionCarThePlayerIsSentBackAndTheCarsLossFails
     g_Player.m_pCar = &other;
     mission.Update();
     EXPECT_EQ(CMission0::PROMPT_IN_OTHER_CAR, mission.GetPromptState());
+    EXPECT_EQ(std::vector<std::string>{QueuedText("That is the wrong car", 0.2f, 0.2f, WHITE)}, TakeQueuedTexts());
+    EXPECT_EQ(0, g_Player.m_iCheckpoint) << "nor in another car";
 
     car->m_bNotExploded = false;
     EXPECT_EQ(CMission::MISSION_RUNNING, mission.Update());

@@ -10,6 +10,7 @@
 #include "Core/AssetManager.h"
 #include "Core/Log.h"
 #include "Display/ComplexObject.h"
+#include "Display/DisplayMesh.h"
 #include "Display/DisplayFixture.h"
 #include "Display/Texture.h"
 #include "Game/CheckPointMission.h"
@@ -114,6 +115,19 @@ TEST_F(ShippedMissionsTest, TheCreditsLoadTheirTourWithNeitherCheckPointsNorVict
     EXPECT_EQ(0u, run->GetCheckPointCount());
     EXPECT_TRUE(credits->GetVictorySound().empty());
     g_PlayerActor = previousPlayer;
+}
+
+// The arrow leads from above the player, so it is mostly seen from behind
+// and below, where the sun does not reach: it glows yellow on its own.
+TEST_F(ShippedMissionsTest, TheArrowGlowsYellowWhereTheSunDoesNotLightIt)
+{
+    CDisplayMesh* mesh = nullptr;
+    g_AssetManager.GetAsset("Arrow", mesh, true);
+    ASSERT_EQ(1u, mesh->GetNumMaterials());
+    const D3DCOLORVALUE& glow = mesh->GetMaterial(0).Emissive;
+    EXPECT_GT(glow.r, 0.5f);
+    EXPECT_GT(glow.g, 0.5f);
+    EXPECT_LT(glow.b, glow.g / 2.0f) << "yellow, not grey";
 }
 
 } // namespace

@@ -292,12 +292,13 @@ def unit_vector(v):
     return tuple(c / length for c in v)
 
 
-def x_mesh(name, comment, positions, normals, uvs, faces, diffuse, texture=None, face_materials=None):
+def x_mesh(name, comment, positions, normals, uvs, faces, diffuse, texture=None, face_materials=None,
+           emissive=(0.0, 0.0, 0.0)):
     """A text .X file of one mesh with one material. Each face is a list of
     corner indices, which its normals share; the material has the colour
-    `diffuse` (RGBA) and, when `texture` names one, that image. With
-    `face_materials`, `diffuse` is a list of colours, one material each, and
-    `face_materials` gives each face's index into it."""
+    `diffuse` (RGBA), the glow `emissive` (RGB) and, when `texture` names one,
+    that image. With `face_materials`, `diffuse` is a list of colours, one
+    material each, and `face_materials` gives each face's index into it."""
 
     def vectors(items):
         return ",\n".join("  " + x_vector(item) for item in items) + ";\n"
@@ -315,7 +316,7 @@ def x_mesh(name, comment, positions, normals, uvs, faces, diffuse, texture=None,
             "   %s;\n" % x_vector(colour),
             "   8.000000;\n",
             "   0.200000;0.200000;0.200000;;\n",
-            "   0.000000;0.000000;0.000000;;\n",
+            "   %s;;\n" % ";".join("%.6f" % c for c in emissive),
         ] + texture_lines + ["  }\n"]
     lines = [
         "xof 0302txt 0032\n",
@@ -444,6 +445,9 @@ def pyramid_mesh():
 ARROW_HALF_WIDTH = 0.3
 ARROW_LENGTH = 1.0
 YELLOW = (1.0, 0.85, 0.1, 1.0)
+# The arrow glows, so that it shows yellow from behind and below, where the
+# sun does not light it.
+ARROW_GLOW = (0.75, 0.62, 0.2)
 
 
 def arrow_mesh():
@@ -469,7 +473,7 @@ def arrow_mesh():
         normals += [normal] * len(face)
         uvs += [(0.0, 0.0)] * len(face)
     return x_mesh("arrow", "The guiding arrow: one unit long, pointing along +z.", positions, normals, uvs, faces,
-                  YELLOW)
+                  YELLOW, emissive=ARROW_GLOW)
 
 
 def victory():
