@@ -26,6 +26,7 @@ const char* const ENTRY_MARK = "#";
 const char* const SAVES_FOLDER = "Saves\\";
 const char* const SAVE_EXTENSION = ".txt";
 const char* const INVALID_MISSION = "Error found in file: Invalid Mission Name";
+const char* const INVALID_EXTRA = "Error found in file: Invalid Extra Object";
 const int YEARS_WRITTEN = 100;
 
 struct FieldRange {
@@ -121,8 +122,10 @@ void RecreateMissions(const std::vector<std::string>& names)
 void RegrantExtras(const std::vector<std::string>& names)
 {
     g_UnlockedExtras.clear();
-    for (auto name = names.rbegin(); name != names.rend(); ++name)
-        SpawnItem(*name);
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (SpawnItem(*name) == nullptr)
+            g_Log.Write(INVALID_EXTRA);
+    }
 }
 
 } // namespace

@@ -13,10 +13,9 @@
 #include "Actors/GameActor.h"
 #include "Actors/Weapon.h"
 #include "Display/Camera.h"
-#include "Game/Extras.h"
+#include "Game/ExtrasLevel.h"
 #include "Game/Mission.h"
 #include "Game/MissionManager.h"
-#include "Level/LevelFixture.h"
 #include "Sound/Radio.h"
 #include "platform/novodex/NxPhysics.h"
 #include "support/MatrixExpect.h"
@@ -30,27 +29,24 @@ std::unique_ptr<CMission> MakePlain()
     return std::make_unique<CMission>();
 }
 
-class SavedProgressLevel : public LevelFixture {
+class SavedProgressLevel : public ExtrasLevel {
 protected:
     void SetUp() override
     {
-        StartPhysics();
-        LevelFixture::SetUp();
+        ExtrasLevel::SetUp();
         g_PlayerActor = &g_Player;
         g_Player.CreatePhysics();
         for (const char* name : {"SaveA", "SaveB"}) {
             m_Dir.Write(std::string("Scripts/Mission/") + name + "Pre.txt", "MissionStartPos 0 0 0\n");
             g_MissionManager.AddMissionClass({name, &MakePlain, false});
         }
-        g_UnlockedExtras.clear();
     }
     void TearDown() override
     {
         g_MissionManager.Clear();
-        g_UnlockedExtras.clear();
         g_GameCamera.m_pTarget = nullptr;
         g_GameCamera.m_u32Mode = CCamera::MODE_NONE;
-        LevelFixture::TearDown();
+        ExtrasLevel::TearDown();
     }
 
     static Names ListedMissions()
@@ -101,26 +97,32 @@ TEST_F(SavedProgressLevel, RebuildsTheLevelAndPutsThePlayerBackWhereTheSaveWasMa
 }
 
 // The file lists what was open first to last; the game gets it back last to
-// first, the missions open before the load gone and an unknown name skipped.
+// first, what was open before the load gone and each unknown name skipped.
 TEST_F(SavedProgressLevel, BringsBackTheMissionsAndExtrasFromTheLastToTheFirst)
 {
-    LoadLevel("Terrain Ground\n");
+    CLevel& level = LoadLevel("Terrain Ground\n");
     g_MissionManager.CreateMission("SaveA");
-    g_UnlockedExtras = {"Stale"};
+    SpawnItem("C4");
 
     CProgressData progress;
     progress.m_MissionsOpen = {"SaveA", "Nowhere", "SaveB", "SaveA"};
-    progress.m_ExtrasOpen = {"Jetpack", "Tank"};
+    progress.m_ExtrasOpen = {"pistol", "Jetpack", "Uzzi"};
     EXPECT_TRUE(ApplySavedProgress(progress));
 
     EXPECT_EQ((Names{"SaveA", "SaveB", "SaveA"}), ListedMissions());
     EXPECT_EQ(nullptr, g_MissionManager.GetCurrentMission());
-    EXPECT_EQ((Names{"Tank", "Jetpack"}), g_UnlockedExtras);
+    EXPECT_EQ((Names{"Uzzi", "pistol"}), g_UnlockedExtras);
+    Names weapons;
+    for (const auto& weapon : level.GetWeapons())
+        weapons.push_back(weapon->m_Name);
+    EXPECT_EQ((Names{"Uzzi", "pistol"}), weapons) << "the C4 went with the old level";
     const std::string log = Log();
-    const std::string line = "Error found in file: Invalid Mission Name";
-    const size_t logged = log.find(line);
-    EXPECT_NE(std::string::npos, logged) << log;
-    EXPECT_EQ(std::string::npos, log.find(line, logged + line.size())) << "once, for the one unknown name";
+    for (const std::string line :
+         {"Error found in file: Invalid Mission Name", "Error found in file: Invalid Extra Object"}) {
+        const size_t logged = log.find(line);
+        EXPECT_NE(std::string::npos, logged) << log;
+        EXPECT_EQ(std::string::npos, log.find(line, logged + line.size())) << "once, for the one unknown name";
+    }
 }
 
 } // namespace
