@@ -16,6 +16,7 @@
 #include "Game/ExtrasLevel.h"
 #include "Game/Mission.h"
 #include "Game/MissionManager.h"
+#include "Game/MissionNames.h"
 #include "Sound/Radio.h"
 #include "platform/novodex/NxPhysics.h"
 #include "support/MatrixExpect.h"
@@ -47,14 +48,6 @@ protected:
         g_GameCamera.m_pTarget = nullptr;
         g_GameCamera.m_u32Mode = CCamera::MODE_NONE;
         ExtrasLevel::TearDown();
-    }
-
-    static Names ListedMissions()
-    {
-        Names names;
-        for (size_t i = 0; i < g_MissionManager.GetMissionCount(); ++i)
-            names.push_back(g_MissionManager.GetMission(i)->GetName());
-        return names;
     }
 
     static D3DXVECTOR3 BodyPosition()
@@ -109,7 +102,7 @@ TEST_F(SavedProgressLevel, BringsBackTheMissionsAndExtrasFromTheLastToTheFirst)
     progress.m_ExtrasOpen = {"pistol", "Jetpack", "Uzzi"};
     EXPECT_TRUE(ApplySavedProgress(progress));
 
-    EXPECT_EQ((Names{"SaveA", "SaveB", "SaveA"}), ListedMissions());
+    EXPECT_EQ((Names{"SaveA", "SaveB", "SaveA"}), ListedMissionNames());
     EXPECT_EQ(nullptr, g_MissionManager.GetCurrentMission());
     EXPECT_EQ((Names{"Uzzi", "pistol"}), g_UnlockedExtras);
     Names weapons;
