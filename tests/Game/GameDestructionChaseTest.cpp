@@ -47,7 +47,7 @@ const D3DXVECTOR3 WAREHOUSE_START(336.0f, 0.5f, 180.0f);
 // Inside the walls, north of the tower, between two of the patrols.
 const D3DXVECTOR3 INSIDE_WAREHOUSE(336.0f, 0.5f, 166.0f);
 // Where 5.txt parks its sedans.
-const D3DXVECTOR3 PARKED_SEDANS[] = {D3DXVECTOR3(445, 0, 283), D3DXVECTOR3(430, 0, 283), D3DXVECTOR3(415, 0, 283)};
+const D3DXVECTOR3 PARKED_SEDANS[] = {D3DXVECTOR3(445, 0, 288), D3DXVECTOR3(430, 0, 288), D3DXVECTOR3(415, 0, 288)};
 
 struct Seen {
     // Each text as it first appeared after a different one, in order.

@@ -123,6 +123,14 @@ D3DXVECTOR3 PositionOf(const CCar& car)
     return D3DXVECTOR3(at.x, at.y, at.z);
 }
 
+// Parked cars stand at the road's edge, clear of the traffic's lanes.
+void ExpectParkedByTheRoad(const CCar& car)
+{
+    const float fromLane = DistanceToLane(PositionOf(car));
+    EXPECT_GT(fromLane, LANE_OFFSET) << "clear of the lanes";
+    EXPECT_LT(fromLane, ROAD_HALF_WIDTH) << "by the road";
+}
+
 D3DXVECTOR3 PositionOf(const CWeapon& weapon)
 {
     return D3DXVECTOR3(weapon.m_matPos._41, weapon.m_matPos._42, weapon.m_matPos._43);
@@ -141,7 +149,7 @@ void ExpectChasersOnTheRoute(const CCheckPointMission& run, size_t chasers)
     ASSERT_EQ(chasers, run.GetAgents().size());
     for (const CAIControllerSet* agent : run.GetAgents()) {
         ASSERT_NE(nullptr, agent->GetChaseController());
-        EXPECT_LT(DistanceToLane(PositionOf(*agent->GetCar())), LANE_OFFSET) << "parked on a road";
+        ExpectParkedByTheRoad(*agent->GetCar());
         const D3DXVECTOR3* trigger = agent->GetChaseController()->GetChase().m_TriggerPoint.Get();
         ASSERT_NE(nullptr, trigger);
         bool atCheckPoint = false;
@@ -183,7 +191,7 @@ TEST_F(ShippedMissionsTest, TheChaseBombWarehouseAndDestructionRunsPlaceTheirPar
     EXPECT_EQ(1u, bomb->GetBombTargets().size());
     ASSERT_EQ(2u, bomb->GetSpawnedCars().size()) << "the chaser's and the target";
     const CCar& target = *bomb->GetSpawnedCars()[0];
-    EXPECT_LT(DistanceToLane(PositionOf(target)), LANE_OFFSET);
+    ExpectParkedByTheRoad(target);
     EXPECT_LT(FlatDistance(PositionOf(target), bomb->GetCheckPoint(1).GetPosition()), 10.0f)
         << "the target beside the second checkpoint";
     EXPECT_EQ(*bomb->GetAgents()[0]->GetChaseController()->GetChase().m_TriggerPoint.Get(),
@@ -208,7 +216,7 @@ TEST_F(ShippedMissionsTest, TheChaseBombWarehouseAndDestructionRunsPlaceTheirPar
     const std::vector<CCar*> placed(std::prev(cars.end(), 3), cars.end());
     for (const CCar* sedan : placed) {
         EXPECT_EQ("Sedan", sedan->m_Name);
-        EXPECT_LT(DistanceToLane(PositionOf(*sedan)), LANE_OFFSET) << "parked on the north road";
+        ExpectParkedByTheRoad(*sedan);
     }
     for (CMission* mission : {static_cast<CMission*>(chase), static_cast<CMission*>(bomb),
                               static_cast<CMission*>(warehouse), static_cast<CMission*>(destruction)})
