@@ -1,7 +1,5 @@
 #include "AI/AIControllerSet.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -24,14 +22,6 @@ const float CAR_AHEAD = 5.0f;
 const float DRAW_SHARE_IN_CAR = 0.5f;
 const float DRAW_SHARE_ON_FOOT = 0.75f;
 const char* const SIT_ANIMATION = "Sit";
-
-std::string UpperCase(const char* name)
-{
-    std::string upper = name != nullptr ? name : "";
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper;
-}
 
 D3DXVECTOR3 Translation(const D3DXMATRIX& matrix)
 {

@@ -1,5 +1,7 @@
 #include "Core/Utility.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -87,4 +89,12 @@ void ScreenPointToRay(D3DXVECTOR3* out, const D3DXVECTOR2& point, const D3DXMATR
 void SetMouseCursorPosition(const float* position)
 {
     g_InGameMouse.SetPosition(position ? position : CURSOR_REST_POSITION);
+}
+
+std::string UpperCase(const char* name)
+{
+    std::string upper = name != nullptr ? name : "";
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return upper;
 }

@@ -8,6 +8,10 @@
 // opened or read (a folder). Reading stops at a NUL byte within a chunk, as text files have none.
 bool ReadFileToString(const std::string& path, std::string& text);
 
+// `name` in capitals, as the asset store's upper-case lookup wants it; null
+// is the empty name.
+std::string UpperCase(const char* name);
+
 // The first three numbers of a row: an axis (rows 0 to 2, right, up,
 // forward) or the position (row 3).
 D3DXVECTOR3 GetMatrixRow(const D3DXMATRIX& m, int row);

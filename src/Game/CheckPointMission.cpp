@@ -3,12 +3,15 @@
 #include <cmath>
 #include <cstdio>
 
+#include "AI/AIControllerSet.h"
+#include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
+#include "Core/Log.h"
 #include "Display/Font2D.h"
-#include "Display/TextMaster.h"
 #include "Game/HUD.h"
+#include "Level/Level.h"
 
 namespace {
 
@@ -19,6 +22,12 @@ const char* const KEYWORD_TIME = "Time";
 const char* const KEYWORD_EFFECT = "Effect";
 const char* const KEYWORD_POINTER = "Pointer";
 const char* const KEYWORD_TIME_LIMIT = "TimeLimit";
+const char* const KEYWORD_CAR_CHASER = "AICarChaser";
+const char* const KEYWORD_GAME_ACTOR = "GameActor";
+const char* const KEYWORD_RADIUS = "Radius";
+const char* const KEYWORD_RADIUS_POS = "RadiusPos";
+const char* const KEYWORD_START_VEL = "StartVel";
+const char* const ERROR_IN_MISSION_FILE = "Error in mission file";
 
 const char* const TEXT_WIN = "You Win!!";
 const char* const TEXT_FOLLOW = "Follow the CheckPoints";
@@ -47,11 +56,6 @@ bool Normalise(const D3DXVECTOR3& in, D3DXVECTOR3& out)
     return true;
 }
 
-void DrawMissionText(const char* text, float x, float y, D3DCOLOR colour)
-{
-    g_TextMaster.TextOut(text, x, y, colour, &g_FontVerdana13, -1, false);
-}
-
 } // namespace
 
 CCheckPoint::CCheckPoint()
@@ -71,6 +75,8 @@ bool CCheckPointMission::Parse(CDataBuffer& reader)
         return true;
     if (reader.Match(KEYWORD_CHECK_POINT))
         return ParseCheckPoint(reader);
+    if (reader.Match(KEYWORD_CAR_CHASER))
+        return ParseCarChaser(reader);
     if (!reader.Match(KEYWORD_POINTER))
         return false;
     // A missing prototype is fatal in the asset manager.
@@ -107,6 +113,47 @@ bool CCheckPointMission::ParseCheckPoint(CDataBuffer& reader)
     if (checkPoint->m_Text.Load(reader))
         checkPoint->m_Text.SetFont(&g_FontVerdana13);
     m_CheckPoints.push_back(std::move(checkPoint));
+    return true;
+}
+
+CCar* CCheckPointMission::PlaceLockedCar(CDataBuffer& reader)
+{
+    CCar* car = PlaceCar(reader);
+    m_SpawnedCars.push_back(car);
+    car->m_bBurnt = true;
+    return car;
+}
+
+// The agent stays the level's; recycling is off, so it is there as long
+// as the mission.
+bool CCheckPointMission::ParseCarChaser(CDataBuffer& reader)
+{
+    CCar* car = PlaceLockedCar(reader);
+    CAIControllerSet* agent = g_pLevel->AddAgent();
+    m_Agents.push_back(agent);
+    // A word in the keyword's place is taken as if it were the keyword.
+    if (!reader.Match(KEYWORD_GAME_ACTOR)) {
+        g_Log.Write(ERROR_IN_MISSION_FILE);
+        reader.NextToken();
+    }
+    // The agent looks the actor up by its upper-case name; a missing one is
+    // fatal in the asset manager.
+    agent->CreateDriver(reader.GetString().c_str(), car);
+    agent->m_u8RecyclingEnabled = 0;
+    agent->m_u8InUse = 1;
+    agent->m_u8RecycleRequested = 0;
+    agent->UseChaseController();
+    CChaseCarController& chase = *agent->GetChaseController();
+    chase.SetTriggerRange(CHASE_RANGE);
+    chase.SetState(CChaseCarController::STATE_ARMED);
+    if (reader.Match(KEYWORD_RADIUS))
+        chase.SetTriggerRange(reader.GetFloat());
+    if (reader.Match(KEYWORD_RADIUS_POS)) {
+        const D3DXVECTOR3 point = reader.GetVector3();
+        chase.SetTarget(&point, true);
+    }
+    if (reader.Match(KEYWORD_START_VEL))
+        chase.SetMaxSpeed(reader.GetFloat());
     return true;
 }
 
@@ -163,9 +210,10 @@ void CCheckPointMission::TestWin()
         m_u8Won = 1;
 }
 
-int CCheckPointMission::RunVictory(float seconds)
+int CCheckPointMission::RunVictory(float seconds, D3DCOLOR colour, float shownFor)
 {
-    DrawMissionText(TEXT_WIN, TEXT_X, TEXT_Y, WIN_COLOUR);
+    if (m_fVictoryTime < shownFor)
+        DrawStepText(TEXT_WIN, TEXT_X, TEXT_Y, colour);
     PlayVictorySoundOnce();
     m_fVictoryTime += seconds;
     return HasClosingDelayPassed() ? MISSION_WON : MISSION_RUNNING;
@@ -177,11 +225,6 @@ CCheckPoint* CCheckPointMission::GetCurrentCheckPoint(const CGameActor* actor) c
         return nullptr;
     const size_t index = static_cast<size_t>(actor->m_iCheckpoint);
     return index < m_CheckPoints.size() ? m_CheckPoints[index].get() : nullptr;
-}
-
-void CCheckPointMission::DrawStepText(const char* text, float x, float y, D3DCOLOR colour)
-{
-    DrawMissionText(text, x, y, colour);
 }
 
 D3DXVECTOR3 CCheckPointMission::PositionOf(const CGameActor& actor)
@@ -271,11 +314,11 @@ bool CTimedCheckPointMission::Parse(CDataBuffer& reader)
 
 void CTimedCheckPointMission::ShowStep()
 {
-    DrawMissionText(TEXT_FOLLOW, TEXT_X, TEXT_Y, TEXT_COLOUR);
-    DrawMissionText(TEXT_TIME_LEFT, TEXT_X, TIME_LEFT_Y, TEXT_COLOUR);
+    DrawStepText(TEXT_FOLLOW, TEXT_X, TEXT_Y, TEXT_COLOUR);
+    DrawStepText(TEXT_TIME_LEFT, TEXT_X, TIME_LEFT_Y, TEXT_COLOUR);
     char timeLeft[32];
     std::snprintf(timeLeft, sizeof(timeLeft), "%.1f", static_cast<double>(GetTimeLeft()));
-    DrawMissionText(timeLeft, TIME_VALUE_X, TIME_LEFT_Y, TEXT_COLOUR);
+    DrawStepText(timeLeft, TIME_VALUE_X, TIME_LEFT_Y, TEXT_COLOUR);
 }
 
 void CTimedCheckPointMission::OnCheckPointReached(const CCheckPoint& checkPoint)
@@ -302,7 +345,7 @@ int CTimedCheckPointMission::Update()
     }
     if (!IsFailed())
         return MISSION_RUNNING;
-    DrawMissionText(TEXT_LOSS, TEXT_X, TEXT_Y, WIN_COLOUR);
+    DrawStepText(TEXT_LOSS, TEXT_X, TEXT_Y, WIN_COLOUR);
     m_fVictoryTime += seconds;
     return HasClosingDelayPassed() ? MISSION_FAILED : MISSION_RUNNING;
 }

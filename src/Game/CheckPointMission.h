@@ -1,6 +1,7 @@
 #pragma once
-// The missions in which the player runs through checkpoints: the plain run,
-// the run against the clock and the bomb run. Their progress is tested on
+// The missions in which the player runs through checkpoints: the plain run
+// and the run against the clock here, the delivery, chase and bomb runs
+// beside it. Their progress is tested on
 // their racers; the player is the first of them. Each actor keeps its own
 // progress: its checkpoint index is the next checkpoint it must reach.
 //
@@ -12,6 +13,16 @@
 //                  Effect name   the effect shown at it
 //                then an optional Text block (drawn with Verdana 13)
 //   Pointer      complex object name: the arrow that guides the player
+//   AICarChaser  car name, properties, then "GameActor" actor name, then
+//                each optional and in this order:
+//                  Radius r2        squared metres from the trigger point
+//                                   at which the target launches the car
+//                                   (default 80)
+//                  RadiusPos x y z  the trigger point (default: where the
+//                                   car stands)
+//                  StartVel mph     the speed it launches at
+//                a locked car driven by the actor that waits, then chases
+//                the player
 // Give "Size" before "Pos": the scale is taken when "Pos" is read.
 // A timed run adds:
 //   TimeLimit    seconds
@@ -50,6 +61,8 @@ public:
     static constexpr float ARROW_LIFT = 3.0f;
     static constexpr D3DCOLOR MARKER_COLOUR = 0xFFFF0000;
     static constexpr D3DCOLOR WIN_COLOUR = 0xFF008000;
+    // Squared metres from its trigger point at which a chaser launches.
+    static constexpr float CHASE_RANGE = 80.0f;
 
     // The actor whose progress decides the win, and its first racer.
     void SetPlayer(CGameActor* player);
@@ -85,8 +98,12 @@ protected:
     void RunCheckPoints(float seconds);
     // Won when the player has reached every checkpoint.
     void TestWin();
-    // "You Win!!", the victory sound, and 1 once the delay has passed.
-    int RunVictory(float seconds);
+    // "You Win!!" in `colour` while the victory time is below `shownFor`,
+    // the victory sound, and 1 once the delay has passed.
+    int RunVictory(float seconds, D3DCOLOR colour = WIN_COLOUR, float shownFor = CLOSING_DELAY);
+    // A car of the script placed as the base "Car" does, one of the mission's
+    // and locked: an actor cannot get in.
+    CCar* PlaceLockedCar(CDataBuffer& reader);
 
     // What the player is told while the run goes on.
     virtual void ShowStep() {}
@@ -94,8 +111,6 @@ protected:
     virtual void OnCheckPointReached(const CCheckPoint&) {}
 
     static D3DXVECTOR3 PositionOf(const CGameActor& actor);
-    // A step text, queued while the frame runs.
-    static void DrawStepText(const char* text, float x, float y, D3DCOLOR colour);
 
     std::vector<std::unique_ptr<CCheckPoint>> m_CheckPoints;
     CComplexObject m_Pointer;
@@ -105,6 +120,8 @@ protected:
 
 private:
     bool ParseCheckPoint(CDataBuffer& reader);
+    // A driver of the mission's agents, armed to chase the player.
+    bool ParseCarChaser(CDataBuffer& reader);
     // Rows right, up, forward and the eye; false for a zero or upright
     // direction, which has no heading.
     static bool ArrowPlacement(const D3DXVECTOR3& eye, const D3DXVECTOR3& target, D3DXMATRIX& local);
@@ -134,6 +151,3 @@ protected:
 private:
     float m_fTimeLimit = 0.0f;
 };
-
-// The bomb run.
-class CMission2 : public CCheckPointMission {};

@@ -89,7 +89,8 @@ void CMission::LoadScript(const std::string& path, KeywordParser parse)
             FailToLoad(path);
         reader.NextToken();
     }
-    if (parse == &CMission::ParsePre && !IsStartScriptComplete())
+    const bool complete = parse == &CMission::ParsePre ? IsStartScriptComplete() : IsMainScriptComplete();
+    if (!complete)
         FailToLoad(path);
 }
 
@@ -246,6 +247,11 @@ void CMission::DrawText(ERenderPass pass, const char* text, float x, float y, D3
 {
     if (pass != RENDER_PASS_MAIN)
         return;
+    g_TextMaster.TextOut(text, x, y, colour, &g_FontVerdana13, ALL_CHARACTERS, false);
+}
+
+void CMission::DrawStepText(const char* text, float x, float y, D3DCOLOR colour)
+{
     g_TextMaster.TextOut(text, x, y, colour, &g_FontVerdana13, ALL_CHARACTERS, false);
 }
 

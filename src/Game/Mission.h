@@ -132,17 +132,22 @@ public:
     const std::vector<CLevelObject*>& GetSpawnedObjects() const { return m_SpawnedObjects; }
     const std::vector<CCar*>& GetSpawnedCars() const { return m_SpawnedCars; }
     const std::vector<CWeapon*>& GetSpawnedWeapons() const { return m_SpawnedWeapons; }
+    const std::vector<CAIControllerSet*>& GetAgents() const { return m_Agents; }
     bool IsWon() const { return m_u8Won != 0; }
     bool IsFailed() const { return m_u8Failed != 0; }
     bool IsFinished() const { return m_u8Finished != 0; }
 
 protected:
-    // Whether the start script gave everything the class needs; a start
-    // script that did not is fatal like a broken one.
+    // Whether the start or the main script gave everything the class needs;
+    // a script that did not is fatal like a broken one.
     virtual bool IsStartScriptComplete() const { return true; }
+    virtual bool IsMainScriptComplete() const { return true; }
     // Queued in the main pass only, in Verdana 13: the level draws its
     // missions once per pass.
     static void DrawText(ERenderPass pass, const char* text, float x, float y, D3DCOLOR colour);
+    // A line of the mission's own, queued in Verdana 13 from Update for the
+    // frame's text pass.
+    static void DrawStepText(const char* text, float x, float y, D3DCOLOR colour);
 
     // Observers: the level owns what the mission placed.
     std::vector<CLevelObject*> m_SpawnedObjects;

@@ -52,10 +52,8 @@ bool CMission0::ParsePre(CDataBuffer& reader)
 {
     if (!reader.Match(KEYWORD_CAR))
         return CCheckPointMission::ParsePre(reader);
-    m_pCar = PlaceCar(reader);
-    m_SpawnedCars.push_back(m_pCar);
     // Locked until the player reaches the start.
-    m_pCar->m_bBurnt = true;
+    m_pCar = PlaceLockedCar(reader);
     return true;
 }
 

@@ -4,12 +4,14 @@
 
 #include "Actors/GameActor.h"
 #include "Core/StepTrace.h"
+#include "Game/ChaseMissions.h"
 #include "Game/CheckPointMission.h"
 #include "Game/CrimeManager.h"
 #include "Game/DestructionMission.h"
 #include "Game/Extras.h"
 #include "Game/HUD.h"
 #include "Game/Mission0.h"
+#include "Game/Mission3.h"
 #include "Game/MissionIntro.h"
 #include "Game/SaveMission.h"
 #include "Level/GameTimer.h"
@@ -33,7 +35,9 @@ const MissionClass SHIPPED_CLASSES[] = {
     {"Intro", &Make<CMissionIntro>, false},
     {"0", &Make<CMission0>, true},
     {"SaveMission", &Make<CSaveMission>, false},
+    {"2", &Make<CMission1>, true},
     {"3", &Make<CMission2>, true},
+    {"4", &Make<CMission3>, false},
     {"5", &Make<DestructionMission>, false},
     {"6", &Make<CTimedCheckPointMission>, true},
 };

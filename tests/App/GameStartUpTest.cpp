@@ -20,6 +20,7 @@
 #include "Display/ComplexObject.h"
 #include "Display/Display.h"
 #include "Game/CellPhone.h"
+#include "Game/ChaseMissions.h"
 #include "Game/CheckPointMission.h"
 #include "Game/DestructionMission.h"
 #include "Game/HUD.h"

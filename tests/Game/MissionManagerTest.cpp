@@ -319,23 +319,24 @@ TEST_F(MissionManagerTest, IdleEveryStartEffectIsQueuedElseOnlyTheRunningMission
 // nothing.
 TEST_F(MissionManagerTest, ShippedClassesAreCreatedByNameAndTheRacesGetThePlayer)
 {
-    for (const char* name : {"3", "5", "6", "SaveMission", "Intro"})
-        m_Dir.Write(std::string("Scripts/Mission/") + name + "Pre.txt", "MissionStartPos 1 2 3\n");
-    for (const char* name : {"3", "5", "6", "SaveMission", "Intro"}) {
+    const Names shipped = {"3", "5", "6", "SaveMission", "Intro", "2", "4"};
+    for (const std::string& name : shipped)
+        m_Dir.Write("Scripts/Mission/" + name + "Pre.txt", "MissionStartPos 1 2 3\n");
+    for (const std::string& name : shipped) {
         SCOPED_TRACE(name);
         CMission* mission = m_Manager.CreateMission(name);
         ASSERT_NE(nullptr, mission);
         EXPECT_EQ(name, mission->GetName());
         auto* race = dynamic_cast<CCheckPointMission*>(mission);
-        const bool racing = std::string(name) == "3" || std::string(name) == "6";
+        const bool racing = name == "2" || name == "3" || name == "6";
         EXPECT_EQ(racing, race != nullptr);
         if (race != nullptr) {
             EXPECT_EQ(std::vector<CGameActor*>{&m_Player}, race->GetRacers());
         }
     }
-    for (const char* name : {"intro", "Credits", "4", ""})
+    for (const char* name : {"intro", "Credits", "7", ""})
         EXPECT_EQ(nullptr, m_Manager.CreateMission(name)) << name;
-    EXPECT_EQ((Names{"3", "5", "6", "SaveMission", "Intro"}), ListedNames());
+    EXPECT_EQ(shipped, ListedNames());
     EXPECT_EQ(m_Manager.GetMission(2), m_Manager.FindMission("6"));
     m_Manager.CreateMission("6");
     EXPECT_EQ(m_Manager.GetMission(2), m_Manager.FindMission("6")) << "the first listed";

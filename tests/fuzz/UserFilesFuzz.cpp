@@ -12,6 +12,7 @@
 #include "Core/Game.h"
 #include "Display/Camera.h"
 #include "Game/CellPhone.h"
+#include "Game/ChaseMissions.h"
 #include "Game/CheckPointMission.h"
 #include "Game/Cinema.h"
 #include "Game/ConversationManager.h"
@@ -19,6 +20,7 @@
 #include "Game/DestructionMission.h"
 #include "Game/HUD.h"
 #include "Game/Mission0.h"
+#include "Game/Mission3.h"
 #include "Game/MissionIntro.h"
 #include "Game/ProgressData.h"
 #include "Game/SaveMission.h"
@@ -203,8 +205,8 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             {"Scripts\\HUD.txt", ReadHUD},
             MISSION_START(CMissionIntro, "Scripts\\Mission\\IntroPre.txt"),
             MISSION_START(CSaveMission, "Scripts\\Mission\\SaveMissionPre.txt"),
-            MISSION_START(CCheckPointMission, "Scripts\\Mission\\3Pre.txt"),
-            MISSION_START(DestructionMission, "Scripts\\Mission\\5Pre.txt"),
+            MISSION_START(CMission2, "Scripts\\Mission\\3Pre.txt"),
+            MISSION_START_PLACING(DestructionMission, "Scripts\\Mission\\5Pre.txt"),
             MISSION_START(CTimedCheckPointMission, "Scripts\\Mission\\6Pre.txt"),
             CINEMA("Scripts\\Mission\\IntroCinema.txt"),
             CINEMA("Scripts\\Mission\\Mission6Cinema.txt"),
@@ -213,8 +215,8 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             CONVERSATION("Scripts\\Conversations\\Depot.txt"),
             CONVERSATION("Scripts\\Conversations\\Friend.txt"),
             MISSION_MAIN("Scripts\\Mission\\SaveMission.txt"),
-            MISSION_MAIN("Scripts\\Mission\\3.txt"),
-            MISSION_MAIN("Scripts\\Mission\\5.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\3.txt", CMission2),
+            MISSION_MAIN_AS("Scripts\\Mission\\5.txt", DestructionMission),
             MISSION_MAIN_AS("Scripts\\Mission\\6.txt", CTimedCheckPointMission),
             MISSION_MAIN("Scripts\\Mission\\Intro.txt"),
             {SAVE, ReadSave},
@@ -222,6 +224,10 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             MISSION_MAIN_AS("Scripts\\Mission\\Credits.txt", CTimedCheckPointMission),
             MISSION_START_PLACING(CMission0, "Scripts\\Mission\\0Pre.txt"),
             MISSION_MAIN_AS("Scripts\\Mission\\0.txt", CMission0),
+            MISSION_START(CMission1, "Scripts\\Mission\\2Pre.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\2.txt", CMission1),
+            MISSION_START(CMission3, "Scripts\\Mission\\4Pre.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\4.txt", CMission3),
         }};
     return target;
 }
