@@ -89,7 +89,8 @@ void CMission::LoadScript(const std::string& path, KeywordParser parse)
             FailToLoad(path);
         reader.NextToken();
     }
-    if (parse == &CMission::ParsePre && !IsStartScriptComplete())
+    const bool complete = parse == &CMission::ParsePre ? IsStartScriptComplete() : IsMainScriptComplete();
+    if (!complete)
         FailToLoad(path);
 }
 

@@ -140,6 +140,8 @@ protected:
     // Whether the start script gave everything the class needs; a start
     // script that did not is fatal like a broken one.
     virtual bool IsStartScriptComplete() const { return true; }
+    // The same for the main script.
+    virtual bool IsMainScriptComplete() const { return true; }
     // Queued in the main pass only, in Verdana 13: the level draws its
     // missions once per pass.
     static void DrawText(ERenderPass pass, const char* text, float x, float y, D3DCOLOR colour);
