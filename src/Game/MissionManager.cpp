@@ -12,6 +12,7 @@
 #include "Game/Mission0.h"
 #include "Game/MissionIntro.h"
 #include "Game/SaveMission.h"
+#include "Game/WeaponTraining.h"
 #include "Level/GameTimer.h"
 
 namespace {
@@ -32,6 +33,7 @@ std::unique_ptr<CMission> Make()
 const MissionClass SHIPPED_CLASSES[] = {
     {"Intro", &Make<CMissionIntro>, false},
     {"0", &Make<CMission0>, true},
+    {"1", &Make<CMissionWeaponTraining>, false},
     {"SaveMission", &Make<CSaveMission>, false},
     {"3", &Make<CMission2>, true},
     {"5", &Make<DestructionMission>, false},

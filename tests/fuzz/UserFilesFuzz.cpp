@@ -22,6 +22,7 @@
 #include "Game/MissionIntro.h"
 #include "Game/ProgressData.h"
 #include "Game/SaveMission.h"
+#include "Game/WeaponTraining.h"
 #include "Input/DeviceJoystick.h"
 #include "Input/DeviceKeyboard.h"
 #include "Input/DeviceMouse.h"
@@ -216,12 +217,14 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             MISSION_MAIN("Scripts\\Mission\\3.txt"),
             MISSION_MAIN("Scripts\\Mission\\5.txt"),
             MISSION_MAIN_AS("Scripts\\Mission\\6.txt", CTimedCheckPointMission),
-            MISSION_MAIN("Scripts\\Mission\\Intro.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\Intro.txt", CMissionIntro),
             {SAVE, ReadSave},
             MISSION_START(CTimedCheckPointMission, "Scripts\\Mission\\CreditsPre.txt"),
             MISSION_MAIN_AS("Scripts\\Mission\\Credits.txt", CTimedCheckPointMission),
             MISSION_START_PLACING(CMission0, "Scripts\\Mission\\0Pre.txt"),
             MISSION_MAIN_AS("Scripts\\Mission\\0.txt", CMission0),
+            MISSION_START_PLACING(CMissionWeaponTraining, "Scripts\\Mission\\1Pre.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\1.txt", CMissionWeaponTraining),
         }};
     return target;
 }
