@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "AI/AIControllerSet.h"
+#include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Core/Game.h"
 #include "Core/Window.h"
@@ -26,6 +27,8 @@
 #include "Game/MissionManager.h"
 #include "Input/InputManager.h"
 #include "Input/InGameMouse.h"
+#include "Level/Level.h"
+#include "platform/novodex/NxActor.h"
 #include "platform/win32/Windows.h"
 #include "support/FrameTime.h"
 #include "support/ScriptedGame.h"
@@ -90,6 +93,24 @@ void StepBesideTheStop(float distance)
     player.m_Model.SetPosition(&at);
     player.m_Model.UpdateWorldMatrix();
     player.SyncPhysicsPose();
+    // Put there every frame, the body must not gather speed meanwhile.
+    if (NxActor* body = player.m_PhysicsObject.m_pActor)
+        body->setLinearVelocity(NxVec3(0.0f, 0.0f, 0.0f));
+}
+
+// Every agent but the introduction's guide is unlinked on the level's next
+// update, with the car it drives.
+void SendThePopulationAway()
+{
+    const CMissionIntro* intro = Intro();
+    const CAIControllerSet* guide = intro != nullptr ? intro->GetGuide() : nullptr;
+    for (CAIControllerSet* agent : g_pLevel->GetAgents()) {
+        if (agent == guide)
+            continue;
+        if (CCar* car = agent->GetCar())
+            car->m_bRemoved = true;
+        agent->m_u8RecycleRequested = 1;
+    }
 }
 
 // Presses Return at the start of each round of 2 x PRESS_FRAMES frames.
@@ -135,10 +156,13 @@ bool StartTalk(int frame)
 const std::vector<PlayStage>& Stages()
 {
     static const std::vector<PlayStage> stages = {
-        // The pool's walkers and traffic stay away.
+        // The pool places nobody from now on, and the walkers and traffic
+        // it placed around the start while New Game was clicked go: a car
+        // must not carry the player or the guide off mid-talk.
         {1,
          [](int) {
              QuietThePool();
+             SendThePopulationAway();
              return true;
          }},
         {60,
