@@ -14,6 +14,7 @@
 #include "Game/Mission3.h"
 #include "Game/MissionIntro.h"
 #include "Game/SaveMission.h"
+#include "Game/WeaponTraining.h"
 #include "Level/GameTimer.h"
 
 namespace {
@@ -34,6 +35,7 @@ std::unique_ptr<CMission> Make()
 const MissionClass SHIPPED_CLASSES[] = {
     {"Intro", &Make<CMissionIntro>, false},
     {"0", &Make<CMission0>, true},
+    {"1", &Make<CMissionWeaponTraining>, false},
     {"SaveMission", &Make<CSaveMission>, false},
     {"2", &Make<CMission1>, true},
     {"3", &Make<CMission2>, true},

@@ -64,6 +64,16 @@ CLevel& AIWorld::LoadShippedGround()
     return LoadLevel("Terrain Modern\n");
 }
 
+void AIWorld::SetUpShippedScene(float x, float z)
+{
+    StartPhysics();
+    UseShippedContent();
+    AIWorld::SetUp();
+    LoadShippedGround();
+    PlaceViewer(x, z);
+    m_pLevel->SetState(CLevel::STATE_PLAYING);
+}
+
 void AIWorld::LoadSidewalkPath(const std::vector<D3DXVECTOR3>& points)
 {
     std::string script = "NumberOfNodes " + std::to_string(points.size()) + "\n";

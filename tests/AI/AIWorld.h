@@ -41,6 +41,9 @@ protected:
     CLevel& LoadGround();
     // The same on the shipped terrain "Modern" (shipped mode only).
     CLevel& LoadShippedGround();
+    // The whole SetUp of a scene on the town's ground: physics, the shipped
+    // content, the terrain, the viewer at (x, z) and the level playing.
+    void SetUpShippedScene(float x, float z);
     // The sidewalk graph becomes a path through `points`, each node linked
     // one way to the next.
     void LoadSidewalkPath(const std::vector<D3DXVECTOR3>& points);

@@ -36,15 +36,7 @@ D3DXVECTOR3 Flat(const D3DXVECTOR3& v)
 
 class PhysicsPedestrian : public AIWorld {
 protected:
-    void SetUp() override
-    {
-        StartPhysics();
-        UseShippedContent();
-        AIWorld::SetUp();
-        LoadShippedGround();
-        PlaceViewer(TOWN.x, TOWN.z);
-        m_pLevel->SetState(CLevel::STATE_PLAYING);
-    }
+    void SetUp() override { SetUpShippedScene(TOWN.x, TOWN.z); }
 
     // A lizard-man standing on node 0, walking to node 1.
     CAIControllerSet& Walker()

@@ -33,7 +33,7 @@ namespace {
 // Frames between two steps: a click is seen a few frames after its events.
 const int FRAMES_PER_STEP = 10;
 // A game that never quits is closed after this many frames.
-const int LAST_FRAME = 600;
+const int LAST_FRAME = 1200;
 // Every scripted frame lasts this long, whatever the machine takes.
 const uint32_t FRAME_MS = 20;
 
@@ -42,6 +42,9 @@ enum StepKind {
     LOOK,  // nothing: the screen as it is
     CLICK, // the cursor on a place, press and let go of the button
     KEY,   // a key pressed and let go
+    // nothing until play has the controls: New Game starts the introduction,
+    // whose cinema holds them
+    WAIT_FOR_PLAY,
 };
 
 // One step of the player's: for a click the cursor's place and, for a
@@ -85,6 +88,7 @@ const Steps WHOLE_GAME = Join({
     {
         {LOOK, 0.9f, 0.1f, SDL_SCANCODE_UNKNOWN},    // Main Menu over the level
         {CLICK, 0.5f, 0.593f, SDL_SCANCODE_UNKNOWN}, // Main Menu: New Game
+        {WAIT_FOR_PLAY, 0.5f, 0.5f, SDL_SCANCODE_UNKNOWN},
         {KEY, 0.5f, 0.5f, SDL_SCANCODE_ESCAPE},      // play: the menu key
         {CLICK, 0.5f, 0.543f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Options
     },
@@ -98,8 +102,8 @@ const Steps WHOLE_GAME = Join({
     },
 });
 // The first steps after each Resume, in play again.
-const int RESUMED_STEP = 12;
-const int RESUMED_AGAIN_STEP = 14;
+const int RESUMED_STEP = 13;
+const int RESUMED_AGAIN_STEP = 15;
 
 // What the game showed at the first frame of a step.
 struct Seen {
@@ -113,6 +117,8 @@ struct Seen {
 
 const Steps* s_Steps = nullptr;
 int s_Frame = 0;
+// Frames a WAIT_FOR_PLAY step has added to its own.
+int s_Waited = 0;
 std::vector<Seen> s_Seen;
 // The back buffer at the end of the first step.
 std::vector<uint32_t> s_FirstFrame;
@@ -138,13 +144,19 @@ void Play()
 {
     ++s_Frame;
     SetFrameTime(FRAME_MS);
-    const int step = s_Frame / FRAMES_PER_STEP;
-    const int phase = s_Frame % FRAMES_PER_STEP;
+    const int step = (s_Frame - s_Waited) / FRAMES_PER_STEP;
+    const int phase = (s_Frame - s_Waited) % FRAMES_PER_STEP;
     if (step >= static_cast<int>(s_Steps->size()))
         return;
     const Step& now = (*s_Steps)[static_cast<size_t>(step)];
     if (phase == 1)
         LookAtTheGame();
+    if (now.kind == WAIT_FOR_PLAY) {
+        const bool inPlay = g_InputManager.GetCurrentContext() == CInputManager::CONTEXT_PLAY && g_HUD.m_bVisible;
+        if (phase == FRAMES_PER_STEP - 1 && !inPlay)
+            ++s_Waited;
+        return;
+    }
     if (now.kind == KEY) {
         if (phase == 1 || phase == 3)
             PushKey(now.key, phase == 1);
@@ -202,6 +214,7 @@ void RunSteps(const TempDir& dir, const Steps& steps)
 {
     s_Steps = &steps;
     s_Frame = 0;
+    s_Waited = 0;
     s_Seen.clear();
     std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
     ScopedWorkingDir cwd(dir.Path());
@@ -261,7 +274,7 @@ TEST(GameMenusTest, NewGamePlaysAndTheInGameMenuPausesChangesTheOptionsResumesAn
 {
     TempDir dir;
     RunSteps(dir, WHOLE_GAME);
-    EXPECT_EQ("Main Menu;Main Menu;(game);Main In Game Screen;Options;Sound Options;Sound Options;Options;"
+    EXPECT_EQ("Main Menu;Main Menu;(game);(game);Main In Game Screen;Options;Sound Options;Sound Options;Options;"
               "Controls;Controls;Options;Main In Game Screen;(game);Main In Game Screen;(game);Main In Game Screen;",
               ScreensSeen());
     ExpectTheChangesKept(dir);
@@ -284,10 +297,13 @@ TEST(GameMenusTest, NewGamePlaysAndTheInGameMenuPausesChangesTheOptionsResumesAn
         uint8_t hud;
     } moments[] = {
         {0, CLevel::STATE_PAUSED, CInputManager::CONTEXT_MENU, 1, true, 0},   // the front end
-        {2, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, 0, false, 1}, // New Game: unarmed
-        {3, CLevel::STATE_PAUSED, CInputManager::CONTEXT_MENU, 1, true, 1},   // the in-game menu
-        {RESUMED_STEP, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, 0, false, 1},
-        {RESUMED_AGAIN_STEP, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, 0, false, 1},
+        // New Game: the introduction's cinema holds the controls and hides the HUD.
+        {2, CLevel::STATE_PLAYING, CInputManager::CONTEXT_HELD, 1, false, 0},
+        // Play after it, unarmed: the introduction leaves its two contexts on the stack.
+        {3, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, 2, false, 1},
+        {4, CLevel::STATE_PAUSED, CInputManager::CONTEXT_MENU, 3, true, 1}, // the in-game menu
+        {RESUMED_STEP, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, 2, false, 1},
+        {RESUMED_AGAIN_STEP, CLevel::STATE_PLAYING, CInputManager::CONTEXT_PLAY, 2, false, 1},
     };
     for (const auto& moment : moments) {
         SCOPED_TRACE(s_Seen[static_cast<size_t>(moment.step)].screen + " at step " + std::to_string(moment.step));

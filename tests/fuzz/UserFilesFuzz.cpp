@@ -24,6 +24,7 @@
 #include "Game/MissionIntro.h"
 #include "Game/ProgressData.h"
 #include "Game/SaveMission.h"
+#include "Game/WeaponTraining.h"
 #include "Input/DeviceJoystick.h"
 #include "Input/DeviceKeyboard.h"
 #include "Input/DeviceMouse.h"
@@ -218,7 +219,7 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             MISSION_MAIN_AS("Scripts\\Mission\\3.txt", CMission2),
             MISSION_MAIN_AS("Scripts\\Mission\\5.txt", DestructionMission),
             MISSION_MAIN_AS("Scripts\\Mission\\6.txt", CTimedCheckPointMission),
-            MISSION_MAIN("Scripts\\Mission\\Intro.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\Intro.txt", CMissionIntro),
             {SAVE, ReadSave},
             MISSION_START(CTimedCheckPointMission, "Scripts\\Mission\\CreditsPre.txt"),
             MISSION_MAIN_AS("Scripts\\Mission\\Credits.txt", CTimedCheckPointMission),
@@ -228,6 +229,8 @@ const GameFileFuzzTarget& ThisFuzzTarget()
             MISSION_MAIN_AS("Scripts\\Mission\\2.txt", CMission1),
             MISSION_START(CMission3, "Scripts\\Mission\\4Pre.txt"),
             MISSION_MAIN_AS("Scripts\\Mission\\4.txt", CMission3),
+            MISSION_START_PLACING(CMissionWeaponTraining, "Scripts\\Mission\\1Pre.txt"),
+            MISSION_MAIN_AS("Scripts\\Mission\\1.txt", CMissionWeaponTraining),
         }};
     return target;
 }
