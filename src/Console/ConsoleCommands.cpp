@@ -15,6 +15,7 @@
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
 #include "Display/Camera.h"
+#include "Game/MissionManager.h"
 #include "Level/Level.h"
 #include "Level/LevelObject.h"
 #include "Physics/Physics.h"
@@ -475,6 +476,9 @@ bool ConRestart(std::string&, CLineRing& output)
     if (level == nullptr)
         return false;
     level->LoadScript();
+    // The missions held what the old script placed: fresh copies read what
+    // the new one placed.
+    g_MissionManager.Reset();
     CGameActor* player = g_PlayerActor;
     if (player == nullptr)
         return true;

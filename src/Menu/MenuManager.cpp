@@ -40,6 +40,13 @@ const char* const RESOLUTIONS = "Resolutions";
 const char* const REFRESH_RATES = "RefreshRates";
 const char* const VSYNC = "VSync";
 const char* const INTRO_MISSION = "Intro";
+const char* const CREDITS_SCREEN = "Credits Screen";
+const char* const LOAD_OPTIONS = "Load Options";
+
+// A load or save screen's first slot button is its fourth: a title, Back
+// and a label come first.
+const size_t FIRST_SLOT_BUTTON = 3;
+const int SAVE_SLOTS = 10;
 
 const uint32_t LOW_BYTE = 0xFF;
 const uint32_t LOW_WORD = 0xFFFF;
@@ -118,16 +125,16 @@ const char* const CMenuManager::AWAITING_AXIS = "Move an axis";
 // Compared in this order, exactly; a link that is none of them names a screen.
 const CMenuManager::Command CMenuManager::COMMANDS[] = {
     {"Q", &CMenuManager::Quit},
-    {"RETRY", &CMenuManager::Ignore},
+    {"RETRY", &CMenuManager::Retry},
     {"BK", &CMenuManager::Back},
     {"NG", &CMenuManager::NewGame},
     {"CTRL", &CMenuManager::Rebind},
     {"LG", &CMenuManager::Ignore},
     {"D_AP", &CMenuManager::ApplyDisplayOptions},
     {"BK_MISS", &CMenuManager::LeaveSaveScreen},
-    {"Credits Screen", &CMenuManager::Ignore},
+    {"Credits Screen", &CMenuManager::OpenCredits},
     {"SAVE_FILE", &CMenuManager::SaveToSlot},
-    {"Load Options", &CMenuManager::Ignore},
+    {"Load Options", &CMenuManager::OpenLoadOptions},
     {"LOAD_FILE", &CMenuManager::Ignore},
 };
 
@@ -294,25 +301,91 @@ void CMenuManager::Ignore(CButton&) {}
 // A new game begins where the introduction waits for the player.
 void CMenuManager::NewGame(CButton&)
 {
-    if (m_StartPlay != nullptr)
-        m_StartPlay();
+    StartPlay();
     PlacePlayerAtIntro();
     PopScreen();
+}
+
+void CMenuManager::StartPlay()
+{
+    if (m_StartPlay != nullptr)
+        m_StartPlay();
 }
 
 void CMenuManager::PlacePlayerAtIntro()
 {
     const CMission* intro = g_MissionManager.FindMission(INTRO_MISSION);
+    if (intro != nullptr)
+        PlacePlayerAt(intro->GetStartPosition());
+}
+
+void CMenuManager::PlacePlayerAt(const D3DXVECTOR3& position)
+{
     CGameActor* player = g_PlayerActor;
-    if (intro == nullptr || player == nullptr)
+    if (player == nullptr)
         return;
-    const D3DXVECTOR3 start = intro->GetStartPosition();
     D3DXMATRIX& matObject = player->m_Model.m_matObject;
-    matObject._41 = start.x;
-    matObject._42 = start.y;
-    matObject._43 = start.z;
+    matObject._41 = position.x;
+    matObject._42 = position.y;
+    matObject._43 = position.z;
     player->m_Model.UpdateWorldMatrix();
     player->SyncPhysicsPose();
+}
+
+// The reload takes a seated player out of the car on the spot. Resetting
+// deletes the running mission, so its start is kept before: the player
+// stands there once the fresh copy has placed what it needs.
+void CMenuManager::Retry(CButton&)
+{
+    if (g_pLevel != nullptr)
+        g_pLevel->LoadScript();
+    CGameActor* player = g_PlayerActor;
+    if (player != nullptr)
+        player->StopMoving();
+    const CMission* running = g_MissionManager.GetCurrentMission();
+    const bool restart = running != nullptr;
+    const D3DXVECTOR3 start = restart ? running->GetStartPosition() : D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    if (restart)
+        PlacePlayerAt(start);
+    g_MissionManager.Reset();
+    if (player != nullptr)
+        player->RestoreLife();
+    if (restart)
+        PlacePlayerAt(start);
+    PopScreen();
+}
+
+void CMenuManager::OpenCredits(CButton&)
+{
+    CSingleScreen* screen = FindScreen(CREDITS_SCREEN);
+    if (screen == nullptr)
+        return;
+    PushScreen(screen);
+    g_MissionManager.StartCredits();
+}
+
+void CMenuManager::OpenLoadOptions(CButton&)
+{
+    CSingleScreen* screen = FindScreen(LOAD_OPTIONS);
+    if (screen == nullptr)
+        return;
+    PushScreen(screen);
+    CaptionSaveSlots(screen->m_pMenu);
+}
+
+void CMenuManager::CaptionSaveSlots(CSingleMenu* menu)
+{
+    if (menu == nullptr)
+        return;
+    const std::vector<std::unique_ptr<CButton>>& buttons = menu->GetButtons();
+    for (int slot = 1; slot <= SAVE_SLOTS; ++slot) {
+        const size_t index = FIRST_SLOT_BUTTON + static_cast<size_t>(slot - 1);
+        if (index >= buttons.size())
+            return;
+        CProgressData save;
+        if (LoadProgress(SaveSlotPath(slot), save))
+            buttons[index]->m_Caption = save.m_TimeStamp.ToString();
+    }
 }
 
 // An unknown action waits for nothing.
