@@ -37,6 +37,8 @@ public:
     static constexpr const char* HAND_FRAME_NAME = "Bip01_R_Hand";
     // Set in the per-frame flags by a jump.
     static constexpr uint32_t FRAME_FLAG_JUMPED = 8;
+    // The one key that both gets into a car on foot and out of it again.
+    static constexpr int ACTION_GET_IN_CAR = 22;
 
     CGameActor();
     // A copy of a prototype: no body of its own until CreatePhysics.
@@ -166,9 +168,6 @@ public:
     int32_t m_iCheckpoint = 0;
 
 private:
-    // The one key that both gets into a car on foot and out of it again.
-    static constexpr int ACTION_GET_IN_CAR = 22;
-
     void UpdateOnFoot();
     // Watches for the leave key; the car reads the controller itself.
     void UpdateInCar();

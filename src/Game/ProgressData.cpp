@@ -4,12 +4,16 @@
 #include <sstream>
 #include <tuple>
 
+#include "Actors/GameActor.h"
 #include "Core/DataBuffer.h"
 #include "Core/Log.h"
 #include "Core/ReplaceFile.h"
+#include "Display/Camera.h"
 #include "Game/Extras.h"
 #include "Game/Mission.h"
 #include "Game/MissionManager.h"
+#include "Level/Level.h"
+#include "Sound/Radio.h"
 #include "platform/win32/Windows.h"
 
 namespace {
@@ -21,6 +25,8 @@ const char* const KEYWORD_STAMP = "TimeStamp";
 const char* const ENTRY_MARK = "#";
 const char* const SAVES_FOLDER = "Saves\\";
 const char* const SAVE_EXTENSION = ".txt";
+const char* const INVALID_MISSION = "Error found in file: Invalid Mission Name";
+const char* const INVALID_EXTRA = "Error found in file: Invalid Extra Object";
 const int YEARS_WRITTEN = 100;
 
 struct FieldRange {
@@ -86,6 +92,40 @@ CTimeStamp LocalTimeStamp()
     stamp.m_Minute = now.wMinute;
     stamp.m_Second = now.wSecond;
     return stamp;
+}
+
+// The level's reload has set a seated player down already.
+void ResumePlayerAt(const D3DXVECTOR3& position)
+{
+    g_Radio.SetOn(false);
+    CGameActor* player = g_PlayerActor;
+    if (player == nullptr)
+        return;
+    player->RestoreLife();
+    player->EnablePhysics();
+    g_GameCamera.ChaseFrom(player->m_Model.m_matWorld);
+    g_pActiveCamera = &g_GameCamera;
+    player->m_Model.SetPosition(&position);
+    player->m_Model.UpdateWorldMatrix();
+    player->SyncPhysicsPose();
+}
+
+void RecreateMissions(const std::vector<std::string>& names)
+{
+    g_MissionManager.Clear();
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (g_MissionManager.CreateMission(*name) == nullptr)
+            g_Log.Write(INVALID_MISSION);
+    }
+}
+
+void RegrantExtras(const std::vector<std::string>& names)
+{
+    g_UnlockedExtras.clear();
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (SpawnItem(*name) == nullptr)
+            g_Log.Write(INVALID_EXTRA);
+    }
 }
 
 } // namespace
@@ -220,4 +260,14 @@ bool LoadProgress(const std::string& path, CProgressData& out)
 bool LoadProgressFile(const std::string& path)
 {
     return LoadProgress(path, g_Progress);
+}
+
+bool ApplySavedProgress(const CProgressData& progress)
+{
+    if (g_pLevel != nullptr)
+        g_pLevel->LoadScript();
+    ResumePlayerAt(progress.m_StartingPos);
+    RecreateMissions(progress.m_MissionsOpen);
+    RegrantExtras(progress.m_ExtrasOpen);
+    return true;
 }

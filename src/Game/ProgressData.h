@@ -64,3 +64,9 @@ std::string ProgressText(const CProgressData& progress);
 // `out` is left as it was. An unknown word is logged with the file's name.
 bool LoadProgress(const std::string& path, CProgressData& out);
 bool LoadProgressFile(const std::string& path);
+// Play resumes from `progress`: the level built afresh from its script, the
+// player whole and on foot at the saved position under the chase camera,
+// the radio off; the saved missions created and the extras granted again,
+// each list from its last name to its first. An unknown name is logged and
+// skipped. Always true.
+bool ApplySavedProgress(const CProgressData& progress);

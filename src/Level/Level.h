@@ -103,6 +103,8 @@ public:
     // the level did not (the caller keeps it). Not from inside an agent's update.
     bool RemoveAgent(CAIControllerSet* agent);
     CCar* AddCar(CCar* car);
+    // Into the car grid's cell of its spawn matrix; in the world at once when
+    // that cell was active in the last update.
     CCar* AddCarToGrid(CCar* car);
     CProjectile* SpawnProjectile(const CProjectile& prototype);
     void SetState(int state);

@@ -135,6 +135,7 @@ CCar* CLevel::AddCar(CCar* car)
 CCar* CLevel::AddCarToGrid(CCar* car)
 {
     m_CarGrid.Insert(car);
+    m_CarGrid.EnterIfActive(car, m_ActiveCars);
     return car;
 }
 

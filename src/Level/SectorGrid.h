@@ -101,6 +101,20 @@ public:
         }
     }
 
+    // An entry put into a cell that was active in the last update enters the
+    // world now: that cell's activation has passed it by.
+    void EnterIfActive(Entry* entry, ActiveList& active)
+    {
+        for (int cell = 0; cell < CELL_COUNT; ++cell) {
+            const std::vector<Entry*>& entries = m_Cells[cell].m_Entries;
+            if (std::find(entries.begin(), entries.end(), entry) == entries.end())
+                continue;
+            if (m_Cells[cell].m_WasActive)
+                Kind::EnterWorld(entry, active);
+            return;
+        }
+    }
+
     // Every entry, the overflow cell's too, goes to the kind's disposal.
     void Clear()
     {

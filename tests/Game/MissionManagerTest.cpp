@@ -1,6 +1,6 @@
 // The mission manager on fixture scripts: recording missions "A" and "B"
 // wait in overlapping circles at the origin; A's main script runs the clock
-// at half speed and unlocks B, then A, and two extras.
+// at half speed and unlocks B, then A, and two weapon extras.
 
 #include "Game/MissionManager.h"
 
@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "Actors/GameActor.h"
+#include "Actors/Weapon.h"
 #include "Core/DataBuffer.h"
 #include "Display/RenderQueue.h"
 #include "Game/CheckPointMission.h"
@@ -21,6 +22,7 @@
 #include "Game/Mission.h"
 #include "Game/ScriptFolderFixture.h"
 #include "Level/GameTimer.h"
+#include "Level/Level.h"
 
 namespace {
 
@@ -81,7 +83,7 @@ protected:
         m_Dir.Write("Scripts/Mission/APre.txt", StartScript("A"));
         m_Dir.Write("Scripts/Mission/BPre.txt", StartScript("B"));
         m_Dir.Write("Scripts/Mission/A.txt", "TimeRatio 0.5\nUnlockMission B\nUnlockMission A\n"
-                                             "UnlockExtra Jetpack\nUnlockExtra Tank\nUnlockMission Nowhere\n");
+                                             "UnlockExtra Uzzi\nUnlockExtra pistol\nUnlockMission Nowhere\n");
         m_Dir.Write("Scripts/Mission/B.txt", "TimeRatio 2\n");
         m_Dir.Write("Scripts/Mission/CreditsPre.txt", "MissionStartPos 9 0 9\n");
         m_Dir.Write("Scripts/Mission/Credits.txt", "TimeRatio 0.5\n");
@@ -95,9 +97,12 @@ protected:
         s_Result = CMission::MISSION_RUNNING;
         g_UnlockedExtras.clear();
         g_HUD.Draw();
+        for (const char* extra : {"Uzzi", "pistol"})
+            File(new CWeapon(), extra);
     }
     ~MissionManagerTest() override
     {
+        g_pLevel = nullptr;
         m_Manager.Clear();
         g_PlayerActor = m_pSavedPlayer;
         g_GameTimer = CGameTimer();
@@ -137,6 +142,8 @@ protected:
     // Whether the manager's current mission is the one in the event channel.
     void ExpectListenerIsCurrent() const { EXPECT_EQ(m_Manager.GetCurrentMission(), g_CrimeFile.m_pListener); }
 
+    // Where the extras go, in the tests that give it to g_pLevel.
+    CLevel m_Level;
     CGameActor m_Player;
     CGameActor* m_pSavedPlayer = nullptr;
     CMissionManager m_Manager;
@@ -184,10 +191,11 @@ TEST_F(MissionManagerTest, TheRunningMissionsResultDecidesWhatComesNext)
         Names m_Calls;
         bool m_bRunning;
     } cases[] = {
-        {CMission::MISSION_WON, {"B", "B", "A"}, {"Jetpack", "Tank"}, {"A update", "A end", "A delete"}, false},
+        {CMission::MISSION_WON, {"B", "B", "A"}, {"Uzzi", "pistol"}, {"A update", "A end", "A delete"}, false},
         {CMission::MISSION_FAILED, {"B", "A"}, {}, {"A update", "A end", "A delete"}, false},
         {2, {"A", "B"}, {}, {"A update"}, true},
     };
+    g_pLevel = &m_Level;
     for (const auto& test : cases) {
         SCOPED_TRACE(test.m_Result);
         m_Manager.Clear();

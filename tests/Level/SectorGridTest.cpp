@@ -174,6 +174,28 @@ TEST_F(SectorGridTest, ACellHandsOverOnItsFirstActiveUpdateOnlyAndAgainAfterAnIn
     EXPECT_EQ((std::vector<TestEntry*>{&corner}), active) << "back after one inactive update";
 }
 
+// A late entry of a cell the viewer keeps active would wait for an
+// activation that does not come: it enters at once. One of an inactive cell,
+// or of the overflow cell, waits.
+TEST_F(SectorGridTest, ALateEntryEntersAtOnceOnlyWhenItsCellWasActive)
+{
+    std::vector<TestEntry> late(3);
+    std::vector<TestEntry*> active;
+    m_Grid.Update(CellCentre(3, 3), active);
+    m_Grid.InsertAt(CellCentre(3, 3), &late[0]);
+    m_Grid.InsertAt(CellCentre(10, 10), &late[1]);
+    m_Grid.AddToOverflow(&late[2]);
+    for (TestEntry& entry : late)
+        m_Grid.EnterIfActive(&entry, active);
+    EXPECT_EQ((std::vector<TestEntry*>{&late[0]}), active);
+
+    // An entry the grid does not hold is left alone.
+    TestEntry stranger;
+    m_Grid.EnterIfActive(&stranger, active);
+    EXPECT_FALSE(stranger.m_bInWorld);
+    m_Grid.Clear();
+}
+
 TEST_F(SectorGridTest, ClearDisposesOfEveryEntryOnceAndEmptiesTheCells)
 {
     FillEveryCell();
