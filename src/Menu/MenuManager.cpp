@@ -10,6 +10,7 @@
 #include "Core/Window.h"
 #include "Display/Display.h"
 #include "Game/CrimeManager.h"
+#include "Game/Extras.h"
 #include "Game/HUD.h"
 #include "Game/Mission.h"
 #include "Game/MissionManager.h"
@@ -20,6 +21,7 @@
 #include "Menu/Button.h"
 #include "Menu/CyclicObject.h"
 #include "Menu/MenuScreens.h"
+#include "Menu/SaveSlotButtons.h"
 #include "Menu/SliderObject.h"
 
 namespace {
@@ -42,11 +44,6 @@ const char* const VSYNC = "VSync";
 const char* const INTRO_MISSION = "Intro";
 const char* const CREDITS_SCREEN = "Credits Screen";
 const char* const LOAD_OPTIONS = "Load Options";
-
-// A load or save screen's first slot button is its fourth: a title, Back
-// and a label come first.
-const size_t FIRST_SLOT_BUTTON = 3;
-const int SAVE_SLOTS = 10;
 
 const uint32_t LOW_BYTE = 0xFF;
 const uint32_t LOW_WORD = 0xFFFF;
@@ -129,13 +126,13 @@ const CMenuManager::Command CMenuManager::COMMANDS[] = {
     {"BK", &CMenuManager::Back},
     {"NG", &CMenuManager::NewGame},
     {"CTRL", &CMenuManager::Rebind},
-    {"LG", &CMenuManager::Ignore},
+    {"LG", &CMenuManager::LoadLatest},
     {"D_AP", &CMenuManager::ApplyDisplayOptions},
     {"BK_MISS", &CMenuManager::LeaveSaveScreen},
     {"Credits Screen", &CMenuManager::OpenCredits},
     {"SAVE_FILE", &CMenuManager::SaveToSlot},
     {"Load Options", &CMenuManager::OpenLoadOptions},
-    {"LOAD_FILE", &CMenuManager::Ignore},
+    {"LOAD_FILE", &CMenuManager::LoadSlot},
 };
 
 bool CMenuManager::Load(CDataBuffer& reader)
@@ -295,8 +292,6 @@ void CMenuManager::LeaveSaveScreen(CButton&)
     g_CrimeFile.ReportCrime(CRIME_BACK, 0, nullptr, nullptr);
 }
 
-void CMenuManager::Ignore(CButton&) {}
-
 // The menu that started the game closes over it.
 // A new game begins where the introduction waits for the player.
 void CMenuManager::NewGame(CButton&)
@@ -350,6 +345,7 @@ void CMenuManager::Retry(CButton&)
     g_MissionManager.Reset();
     if (player != nullptr)
         player->RestoreLife();
+    SpawnItems();
     if (restart)
         PlacePlayerAt(start);
     PopScreen();
@@ -370,22 +366,39 @@ void CMenuManager::OpenLoadOptions(CButton&)
     if (screen == nullptr)
         return;
     PushScreen(screen);
-    CaptionSaveSlots(screen->m_pMenu);
+    ShowSaveSlotStamps(screen->m_pMenu);
 }
 
-void CMenuManager::CaptionSaveSlots(CSingleMenu* menu)
+// On equal stamps the lower slot stays the choice.
+void CMenuManager::LoadLatest(CButton&)
 {
-    if (menu == nullptr)
-        return;
-    const std::vector<std::unique_ptr<CButton>>& buttons = menu->GetButtons();
-    for (int slot = 1; slot <= SAVE_SLOTS; ++slot) {
-        const size_t index = FIRST_SLOT_BUTTON + static_cast<size_t>(slot - 1);
-        if (index >= buttons.size())
-            return;
+    CProgressData latest;
+    bool found = false;
+    for (int slot = 1; slot <= SAVE_SLOT_COUNT; ++slot) {
         CProgressData save;
-        if (LoadProgress(SaveSlotPath(slot), save))
-            buttons[index]->m_Caption = save.m_TimeStamp.ToString();
+        if (!LoadProgress(SaveSlotPath(slot), save))
+            continue;
+        if (!found || save.m_TimeStamp.IsLaterThan(latest.m_TimeStamp))
+            latest = save;
+        found = true;
     }
+    if (!found)
+        return;
+    ApplySavedProgress(latest);
+    StartPlay();
+    PopScreen();
+}
+
+// The load screen and the one that opened it both close over play, which
+// then starts as Continue starts it, under a camera the player turns.
+void CMenuManager::LoadSlot(CButton& button)
+{
+    if (!LoadProgressFile(SaveSlotPath(button.m_Option1)))
+        return;
+    ApplySavedProgress(g_Progress);
+    PopScreen();
+    PopScreen();
+    StartPlay();
 }
 
 // An unknown action waits for nothing.

@@ -8,7 +8,6 @@
 
 class CButton;
 class CDataBuffer;
-class CSingleMenu;
 class CSingleScreen;
 struct CDisplayMode;
 struct D3DXVECTOR3;
@@ -62,11 +61,6 @@ public:
     // The sound sliders show the stored volumes, the controls the bindings.
     void RefreshOptionScreens();
 
-    // The slot buttons of a load or save screen, the fourth to the last (at
-    // most ten, slot 1 first), show the stamps of the saves that read; the
-    // others keep their captions.
-    static void CaptionSaveSlots(CSingleMenu* menu);
-
 private:
     struct Command {
         const char* m_Word;
@@ -98,6 +92,12 @@ private:
     void OpenCredits(CButton& button);
     // The load screen, its slot buttons showing the stamps of the saves.
     void OpenLoadOptions(CButton& button);
+    // Continue: play from the latest save of the ten slots; nothing when
+    // none reads.
+    void LoadLatest(CButton& button);
+    // Play from the save in the slot of the button's first option; nothing
+    // when its file does not read.
+    void LoadSlot(CButton& button);
     void Back(CButton& button);
     // The click shows that a key is awaited; the wait is the next update's.
     void Rebind(CButton& button);
@@ -110,9 +110,6 @@ private:
     void SaveToSlot(CButton& button);
     // The save screen's way back to play: the event Back for the save point.
     void LeaveSaveScreen(CButton& button);
-    // The commands of loading, whose targets are not in the game yet: the
-    // click does nothing, and the word never opens a screen of that name.
-    void Ignore(CButton& button);
 
     std::vector<CSingleScreen*> m_Screens;
     CSingleScreen* m_pCurrentScreen = nullptr;

@@ -21,6 +21,7 @@
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
 #include "Game/CrimeManager.h"
+#include "Game/Extras.h"
 #include "Game/Mission.h"
 #include "Game/MissionManager.h"
 #include "Level/LevelFixture.h"
@@ -61,6 +62,7 @@ protected:
     void TearDown() override
     {
         g_MissionManager.Clear();
+        g_UnlockedExtras.clear();
         g_Physics.SetTimeScale(m_TimeScale);
         g_GameCamera.m_pTarget = nullptr;
         g_Player.m_pCar = nullptr;
@@ -276,9 +278,14 @@ std::unique_ptr<CMission> MakeWatching()
 }
 
 // The reload deletes what the running mission placed: the mission starts
-// over as a fresh copy that placed its own in the new level.
+// over as a fresh copy that placed its own in the new level. The extras
+// come back too.
 TEST_F(GameConsoleHandlersTest, RestartStartsTheRunningMissionOverOnTheReloadedLevel)
 {
+    m_Dir.Write("Scripts/ExtraWeapons.txt", "Weapon pistol Asset_Type Game\n");
+    LoadAssetsFromScript<CWeapon>("Scripts\\ExtraWeapons.txt");
+    g_UnlockedExtras.clear();
+    ASSERT_NE(nullptr, SpawnItem("pistol"));
     m_Dir.Write("Scripts/Mission/WatchPre.txt",
                 "MissionStartPos 10 1 20\nStartingRadius 3\nMissionStartFile Scripts\\Mission\\Watch.txt\n");
     m_Dir.Write("Scripts/Mission/Watch.txt", "LevelObject Box Orientation " + At(12, 1, 20) + "\n");
@@ -303,6 +310,9 @@ TEST_F(GameConsoleHandlersTest, RestartStartsTheRunningMissionOverOnTheReloadedL
         m_pLevel->Update();
     EXPECT_EQ(fresh, g_MissionManager.GetCurrentMission());
     EXPECT_EQ(frames, fresh->m_iSeenInWorld);
+    ASSERT_EQ(1u, m_pLevel->GetWeapons().size()) << "the pistol granted again";
+    EXPECT_EQ("pistol", m_pLevel->GetWeapons().front()->GetName());
+    EXPECT_EQ(std::vector<std::string>{"pistol"}, g_UnlockedExtras);
 }
 
 TEST_F(GameConsoleHandlersTest, SetWarningSetsTheWantedLevelUpToTheMaximum)

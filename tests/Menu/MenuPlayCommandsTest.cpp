@@ -1,19 +1,24 @@
 // The menus' ways into play on a loaded test level: retrying, the load
 // screen's slots, continuing from the latest save and the credits.
 
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
+#include "Actors/Weapon.h"
 #include "Game/Mission.h"
 #include "Game/MissionManager.h"
 #include "Game/ProgressData.h"
 #include "Input/InputManager.h"
 #include "Level/GameTimer.h"
-#include "Level/LevelFixture.h"
+#include "Game/Extras.h"
+#include "Game/ExtrasLevel.h"
 #include "Menu/Button.h"
 #include "Menu/MenuFixture.h"
 #include "Menu/MenuManager.h"
@@ -41,32 +46,38 @@ std::unique_ptr<CMission> MakeRunning()
     return std::make_unique<RunningMission>();
 }
 
-// A button under the cursor at x, y with a link and, for a slot, its number.
-std::string Plate(const std::string& link, float y, int option = 0)
+// A button a tenth of the screen high and wide at x, y with a link and, for
+// a slot, its number.
+std::string Plate(const std::string& link, float y, int option = 0, float x = 0.5f)
 {
-    return "Button Box\nLink \"" + link + "\"\nOPT1 " + std::to_string(option) + "\nPos 0.5 " + std::to_string(y) +
-           "\n";
+    return "Button Box\nLink \"" + link + "\"\nOPT1 " + std::to_string(option) + "\nPos " + std::to_string(x) + " " +
+           std::to_string(y) + "\n";
+}
+
+// Slot buttons one above the other from the top.
+float SlotY(int slot)
+{
+    return 0.1f * static_cast<float>(slot - 1);
 }
 
 // A load screen of `slots` slot buttons after its title, Back and label.
 std::string LoadMenu(const std::string& name, int slots)
 {
-    std::string menu = "MenuScreen \"" + name + "\"\nButton Text\nCaption \"Load Game\"\n" + Plate("BK", 0.0f) +
-                       "Button Text\nCaption \"Choose a slot\"\n";
+    std::string menu = "MenuScreen \"" + name + "\"\nButton Text\nCaption \"Load Game\"\n" +
+                       Plate("BK", 0.9f, 0, 0.0f) + "Button Text\nCaption \"Choose a slot\"\n";
     for (int slot = 1; slot <= slots; ++slot)
-        menu += Plate("LOAD_FILE", 0.05f * static_cast<float>(slot), slot) + "Caption \"Slot " +
-                std::to_string(slot) + "\"\n";
+        menu += Plate("LOAD_FILE", SlotY(slot), slot) + "Caption \"Slot " + std::to_string(slot) + "\"\n";
     return menu;
 }
 
 // "Front" holds the commands (Continue, Load Game, Credits, Retry, one a
 // row), "Load Options" ten slots, "Short Load" five, "Credits Screen" a Back.
-class MenuPlayCommandsTest : public MenuFixtureOn<LevelFixture> {
+class MenuPlayCommandsTest : public MenuFixtureOn<ExtrasLevel> {
 protected:
     void SetUp() override
     {
-        StartPhysics();
-        MenuFixtureOn<LevelFixture>::SetUp();
+        MenuFixtureOn<ExtrasLevel>::SetUp();
+        s_Starts = 0;
         g_InputManager.Reset();
         Load<CButton>("Scripts\\MenuButtons.txt", "Button Box\nTexture Box\nButton Text\n");
         Load<CSingleMenu>("Scripts\\Menu\\MenuScreens.txt",
@@ -108,7 +119,7 @@ protected:
         g_Player = CGameActor();
         g_GameTimer.SetTimeRatio(NORMAL_RATIO);
         g_InputManager.Reset();
-        MenuFixtureOn<LevelFixture>::TearDown();
+        MenuFixtureOn<ExtrasLevel>::TearDown();
     }
 
     void LoadManager(const std::string& text)
@@ -172,11 +183,135 @@ protected:
         Win32Platform::SetFixedLocalTime(nullptr);
     }
 
+    // Counts the starts of play instead of entering it.
+    void CountStarts()
+    {
+        m_Manager.SetPlayStarter([] { ++s_Starts; });
+    }
+
+    // The level's weapons lying in the world by name.
+    std::vector<std::string> WeaponsLying() const
+    {
+        std::vector<std::string> names;
+        for (const auto& weapon : m_pLevel->GetWeapons())
+            names.push_back(weapon->GetName());
+        return names;
+    }
+
+    static std::vector<std::string> Listed()
+    {
+        std::vector<std::string> names;
+        for (size_t i = 0; i < g_MissionManager.GetMissionCount(); ++i)
+            names.push_back(g_MissionManager.GetMission(i)->GetName());
+        return names;
+    }
+
+    static int s_Starts;
     CMenuManager m_Manager;
 };
 
+int MenuPlayCommandsTest::s_Starts = 0;
+
+typedef std::vector<std::string> Names;
+
 const SYSTEMTIME MORNING = {2005, 4, 5, 22, 9, 30, 0, 0};
 const SYSTEMTIME EVENING = {2005, 4, 5, 22, 21, 5, 9, 0};
+const SYSTEMTIME NEXT_MORNING = {2005, 4, 6, 23, 8, 0, 0, 0};
+// Later than any other stamp, in a file that does not read.
+const char* const CORRUPT_SAVE = "MissionsOpen\n#:Wait \nExtrasOpen\n\nStartingPos: 1 1 1\n"
+                                 "TimeStamp: 12/31/99 23:59:59\nFreakout\n";
+
+// Where each slot's save resumes.
+D3DXVECTOR3 SlotSpot(int slot)
+{
+    return D3DXVECTOR3(10.0f * static_cast<float>(slot), 0.5f, 10.0f * static_cast<float>(slot));
+}
+
+// Continue plays on from the latest save: the first field that differs,
+// from the year down, decides; equal stamps go to the lower slot; a file
+// that does not read is passed over.
+TEST_F(MenuPlayCommandsTest, ContinuePlaysOnFromTheLatestSave)
+{
+    LoadAllScreens();
+    CountStarts();
+    const struct {
+        const char* seen;
+        std::vector<std::pair<int, SYSTEMTIME>> saves;
+        bool corruptSlot1;
+        int chosen; // 0: none, the menu stays
+    } continues[] = {
+        {"no saves", {}, false, 0},
+        {"only a corrupt one", {}, true, 0},
+        {"two saves of a day", {{1, MORNING}, {3, EVENING}}, false, 3},
+        {"across days", {{2, NEXT_MORNING}, {5, EVENING}}, false, 2},
+        {"equal stamps", {{4, EVENING}, {2, EVENING}}, false, 2},
+        {"a corrupt slot", {{5, MORNING}}, true, 5},
+    };
+    for (const auto& test : continues) {
+        SCOPED_TRACE(test.seen);
+        std::filesystem::remove_all(m_Dir.Path() + "/Saves");
+        g_MissionManager.Clear();
+        g_MissionManager.CreateMission("Wait");
+        for (const auto& save : test.saves)
+            SaveAt(save.first, save.second, SlotSpot(save.first));
+        if (test.corruptSlot1)
+            m_Dir.Write("Saves/1.txt", CORRUPT_SAVE);
+        g_MissionManager.Clear();
+        Stand(STANDING);
+        s_Starts = 0;
+        if (CurrentName() != "Front") {
+            m_Manager.PushScreen(nullptr);
+            m_Manager.PushScreen(m_Manager.FindScreen("Front"));
+        }
+        const size_t stack = m_Manager.GetStackSize();
+
+        Click(0.0f);
+        if (test.chosen == 0) {
+            EXPECT_EQ("Front", CurrentName());
+            EXPECT_EQ(stack, m_Manager.GetStackSize());
+            EXPECT_EQ(0, s_Starts);
+            EXPECT_EQ(STANDING, PlayerAt());
+            EXPECT_TRUE(Listed().empty());
+            continue;
+        }
+        EXPECT_EQ("(game)", CurrentName());
+        EXPECT_EQ(1, s_Starts);
+        EXPECT_EQ(SlotSpot(test.chosen), PlayerAt());
+        EXPECT_EQ(Names{"Wait"}, Listed());
+    }
+}
+
+// A loaded slot closes the load screen and the one that opened it and plays
+// on from its save; a slot that does not read changes nothing.
+TEST_F(MenuPlayCommandsTest, ALoadedSlotPlaysOnFromItsSave)
+{
+    LoadAllScreens();
+    CountStarts();
+    g_MissionManager.CreateMission("Wait");
+    SaveAt(2, EVENING, SlotSpot(2));
+    m_Dir.Write("Saves/3.txt", CORRUPT_SAVE);
+    g_MissionManager.Clear();
+    Stand(STANDING);
+    Click(0.1f);
+    ASSERT_EQ("Load Options", CurrentName());
+    const size_t stack = m_Manager.GetStackSize();
+    for (int slot : {3, 4}) {
+        SCOPED_TRACE(slot);
+        Click(SlotY(slot));
+        EXPECT_EQ("Load Options", CurrentName());
+        EXPECT_EQ(stack, m_Manager.GetStackSize());
+        EXPECT_EQ(0, s_Starts);
+        EXPECT_EQ(STANDING, PlayerAt());
+        EXPECT_TRUE(Listed().empty());
+    }
+
+    Click(SlotY(2));
+    EXPECT_EQ("(game)", CurrentName());
+    EXPECT_EQ(stack - 2, m_Manager.GetStackSize()) << "two screens closed";
+    EXPECT_EQ(1, s_Starts);
+    EXPECT_EQ(SlotSpot(2), PlayerAt());
+    EXPECT_EQ(Names{"Wait"}, Listed());
+}
 
 TEST_F(MenuPlayCommandsTest, TheLoadScreenShowsTheStampsOfTheSlotsThatRead)
 {
@@ -227,7 +362,8 @@ TEST_F(MenuPlayCommandsTest, CreditsPlayBehindTheirScreenAndNeedIt)
 
 // Retry reads the level again and plays on: the running mission from its
 // start in a fresh copy (the clock at its speed, the normal one kept for its
-// end), the waiting ones renewed, the player alive, on foot and still.
+// end), the waiting ones renewed, the extras granted again, the player
+// alive, on foot and still.
 TEST_F(MenuPlayCommandsTest, RetryRestartsTheRunningMissionWithThePlayerAliveAtItsStart)
 {
     const struct {
@@ -266,6 +402,8 @@ TEST_F(MenuPlayCommandsTest, RetryRestartsTheRunningMissionWithThePlayerAliveAtI
             g_Player.m_fCurrentLife = 0.0f;
             g_Player.m_bAlive = false;
         }
+        g_UnlockedExtras.clear();
+        ASSERT_NE(nullptr, SpawnItem("pistol"));
         g_Player.m_vVelocity = D3DXVECTOR3(3, 0, 4);
         g_Player.m_PhysicsObject.m_pActor->setLinearVelocity(NxVec3(3, 0, 4));
 
@@ -277,6 +415,8 @@ TEST_F(MenuPlayCommandsTest, RetryRestartsTheRunningMissionWithThePlayerAliveAtI
         EXPECT_EQ(nullptr, g_Player.m_pCar);
         EXPECT_TRUE(g_Player.m_bAlive);
         EXPECT_FLOAT_EQ(g_Player.m_fMaxLife, g_Player.m_fCurrentLife);
+        EXPECT_EQ(Names{"pistol"}, WeaponsLying()) << "granted again in the reloaded level";
+        EXPECT_EQ(Names{"pistol"}, g_UnlockedExtras);
         EXPECT_EQ(D3DXVECTOR3(0, 0, 0), g_Player.m_vVelocity);
         const NxVec3 velocity = g_Player.m_PhysicsObject.m_pActor->getLinearVelocity();
         EXPECT_EQ(0.0f, velocity.magnitude());
