@@ -232,6 +232,7 @@ TEST_F(ShippedMenusTest, EveryCaptionFitsWhereItIsDrawn)
                 for (const std::string& caption : captions) {
                     const Area text = TextArea(*button, caption);
                     SCOPED_TRACE(menu->m_Name + ": \"" + caption + "\" at " + Describe(text));
+                    EXPECT_TRUE(Inside(text, {0.0f, 0.0f, 1.0f, 1.0f})) << "on the screen";
                     if (button->m_pTexture != nullptr) {
                         EXPECT_TRUE(Inside(text, AreaOf(*button))) << "plate " << Describe(AreaOf(*button));
                         continue;
