@@ -342,6 +342,14 @@ void CGameActor::SyncPhysicsPose()
     actor->setGlobalPosition(NxVec3(object._41, object._42, object._43));
 }
 
+void CGameActor::StopMoving()
+{
+    m_vVelocity = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    NxActor* actor = m_PhysicsObject.m_pActor;
+    if (actor != nullptr)
+        actor->setLinearVelocity(NxVec3(0.0f, 0.0f, 0.0f));
+}
+
 void CGameActor::UpdateCollision()
 {
     const uint32_t noFlags = 0;

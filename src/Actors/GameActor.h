@@ -63,6 +63,8 @@ public:
     void DisablePhysics();
     // The body takes the model's object matrix as its pose.
     void SyncPhysicsPose();
+    // No velocity left, in the actor or its body.
+    void StopMoving();
     void UpdateCollision();
     // A null material keeps the one there is.
     void SetMaterial(const D3DMATERIAL8* pMaterial, bool bUse);

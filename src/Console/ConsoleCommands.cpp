@@ -15,6 +15,8 @@
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
 #include "Display/Camera.h"
+#include "Game/Extras.h"
+#include "Game/MissionManager.h"
 #include "Level/Level.h"
 #include "Level/LevelObject.h"
 #include "Physics/Physics.h"
@@ -475,6 +477,10 @@ bool ConRestart(std::string&, CLineRing& output)
     if (level == nullptr)
         return false;
     level->LoadScript();
+    // The missions held what the old script placed: fresh copies read what
+    // the new one placed. The extras went with the old level too.
+    g_MissionManager.Reset();
+    SpawnItems();
     CGameActor* player = g_PlayerActor;
     if (player == nullptr)
         return true;

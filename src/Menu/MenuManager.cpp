@@ -10,6 +10,7 @@
 #include "Core/Window.h"
 #include "Display/Display.h"
 #include "Game/CrimeManager.h"
+#include "Game/Extras.h"
 #include "Game/HUD.h"
 #include "Game/Mission.h"
 #include "Game/MissionManager.h"
@@ -20,6 +21,7 @@
 #include "Menu/Button.h"
 #include "Menu/CyclicObject.h"
 #include "Menu/MenuScreens.h"
+#include "Menu/SaveSlotButtons.h"
 #include "Menu/SliderObject.h"
 
 namespace {
@@ -40,6 +42,8 @@ const char* const RESOLUTIONS = "Resolutions";
 const char* const REFRESH_RATES = "RefreshRates";
 const char* const VSYNC = "VSync";
 const char* const INTRO_MISSION = "Intro";
+const char* const CREDITS_SCREEN = "Credits Screen";
+const char* const LOAD_OPTIONS = "Load Options";
 
 const uint32_t LOW_BYTE = 0xFF;
 const uint32_t LOW_WORD = 0xFFFF;
@@ -118,17 +122,17 @@ const char* const CMenuManager::AWAITING_AXIS = "Move an axis";
 // Compared in this order, exactly; a link that is none of them names a screen.
 const CMenuManager::Command CMenuManager::COMMANDS[] = {
     {"Q", &CMenuManager::Quit},
-    {"RETRY", &CMenuManager::Ignore},
+    {"RETRY", &CMenuManager::Retry},
     {"BK", &CMenuManager::Back},
     {"NG", &CMenuManager::NewGame},
     {"CTRL", &CMenuManager::Rebind},
-    {"LG", &CMenuManager::Ignore},
+    {"LG", &CMenuManager::LoadLatest},
     {"D_AP", &CMenuManager::ApplyDisplayOptions},
     {"BK_MISS", &CMenuManager::LeaveSaveScreen},
-    {"Credits Screen", &CMenuManager::Ignore},
+    {"Credits Screen", &CMenuManager::OpenCredits},
     {"SAVE_FILE", &CMenuManager::SaveToSlot},
-    {"Load Options", &CMenuManager::Ignore},
-    {"LOAD_FILE", &CMenuManager::Ignore},
+    {"Load Options", &CMenuManager::OpenLoadOptions},
+    {"LOAD_FILE", &CMenuManager::LoadSlot},
 };
 
 bool CMenuManager::Load(CDataBuffer& reader)
@@ -288,31 +292,113 @@ void CMenuManager::LeaveSaveScreen(CButton&)
     g_CrimeFile.ReportCrime(CRIME_BACK, 0, nullptr, nullptr);
 }
 
-void CMenuManager::Ignore(CButton&) {}
-
 // The menu that started the game closes over it.
 // A new game begins where the introduction waits for the player.
 void CMenuManager::NewGame(CButton&)
 {
-    if (m_StartPlay != nullptr)
-        m_StartPlay();
+    StartPlay();
     PlacePlayerAtIntro();
     PopScreen();
+}
+
+void CMenuManager::StartPlay()
+{
+    if (m_StartPlay != nullptr)
+        m_StartPlay();
 }
 
 void CMenuManager::PlacePlayerAtIntro()
 {
     const CMission* intro = g_MissionManager.FindMission(INTRO_MISSION);
+    if (intro != nullptr)
+        PlacePlayerAt(intro->GetStartPosition());
+}
+
+void CMenuManager::PlacePlayerAt(const D3DXVECTOR3& position)
+{
     CGameActor* player = g_PlayerActor;
-    if (intro == nullptr || player == nullptr)
+    if (player == nullptr)
         return;
-    const D3DXVECTOR3 start = intro->GetStartPosition();
     D3DXMATRIX& matObject = player->m_Model.m_matObject;
-    matObject._41 = start.x;
-    matObject._42 = start.y;
-    matObject._43 = start.z;
+    matObject._41 = position.x;
+    matObject._42 = position.y;
+    matObject._43 = position.z;
     player->m_Model.UpdateWorldMatrix();
     player->SyncPhysicsPose();
+}
+
+// The reload takes a seated player out of the car on the spot. Resetting
+// deletes the running mission, so its start is kept before: the player
+// stands there once the fresh copy has placed what it needs.
+void CMenuManager::Retry(CButton&)
+{
+    if (g_pLevel != nullptr)
+        g_pLevel->LoadScript();
+    CGameActor* player = g_PlayerActor;
+    if (player != nullptr)
+        player->StopMoving();
+    const CMission* running = g_MissionManager.GetCurrentMission();
+    const bool restart = running != nullptr;
+    const D3DXVECTOR3 start = restart ? running->GetStartPosition() : D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    if (restart)
+        PlacePlayerAt(start);
+    g_MissionManager.Reset();
+    if (player != nullptr)
+        player->RestoreLife();
+    SpawnItems();
+    if (restart)
+        PlacePlayerAt(start);
+    PopScreen();
+}
+
+void CMenuManager::OpenCredits(CButton&)
+{
+    CSingleScreen* screen = FindScreen(CREDITS_SCREEN);
+    if (screen == nullptr)
+        return;
+    PushScreen(screen);
+    g_MissionManager.StartCredits();
+}
+
+void CMenuManager::OpenLoadOptions(CButton&)
+{
+    CSingleScreen* screen = FindScreen(LOAD_OPTIONS);
+    if (screen == nullptr)
+        return;
+    PushScreen(screen);
+    ShowSaveSlotStamps(screen->m_pMenu);
+}
+
+// On equal stamps the lower slot stays the choice.
+void CMenuManager::LoadLatest(CButton&)
+{
+    CProgressData latest;
+    bool found = false;
+    for (int slot = 1; slot <= SAVE_SLOT_COUNT; ++slot) {
+        CProgressData save;
+        if (!LoadProgress(SaveSlotPath(slot), save))
+            continue;
+        if (!found || save.m_TimeStamp.IsLaterThan(latest.m_TimeStamp))
+            latest = save;
+        found = true;
+    }
+    if (!found)
+        return;
+    ApplySavedProgress(latest);
+    StartPlay();
+    PopScreen();
+}
+
+// The load screen and the one that opened it both close over play, which
+// then starts as Continue starts it, under a camera the player turns.
+void CMenuManager::LoadSlot(CButton& button)
+{
+    if (!LoadProgressFile(SaveSlotPath(button.m_Option1)))
+        return;
+    ApplySavedProgress(g_Progress);
+    PopScreen();
+    PopScreen();
+    StartPlay();
 }
 
 // An unknown action waits for nothing.

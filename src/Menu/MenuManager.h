@@ -10,6 +10,7 @@ class CButton;
 class CDataBuffer;
 class CSingleScreen;
 struct CDisplayMode;
+struct D3DXVECTOR3;
 
 // Shows one menu screen at a time and keeps the way the player came: "back"
 // returns along it, and past the first screen returns to the game, which a
@@ -49,8 +50,9 @@ public:
     void Update(CMenuInput& input, float seconds);
     void Draw() const;
 
-    // How New Game starts play: the shell's way in, since the shell owns the
-    // screen states. Unset, New Game only closes the menu.
+    // How New Game, Continue and a loaded slot start play: the shell's way
+    // in, since the shell owns the screen states. Unset, they only close the
+    // menu.
     typedef void (*PlayStarter)();
     void SetPlayStarter(PlayStarter starter) { m_StartPlay = starter; }
 
@@ -77,8 +79,25 @@ private:
     void Quit(CButton& button);
     // Play starts (or goes on) on the current level.
     void NewGame(CButton& button);
+    void StartPlay();
     // The player, body included, stands where the first listed "Intro" waits.
     static void PlacePlayerAtIntro();
+    // The model's object matrix, then the body, at `position`.
+    static void PlacePlayerAt(const D3DXVECTOR3& position);
+    // Play starts over on a freshly read level: the running mission again
+    // from its start, the waiting ones renewed, the player alive and the
+    // extras granted again.
+    void Retry(CButton& button);
+    // The credits' tour runs behind their screen.
+    void OpenCredits(CButton& button);
+    // The load screen, its slot buttons showing the stamps of the saves.
+    void OpenLoadOptions(CButton& button);
+    // Continue: play from the latest save of the ten slots; nothing when
+    // none reads.
+    void LoadLatest(CButton& button);
+    // Play from the save in the slot of the button's first option; nothing
+    // when its file does not read.
+    void LoadSlot(CButton& button);
     void Back(CButton& button);
     // The click shows that a key is awaited; the wait is the next update's.
     void Rebind(CButton& button);
@@ -91,10 +110,6 @@ private:
     void SaveToSlot(CButton& button);
     // The save screen's way back to play: the event Back for the save point.
     void LeaveSaveScreen(CButton& button);
-    // The commands of retrying, loading and the credits, whose targets are
-    // not in the game yet: the click does nothing, and the word never opens
-    // a screen of that name.
-    void Ignore(CButton& button);
 
     std::vector<CSingleScreen*> m_Screens;
     CSingleScreen* m_pCurrentScreen = nullptr;

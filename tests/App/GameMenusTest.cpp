@@ -78,27 +78,27 @@ const Steps OPTIONS_ROUND = {
 };
 
 const Steps FRONT_END_OPTIONS = Join({
-    {{CLICK, 0.5f, 0.693f, SDL_SCANCODE_UNKNOWN}}, // Main Menu: Options
+    {{CLICK, 0.6875f, 0.583f, SDL_SCANCODE_UNKNOWN}}, // Main Menu: Options
     OPTIONS_ROUND,
-    {{CLICK, 0.5f, 0.793f, SDL_SCANCODE_UNKNOWN}}, // Main Menu: Quit
+    {{CLICK, 0.6875f, 0.658f, SDL_SCANCODE_UNKNOWN}}, // Main Menu: Quit
 });
 
 // Into play, and the options through the in-game menu.
 const Steps WHOLE_GAME = Join({
     {
         {LOOK, 0.9f, 0.1f, SDL_SCANCODE_UNKNOWN},    // Main Menu over the level
-        {CLICK, 0.5f, 0.593f, SDL_SCANCODE_UNKNOWN}, // Main Menu: New Game
+        {CLICK, 0.3125f, 0.508f, SDL_SCANCODE_UNKNOWN}, // Main Menu: New Game
         {WAIT_FOR_PLAY, 0.5f, 0.5f, SDL_SCANCODE_UNKNOWN},
         {KEY, 0.5f, 0.5f, SDL_SCANCODE_ESCAPE},      // play: the menu key
-        {CLICK, 0.5f, 0.543f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Options
+        {CLICK, 0.5f, 0.658f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Options
     },
     OPTIONS_ROUND,
     {
-        {CLICK, 0.5f, 0.453f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Resume
+        {CLICK, 0.5f, 0.433f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Resume
         {KEY, 0.5f, 0.5f, SDL_SCANCODE_ESCAPE},      // play: the menu key
-        {CLICK, 0.5f, 0.453f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Resume
+        {CLICK, 0.5f, 0.433f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Resume
         {KEY, 0.5f, 0.5f, SDL_SCANCODE_ESCAPE},      // play: the menu key
-        {CLICK, 0.5f, 0.633f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Quit
+        {CLICK, 0.5f, 0.733f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Quit
     },
 });
 // The first steps after each Resume, in play again.
@@ -281,7 +281,7 @@ TEST(GameMenusTest, NewGamePlaysAndTheInGameMenuPausesChangesTheOptionsResumesAn
 
     ASSERT_EQ(640u, s_Width);
     ASSERT_EQ(480u, s_Height);
-    const uint32_t newGame = PixelAt(0.5f, 0.593f);
+    const uint32_t newGame = PixelAt(0.3125f, 0.508f);
     EXPECT_GT(Channel(newGame, 0), Channel(newGame, 16)) << std::hex << newGame << ": the blue plate";
     EXPECT_NE(0u, PixelAt(0.02f, 0.02f) & 0xFFFFFFu) << "the level behind the menu";
 

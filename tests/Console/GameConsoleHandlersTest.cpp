@@ -21,6 +21,9 @@
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
 #include "Game/CrimeManager.h"
+#include "Game/Extras.h"
+#include "Game/Mission.h"
+#include "Game/MissionManager.h"
 #include "Level/LevelFixture.h"
 #include "Level/Node.h"
 #include "Level/Sidewalk.h"
@@ -58,6 +61,8 @@ protected:
     }
     void TearDown() override
     {
+        g_MissionManager.Clear();
+        g_UnlockedExtras.clear();
         g_Physics.SetTimeScale(m_TimeScale);
         g_GameCamera.m_pTarget = nullptr;
         g_Player.m_pCar = nullptr;
@@ -251,6 +256,63 @@ TEST_F(GameConsoleHandlersTest, SetControllerFollowsAnAgentsActorAndThePlayerAga
     EXPECT_EQ(Succeeded("SET RESTART", "RESTART"), Run("SET RESTART"));
     EXPECT_TRUE(level.GetAgents().empty());
     EXPECT_EQ(&g_Player.m_Model.m_matObject, g_GameCamera.m_pTarget) << "not the deleted agent's";
+}
+
+// Looks at what its main script placed on every update, as the town's
+// missions look at their objects and cars.
+class WatchingMission : public CMission {
+public:
+    int Update() override
+    {
+        for (const CLevelObject* object : GetSpawnedObjects())
+            m_iSeenInWorld += object->m_u8InWorld;
+        return MISSION_RUNNING;
+    }
+
+    int m_iSeenInWorld = 0;
+};
+
+std::unique_ptr<CMission> MakeWatching()
+{
+    return std::make_unique<WatchingMission>();
+}
+
+// The reload deletes what the running mission placed: the mission starts
+// over as a fresh copy that placed its own in the new level. The extras
+// come back too.
+TEST_F(GameConsoleHandlersTest, RestartStartsTheRunningMissionOverOnTheReloadedLevel)
+{
+    m_Dir.Write("Scripts/ExtraWeapons.txt", "Weapon pistol Asset_Type Game\n");
+    LoadAssetsFromScript<CWeapon>("Scripts\\ExtraWeapons.txt");
+    g_UnlockedExtras.clear();
+    ASSERT_NE(nullptr, SpawnItem("pistol"));
+    m_Dir.Write("Scripts/Mission/WatchPre.txt",
+                "MissionStartPos 10 1 20\nStartingRadius 3\nMissionStartFile Scripts\\Mission\\Watch.txt\n");
+    m_Dir.Write("Scripts/Mission/Watch.txt", "LevelObject Box Orientation " + At(12, 1, 20) + "\n");
+    g_MissionManager.AddMissionClass({"Watch", &MakeWatching, false});
+    g_MissionManager.CreateMission("Watch");
+    g_Player.m_Model.UpdateWorldMatrix();
+    PlaceViewer(10, 20);
+    g_MissionManager.Update();
+    const CMission* old = g_MissionManager.GetCurrentMission();
+    ASSERT_NE(nullptr, old);
+    ASSERT_EQ(1u, old->GetSpawnedObjects().size());
+
+    EXPECT_EQ(Succeeded("SET RESTART", "RESTART"), Run("SET RESTART"));
+    auto* fresh = dynamic_cast<WatchingMission*>(g_MissionManager.GetCurrentMission());
+    ASSERT_NE(nullptr, fresh);
+    EXPECT_NE(old, fresh);
+    EXPECT_EQ(1u, g_MissionManager.GetMissionCount()) << "the fresh copy alone is listed";
+    ASSERT_EQ(1u, fresh->GetSpawnedObjects().size());
+    EXPECT_EQ(fresh->GetSpawnedObjects()[0], m_pLevel->GetActiveObjects().back()) << "in the reloaded level";
+    const int frames = 60;
+    for (int frame = 0; frame < frames; ++frame)
+        m_pLevel->Update();
+    EXPECT_EQ(fresh, g_MissionManager.GetCurrentMission());
+    EXPECT_EQ(frames, fresh->m_iSeenInWorld);
+    ASSERT_EQ(1u, m_pLevel->GetWeapons().size()) << "the pistol granted again";
+    EXPECT_EQ("pistol", m_pLevel->GetWeapons().front()->GetName());
+    EXPECT_EQ(std::vector<std::string>{"pistol"}, g_UnlockedExtras);
 }
 
 TEST_F(GameConsoleHandlersTest, SetWarningSetsTheWantedLevelUpToTheMaximum)

@@ -240,7 +240,7 @@ int ClickNewGame()
 {
     SetFrameTime(FRAME_MS);
     ++s_FrontEndFrame;
-    const float newGame[2] = {0.5f, 0.593f};
+    const float newGame[2] = {0.3125f, 0.508f};
     g_InGameMouse.SetPosition(newGame);
     if (s_FrontEndFrame == 2 || s_FrontEndFrame == 3)
         PushButton(SDL_BUTTON_LEFT, s_FrontEndFrame == 2);

@@ -222,12 +222,14 @@ TEST_F(MenuScreensTest, ClicksRunCommandsBeforeScreenNames)
         const char* shown;
         size_t stack;
     } clicks[] = {
-        {0.55f, "RETRY", "A", 2},     // a command not built yet: nothing
-        {0.45f, "Nowhere", "A", 2},   // no such screen: nothing
-        {0.15f, "BK", "(game)", 1},   // back to the game
+        {0.55f, "RETRY", "(game)", 1}, // plays on, never the screen of that name
+        {0.45f, "Nowhere", "A", 2},    // no such screen: nothing
+        {0.15f, "BK", "(game)", 1},    // back to the game
     };
     for (const auto& click : clicks) {
         SCOPED_TRACE(click.link);
+        if (CurrentName() != "A")
+            m_Manager.PushScreen(m_Manager.FindScreen("A"));
         Click(0.05f, click.y);
         EXPECT_EQ(click.shown, CurrentName());
         EXPECT_EQ(click.stack, m_Manager.GetStackSize());

@@ -28,7 +28,8 @@ namespace {
 const char* const COMMANDS[] = {"Q",    "RETRY",   "BK",             "NG",        "CTRL",         "LG",
                                 "D_AP", "BK_MISS", "Credits Screen", "SAVE_FILE", "Load Options", "LOAD_FILE"};
 const char* const SCREENS[] = {"Main Menu",     "Main In Game Screen", "Game Over Screen", "Options",
-                               "Display Options", "Sound Options",       "Controls",         "Save Options"};
+                               "Display Options", "Sound Options",       "Controls",         "Save Options",
+                               "Load Options",    "Credits Screen"};
 // The latest time and date a save slot's button can show.
 const char* const WIDEST_STAMP = "23:59:59 \n12/31/99";
 const char* const OPTIONS_SCREENS[] = {"Options", "Display Options", "Sound Options", "Controls"};
@@ -176,9 +177,7 @@ TEST_F(ShippedMenusTest, TheFrontEndStartsOnTheMainMenuAndEveryLinkLeadsSomewher
     ASSERT_NE(nullptr, m_Manager.GetCurrentScreen());
     EXPECT_EQ("Main Menu", m_Manager.GetCurrentScreen()->m_Name);
     EXPECT_EQ(2u, m_Manager.GetStackSize());
-    for (const char* screen :
-         {"Main In Game Screen", "Game Over Screen", "Options", "Display Options", "Sound Options", "Controls",
-          "Save Options"})
+    for (const char* screen : SCREENS)
         EXPECT_NE(nullptr, MenuOf(screen)) << screen;
 
     const std::set<std::string> commands(std::begin(COMMANDS), std::end(COMMANDS));
@@ -191,6 +190,27 @@ TEST_F(ShippedMenusTest, TheFrontEndStartsOnTheMainMenuAndEveryLinkLeadsSomewher
                     << menu->m_Name << ": " << button->m_Link;
             }
         }
+        for (const CButton* part : Clickables(*m_Manager.FindScreen(screen)))
+            EXPECT_TRUE(Inside(AreaOf(*part), {0.0f, 0.0f, 1.0f, 1.0f})) << screen << ": " << part->m_Caption;
+    }
+
+    // The ways into play, from the front end, the pause and a lost game.
+    const struct {
+        const char* screen;
+        std::vector<std::string> links;
+    } ways[] = {
+        {"Main Menu", {"NG", "LG", "Load Options", "Options", "Credits Screen", "Q"}},
+        {"Main In Game Screen", {"BK", "RETRY", "Load Options", "Options", "Q"}},
+        {"Game Over Screen", {"RETRY", "Load Options", "Q"}},
+        {"Credits Screen", {"BK"}},
+    };
+    for (const auto& way : ways) {
+        std::vector<std::string> links;
+        for (const auto& button : MenuOf(way.screen)->GetButtons()) {
+            if (!button->m_Link.empty())
+                links.push_back(button->m_Link);
+        }
+        EXPECT_EQ(way.links, links) << way.screen;
     }
 }
 
@@ -207,11 +227,12 @@ TEST_F(ShippedMenusTest, EveryCaptionFitsWhereItIsDrawn)
                 std::vector<std::string> captions = {button->m_Caption};
                 if (button->m_Link == "CTRL")
                     captions = BindingNames();
-                if (button->m_Link == "SAVE_FILE")
+                if (button->m_Link == "SAVE_FILE" || button->m_Link == "LOAD_FILE")
                     captions.push_back(WIDEST_STAMP);
                 for (const std::string& caption : captions) {
                     const Area text = TextArea(*button, caption);
                     SCOPED_TRACE(menu->m_Name + ": \"" + caption + "\" at " + Describe(text));
+                    EXPECT_TRUE(Inside(text, {0.0f, 0.0f, 1.0f, 1.0f})) << "on the screen";
                     if (button->m_pTexture != nullptr) {
                         EXPECT_TRUE(Inside(text, AreaOf(*button))) << "plate " << Describe(AreaOf(*button));
                         continue;
@@ -268,14 +289,23 @@ TEST_F(ShippedMenusTest, TheOptionsScreensHoldWhatTheCommandsLookFor)
     EXPECT_EQ(1280, resolutions->GetOptions().back()->m_Option1);
     EXPECT_EQ(1024, resolutions->GetOptions().back()->m_Option2);
 
-    // The save point captions the slots by their place: the fourth button on.
-    const auto& saveButtons = MenuOf("Save Options")->GetButtons();
-    ASSERT_EQ(13u, saveButtons.size());
-    EXPECT_EQ("BK_MISS", saveButtons[1]->m_Link);
-    for (size_t slot = 1; slot <= 10; ++slot) {
-        EXPECT_EQ("SAVE_FILE", saveButtons[slot + 2]->m_Link);
-        EXPECT_EQ(static_cast<int32_t>(slot), saveButtons[slot + 2]->m_Option1);
-        EXPECT_EQ("Slot " + std::to_string(slot), saveButtons[slot + 2]->m_Caption);
+    // The save point and the load screen caption the slots by their place:
+    // the fourth button on.
+    const struct {
+        const char* screen;
+        const char* back;
+        const char* slotCommand;
+    } slotScreens[] = {{"Save Options", "BK_MISS", "SAVE_FILE"}, {"Load Options", "BK", "LOAD_FILE"}};
+    for (const auto& slots : slotScreens) {
+        SCOPED_TRACE(slots.screen);
+        const auto& buttons = MenuOf(slots.screen)->GetButtons();
+        ASSERT_EQ(13u, buttons.size());
+        EXPECT_EQ(slots.back, buttons[1]->m_Link);
+        for (size_t slot = 1; slot <= 10; ++slot) {
+            EXPECT_EQ(slots.slotCommand, buttons[slot + 2]->m_Link);
+            EXPECT_EQ(static_cast<int32_t>(slot), buttons[slot + 2]->m_Option1);
+            EXPECT_EQ("Slot " + std::to_string(slot), buttons[slot + 2]->m_Caption);
+        }
     }
 
     const auto& sliders = MenuOf("Sound Options")->GetSliders();
@@ -328,10 +358,11 @@ int Channel(uint32_t pixel, int shift)
 TEST_F(GlShippedMenusTest, ThePlateUnderTheCursorTakesItsOverLook)
 {
     const auto& buttons = MenuOf("Main Menu")->GetButtons();
-    const CButton& options = *buttons[2];
-    const CButton& quit = *buttons[3];
+    const CButton& options = *buttons[4];
+    const CButton& quit = *buttons[6];
     ASSERT_EQ("Options", options.m_Link);
-    m_Input.MoveTo(0.5f, (options.m_Position[1] + options.GetBottom()) * 0.5f);
+    ASSERT_EQ("Q", quit.m_Link);
+    m_Input.MoveTo((options.m_Position[0] + options.GetRight()) * 0.5f, (options.m_Position[1] + options.GetBottom()) * 0.5f);
     for (int frame = 0; frame < 3; ++frame)
         m_Manager.Update(m_Input, 0.5f);
 

@@ -32,21 +32,42 @@ void RunStage()
         PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
 }
 
-int PlayFrame()
+uint32_t StageFrameMilliseconds()
+{
+    if (s_Stage >= static_cast<int>(s_pStages->size()))
+        return s_FrameMilliseconds;
+    const uint32_t own = (*s_pStages)[static_cast<size_t>(s_Stage)].frameMilliseconds;
+    return own != 0 ? own : s_FrameMilliseconds;
+}
+
+int PlayFrame();
+
+// Play entered again (the state stack grows each time) goes on staged.
+void RunFrame(ScreenState state)
 {
     ++s_Frame;
-    SetFrameTime(s_FrameMilliseconds);
+    SetFrameTime(StageFrameMilliseconds());
     RunStage();
-    InGameState();
+    state();
+    if (g_Game.GetCurrentState() == InGameState)
+        g_Game.PushState(PlayFrame);
     if (s_Frame == s_LastFrame)
         PostMessageA(g_hWnd, WM_CLOSE, 0, 0);
+}
+
+int PlayFrame()
+{
+    RunFrame(InGameState);
     return 1;
 }
 
-} // namespace
+int FrontEndFrame()
+{
+    RunFrame(FrontEndState);
+    return 1;
+}
 
-ScreenState StagedPlay(const std::vector<PlayStage>& stages, uint32_t frameMilliseconds, int lastFrame,
-                       int& lastStage)
+void Install(const std::vector<PlayStage>& stages, uint32_t frameMilliseconds, int lastFrame, int& lastStage)
 {
     s_pStages = &stages;
     s_FrameMilliseconds = frameMilliseconds;
@@ -56,7 +77,22 @@ ScreenState StagedPlay(const std::vector<PlayStage>& stages, uint32_t frameMilli
     s_Stage = 0;
     s_StageFrame = 0;
     lastStage = 0;
+}
+
+} // namespace
+
+ScreenState StagedPlay(const std::vector<PlayStage>& stages, uint32_t frameMilliseconds, int lastFrame,
+                       int& lastStage)
+{
+    Install(stages, frameMilliseconds, lastFrame, lastStage);
     return PlayFrame;
+}
+
+ScreenState StagedFrontEnd(const std::vector<PlayStage>& stages, uint32_t frameMilliseconds, int lastFrame,
+                           int& lastStage)
+{
+    Install(stages, frameMilliseconds, lastFrame, lastStage);
+    return FrontEndFrame;
 }
 
 bool TypeKeys(const std::vector<SDL_Scancode>& keys, int frame)
