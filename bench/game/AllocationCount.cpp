@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include <execinfo.h>
@@ -9,7 +10,7 @@
 
 namespace {
 
-const int TRACE_DEPTH = 12;
+const int TRACE_DEPTH = 24;
 
 std::atomic<uint64_t> s_Allocations{0};
 thread_local bool t_Counting = false;
@@ -83,6 +84,13 @@ void CountAllocations(bool counting)
 void TraceAllocations(bool tracing)
 {
     t_Tracing = tracing;
+}
+
+void TraceMark(const char* text)
+{
+    if (!s_Trace || !t_Tracing)
+        return;
+    (void)!write(STDERR_FILENO, text, std::strlen(text));
 }
 
 uint64_t GetAllocationCount()

@@ -244,12 +244,30 @@ void CAIPool::AddPooledCar(std::unique_ptr<CCar> car)
 {
     FilePooledCar(*car);
     m_Cars.push_back(std::move(car));
+    ReserveWorkLists();
 }
 
 void CAIPool::AddPooledCopCar(std::unique_ptr<CCar> car)
 {
     FilePooledCar(*car);
     m_PoliceCars.push_back(std::move(car));
+    ReserveWorkLists();
+}
+
+void CAIPool::ReserveWorkLists()
+{
+    m_FreeAgents.reserve(m_Agents.size());
+    m_FreeCars.reserve(m_Cars.size());
+    m_FreePolice.reserve(m_PoliceAgents.size());
+    m_FreePoliceCars.reserve(m_PoliceCars.size());
+    size_t roadNodes = 0;
+    size_t sidewalkNodes = 0;
+    for (uint32_t i = 0; i < m_u32SectorCount; ++i) {
+        roadNodes = std::max(roadNodes, m_pSectors[i].m_RoadSpawnNodes.size());
+        sidewalkNodes += m_pSectors[i].m_SidewalkSpawnNodes.size();
+    }
+    m_RoadCandidates.reserve(roadNodes);
+    m_SidewalkCandidates.reserve(sidewalkNodes);
 }
 
 void CAIPool::Update(const D3DXVECTOR3& viewer, std::list<CAIControllerSet*>& agents, std::list<CCar*>& activeCars)
@@ -592,6 +610,7 @@ void CAIPool::CreateSidewalkSpawnNodes(const CSidewalkNodeList& nodes)
         }
         m_pSectors[sector].FileSidewalkSpawnNode(std::move(spawn));
     }
+    ReserveWorkLists();
     if (outside > 0)
         g_Log.Write(std::to_string(outside) + " sidewalk nodes outside the population grid get no spawn node");
 }
@@ -646,6 +665,7 @@ bool CAIPool::LoadSpawnNodes(const std::string& fileName)
         while (!reader.IsEndOfBuffer() && sector.ReadProperty(reader, where)) {
         }
     }
+    ReserveWorkLists();
     return true;
 }
 
@@ -676,6 +696,7 @@ bool CAIPool::AddPedestrian(const std::string& actor, const D3DXVECTOR3* pPositi
         return false;
     PrepareAgent(*agent, AgentMaterial(PUBLIC_COLOUR, PUBLIC_COLOUR), 0.0f);
     m_Agents.push_back(std::move(agent));
+    ReserveWorkLists();
     ++m_u32PedestrianCount;
     return true;
 }
@@ -687,6 +708,7 @@ bool CAIPool::AddCar(const std::string& driver, const std::string& car, const D3
         return false;
     PrepareAgent(*agent, AgentMaterial(PUBLIC_COLOUR, PUBLIC_COLOUR), DRIVER_RUN_SHARE);
     m_Agents.push_back(std::move(agent));
+    ReserveWorkLists();
     ++m_u32CarCount;
     return true;
 }
@@ -715,6 +737,7 @@ bool CAIPool::AddCopCar(const std::string& driver, const std::string& car, const
         actor->PickUpWeapon(std::move(weapon));
     PrepareAgent(*agent, AgentMaterial(POLICE_DIFFUSE, POLICE_EMISSIVE), POLICE_RUN_SHARE);
     m_PoliceAgents.push_back(std::move(agent));
+    ReserveWorkLists();
     ++m_u32PoliceCount;
     return true;
 }

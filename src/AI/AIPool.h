@@ -159,6 +159,9 @@ private:
                   std::list<CAIControllerSet*>& agents, std::list<CCar*>& activeCars);
     void SpawnPedestrian(CAIControllerSet& agent, CSidewalkSpawnNode& node, std::list<CAIControllerSet*>& agents);
     void ClearPopulation();
+    // Room in the lists an update rebuilds for all it can list, made as the
+    // population and the spawn nodes are made (each agent, car, node list).
+    void ReserveWorkLists();
     // `visit` on each sector of the window of `radius` around the cell, clipped to the grid.
     template <class Visit>
     void ForEachSectorAround(int32_t column, int32_t row, int32_t radius, Visit visit);

@@ -14,6 +14,10 @@
 
 namespace {
 
+// Room for each tyre's contact points of a step, made with the body: the
+// contact report then fills the car's list without growing it.
+const size_t TIRE_CONTACTS_PER_TIRE = 4;
+
 // Whether the group's own box is out of sight; a group without meshes of
 // its own has no box and is never culled.
 bool IsGroupCulled(const CComplexObject& group)
@@ -49,6 +53,7 @@ void CCar::CreatePhysics()
     g_Physics.CreateBoxActor(m_bMoveable, &m_PhysicsObject.m_pActor);
     NxActor* actor = m_PhysicsObject.m_pActor;
     m_uActiveTires = 0;
+    m_TireContacts.reserve(m_Tires.size() * TIRE_CONTACTS_PER_TIRE);
     if (actor != nullptr) {
         LinkPhysicsActor();
         BuildBody(*actor);

@@ -164,6 +164,10 @@ public:
     // generation} kept from an earlier shot no longer matches a reused slot.
     uint32_t GetGeneration() const { return m_u32Generation; }
     void AdvanceGeneration() { ++m_u32Generation; }
+    // The prototype the pool last spawned this slot from: only compared,
+    // never followed, and not copied with the shot.
+    const CProjectile* GetSpawnedFrom() const { return m_pSpawnedFrom; }
+    void SetSpawnedFrom(const CProjectile* prototype) { m_pSpawnedFrom = prototype; }
 
     bool IsAlive() const { return m_bAlive; }
     bool IsFinished() const { return m_bFinished; }
@@ -252,6 +256,7 @@ private:
     D3DXVECTOR3 GetForward() const;
 
     uint32_t m_u32Generation = 0;
+    const CProjectile* m_pSpawnedFrom = nullptr;
 };
 
 // Who is behind a damage record: a projectile's shooter, an actor itself;

@@ -1,4 +1,7 @@
 #include "Actors/ProjectilePool.h"
+
+#include <algorithm>
+
 #include "Core/StepTrace.h"
 
 CProjectilePool* CProjectilePool::s_pCurrent = nullptr;
@@ -12,13 +15,24 @@ CProjectilePool::~CProjectilePool()
 CProjectile* CProjectilePool::Spawn(const CProjectile& prototype)
 {
     if (m_Free.empty()) {
+        // Every list of slots gets room for all of them as the pool grows.
         m_Storage.push_back(std::make_unique<CProjectile>());
+        m_Free.reserve(m_Storage.capacity());
+        m_Live.reserve(m_Storage.capacity());
+        m_RayQueue.reserve(m_Storage.capacity());
         m_Free.push_back(m_Storage.back().get());
     }
-    CProjectile* projectile = m_Free.front();
-    m_Free.erase(m_Free.begin());
+    // A slot that last held this kind of shot has the room for its copy
+    // (effects, particles): the oldest such, else the oldest free one.
+    auto slot = std::find_if(m_Free.begin(), m_Free.end(),
+                             [&](const CProjectile* free) { return free->GetSpawnedFrom() == &prototype; });
+    if (slot == m_Free.end())
+        slot = m_Free.begin();
+    CProjectile* projectile = *slot;
+    m_Free.erase(slot);
     m_Live.push_back(projectile);
     *projectile = prototype;
+    projectile->SetSpawnedFrom(&prototype);
     return projectile;
 }
 

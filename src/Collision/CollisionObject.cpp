@@ -74,27 +74,36 @@ CCollisionBox::CCollisionBox()
 CCollisionBox::CCollisionBox(const CCollisionBox& other)
     : m_vMin(other.m_vMin), m_vMax(other.m_vMax), m_matGeo(other.m_matGeo)
 {
-    // Box by box: a chain read from a file may be long.
-    CCollisionBox* tail = this;
-    for (const CCollisionBox* box = other.m_pNext.get(); box != nullptr; box = box->m_pNext.get()) {
-        tail->m_pNext = std::make_unique<CCollisionBox>();
-        tail = tail->m_pNext.get();
-        tail->m_vMin = box->m_vMin;
-        tail->m_vMax = box->m_vMax;
-        tail->m_matGeo = box->m_matGeo;
-    }
+    AssignChain(m_pNext, other.m_pNext.get());
 }
 
 CCollisionBox& CCollisionBox::operator=(const CCollisionBox& other)
 {
     if (this != &other) {
-        CCollisionBox copy(other);
-        m_vMin = copy.m_vMin;
-        m_vMax = copy.m_vMax;
-        m_matGeo = copy.m_matGeo;
-        m_pNext = std::move(copy.m_pNext);
+        m_vMin = other.m_vMin;
+        m_vMax = other.m_vMax;
+        m_matGeo = other.m_matGeo;
+        AssignChain(m_pNext, other.m_pNext.get());
     }
     return *this;
+}
+
+// Box by box along both chains, never recursing (a chain read from a file
+// may be long): `from` runs ahead of what is written, so a chain may take
+// the copy of its own tail.
+void CCollisionBox::AssignChain(std::unique_ptr<CCollisionBox>& to, const CCollisionBox* from)
+{
+    std::unique_ptr<CCollisionBox>* slot = &to;
+    for (; from != nullptr; from = from->m_pNext.get()) {
+        if (*slot == nullptr)
+            *slot = std::make_unique<CCollisionBox>();
+        CCollisionBox& box = **slot;
+        box.m_vMin = from->m_vMin;
+        box.m_vMax = from->m_vMax;
+        box.m_matGeo = from->m_matGeo;
+        slot = &box.m_pNext;
+    }
+    slot->reset();
 }
 
 CCollisionBox::~CCollisionBox()
@@ -159,15 +168,14 @@ CCollisionObject::CCollisionObject(const CCollisionObject& other)
 CCollisionObject& CCollisionObject::operator=(const CCollisionObject& other)
 {
     if (this != &other) {
-        CCollisionObject copy(other);
-        m_iKind = copy.m_iKind;
-        m_pfScale = copy.m_pfScale;
-        m_dwFlags = copy.m_dwFlags;
-        m_fRadius = copy.m_fRadius;
-        m_fRadiusSq = copy.m_fRadiusSq;
-        m_pRoot = std::move(copy.m_pRoot);
-        m_pMatrix = copy.m_pMatrix;
-        m_pDrawMatrix = copy.m_pDrawMatrix;
+        m_iKind = other.m_iKind;
+        m_pfScale = other.m_pfScale;
+        m_dwFlags = other.m_dwFlags;
+        m_fRadius = other.m_fRadius;
+        m_fRadiusSq = other.m_fRadiusSq;
+        CCollisionBox::AssignChain(m_pRoot, other.m_pRoot.get());
+        m_pMatrix = other.m_pMatrix;
+        m_pDrawMatrix = other.m_pDrawMatrix;
     }
     return *this;
 }

@@ -23,8 +23,12 @@ public:
     CCollisionBox();
     // Copies the whole chain from `other` on.
     CCollisionBox(const CCollisionBox& other);
+    // Copies the whole chain from `other` on into the boxes this chain has,
+    // making or dropping only the difference.
     CCollisionBox& operator=(const CCollisionBox& other);
     ~CCollisionBox();
+    // The chain from `from` on (none when null) into `to`'s boxes.
+    static void AssignChain(std::unique_ptr<CCollisionBox>& to, const CCollisionBox* from);
 
     // Half the diagonal of the bound of every box's corners placed by its
     // GeoMat; 0 without a root.

@@ -157,6 +157,17 @@ void C3DSprite::Update(float seconds)
     m_fAlpha += seconds * m_fAlphaRate;
 }
 
+// The position is an offset within the matrix's frame when there is one.
+// Only the point is taken from the frame: however its holder turns (a
+// tumbling grenade, a shot facing its target), the quad faces the camera.
+D3DXVECTOR3 C3DSprite::GetPlace() const
+{
+    D3DXVECTOR3 place = m_vPosition;
+    if (m_pMatrix != nullptr)
+        D3DXVec3TransformCoord(&place, &m_vPosition, m_pMatrix);
+    return place;
+}
+
 void C3DSprite::Draw() const
 {
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
@@ -169,13 +180,7 @@ void C3DSprite::Draw() const
     facing._42 = 0.0f;
     facing._43 = 0.0f;
 
-    // The position is an offset within the matrix's frame when there is one.
-    // Only the point is taken from the frame: however its holder turns (a
-    // tumbling grenade, a shot facing its target), the quad faces the camera.
-    D3DXVECTOR3 place = m_vPosition;
-    if (m_pMatrix != nullptr)
-        D3DXVec3TransformCoord(&place, &m_vPosition, m_pMatrix);
-
+    const D3DXVECTOR3 place = GetPlace();
     D3DXMATRIX scale;
     D3DXMatrixScaling(&scale, m_fSize, m_fSize, 1.0f);
     D3DXMATRIX world;

@@ -86,6 +86,8 @@ public:
     // sprite without a sequence stands still.
     void Update(float seconds);
     void Draw() const;
+    // Where Draw puts the quad's centre.
+    D3DXVECTOR3 GetPlace() const;
 
     // Owned by the effect's holder. Null places the sprite at m_vPosition;
     // with a matrix, m_vPosition is an offset within its frame.

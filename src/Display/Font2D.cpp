@@ -26,7 +26,6 @@ const float VIRTUAL_SCREEN_HEIGHT = 480.0f;
 
 const DWORD VERTEX_BUFFER_USAGE = D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY;
 const UINT VERTEX_BUFFER_BYTES = CFont2D::MAX_VERTICES * sizeof(FONT2DVERTEX);
-const UINT VERTICES_PER_GLYPH = 6;
 const uint32_t TRIANGLES_PER_GLYPH = 2;
 const uint32_t VERTICES_PER_TRIANGLE = 3;
 
@@ -262,10 +261,19 @@ float CFont2D::GetCharWidth(char c) const
 
 std::unique_ptr<CTextQuads> CFont2D::BuildText(const char* text) const
 {
-    if (text == nullptr || !m_bInitialised || !m_bReady)
-        return nullptr;
     auto quads = std::make_unique<CTextQuads>();
-    quads->m_Vertices.reserve(std::strlen(text) * VERTICES_PER_GLYPH);
+    if (!BuildText(text, *quads))
+        return nullptr;
+    return quads;
+}
+
+bool CFont2D::BuildText(const char* text, CTextQuads& quads) const
+{
+    if (text == nullptr || !m_bInitialised || !m_bReady)
+        return false;
+    quads.m_Vertices.clear();
+    quads.m_NumTriangles = 0;
+    quads.m_Vertices.reserve(std::strlen(text) * VERTICES_PER_GLYPH);
     const float lineStep = static_cast<float>(m_LineHeight) / VIRTUAL_SCREEN_HEIGHT;
     float px = 0.0f;
     float py = 0.0f;
@@ -289,12 +297,12 @@ std::unique_ptr<CTextQuads> CFont2D::BuildText(const char* text) const
                 {px + w, py + h, 1.0f, 1.0f, 0xFFFFFFFF, glyph->m_Right, glyph->m_Bottom},
                 {px, py, 1.0f, 1.0f, 0xFFFFFFFF, glyph->m_Left, glyph->m_Top},
             };
-            quads->m_Vertices.insert(quads->m_Vertices.end(), std::begin(corners), std::end(corners));
-            quads->m_NumTriangles += TRIANGLES_PER_GLYPH;
+            quads.m_Vertices.insert(quads.m_Vertices.end(), std::begin(corners), std::end(corners));
+            quads.m_NumTriangles += TRIANGLES_PER_GLYPH;
         }
         px += w;
     }
-    return quads;
+    return true;
 }
 
 void CFont2D::DrawText(const CTextQuads& quads, D3DCOLOR colour, float x, float y, int32_t limit, bool setStates)

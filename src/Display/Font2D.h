@@ -61,6 +61,7 @@ public:
         NUM_GLYPHS = LAST_CHAR - FIRST_CHAR + 1,
         MAX_VERTICES = 720,
         TRIANGLES_PER_DRAW = 120,
+        VERTICES_PER_GLYPH = 6,
     };
 
     // A null rasteriser builds through the Win32 GDI; a given one is only
@@ -85,6 +86,9 @@ public:
 
     // Null when the font is not initialised and ready, or `text` is null.
     std::unique_ptr<CTextQuads> BuildText(const char* text) const;
+    // The same into `quads`, whose room is reused; false (and `quads`
+    // untouched) where the other gives null.
+    bool BuildText(const char* text, CTextQuads& quads) const;
     // Draws the first `limit` visible glyphs (any negative limit: all) at
     // (x, y), fractions of the screen. With `setStates` the colour, vertex
     // format and texture are set first; otherwise the caller has set them.

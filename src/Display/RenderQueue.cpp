@@ -9,6 +9,7 @@
 #include "Display/Camera.h"
 #include "Display/Display.h"
 #include "Display/DisplayMesh.h"
+#include "Display/Occ_HOM.h"
 #include "Effects/Effect.h"
 #include "Effects/ParticleSystem.h"
 #include "platform/d3dx8/D3DX8Mesh.h"
@@ -18,6 +19,22 @@ namespace {
 
 // Room for a town's visible objects before the first frame's sort grows it.
 const size_t SORTED_DRAWS_RESERVED = 1024;
+// A sprite's corners lie this many half edges from its centre, however it
+// turns to face the camera.
+const float SPRITE_CORNER_REACH = 1.4143f;
+
+// True when the sprite's quad cannot show through `viewProjection` above `clip`.
+bool IsSpriteOutsideView(const C3DSprite& sprite, const D3DXMATRIX& viewProjection, const D3DXPLANE* clip)
+{
+    const float reach = std::fabs(sprite.m_fSize) * SPRITE_CORNER_REACH;
+    const D3DXVECTOR3 lo(-reach, -reach, -reach);
+    const D3DXVECTOR3 hi(reach, reach, reach);
+    const D3DXVECTOR3 place = sprite.GetPlace();
+    D3DXMATRIX at;
+    D3DXMatrixTranslation(&at, place.x, place.y, place.z);
+    const COccBoxRecord box = {&lo, &hi, &at};
+    return IsBoxOutsideView(box, viewProjection, clip);
+}
 
 float DistanceSq(const D3DXMATRIX& world, const D3DXVECTOR3& eye)
 {
@@ -155,7 +172,12 @@ void CRenderQueue::AddTransparentSnapshot(CDisplayObject3D* object)
 
 void CRenderQueue::AddEffect(CEffect& effect)
 {
+    // The mirrored pass (the only one with a clip plane to cull by) leaves
+    // out the particles and sprites its view cannot see.
+    const D3DXPLANE* mirrorClip = GetCullClipPlane();
     for (CParticleEmitter& system : effect.m_ParticleSystems) {
+        if (mirrorClip != nullptr && system.IsOutsideView(g_CullViewProj, mirrorClip))
+            continue;
         if (system.m_pEmitFrameMatrix != nullptr)
             m_SpareParticles.PushBack(system.m_u8Dark != 0 ? m_Particles2Black : m_Particles2, &system);
         else if (system.m_pRenderFrameMatrix != nullptr)
@@ -164,7 +186,8 @@ void CRenderQueue::AddEffect(CEffect& effect)
     if (effect.m_u8ParticlesOnly != 0)
         return;
     for (C3DSprite& sprite : effect.m_Sprites)
-        m_SpareSprites.PushBack(m_Sprites, &sprite);
+        if (mirrorClip == nullptr || !IsSpriteOutsideView(sprite, g_CullViewProj, mirrorClip))
+            m_SpareSprites.PushBack(m_Sprites, &sprite);
     // Effect meshes are few: they skip the sort by mesh.
     for (CEffectMesh& mesh : effect.m_Meshes)
         m_SpareObjects.PushBack(m_OpaqueBatch.m_Objects, &mesh.m_DisplayObject);

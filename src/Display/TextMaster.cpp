@@ -11,12 +11,19 @@ namespace {
 // pile up; the check runs once every CHECK_PASSES passes.
 const uint32_t IDLE_PASSES = 120;
 const uint32_t CHECK_PASSES = 60;
+// The spare entries made up front, each with room for a string this long:
+// enough for the strings that change in two idle periods of play.
+const size_t SPARE_PREPARED = 32;
+const size_t SPARE_TEXT_LENGTH = 16;
 
 } // namespace
 
 CTextMaster::CTextMaster(CFontRasteriser* rasteriser) : m_pRasteriser(rasteriser)
 {
     Reset();
+    m_Spare.reserve(SPARE_PREPARED);
+    for (size_t i = 0; i < SPARE_PREPARED; ++i)
+        m_Spare.push_back(MakeEntry(SPARE_TEXT_LENGTH));
 }
 
 CTextMaster::~CTextMaster()
@@ -45,20 +52,49 @@ CFont2D* CTextMaster::GetFont(const CFontDesc& desc)
 
 CPreparedText* CTextMaster::FindOrPrepare(CFont2D* font, const char* text)
 {
-    PreparedKey key(font, text);
+    const std::pair<const CFont2D*, std::string_view> key(font, text);
     auto found = m_Prepared.find(key);
     if (found != m_Prepared.end())
         return found->second.get();
-    std::unique_ptr<CTextQuads> quads = font->BuildText(text);
-    if (!quads)
+    PreparedMap::node_type entry = TakeSpare();
+    CPreparedText& prepared = *entry.mapped();
+    if (!font->BuildText(text, *prepared.m_pQuads)) {
+        KeepSpare(std::move(entry));
         return nullptr;
+    }
+    entry.key().first = font;
+    entry.key().second.assign(text);
+    prepared.m_Text.assign(text);
+    prepared.m_pFont = font;
+    return m_Prepared.insert(std::move(entry)).position->second.get();
+}
+
+CTextMaster::PreparedMap::node_type CTextMaster::MakeEntry(size_t length)
+{
     auto prepared = std::make_unique<CPreparedText>();
-    prepared->m_Text = text;
-    prepared->m_pFont = font;
-    prepared->m_pQuads = std::move(quads);
-    CPreparedText* added = prepared.get();
-    m_Prepared.emplace(std::move(key), std::move(prepared));
-    return added;
+    prepared->m_pQuads = std::make_unique<CTextQuads>();
+    prepared->m_pQuads->m_Vertices.reserve(length * CFont2D::VERTICES_PER_GLYPH);
+    prepared->m_Text.reserve(length);
+    PreparedKey key;
+    key.second.reserve(length);
+    PreparedMap made;
+    made.emplace(std::move(key), std::move(prepared));
+    return made.extract(made.begin());
+}
+
+CTextMaster::PreparedMap::node_type CTextMaster::TakeSpare()
+{
+    if (m_Spare.empty())
+        return MakeEntry(0);
+    PreparedMap::node_type spare = std::move(m_Spare.back());
+    m_Spare.pop_back();
+    return spare;
+}
+
+void CTextMaster::KeepSpare(PreparedMap::node_type spare)
+{
+    if (m_Spare.size() < m_Spare.capacity())
+        m_Spare.push_back(std::move(spare));
 }
 
 void CTextMaster::TextOut(const char* text, float x, float y, D3DCOLOR colour, const CFontDesc* font, int32_t limit,
@@ -140,10 +176,10 @@ void CTextMaster::EmptyQueue()
 void CTextMaster::DropIdlePrepared()
 {
     for (auto it = m_Prepared.begin(); it != m_Prepared.end();) {
+        const auto next = std::next(it);
         if (m_Frame - it->second->m_LastUsedFrame > IDLE_PASSES)
-            it = m_Prepared.erase(it);
-        else
-            ++it;
+            KeepSpare(m_Prepared.extract(it));
+        it = next;
     }
 }
 

@@ -2,12 +2,15 @@
 // The one way the game draws text. TextOut draws a string at once or queues
 // it for the frame's text pass, DrawAll, which runs after everything else of
 // the frame. The text master owns every bitmap font (one per description)
-// and keeps each string laid out once per font while it is in use.
+// and keeps each string laid out once per font while it is in use. A string
+// dropped for idleness leaves its room to the next new one, so that a clock
+// or counter that changes in play allocates nothing.
 
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -78,14 +81,34 @@ public:
 
 private:
     typedef std::pair<const CFont2D*, std::string> PreparedKey;
+    // Orders keys by font, then text, and finds one from a text that is not
+    // a std::string (a lookup builds no string).
+    struct PreparedOrder {
+        using is_transparent = void;
+        template <class A, class B>
+        bool operator()(const A& a, const B& b) const
+        {
+            return std::make_pair(a.first, std::string_view(a.second)) <
+                   std::make_pair(b.first, std::string_view(b.second));
+        }
+    };
+    typedef std::map<PreparedKey, std::unique_ptr<CPreparedText>, PreparedOrder> PreparedMap;
 
     CPreparedText* FindOrPrepare(CFont2D* font, const char* text);
     void DrawRun(IDirect3DDevice8* device, uint32_t first);
     void DrawSlot(const CQueuedText& slot);
     void EmptyQueue();
     void DropIdlePrepared();
+    // An entry out of any map, with room for a string of `length`.
+    static PreparedMap::node_type MakeEntry(size_t length);
+    // A spare entry, or a new one when none is left.
+    PreparedMap::node_type TakeSpare();
+    // Kept for the next new string while the spares have room.
+    void KeepSpare(PreparedMap::node_type spare);
 
-    std::map<PreparedKey, std::unique_ptr<CPreparedText>> m_Prepared;
+    PreparedMap m_Prepared;
+    // Entries out of the map with their strings' and vertices' room.
+    std::vector<PreparedMap::node_type> m_Spare;
     std::vector<std::unique_ptr<CFont2D>> m_Fonts;
     uint32_t m_QueueCount = 0;
     CQueuedText m_Queue[MAX_QUEUED];

@@ -1,12 +1,14 @@
 #include "Effects/ParticleSequence.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 #include "Core/AssetManager.h"
 #include "Core/Clock.h"
 #include "Display/Camera.h"
 #include "Display/Display.h"
+#include "Display/Occ_HOM.h"
 #include "Display/Texture.h"
 
 namespace {
@@ -401,6 +403,35 @@ void CParticleEventSequence::RunTimerEvents(CParticle& particle) const
         clock = newClock;
         ++fired;
     }
+}
+
+bool CParticleEventSequence::IsOutsideView(const D3DXMATRIX& viewProjection, const D3DXPLANE* clip,
+                                           const D3DXMATRIX* renderFrame) const
+{
+    D3DXVECTOR3 lo(FLT_MAX, FLT_MAX, FLT_MAX);
+    D3DXVECTOR3 hi(-FLT_MAX, -FLT_MAX, -FLT_MAX);
+    bool alive = false;
+    for (int slot = 0; slot < m_iPoolCount; ++slot) {
+        if (m_AliveFlags[slot] == 0)
+            continue;
+        const CParticle& particle = m_Particles[slot];
+        const float reach = std::fabs(particle.m_fSize);
+        const D3DXVECTOR3 margin(reach, reach, reach);
+        const D3DXVECTOR3 low = particle.m_vPosition - margin;
+        const D3DXVECTOR3 high = particle.m_vPosition + margin;
+        D3DXVec3Minimize(&lo, &lo, &low);
+        D3DXVec3Maximize(&hi, &hi, &high);
+        alive = true;
+    }
+    if (!alive)
+        return true;
+    D3DXMATRIX world;
+    if (renderFrame != nullptr)
+        D3DXMatrixMultiply(&world, &m_matLocal, renderFrame);
+    else
+        D3DXMatrixIdentity(&world);
+    const COccBoxRecord box = {&lo, &hi, &world};
+    return IsBoxOutsideView(box, viewProjection, clip);
 }
 
 void CParticleEventSequence::Draw(IDirect3DVertexBuffer8* buffer, uint32_t batchSize,

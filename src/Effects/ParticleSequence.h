@@ -107,6 +107,11 @@ public:
     const CMinMax<float>& GetLifetime() const { return m_Lifetime; }
     int GetAliveCount() const { return m_iAliveCount; }
     int GetPoolCount() const { return m_iPoolCount; }
+    // True when no living particle (each a point of its size about its
+    // place) can show through `viewProjection`, or all lie behind `clip`
+    // (none when null); true with none alive. `renderFrame` as Draw takes it.
+    bool IsOutsideView(const D3DXMATRIX& viewProjection, const D3DXPLANE* clip,
+                       const D3DXMATRIX* renderFrame) const;
     int64_t GetEmittedCount() const { return m_iEmittedCount; }
     float GetEmissionRemainder() const { return m_fEmissionRemainder; }
     bool IsStopped() const { return m_bStop; }

@@ -141,6 +141,16 @@ void CParticleEmitter::Render() const
         sequence.Draw(g_vbParticles, PARTICLE_VB_NUM, m_pRenderFrameMatrix);
 }
 
+bool CParticleEmitter::IsOutsideView(const D3DXMATRIX& viewProjection, const D3DXPLANE* clip) const
+{
+    if (!m_bActive)
+        return true;
+    for (const CParticleEventSequence& sequence : m_Sequences)
+        if (!sequence.IsOutsideView(viewProjection, clip, m_pRenderFrameMatrix))
+            return false;
+    return true;
+}
+
 int CParticleEmitter::GetAliveCount() const
 {
     int alive = 0;

@@ -74,6 +74,9 @@ public:
     void Render() const;
     // The living particles of all sequences: 0 once a stopped system has run out.
     int GetAliveCount() const;
+    // True when Render would show nothing through `viewProjection` above
+    // `clip` (none when null): inactive, or no living particle in sight.
+    bool IsOutsideView(const D3DXMATRIX& viewProjection, const D3DXPLANE* clip) const;
 
     bool IsActive() const { return m_bActive; }
     const std::string& GetStatus() const { return m_Status; }

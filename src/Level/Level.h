@@ -195,8 +195,10 @@ private:
     void UpdatePlayState();
     static void PlaceCursorAtAim();
 
-    // Only the main pass counts toward an agent's time out of sight.
-    void DrawActors(ERenderPass pass);
+    // Only the main pass counts toward an agent's time out of sight. With a
+    // `cullViewProj` (the mirror's, with its `clip` plane) the actors that
+    // view cannot see are left out.
+    void DrawActors(ERenderPass pass, const D3DXMATRIX* cullViewProj, const D3DXPLANE* clip);
     void DrawFlares(const D3DXMATRIX& view, int width, int height);
     bool IsWaterInView(const D3DXMATRIX& viewProjection) const;
     void DrawCollisionTrees() const;

@@ -4,6 +4,8 @@
 
 #include "Level/Level.h"
 
+#include <algorithm>
+
 #include "AI/AIControllerSet.h"
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
@@ -43,6 +45,9 @@ const UINT PARTICLE_VERTEX_STRIDE = 20;
 const DWORD STENCIL_MARK = 1;
 const DWORD STENCIL_ALL_BITS = 0xFFFFFFFF;
 const DWORD WATER_FVF = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+// An actor is culled by a cube about its origin this far out at least (its
+// collision radius when larger): a figure's reach whether it stands or lies.
+const float ACTOR_MIN_REACH = 2.0f;
 
 void Check(HRESULT result, const char* text)
 {
@@ -86,6 +91,19 @@ void DrawTerrainAroundCamera(const CTerrain* terrain, const CTerrain::Culling* c
     CTerrain::Cell cell;
     if (terrain != nullptr && terrain->GetCell(g_pActiveCamera->GetPosition(), cell))
         terrain->Render(cell, culling);
+}
+
+// True when no part of the actor can show through `viewProjection` above `clip`.
+bool IsActorOutsideView(const CGameActor& actor, const D3DXMATRIX& viewProjection, const D3DXPLANE* clip)
+{
+    const float reach = std::max(actor.m_CollisionObject.GetScaledRadius(), ACTOR_MIN_REACH);
+    const D3DXVECTOR3 lo(-reach, -reach, -reach);
+    const D3DXVECTOR3 hi(reach, reach, reach);
+    const D3DXMATRIX& world = actor.m_Model.m_matWorld;
+    D3DXMATRIX at;
+    D3DXMatrixTranslation(&at, world._41, world._42, world._43);
+    const COccBoxRecord box = {&lo, &hi, &at};
+    return IsBoxOutsideView(box, viewProjection, clip);
 }
 
 void DrawParticles(IDirect3DDevice8* device, const D3DXPLANE* clip)
@@ -223,11 +241,15 @@ void CLevel::QueueRender(ERenderPass pass)
     g_MissionManager.Draw(pass);
 }
 
-void CLevel::DrawActors(ERenderPass pass)
+void CLevel::DrawActors(ERenderPass pass, const D3DXMATRIX* cullViewProj, const D3DXPLANE* clip)
 {
+    const auto culled = [&](const CGameActor* actor) {
+        return cullViewProj != nullptr && actor != nullptr && IsActorOutsideView(*actor, *cullViewProj, clip);
+    };
     for (CAIControllerSet* agent : m_Agents)
-        agent->Draw(pass == RENDER_PASS_MAIN);
-    if (g_PlayerActor != nullptr)
+        if (!culled(agent->GetActor()))
+            agent->Draw(pass == RENDER_PASS_MAIN);
+    if (g_PlayerActor != nullptr && !culled(g_PlayerActor))
         g_PlayerActor->Draw();
     g_RenderQueue.DrawOpaque();
     g_RenderQueue.DrawOpaqueCars();
@@ -290,7 +312,7 @@ void CLevel::RenderReflection()
     Check(device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW),
           "g_Display.GetD3DDevice()->SetRenderState(D3DRS_CULLMODE,D3DCULL_CW)");
     SetClipPlane(device, clip);
-    DrawActors(RENDER_PASS_REFLECTION);
+    DrawActors(RENDER_PASS_REFLECTION, &g_CullViewProj, &clip);
     const CTerrain::Culling mirrorSees = {g_CullViewProj, &clip};
     DrawTerrainAroundCamera(m_pTerrain, &mirrorSees);
 
@@ -325,7 +347,7 @@ void CLevel::Render()
     device->SetTransform(D3DTS_VIEW, &view);
 
     CStateBlocks::ApplyObject3D();
-    DrawActors(RENDER_PASS_MAIN);
+    DrawActors(RENDER_PASS_MAIN, nullptr, nullptr);
     const CTerrain::Culling cameraSees = {ViewProjection(view), nullptr};
     DrawTerrainAroundCamera(m_pTerrain, &cameraSees);
 

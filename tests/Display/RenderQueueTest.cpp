@@ -8,8 +8,10 @@
 #include "Display/Display.h"
 #include "Display/DisplayFixture.h"
 #include "Display/DisplayMesh.h"
+#include "Display/Occ_HOM.h"
 #include "Display/RenderQueue.h"
 #include "Effects/Effect.h"
+#include "Effects/ParticleSystem.h"
 #include "platform/d3dx8/XMeshText.h"
 
 namespace {
@@ -233,6 +235,56 @@ TEST_F(RenderQueueTest, ParticleAndSpritePassesDrawOnlyTheirList)
         (m_Queue.*entry.draw)();
         EXPECT_EQ(std::vector<const void*>{entry.expected}, DrawnThings(m_Queue));
     }
+}
+
+// The mirrored pass (the one queued with the water's clip plane) leaves out
+// the particles and sprites its view cannot see; a pass without the plane
+// queues them all.
+TEST_F(RenderQueueTest, TheMirroredQueueLeavesOutParticlesAndSpritesOutOfItsSight)
+{
+    // An eye at the origin looking along +z over water at y = -1.
+    D3DXMATRIX eye;
+    D3DXMatrixPerspectiveFovLH(&eye, D3DX_PI / 2.0f, 1.0f, 0.1f, 100.0f);
+    const D3DXPLANE water(0.0f, 1.0f, 0.0f, 1.0f);
+    const struct {
+        const char* where;
+        D3DXMATRIX frame;
+        bool seen;
+    } cases[] = {
+        {"ahead", Translation(0, 0, 10), true},
+        {"behind the eye", Translation(0, 0, -10), false},
+        {"far off to the side", Translation(60, 0, 10), false},
+        {"under the water", Translation(0, -5, 10), false},
+    };
+    const D3DXMATRIX saved = g_CullViewProj;
+    g_CullViewProj = eye;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        CEffect effect;
+        effect.m_ParticleSystems.resize(1);
+        CParticleEmitter& sparks = effect.m_ParticleSystems[0];
+        ASSERT_TRUE(sparks.Compile("ParticleSystem \"Sparks\" 1.0 { EventSequence \"Seq\" {\n"
+                                   "NumParticles = 4\nEmitRate = 1000\nLifetime = 10\n} }"))
+            << sparks.GetStatus();
+        sparks.Start();
+        sparks.m_pEmitFrameMatrix = &c.frame;
+        sparks.Update(0, 0.016f);
+        ASSERT_GT(sparks.GetAliveCount(), 0);
+        effect.m_Sprites.resize(1);
+        effect.m_Sprites[0].m_pMatrix = &c.frame;
+
+        SetCullClipPlane(&water);
+        m_Queue.AddEffect(effect);
+        SetCullClipPlane(nullptr);
+        EXPECT_EQ(c.seen ? 1u : 0u, m_Queue.GetParticles2().size());
+        EXPECT_EQ(c.seen ? 1u : 0u, m_Queue.GetSprites().size());
+        m_Queue.Clear();
+        m_Queue.AddEffect(effect);
+        EXPECT_EQ(1u, m_Queue.GetParticles2().size()) << "the main pass queues them all";
+        EXPECT_EQ(1u, m_Queue.GetSprites().size());
+        m_Queue.Clear();
+    }
+    g_CullViewProj = saved;
 }
 
 class RenderQueueBatchTest : public DisplayFixture {

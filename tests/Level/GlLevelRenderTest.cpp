@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "AI/AIControllerSet.h"
 #include "App/Application.h"
 #include "Core/AssetManager.h"
 #include "Core/Game.h"
@@ -371,5 +373,53 @@ TEST_F(GlLevelRenderTest, ApplyingADisplayModeLeavesTheLevelsColoursAsTheyWere)
         const uint32_t after = PixelOf(pixels, device, places[i].point, width, height);
         EXPECT_TRUE(ColourNear(before[i], after, 1)) << places[i].what << std::hex << ": " << before[i] << " then "
                                                      << after;
+    }
+}
+
+// The mirror over the pond draws an actor its view can see, and leaves out
+// one far off to the side and one under the water; the main view draws all
+// three wherever they are.
+TEST_F(GlLevelRenderTest, TheMirrorDrawsOnlyTheActorsItsViewCanSee)
+{
+    CLevel& level = LoadPond(true);
+    Frame();
+    ASSERT_EQ(1, level.GetWaterCount());
+    D3DXMATRIX mirrored;
+    ASSERT_TRUE(level.GetMirroredView(mirrored));
+    const struct {
+        const char* where;
+        D3DXVECTOR3 place;
+        bool mirrored;
+    } cases[] = {
+        {"beside the pond, in the mirror's sight", D3DXVECTOR3(64.0f, 2.0f, 70.0f), true},
+        {"far off to the side", D3DXVECTOR3(364.0f, 2.0f, 64.0f), false},
+        {"under the water", D3DXVECTOR3(64.0f, -6.0f, 64.0f), false},
+    };
+    const auto draws = [](size_t from, size_t to) {
+        return std::count(s_Trace.begin() + from, s_Trace.begin() + to, "CAIControllerSet::Draw");
+    };
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        CAIControllerSet* agent = level.AddAgent();
+        ASSERT_TRUE(agent->CreatePedestrian("Lizard", &c.place));
+
+        StartTrace();
+        g_RenderQueue.Clear();
+        device->SetTransform(D3DTS_VIEW, &mirrored);
+        level.QueueRender(RENDER_PASS_REFLECTION);
+        level.RenderReflection();
+        const size_t mirrorEnd = s_Trace.size();
+        g_RenderQueue.Clear();
+        device->SetTransform(D3DTS_VIEW, &m_Viewer.m_matView);
+        level.QueueRender(RENDER_PASS_MAIN);
+        g_Display.BeginScene();
+        level.Render();
+        g_Display.EndScene();
+        g_RenderQueue.Clear();
+
+        EXPECT_EQ(c.mirrored ? 1 : 0, draws(0, mirrorEnd));
+        EXPECT_EQ(1, draws(mirrorEnd, s_Trace.size()));
+        EXPECT_TRUE(level.RemoveAgent(agent));
     }
 }

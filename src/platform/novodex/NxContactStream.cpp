@@ -2,11 +2,25 @@
 
 #include "platform/novodex/NxShape.h"
 
+namespace {
+
+// Bullet keeps at most four points in a manifold.
+const size_t POINTS_PER_MANIFOLD = 4;
+
+} // namespace
+
 void NxContactBuffer::clear()
 {
     m_ShapePairs.clear();
     m_Patches.clear();
     m_Points.clear();
+}
+
+void NxContactBuffer::reserve(size_t shapePairs)
+{
+    m_ShapePairs.reserve(shapePairs);
+    m_Patches.reserve(shapePairs);
+    m_Points.reserve(shapePairs * POINTS_PER_MANIFOLD);
 }
 
 void NxContactBuffer::beginShapePair(NxShape* shape0, NxShape* shape1, NxU32 flags)

@@ -10,6 +10,7 @@
 //
 // The getters read the pair, patch or point the last goNext... stepped onto.
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/novodex/NxVec3.h"
@@ -49,6 +50,9 @@ public:
     };
 
     void clear();
+    // Room for `shapePairs` shape pairs with a patch each and a full manifold
+    // of points in it.
+    void reserve(size_t shapePairs);
     // Each call adds to the last shape pair or patch begun.
     void beginShapePair(NxShape* shape0, NxShape* shape1, NxU32 flags);
     void beginPatch(const NxVec3& normal);

@@ -42,6 +42,10 @@ const btScalar PATCH_NORMAL_COSINE = btScalar(0.999);
 const NxReal RAY_LENGTH_LIMIT = 100000.0f;
 // A pair whose actor groups ask for no contact events.
 const NxU32 NOT_REPORTED = ~0u;
+// Room made with the scene for a step's contact pairs, so that a step with
+// more contacts than any before it still allocates nothing (a town with its
+// traffic touches a few hundred pairs at most).
+const size_t CONTACT_PAIR_ROOM = 512;
 
 NxActor* ActorOf(const btCollisionObject* object)
 {
@@ -272,6 +276,12 @@ NxScene::NxScene(NxPhysicsSDK& sdk, const NxSceneDesc& desc)
       m_TimeStepMethod(desc.timeStepMethod)
 {
     gContactAddedCallback = TagContactPoint;
+    m_Contacts.reserve(CONTACT_PAIR_ROOM);
+    m_ReportedPairs.reserve(CONTACT_PAIR_ROOM);
+    m_GatheredManifolds.reserve(CONTACT_PAIR_ROOM);
+    m_PairIndex.reserve(CONTACT_PAIR_ROOM);
+    m_TouchingPairs.reserve(CONTACT_PAIR_ROOM);
+    m_PreviousTouchingPairs.reserve(CONTACT_PAIR_ROOM);
     m_pWorld->world.setGravity(ToBullet(m_Gravity));
     m_pWorld->world.setInternalTickCallback(
         [](btDynamicsWorld* world, btScalar step) {
