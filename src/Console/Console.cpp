@@ -162,13 +162,16 @@ void CConsole::Update(float frameTime)
             m_fCooldown = TOGGLE_COOLDOWN;
             m_pKeyboard->Enable();
             m_Open = 1;
+            m_ContextDepth = g_InputManager.GetContextDepth();
             g_InputManager.PushContext(CInputManager::CONTEXT_HELD);
         }
     } else {
         if (m_fCooldown <= 0.0f && m_pKeyboard->GetHoldTime(TOGGLE_KEY) != 0.0f) {
             m_fCooldown = TOGGLE_COOLDOWN;
             m_Open = 0;
-            g_InputManager.PopContext();
+            // A menu may have opened over the console (game over): its
+            // context stays.
+            g_InputManager.RemoveContextPushedAt(m_ContextDepth);
         }
         EditInputLine();
     }

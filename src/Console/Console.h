@@ -12,6 +12,7 @@
 //   TAKE SCREENSHOT
 //   SCRIPT <file>                    "Scripts\Console\<file>", run line by line
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -147,6 +148,8 @@ private:
     uint32_t m_Colour = DEFAULT_COLOUR;
     float m_fCooldown = 0.0f;
     uint32_t m_Open = 0;
+    // How deep the input context stack was when the console opened.
+    size_t m_ContextDepth = 0;
     float m_fBlinkTimer = 0.0f;
     CLineRing m_History;
     int32_t m_States[DEPTH_COUNT] = {};

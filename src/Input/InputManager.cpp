@@ -1,5 +1,6 @@
 #include "Input/InputManager.h"
 
+#include <cstddef>
 #include <cstring>
 #include <initializer_list>
 
@@ -328,6 +329,18 @@ void CInputManager::PopContext()
         return;
     m_CurrentContext = m_ContextStack.back();
     m_ContextStack.pop_back();
+}
+
+void CInputManager::RemoveContextPushedAt(size_t depth)
+{
+    if (depth >= m_ContextStack.size())
+        return;
+    if (depth + 1 == m_ContextStack.size()) {
+        PopContext();
+        return;
+    }
+    // The context saved just above `depth` is the one that layer made current.
+    m_ContextStack.erase(m_ContextStack.begin() + static_cast<std::ptrdiff_t>(depth) + 1);
 }
 
 const char* CInputManager::RebindButton(int action)

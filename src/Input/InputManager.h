@@ -98,6 +98,11 @@ public:
     void PushContext(int context);
     // The saved context comes back; states are kept. An empty stack changes nothing.
     void PopContext();
+    // Takes out the context pushed when the stack was `depth` deep and keeps
+    // those pushed over it, so a layer that opened and closes on its own
+    // (the console) never takes another's context with it. When that layer
+    // is on top this is PopContext; when it is already gone, nothing.
+    void RemoveContextPushedAt(size_t depth);
     int GetCurrentContext() const { return m_CurrentContext; }
     size_t GetContextDepth() const { return m_ContextStack.size(); }
 

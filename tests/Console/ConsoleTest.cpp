@@ -136,6 +136,25 @@ TEST_F(ConsoleTest, HoldingTheToggleKeyOpensAtOnceClosesAfterTheCooldownAndOpens
     EXPECT_EQ(Lines{""}, Output()) << "the grave accent types nothing";
 }
 
+// Game over opens its menu while the console is down: closing the console
+// must leave the menu its context, and the menu's own pop must then give
+// back the context from before the console.
+TEST_F(ConsoleTest, ClosingTakesOnlyItsOwnContextWhenAMenuOpenedOverIt)
+{
+    g_InputManager.PushContext(CInputManager::CONTEXT_PLAY);
+    Open();
+    g_InputManager.PushContext(CInputManager::CONTEXT_MENU);
+    m_Keys[DIK_GRAVE] = DOWN;
+    for (int frame = 0; frame < 40 && m_Console.IsOpen(); ++frame)
+        Frame();
+    m_Keys[DIK_GRAVE] = 0;
+    ASSERT_FALSE(m_Console.IsOpen());
+    EXPECT_EQ(CInputManager::CONTEXT_MENU, g_InputManager.GetCurrentContext());
+    g_InputManager.PopContext();
+    EXPECT_EQ(CInputManager::CONTEXT_PLAY, g_InputManager.GetCurrentContext());
+    g_InputManager.PopContext();
+}
+
 TEST_F(ConsoleTest, NothingIsTypedWhileClosed)
 {
     Tap(DIK_A);
