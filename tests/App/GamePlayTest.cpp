@@ -41,7 +41,6 @@
 #include "support/FrameTime.h"
 #include "support/SdlEvents.h"
 #include "support/ScriptedGame.h"
-#include "platform/novodex/NxActor.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -64,28 +63,6 @@ const D3DXVECTOR3 FIELD(-4.0f, 0.5f, -54.0f);
 const D3DXVECTOR3 NORTH(-4.0f, 0.5f, 100.0f);
 // A full pistol.
 const float MAGAZINE = 24.0f;
-
-// The player put on the ground at `position`, facing `target` across the
-// ground, standing still.
-void PlacePlayer(const D3DXVECTOR3& position, const D3DXVECTOR3& target)
-{
-    CGameActor& player = *g_PlayerActor;
-    D3DXVECTOR3 forward(target.x - position.x, 0.0f, target.z - position.z);
-    D3DXVec3Normalize(&forward, &forward);
-    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-    D3DXVECTOR3 right;
-    D3DXVec3Cross(&right, &up, &forward);
-    D3DXMATRIX& pose = player.m_Model.m_matObject;
-    D3DXMatrixIdentity(&pose);
-    pose._11 = right.x, pose._12 = right.y, pose._13 = right.z;
-    pose._21 = up.x, pose._22 = up.y, pose._23 = up.z;
-    pose._31 = forward.x, pose._32 = forward.y, pose._33 = forward.z;
-    pose._41 = position.x, pose._42 = position.y, pose._43 = position.z;
-    player.m_Model.UpdateWorldMatrix();
-    player.SyncPhysicsPose();
-    if (NxActor* body = player.m_PhysicsObject.m_pActor)
-        body->setLinearVelocity(NxVec3(0.0f, 0.0f, 0.0f));
-}
 
 D3DXVECTOR3 PlayerPosition()
 {

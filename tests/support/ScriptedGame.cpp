@@ -2,9 +2,11 @@
 
 #include <chrono>
 
+#include "Actors/GameActor.h"
 #include "App/Application.h"
 #include "Level/Level.h"
 #include "Menu/MenuManager.h"
+#include "platform/novodex/NxActor.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -61,4 +63,24 @@ void QuietThePool()
     CAIPool& pool = g_pLevel->GetAIPool();
     for (uint32_t k = 0; k < pool.GetSectorCount(); ++k)
         pool.GetSector(k).Clear();
+}
+
+void PlacePlayer(const D3DXVECTOR3& position, const D3DXVECTOR3& target)
+{
+    CGameActor& player = *g_PlayerActor;
+    D3DXVECTOR3 forward(target.x - position.x, 0.0f, target.z - position.z);
+    D3DXVec3Normalize(&forward, &forward);
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    D3DXVECTOR3 right;
+    D3DXVec3Cross(&right, &up, &forward);
+    D3DXMATRIX& pose = player.m_Model.m_matObject;
+    D3DXMatrixIdentity(&pose);
+    pose._11 = right.x, pose._12 = right.y, pose._13 = right.z;
+    pose._21 = up.x, pose._22 = up.y, pose._23 = up.z;
+    pose._31 = forward.x, pose._32 = forward.y, pose._33 = forward.z;
+    pose._41 = position.x, pose._42 = position.y, pose._43 = position.z;
+    player.m_Model.UpdateWorldMatrix();
+    player.SyncPhysicsPose();
+    if (NxActor* body = player.m_PhysicsObject.m_pActor)
+        body->setLinearVelocity(NxVec3(0.0f, 0.0f, 0.0f));
 }

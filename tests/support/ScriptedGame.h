@@ -3,6 +3,7 @@
 // front end's place.
 
 #include "Core/Game.h"
+#include "platform/d3dx8/D3DX8Math.h"
 
 // Runs WinMain in the working directory. Once the front end is up, the
 // game's clock (read early in every frame) pushes `scripted`, which then runs
@@ -19,3 +20,7 @@ int RunGameInPlay(ScreenState play);
 // traffic and police would change, and for the console, which names agents
 // by their place in the level's list.
 void QuietThePool();
+
+// The player put on the ground at `position`, facing `target` across the
+// ground, standing still: where steering there by hand would be fragile.
+void PlacePlayer(const D3DXVECTOR3& position, const D3DXVECTOR3& target);

@@ -87,6 +87,10 @@ std::vector<SDL_Scancode> LineKeys(const char* text)
             keys.push_back(SDL_SCANCODE_0);
         else if (*c >= '1' && *c <= '9')
             keys.push_back(static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (*c - '1')));
+        else if (*c == '-')
+            keys.push_back(SDL_SCANCODE_MINUS);
+        else if (*c == '.')
+            keys.push_back(SDL_SCANCODE_PERIOD);
     }
     keys.push_back(SDL_SCANCODE_RETURN);
     return keys;

@@ -16,6 +16,6 @@ void PushWindowEvent(Uint32 windowId, SDL_WindowEventID id);
 void PushJoystickAxis(SDL_JoystickID joystick, Uint8 axis, Sint16 value);
 void PushJoystickButton(SDL_JoystickID joystick, Uint8 button, bool down);
 void PushJoystickHat(SDL_JoystickID joystick, Uint8 value);
-// The keys that type a console line (lower-case letters, digits and
-// spaces; anything else is left out), then Return.
+// The keys that type a console line (lower-case letters, digits, spaces,
+// minus signs and points; anything else is left out), then Return.
 std::vector<SDL_Scancode> LineKeys(const char* text);
