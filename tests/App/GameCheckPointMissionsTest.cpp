@@ -268,6 +268,7 @@ TEST(GameCheckPointMissionsTest, TheTimedLoopIsDrivenAndTheTruckIsDeliveredToThe
     EXPECT_EQ(std::vector<std::string>{"1"}, s_Seen.deliveryUnlocks);
     EXPECT_EQ(s_Seen.contextDepthAtStart, s_Seen.contextDepthAtEnd) << "the controls given back";
     EXPECT_FALSE(Has(s_Seen.listedAtEnd, "0"));
+    EXPECT_TRUE(Has(s_Seen.listedAtEnd, "1")) << "weapon training waits next";
     EXPECT_TRUE(Has(s_Seen.extrasAtEnd, "Uzzi"));
     EXPECT_TRUE(Has(s_Seen.extrasAtEnd, "RDS_DEL_TRUCK_1"));
     const std::string log = dir.Read("log.txt");
