@@ -126,7 +126,7 @@ GameRunResults RunFrames(benchmark::State& state, const char* run)
 void BM_GameFrontEndFrame(benchmark::State& state)
 {
     const GameRunResults results = RunFrames(state, GameRun::FRONT_END);
-    if (results.ok && results.allocations != 0.0)
+    if (results.ok && results.steadyAllocations != 0.0)
         state.SkipWithError("the front end allocated in its steady frames");
 }
 BENCHMARK(BM_GameFrontEndFrame)->Apply(MeasuredFrames);

@@ -4,7 +4,7 @@
 // Other threads (the sound mixer, stream refills) are not counted. With
 // ALLOCATION_TRACE_VARIABLE set, each counted allocation made while tracing
 // is on writes its stack to stderr, to find where a frame allocates; each
-// measured frame's start is marked with the population's list lengths.
+// measured frame's start is marked with what the population's lists hold.
 
 #include <cstdint>
 

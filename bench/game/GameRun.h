@@ -19,14 +19,15 @@ const char* const RESULTS_FILE = "bench_results.txt";
 const char* const STARTUP_MS = "startup_ms";
 const char* const FRAME_MS = "frame_ms";
 const char* const ALLOCATIONS = "allocations";
-// Those of the frames over which the level's agent and active-car lists kept
-// their length (a car put into the world builds its physics body).
+// Those of the frames over which the level's agents, active cars and live
+// projectiles stayed the same (a car put into the world or a grenade thrown
+// builds its physics body).
 const char* const STEADY_ALLOCATIONS = "steady_allocations";
 const char* const REFLECTION_FRAMES = "reflection_frames";
 const char* const WARM_UP_FRAMES = "warm_up_frames";
 const char* const CAR_TRAVEL = "car_travel";
 const char* const EXPLOSIONS = "explosions";
-// The longest mission manager update of the measured frames, in ms.
+// The mission manager's update in the median measured frame, in ms.
 const char* const MISSION_UPDATE_MS = "mission_update_ms";
 
 // The front end warms up until its frames have allocated nothing for two

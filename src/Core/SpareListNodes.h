@@ -3,11 +3,16 @@
 // next fill: once the lists have held their busiest frame, filling them
 // allocates nothing more.
 
+#include <cstddef>
 #include <list>
 
 template <typename T>
 class CSpareListNodes {
 public:
+    // `count` spare nodes more, made up front: a frame that queues more than
+    // any before it then takes spares instead of allocating.
+    void Reserve(size_t count) { m_Nodes.resize(m_Nodes.size() + count); }
+
     // Every node of `list` becomes a spare; `list` is left empty.
     void Recycle(std::list<T>& list) { m_Nodes.splice(m_Nodes.end(), list); }
 

@@ -14,11 +14,17 @@
 #include "Effects/ParticleSystem.h"
 #include "platform/d3dx8/D3DX8Mesh.h"
 
-
 namespace {
 
 // Room for a town's visible objects before the first frame's sort grows it.
 const size_t SORTED_DRAWS_RESERVED = 1024;
+// Spare list nodes made with the queue, so that the first busy street or
+// the first explosion of a game queues without allocating: objects of every
+// list together, particle systems, sprites and transparent snapshots.
+const size_t SPARE_OBJECTS = 2048;
+const size_t SPARE_PARTICLE_SYSTEMS = 256;
+const size_t SPARE_SPRITES = 256;
+const size_t SPARE_SNAPSHOTS = 64;
 // A sprite's corners lie this many half edges from its centre, however it
 // turns to face the camera.
 const float SPRITE_CORNER_REACH = 1.4143f;
@@ -110,6 +116,10 @@ CRenderQueue::CRenderQueue()
     m_OpaqueBatch.m_u32FVF = BATCH_FVF;
     m_CarBatch.m_u32FVF = BATCH_FVF;
     m_SortedDraws.reserve(SORTED_DRAWS_RESERVED);
+    m_SpareObjects.Reserve(SPARE_OBJECTS);
+    m_SpareParticles.Reserve(SPARE_PARTICLE_SYSTEMS);
+    m_SpareSprites.Reserve(SPARE_SPRITES);
+    m_SpareSnapshots.Reserve(SPARE_SNAPSHOTS);
 }
 
 void CRenderQueue::Clear()

@@ -220,14 +220,14 @@ UINT D3DIndexBuffer::IndexSize() const
 uint32_t D3DIndexBuffer::MaxIndex(UINT start, UINT count) const
 {
     if (m_CacheVersion != m_Data.Version()) {
-        m_MaxIndexCache.clear();
+        m_MaxIndexCache.fill(MaxIndexEntry());
         m_CacheVersion = m_Data.Version();
     }
-    const uint64_t key = (static_cast<uint64_t>(start) << 32) | count;
-    auto found = m_MaxIndexCache.find(key);
-    if (found != m_MaxIndexCache.end())
-        return found->second;
-    const uint32_t largest = ScanIndexRange(m_Data.Bytes() + start * IndexSize(), count, IndexSize()).highest;
-    m_MaxIndexCache.emplace(key, largest);
-    return largest;
+    const uint64_t range = (static_cast<uint64_t>(start) << 32) | count;
+    MaxIndexEntry& slot = m_MaxIndexCache[(start * 31u + count) % MAX_INDEX_SLOTS];
+    if (slot.range == range)
+        return slot.largest;
+    slot.largest = ScanIndexRange(m_Data.Bytes() + start * IndexSize(), count, IndexSize()).highest;
+    slot.range = range;
+    return slot.largest;
 }

@@ -4,8 +4,9 @@
 // brings up to date. A discarding lock replaces the whole GL storage, so a
 // draw still queued on the old contents is never waited for.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/d3d8/D3D8.h"
@@ -96,7 +97,9 @@ public:
     UINT IndexSize() const;
     UINT IndexCount() const { return m_Data.Length() / IndexSize(); }
     // The largest index among `count` indices from `start` (which the caller
-    // has checked lie in the buffer); remembered until the next unlock.
+    // has checked lie in the buffer); remembered until the next unlock. The
+    // table is fixed, so that a draw never allocates: a mesh draws a few
+    // ranges of its buffer, and one pushed out is scanned again.
     uint32_t MaxIndex(UINT start, UINT count) const;
 
 private:
@@ -107,7 +110,13 @@ private:
     BufferData m_Data;
     DWORD m_Usage;
     D3DFORMAT m_Format;
-    mutable std::unordered_map<uint64_t, uint32_t> m_MaxIndexCache;
+    struct MaxIndexEntry {
+        uint64_t range = NO_RANGE;
+        uint32_t largest = 0;
+    };
+    static constexpr uint64_t NO_RANGE = ~uint64_t(0);
+    static constexpr size_t MAX_INDEX_SLOTS = 16;
+    mutable std::array<MaxIndexEntry, MAX_INDEX_SLOTS> m_MaxIndexCache;
     mutable uint64_t m_CacheVersion = 0;
 };
 

@@ -46,6 +46,9 @@ const NxU32 NOT_REPORTED = ~0u;
 // more contacts than any before it still allocates nothing (a town with its
 // traffic touches a few hundred pairs at most).
 const size_t CONTACT_PAIR_ROOM = 512;
+// Room for the actors pushed by forces in one step: every car and moving
+// object of a busy street.
+const size_t FORCED_ACTOR_ROOM = 256;
 
 NxActor* ActorOf(const btCollisionObject* object)
 {
@@ -282,6 +285,7 @@ NxScene::NxScene(NxPhysicsSDK& sdk, const NxSceneDesc& desc)
     m_PairIndex.reserve(CONTACT_PAIR_ROOM);
     m_TouchingPairs.reserve(CONTACT_PAIR_ROOM);
     m_PreviousTouchingPairs.reserve(CONTACT_PAIR_ROOM);
+    m_ForcedActors.reserve(FORCED_ACTOR_ROOM);
     m_pWorld->world.setGravity(ToBullet(m_Gravity));
     m_pWorld->world.setInternalTickCallback(
         [](btDynamicsWorld* world, btScalar step) {

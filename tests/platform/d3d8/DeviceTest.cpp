@@ -2,6 +2,7 @@
 // the test hooks, creation and reset rules, resources and draw checks.
 
 #include <cstring>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -267,6 +268,50 @@ TEST_F(D3D8Device, DrawsAreCheckedAgainstTheirInputs)
     EXPECT_EQ(D3D_OK, m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, inside, D3DFMT_INDEX16,
                                                        vertices, sizeof(Vertex)));
     buffer->Release();
+}
+
+// A buffer drawn a triangle at a time, over more ranges than the device
+// remembers the largest index of: every range is still checked, the second
+// time round too, and a lock that mends a triangle is seen.
+TEST_F(D3D8Device, IndexedDrawsCheckEveryRangeOfABufferHoweverManyAreDrawn)
+{
+    ASSERT_EQ(D3D_OK, Create(Windowed(64, 64)));
+    const UINT vertexCount = 4;
+    const UINT triangleCount = 40;
+    IDirect3DVertexBuffer8* vertices = nullptr;
+    ASSERT_EQ(D3D_OK, m_Device->CreateVertexBuffer(vertexCount * 16, 0, 0x42, D3DPOOL_MANAGED, &vertices));
+    IDirect3DIndexBuffer8* indices = nullptr;
+    ASSERT_EQ(D3D_OK, m_Device->CreateIndexBuffer(triangleCount * 3 * sizeof(uint16_t), 0, D3DFMT_INDEX16,
+                                                  D3DPOOL_MANAGED, &indices));
+    // Every seventh triangle names a vertex past the buffer's last.
+    auto outside = [](UINT triangle) { return triangle % 7 == 3; };
+    BYTE* data = nullptr;
+    ASSERT_EQ(D3D_OK, indices->Lock(0, 0, &data, 0));
+    uint16_t* index = reinterpret_cast<uint16_t*>(data);
+    for (UINT triangle = 0; triangle < triangleCount; ++triangle) {
+        index[triangle * 3] = static_cast<uint16_t>(triangle % vertexCount);
+        index[triangle * 3 + 1] = 1;
+        index[triangle * 3 + 2] = outside(triangle) ? vertexCount : 2;
+    }
+    ASSERT_EQ(D3D_OK, indices->Unlock());
+    m_Device->SetVertexShader(0x42);
+    m_Device->SetStreamSource(0, vertices, 16);
+    m_Device->SetIndices(indices, 0);
+    for (int round = 0; round < 2; ++round) {
+        for (UINT triangle = 0; triangle < triangleCount; ++triangle) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", triangle " + std::to_string(triangle));
+            EXPECT_EQ(outside(triangle) ? D3DERR_INVALIDCALL : D3D_OK,
+                      m_Device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount, triangle * 3, 1));
+        }
+    }
+    ASSERT_EQ(D3D_OK, indices->Lock(3 * 3 * sizeof(uint16_t), 3 * sizeof(uint16_t), &data, 0));
+    reinterpret_cast<uint16_t*>(data)[2] = 2;
+    ASSERT_EQ(D3D_OK, indices->Unlock());
+    EXPECT_EQ(D3D_OK, m_Device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, vertexCount, 3 * 3, 1));
+    m_Device->SetStreamSource(0, nullptr, 0);
+    m_Device->SetIndices(nullptr, 0);
+    vertices->Release();
+    indices->Release();
 }
 
 TEST_F(D3D8Device, CopyRectsNeedsOneFormatAndRectanglesInside)
