@@ -95,8 +95,10 @@ AgentProbe Probe(const CAIControllerSet& agent)
 {
     AgentProbe probe;
     probe.m_pAgent = &agent;
-    if (g_pLevel != nullptr)
+    if (g_pLevel != nullptr) {
         probe.m_bPoliceAgent = Owns(g_pLevel->GetAIPool().GetPoliceAgents(), &agent);
+        probe.m_bPooled = probe.m_bPoliceAgent || Owns(g_pLevel->GetAIPool().GetAgents(), &agent);
+    }
     ProbePerson(agent, probe);
     ProbeDriver(agent, probe);
     probe.m_pActor = agent.GetActor();

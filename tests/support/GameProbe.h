@@ -22,6 +22,8 @@ struct AgentProbe {
     const CAIControllerSet* m_pAgent = nullptr;
     // One of the pool's police agents.
     bool m_bPoliceAgent = false;
+    // One of the pool's agents, police or not; a mission's own are not.
+    bool m_bPooled = false;
     // The active person controller and its state (-1 without one).
     Person m_Person = NO_PERSON;
     int m_iPersonState = -1;
