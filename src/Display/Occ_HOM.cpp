@@ -89,6 +89,44 @@ bool IsBoxCulled(const COccBoxRecord& box)
     return (clip != nullptr && IsBoxBehindPlane(box, *clip)) || g_VisibilityTester.IsCulled(box, g_CullViewProj);
 }
 
+bool GetBoxScreenHeights(const COccBoxRecord& box, const D3DXMATRIX& viewProjection, float& low, float& high)
+{
+    D3DXMATRIX toClip;
+    D3DXMatrixMultiply(&toClip, box.pWorld, &viewProjection);
+    D3DXVECTOR4 corners[BOX_CORNERS];
+    for (int i = 0; i < BOX_CORNERS; ++i) {
+        const D3DXVECTOR3 corner = Corner(box, i);
+        D3DXVec3Transform(&corners[i], &corner, &toClip);
+    }
+    low = 1.0f;
+    high = -1.0f;
+    // The box clipped at the near plane (z = 0 in clip space, where w is the
+    // near distance): its corners in front of it and the points where its
+    // edges cross it.
+    auto grow = [&](const D3DXVECTOR4& point) {
+        if (!(point.w > 0.0f))
+            return false;
+        low = std::min(low, point.y / point.w);
+        high = std::max(high, point.y / point.w);
+        return true;
+    };
+    for (int i = 0; i < BOX_CORNERS; ++i) {
+        if (corners[i].z >= 0.0f && !grow(corners[i]))
+            return false;
+        for (int axis = 1; axis < BOX_CORNERS; axis <<= 1) {
+            const int j = i | axis;
+            if (j == i || (corners[i].z >= 0.0f) == (corners[j].z >= 0.0f))
+                continue;
+            const float t = corners[i].z / (corners[i].z - corners[j].z);
+            if (!grow(corners[i] + (corners[j] - corners[i]) * t))
+                return false;
+        }
+    }
+    low = std::max(low, -1.0f);
+    high = std::min(high, 1.0f);
+    return true;
+}
+
 bool IsBoxBehindPlane(const COccBoxRecord& box, const D3DXPLANE& plane)
 {
     for (int i = 0; i < BOX_CORNERS; ++i) {

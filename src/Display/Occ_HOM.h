@@ -39,6 +39,12 @@ bool IsBoxCulled(const COccBoxRecord& box);
 // side of the view of `viewProjection`, or behind the `clip` plane (none when
 // null). Boxes too small to matter are not culled.
 bool IsBoxOutsideView(const COccBoxRecord& box, const D3DXMATRIX& viewProjection, const D3DXPLANE* clip);
+// The heights on screen (-1 at the bottom, 1 at the top) between which the
+// part of the box in front of the near plane projects through
+// `viewProjection`, clamped to the screen: `low` above `high` when none of
+// it is. False when the projection has no bounds (no near plane in front of
+// the eye).
+bool GetBoxScreenHeights(const COccBoxRecord& box, const D3DXMATRIX& viewProjection, float& low, float& high);
 // True when the whole box lies behind the plane: what the device clips away.
 bool IsBoxBehindPlane(const COccBoxRecord& box, const D3DXPLANE& plane);
 

@@ -201,6 +201,10 @@ private:
     void DrawActors(ERenderPass pass, const D3DXMATRIX* cullViewProj, const D3DXPLANE* clip);
     void DrawFlares(const D3DXMATRIX& view, int width, int height);
     bool IsWaterInView(const D3DXMATRIX& viewProjection) const;
+    // The screen heights between which the water planes in view lie (the
+    // whole screen when one reaches behind the eye); `low` above `high`
+    // when none is in view.
+    void GetWaterScreenHeights(const D3DXMATRIX& viewProjection, float& low, float& high) const;
     void DrawCollisionTrees() const;
     void DrawBoxShapes() const;
     static void DrawPhysicsActors();

@@ -208,6 +208,25 @@ bool CLevel::IsWaterInView(const D3DXMATRIX& viewProjection) const
     return false;
 }
 
+void CLevel::GetWaterScreenHeights(const D3DXMATRIX& viewProjection, float& low, float& high) const
+{
+    low = 1.0f;
+    high = -1.0f;
+    for (const std::unique_ptr<CWaterPlane>& water : m_WaterPlanes) {
+        float planeLow = 0.0f;
+        float planeHigh = 0.0f;
+        if (!water->IsInView(viewProjection))
+            continue;
+        if (!water->GetScreenHeights(viewProjection, planeLow, planeHigh)) {
+            low = -1.0f;
+            high = 1.0f;
+            return;
+        }
+        low = std::min(low, planeLow);
+        high = std::max(high, planeHigh);
+    }
+}
+
 bool CLevel::GetMirroredView(D3DXMATRIX& view) const
 {
     D3DXPLANE mirror;
@@ -365,8 +384,12 @@ void CLevel::Render()
 
     ApplyWaterStates(device);
     g_WaterGrid.UpdateRipples();
-    if (m_iWaterCount != 0)
-        g_WaterGrid.Render();
+    if (m_iWaterCount != 0) {
+        float low = -1.0f;
+        float high = 1.0f;
+        GetWaterScreenHeights(ViewProjection(view), low, high);
+        g_WaterGrid.Render(low, high);
+    }
 
     // The effects' flashes and puffs show wherever they are, not only over
     // the water: the mask's test stays off for them.

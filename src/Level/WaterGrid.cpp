@@ -1,5 +1,7 @@
 #include "Level/WaterGrid.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "Core/Clock.h"
@@ -178,11 +180,21 @@ void CWaterGrid::Kick(float frameTime)
     m_bVerticesChanged = true;
 }
 
-void CWaterGrid::Render()
+void CWaterGrid::Render(float low, float high)
 {
     IDirect3DDevice8* device = g_Display.GetD3DDevice();
     if (device == nullptr || m_Vertices.empty())
         return;
+    // Cell row r lies between the heights 1 - 2 (r + 1) / 63 and 1 - 2 r / 63;
+    // a row more on either side stays clear of rounding.
+    const float steps = float(ROWS - 1);
+    const int first = std::max(int(std::floor((1.0f - high) * 0.5f * steps)) - 1, 0);
+    const int last = std::min(int(std::ceil((1.0f - low) * 0.5f * steps)) + 1, int(ROWS - 1));
+    if (!(low <= high) || first >= last)
+        return;
+    const UINT rowIndices = (COLUMNS - 1) * 6;
+    const UINT startIndex = UINT(first) * rowIndices;
+    const UINT triangles = UINT(last - first) * (COLUMNS - 1) * 2;
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
@@ -198,21 +210,22 @@ void CWaterGrid::Render()
 
     device->SetTexture(0, g_RenderReflection);
     device->SetVertexShader(FVF);
-    if (!DrawFromBuffers(*device))
-        device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, m_u32VertexCount, m_u32TriangleCount,
-                                       m_Indices.data(), D3DFMT_INDEX16, m_Vertices.data(), sizeof(Vertex));
+    if (!DrawFromBuffers(*device, startIndex, triangles))
+        device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, m_u32VertexCount, triangles,
+                                       m_Indices.data() + startIndex, D3DFMT_INDEX16, m_Vertices.data(),
+                                       sizeof(Vertex));
 
     device->SetTransform(D3DTS_VIEW, &view);
     device->SetTransform(D3DTS_PROJECTION, &projection);
 }
 
-bool CWaterGrid::DrawFromBuffers(IDirect3DDevice8& device)
+bool CWaterGrid::DrawFromBuffers(IDirect3DDevice8& device, UINT startIndex, UINT triangles)
 {
     if (!HasBuffers() || (m_bVerticesChanged && !WriteVertices()))
         return false;
     device.SetStreamSource(0, m_pVertexBuffer, sizeof(Vertex));
     device.SetIndices(m_pIndexBuffer, 0);
-    device.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, m_u32VertexCount, 0, m_u32TriangleCount);
+    device.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, m_u32VertexCount, startIndex, triangles);
     // As a draw from memory would, the grid leaves no stream bound for the
     // draws after it.
     device.SetStreamSource(0, nullptr, 0);

@@ -44,9 +44,12 @@ public:
     // One frame of the cycle: a kick of random drift, then half a second of
     // easing back to the rest coordinates plus a small jitter.
     void UpdateRipples();
-    // With the reflection render target on stage 0, in screen space.
-    // The vertices go to the device only in a frame after the ripples moved.
-    void Render();
+    // With the reflection render target on stage 0, in screen space: the
+    // rows of the grid that reach between the screen heights `low` and
+    // `high` (-1 at the bottom, 1 at the top), where the water's mask lies;
+    // nothing passes the mask anywhere else. The vertices go to the device
+    // only in a frame after the ripples moved.
+    void Render(float low = -1.0f, float high = 1.0f);
 
     float GetPhaseTime() const { return m_fPhaseTime; }
     uint32_t GetColumns() const { return m_u32Columns; }
@@ -66,7 +69,7 @@ private:
     bool WriteIndices();
     bool WriteVertices();
     // False when the grid has no buffers to draw from.
-    bool DrawFromBuffers(IDirect3DDevice8& device);
+    bool DrawFromBuffers(IDirect3DDevice8& device, UINT startIndex, UINT triangles);
 
     float m_fPhaseTime = 0.0f;
     uint32_t m_u32Columns = 0;

@@ -154,6 +154,12 @@ void CWaterPlane::Render()
 }
 
 // A plane without a mesh marks nothing.
+bool CWaterPlane::GetScreenHeights(const D3DXMATRIX& viewProjection, float& low, float& high) const
+{
+    return m_pMesh != nullptr &&
+           GetBoxScreenHeights(COccBoxRecord{&m_vMeshMin, &m_vMeshMax, &m_matWorld}, viewProjection, low, high);
+}
+
 bool CWaterPlane::IsInView(const D3DXMATRIX& viewProjection) const
 {
     return m_pMesh != nullptr &&

@@ -48,6 +48,9 @@ public:
     void Render() override;
     // Whether any of the drawn mesh reaches into the view of `viewProjection`.
     bool IsInView(const D3DXMATRIX& viewProjection) const;
+    // The screen heights the drawn mesh reaches between; false when it
+    // reaches behind the eye (or there is no mesh).
+    bool GetScreenHeights(const D3DXMATRIX& viewProjection, float& low, float& high) const;
 
     void SetPosition(const D3DXVECTOR3& position);
     D3DXVECTOR3 GetPosition() const { return D3DXVECTOR3(m_matWorld._41, m_matWorld._42, m_matWorld._43); }

@@ -163,4 +163,38 @@ TEST(COccHOMViewportTest, OutsideTheViewOrBehindTheClipPlaneOnly)
     g_CullViewProj = saved;
 }
 
+// The heights on screen the box covers, measured on the part of it in front
+// of the near plane: a box reaching behind the eye still has bounds.
+TEST(COccHOMViewportTest, ScreenHeightsOfTheBoxInFrontOfTheNearPlane)
+{
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    // The eye sees height y / z at depth z.
+    struct Case {
+        const char* name;
+        D3DXVECTOR3 boxMin;
+        D3DXVECTOR3 boxMax;
+        float low;
+        float high;
+    };
+    const Case cases[] = {
+        {"ahead", D3DXVECTOR3(-1, 1, 4), D3DXVECTOR3(1, 2, 5), 0.2f, 0.5f},
+        {"below the screen's edge", D3DXVECTOR3(-1, -20, 5), D3DXVECTOR3(1, -1, 5.1f), -1.0f, -1.0f / 5.1f},
+        {"reaching behind the eye", D3DXVECTOR3(-1, 1, -5), D3DXVECTOR3(1, 2, 5), 0.2f, 1.0f},
+        {"around the eye", D3DXVECTOR3(-1, -1, -1), D3DXVECTOR3(1, 2, 1), -1.0f, 1.0f},
+        // Nothing in front: low stays above high.
+        {"behind the eye", D3DXVECTOR3(-1, 1, -5), D3DXVECTOR3(1, 2, -4), 1.0f, -1.0f},
+    };
+    const D3DXMATRIX eye = EyeAtOrigin();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const COccBoxRecord box = {&c.boxMin, &c.boxMax, &identity};
+        float low = 0.0f;
+        float high = 0.0f;
+        ASSERT_TRUE(GetBoxScreenHeights(box, eye, low, high));
+        EXPECT_NEAR(c.low, low, 1e-4f);
+        EXPECT_NEAR(c.high, high, 1e-4f);
+    }
+}
+
 } // namespace

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -369,6 +370,46 @@ TEST_F(GlWaterGridTest, TheBuffersDrawWhatMemoryDrawsAsTheRipplesMove)
     const std::vector<std::vector<uint32_t>> reset = drawBothWays();
     EXPECT_TRUE(reset[0] == rippled[1]);
     checker->Release();
+}
+
+// Drawn between two screen heights, the grid covers that band as the whole
+// grid does and leaves the screen beyond the rows that reach into it alone;
+// an empty band draws nothing.
+TEST_F(GlWaterGridTest, ABandDrawsOnlyTheRowsThatReachIntoIt)
+{
+    IDirect3DDevice8* device = g_Display.GetD3DDevice();
+    ASSERT_EQ(D3D_OK, D3DXCreateTexture(device, 256, 256, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                        D3DPOOL_DEFAULT, &g_RenderReflection));
+    ClearTargetTexture(device, g_RenderReflection, 0xFFFFFFFF);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    CWaterGrid grid;
+    grid.Build();
+    const float low = -0.2f;
+    const float high = 0.3f;
+    // A grid row is 2 / 63 high; the band may take in two more either side.
+    const float reach = 4.0f / 63.0f;
+    UINT width = 0;
+    UINT height = 0;
+    const std::vector<uint32_t> whole = DrawScene(0xFF000000, width, height, [&] { grid.Render(); });
+    const std::vector<uint32_t> band = DrawScene(0xFF000000, width, height, [&] { grid.Render(low, high); });
+    const std::vector<uint32_t> empty = DrawScene(0xFF000000, width, height, [&] { grid.Render(high, low); });
+    ASSERT_EQ(size_t(width) * height, band.size());
+    size_t inBandDiffering = 0;
+    size_t beyondDrawn = 0;
+    for (UINT row = 0; row < height; ++row) {
+        const float y = 1.0f - 2.0f * (row + 0.5f) / float(height);
+        for (UINT column = 0; column < width; ++column) {
+            const size_t pixel = size_t(row) * width + column;
+            if (y >= low && y <= high)
+                inBandDiffering += band[pixel] != whole[pixel];
+            if (y > high + reach || y < low - reach)
+                beyondDrawn += (band[pixel] & 0xFFFFFF) != 0;
+        }
+    }
+    EXPECT_EQ(0u, inBandDiffering);
+    EXPECT_EQ(0u, beyondDrawn);
+    EXPECT_TRUE(std::all_of(empty.begin(), empty.end(), [](uint32_t pixel) { return (pixel & 0xFFFFFF) == 0; }));
+    ReleaseAndClear(g_RenderReflection);
 }
 
 } // namespace

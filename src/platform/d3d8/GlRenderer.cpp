@@ -659,9 +659,16 @@ void GlRenderer::ApplyStencil(const DeviceState& state)
     glStencilFunc(GlCompare(state.RenderState(D3DRS_STENCILFUNC)),
                   static_cast<GLint>(state.RenderState(D3DRS_STENCILREF) & 0xFF),
                   state.RenderState(D3DRS_STENCILMASK));
-    glStencilOp(GlStencilOp(state.RenderState(D3DRS_STENCILFAIL)), GlStencilOp(state.RenderState(D3DRS_STENCILZFAIL)),
-                GlStencilOp(state.RenderState(D3DRS_STENCILPASS)));
-    glStencilMask(state.RenderState(D3DRS_STENCILWRITEMASK));
+    const DWORD fail = state.RenderState(D3DRS_STENCILFAIL);
+    const DWORD depthFail = state.RenderState(D3DRS_STENCILZFAIL);
+    const DWORD pass = state.RenderState(D3DRS_STENCILPASS);
+    glStencilOp(GlStencilOp(fail), GlStencilOp(depthFail), GlStencilOp(pass));
+    // Operations that all keep the value write nothing, whatever the mask
+    // says; a mask of 0 tells the rasteriser so, and it then tests before
+    // shading rather than shading every pixel of a draw the test will mask
+    // (the water over its mark).
+    const bool keeps = fail == D3DSTENCILOP_KEEP && depthFail == D3DSTENCILOP_KEEP && pass == D3DSTENCILOP_KEEP;
+    glStencilMask(keeps ? 0u : state.RenderState(D3DRS_STENCILWRITEMASK));
 }
 
 void GlRenderer::ApplyRaster(const DeviceState& state)

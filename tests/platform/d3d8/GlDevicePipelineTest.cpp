@@ -270,6 +270,35 @@ TEST_F(GlD3D8Pipeline, StencilMaskLimitsLaterDrawsToTheMaskedArea)
     EXPECT_EQ(0u, Rgb(PixelAt(15, 16)));
 }
 
+// Operations that all keep the value leave the stencil as it was whatever
+// the write mask says; a mark drawn after them still writes.
+TEST_F(GlD3D8Pipeline, KeepingStencilOperationsWriteNothingAndALaterMarkStillWrites)
+{
+    m_Device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    m_Device->SetRenderState(D3DRS_STENCILWRITEMASK, 0xFF);
+    m_Device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+    m_Device->SetRenderState(D3DRS_STENCILREF, 1);
+    m_Device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+    DrawScreenQuad(0, 0, 32, 64, 0xFF000000);
+    m_Device->SetRenderState(D3DRS_STENCILREF, 2);
+    m_Device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    DrawScreenQuad(0, 0, 64, 64, 0xFF000000);
+    m_Device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+    DrawScreenQuad(0, 0, 16, 64, 0xFF000000);
+
+    m_Device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    m_Device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+    m_Device->SetRenderState(D3DRS_STENCILREF, 1);
+    DrawScreenQuad(0, 0, 64, 64, 0xFF0000FF);
+    m_Device->SetRenderState(D3DRS_STENCILREF, 2);
+    DrawScreenQuad(0, 0, 64, 64, 0xFF00FF00);
+    EXPECT_EQ(16 * 64, Count(0x0000FF));
+    EXPECT_EQ(16 * 64, Count(0x00FF00));
+    EXPECT_EQ(0x00FF00u, Rgb(PixelAt(8, 8)));
+    EXPECT_EQ(0x0000FFu, Rgb(PixelAt(24, 8)));
+    EXPECT_EQ(0u, Rgb(PixelAt(40, 8)));
+}
+
 TEST_F(GlD3D8Pipeline, ClipPlaneIsInWorldSpace)
 {
     SetCamera();
