@@ -51,6 +51,8 @@ const std::pair<const char*, const char*> TEXTURES[] = {
     {"HUDMapFrame", "Assets/Images/HUD/map_frame.png"},
     {"HUDMapMask", "Assets/Images/HUD/map_mask.png"},
     {"HUDMap", "Assets/Images/HUD/map.png"},
+    {"conv_back", "Assets/Images/HUD/conv_back.png"},
+    {"conv_more", "Assets/Images/HUD/conv_more.png"},
 };
 
 int s_Sprites = 0;
@@ -162,6 +164,9 @@ class MiniMapScene {
 public:
     MiniMapScene() : m_TextureCount(TextureCount())
     {
+        // A device that draws, whatever the benchmarks run before this one
+        // asked of the stand-in (several want devices of state only).
+        D3D8Platform::ResetTestHooks();
         RegisterWindowClass();
         CreateMainWindow();
         SetClientSize(WINDOW_WIDTH, WINDOW_HEIGHT);

@@ -33,6 +33,7 @@
 #include "Level/Level.h"
 #include "support/FrameTime.h"
 #include "support/GameProbe.h"
+#include "support/MenuSpots.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/StagedPlay.h"
@@ -53,7 +54,7 @@ const int LAST_FRAME = Frames(200.0f);
 const int MENU_FRAMES = Frames(10.0f);
 // A click or a key, as a hand makes it.
 const int PRESS_FRAMES = 6;
-const float NEW_GAME_BUTTON[2] = {0.3125f, 0.508f};
+const float NEW_GAME_BUTTON[2] = {MainMenuSpots::NEW_GAME.x, MainMenuSpots::NEW_GAME.y};
 
 // The town square, some 470 units up the road from the start area.
 const D3DXVECTOR3 SQUARE(360.0f, 1.0f, 170.0f);

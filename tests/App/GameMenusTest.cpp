@@ -24,6 +24,7 @@
 #include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
 #include "support/FrameTime.h"
+#include "support/MenuSpots.h"
 #include "support/SdlEvents.h"
 #include "support/ScriptedGame.h"
 #include "support/TempDir.h"
@@ -78,16 +79,16 @@ const Steps OPTIONS_ROUND = {
 };
 
 const Steps FRONT_END_OPTIONS = Join({
-    {{CLICK, 0.6875f, 0.583f, SDL_SCANCODE_UNKNOWN}}, // Main Menu: Options
+    {{CLICK, MainMenuSpots::OPTIONS.x, MainMenuSpots::OPTIONS.y, SDL_SCANCODE_UNKNOWN}}, // Main Menu: Options
     OPTIONS_ROUND,
-    {{CLICK, 0.6875f, 0.658f, SDL_SCANCODE_UNKNOWN}}, // Main Menu: Quit
+    {{CLICK, MainMenuSpots::QUIT.x, MainMenuSpots::QUIT.y, SDL_SCANCODE_UNKNOWN}}, // Main Menu: Quit
 });
 
 // Into play, and the options through the in-game menu.
 const Steps WHOLE_GAME = Join({
     {
         {LOOK, 0.9f, 0.1f, SDL_SCANCODE_UNKNOWN},    // Main Menu over the level
-        {CLICK, 0.3125f, 0.508f, SDL_SCANCODE_UNKNOWN}, // Main Menu: New Game
+        {CLICK, MainMenuSpots::NEW_GAME.x, MainMenuSpots::NEW_GAME.y, SDL_SCANCODE_UNKNOWN}, // Main Menu: New Game
         {WAIT_FOR_PLAY, 0.5f, 0.5f, SDL_SCANCODE_UNKNOWN},
         {KEY, 0.5f, 0.5f, SDL_SCANCODE_ESCAPE},      // play: the menu key
         {CLICK, 0.5f, 0.658f, SDL_SCANCODE_UNKNOWN}, // Main In Game Screen: Options
@@ -281,7 +282,7 @@ TEST(GameMenusTest, NewGamePlaysAndTheInGameMenuPausesChangesTheOptionsResumesAn
 
     ASSERT_EQ(640u, s_Width);
     ASSERT_EQ(480u, s_Height);
-    const uint32_t newGame = PixelAt(0.3125f, 0.508f);
+    const uint32_t newGame = PixelAt(MainMenuSpots::NEW_GAME.x, MainMenuSpots::NEW_GAME.y);
     EXPECT_GT(Channel(newGame, 0), Channel(newGame, 16)) << std::hex << newGame << ": the blue plate";
     EXPECT_NE(0u, PixelAt(0.02f, 0.02f) & 0xFFFFFFu) << "the level behind the menu";
 

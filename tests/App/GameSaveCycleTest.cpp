@@ -30,6 +30,7 @@
 #include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/MenuSpots.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/StagedPlay.h"
@@ -51,14 +52,10 @@ const D3DXVECTOR3 SAVE_POINT(-45.0f, 0.5f, -30.0f);
 const D3DXVECTOR3 SOUTH_OF_SAVE_POINT(-45.0f, 0.5f, -34.0f);
 const float SAVE_RADIUS = 2.5f;
 
-// The middles of the shipped buttons.
-struct Spot {
-    float x, y;
-};
+// The middles of the shipped buttons of the other screens.
+using Spot = ScreenSpot;
 const Spot SAVE_SLOT_2 = {0.3125f, 0.368f};
 const Spot SAVE_BACK = {0.5f, 0.933f};
-const Spot MAIN_CONTINUE = {0.6875f, 0.508f};
-const Spot MAIN_CREDITS = {0.3125f, 0.658f};
 const Spot CREDITS_BACK = {0.5f, 0.933f};
 const Spot PAUSED_LOAD_GAME = {0.5f, 0.583f};
 const Spot PAUSED_QUIT = {0.5f, 0.733f};
@@ -238,7 +235,7 @@ const std::vector<PlayStage>& Stages()
 {
     static float s_YawBefore = 0.0f;
     static const std::vector<PlayStage> stages = Joined({{
-        Click(MAIN_CREDITS, &s_Seen.credits),
+        Click(MainMenuSpots::CREDITS, &s_Seen.credits),
         {1000,
          [](int) {
              s_Seen.afterTour = Now();
@@ -246,7 +243,7 @@ const std::vector<PlayStage>& Stages()
          },
          TOUR_FRAME_MS},
         Click(CREDITS_BACK, &s_Seen.backFromCredits),
-        Click(MAIN_CONTINUE, &s_Seen.continued)},
+        Click(MainMenuSpots::CONTINUE, &s_Seen.continued)},
         SavingStages(),
         {Press(SDL_SCANCODE_ESCAPE),
         Click(PAUSED_LOAD_GAME),

@@ -31,6 +31,7 @@
 #include "platform/novodex/NxActor.h"
 #include "platform/win32/Windows.h"
 #include "support/FrameTime.h"
+#include "support/MenuSpots.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/StagedPlay.h"
@@ -240,7 +241,7 @@ int ClickNewGame()
 {
     SetFrameTime(FRAME_MS);
     ++s_FrontEndFrame;
-    const float newGame[2] = {0.3125f, 0.508f};
+    const float newGame[2] = {MainMenuSpots::NEW_GAME.x, MainMenuSpots::NEW_GAME.y};
     g_InGameMouse.SetPosition(newGame);
     if (s_FrontEndFrame == 2 || s_FrontEndFrame == 3)
         PushButton(SDL_BUTTON_LEFT, s_FrontEndFrame == 2);
