@@ -63,6 +63,10 @@ const D3DXVECTOR3 FIELD(-4.0f, 0.5f, -54.0f);
 const D3DXVECTOR3 NORTH(-4.0f, 0.5f, 100.0f);
 // A full pistol.
 const float MAGAZINE = 24.0f;
+// A walk that has not picked its weapon up this often starts again this far
+// short of it.
+const int WALK_AGAIN_FRAMES = 90;
+const float WALK_AGAIN_DISTANCE = 3.0f;
 
 D3DXVECTOR3 PlayerPosition()
 {
@@ -283,8 +287,19 @@ Stage Launch(const char* name, Uint8 button, int held, const ShotSights& sights,
             }};
 }
 
+// The weapon of that name lying in the level; null when there is none.
+const CWeapon* LyingWeapon(const std::string& name)
+{
+    for (const std::unique_ptr<CWeapon>& weapon : g_pLevel->GetWeapons())
+        if (weapon->GetName() == name)
+            return weapon.get();
+    return nullptr;
+}
+
 // A weapon spawned as a player spawns one at the console: five units ahead.
-// The player walks onto it and turns the wheel until it is in hand.
+// The player walks onto it and turns the wheel until it is in hand. Someone
+// of the town may bump the player off the line: then, as a player would, he
+// starts again a few steps short of it, facing it.
 std::vector<Stage> TakeWeapon(const std::string& name)
 {
     return {
@@ -293,6 +308,17 @@ std::vector<Stage> TakeWeapon(const std::string& name)
              if (frame == 0)
                  g_Console.RunLine("SET SPAWN " + name);
              Key(SDL_SCANCODE_W, frame, 1, -1);
+             const CWeapon* lying = LyingWeapon(name);
+             if (!Carries(name) && lying != nullptr && frame > 0 && frame % WALK_AGAIN_FRAMES == 0) {
+                 const D3DXMATRIX& at = lying->m_DisplayObject.GetWorldMatrix();
+                 const D3DXVECTOR3 weapon(at._41, at._42, at._43);
+                 D3DXVECTOR3 back = PlayerPosition() - weapon;
+                 back.y = 0.0f;
+                 if (D3DXVec3LengthSq(&back) < 1e-6f)
+                     back = D3DXVECTOR3(0.0f, 0.0f, -1.0f);
+                 D3DXVec3Normalize(&back, &back);
+                 PlacePlayer(weapon + back * WALK_AGAIN_DISTANCE + D3DXVECTOR3(0.0f, 0.5f, 0.0f), weapon);
+             }
              if (!Carries(name))
                  return false;
              PushKey(SDL_SCANCODE_W, false);
