@@ -367,7 +367,8 @@ void CLevel::Render()
 
     CStateBlocks::ApplyObject3D();
     DrawActors(RENDER_PASS_MAIN, nullptr, nullptr);
-    const CTerrain::Culling cameraSees = {ViewProjection(view), nullptr};
+    const D3DXMATRIX viewProjection = ViewProjection(view);
+    const CTerrain::Culling cameraSees = {viewProjection, nullptr};
     DrawTerrainAroundCamera(m_pTerrain, &cameraSees);
 
     ApplyWaterMaskStates(device);
@@ -375,7 +376,7 @@ void CLevel::Render()
     CTerrain::Cell cell;
     if (m_pTerrain != nullptr && m_pTerrain->GetCell(g_pActiveCamera->GetPosition(), cell))
         m_iWaterCount = m_pTerrain->RenderCellObjects(cell);
-    if (m_iWaterCount != 0 && !IsWaterInView(ViewProjection(view)))
+    if (m_iWaterCount != 0 && !IsWaterInView(viewProjection))
         m_iWaterCount = 0;
     device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
 
@@ -387,7 +388,7 @@ void CLevel::Render()
     if (m_iWaterCount != 0) {
         float low = -1.0f;
         float high = 1.0f;
-        GetWaterScreenHeights(ViewProjection(view), low, high);
+        GetWaterScreenHeights(viewProjection, low, high);
         g_WaterGrid.Render(low, high);
     }
 

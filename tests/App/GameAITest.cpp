@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -32,12 +31,12 @@
 #include "Input/InGameMouse.h"
 #include "Level/Level.h"
 #include "support/FrameTime.h"
+#include "support/GameFolderCopy.h"
 #include "support/GameProbe.h"
 #include "support/MenuSpots.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/StagedPlay.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -609,9 +608,7 @@ int ScriptedFrontEnd()
 
 TEST(GameAITest, PopulationPoliceAndReload)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     s_Seen = Seen();
     s_SentDriving.clear();
     s_MenuFrame = 0;

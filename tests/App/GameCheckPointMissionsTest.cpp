@@ -7,12 +7,12 @@
 // at the depot and wins it, its extra granted.
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "AI/AIController.h"
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Game/CheckPointMission.h"
@@ -22,10 +22,10 @@
 #include "Input/InputManager.h"
 #include "Level/Level.h"
 #include "platform/novodex/NxActor.h"
+#include "support/GameFolderCopy.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/StagedPlay.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -74,12 +74,6 @@ std::vector<std::string> ListedNames()
     for (size_t i = 0; i < g_MissionManager.GetMissionCount(); ++i)
         names.push_back(g_MissionManager.GetMission(i)->GetName());
     return names;
-}
-
-D3DXVECTOR3 CarPosition(const CCar& car)
-{
-    const D3DXMATRIX& world = car.m_Body.GetWorldMatrix();
-    return D3DXVECTOR3(world._41, world._42, world._43);
 }
 
 CCar* NearestCar(const D3DXVECTOR3& point)
@@ -244,9 +238,7 @@ bool Has(const std::vector<std::string>& names, const std::string& name)
 
 TEST(GameCheckPointMissionsTest, TheTimedLoopIsDrivenAndTheTruckIsDeliveredToTheDepot)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     s_Seen = Seen();
     s_Sedan = nullptr;
     s_Truck = nullptr;

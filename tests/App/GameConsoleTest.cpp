@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
@@ -29,9 +28,9 @@
 #include "Level/Sidewalk.h"
 #include "Menu/MenuManager.h"
 #include "support/FrameTime.h"
+#include "support/GameFolderCopy.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -126,9 +125,7 @@ void Type()
 // the grave key closes it again when asked, so that play takes the input.
 int PlayTyping(std::initializer_list<const char*> lines, ScreenState play, bool closeConsole = false)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     s_Seen = Seen();
     s_Keys = {SDL_SCANCODE_GRAVE};
     s_TypingFrom = 0;

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,8 +22,8 @@
 #include "Menu/MenuManager.h"
 #include "platform/win32/Windows.h"
 #include "support/FrameTime.h"
+#include "support/GameFolderCopy.h"
 #include "support/ScriptedGame.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -146,9 +145,7 @@ int FrontEndThenPlay()
 
 TEST(GameMissionsTest, MissionsWaitMarkedInTheFrontEndAndTheTimedRunStartsAndIsWonInPlay)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     s_Seen = MissionsSeen();
     s_Frame = 0;
     s_IdleUpdate = false;

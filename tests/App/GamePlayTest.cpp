@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <list>
 #include <string>
@@ -19,6 +18,7 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include "AI/AIController.h"
 #include "Actors/Car.h"
 #include "Actors/GameActor.h"
 #include "Actors/Projectile.h"
@@ -39,9 +39,9 @@
 #include "Level/Node.h"
 #include "Menu/MenuManager.h"
 #include "support/FrameTime.h"
+#include "support/GameFolderCopy.h"
 #include "support/SdlEvents.h"
 #include "support/ScriptedGame.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -97,12 +97,6 @@ T* Nearest(std::list<T*>& list, const D3DXVECTOR3& point, D3DXVECTOR3 (*position
 D3DXVECTOR3 ObjectPosition(const CLevelObject& object)
 {
     return object.GetPosition();
-}
-
-D3DXVECTOR3 CarPosition(const CCar& car)
-{
-    const D3DXMATRIX& world = car.m_Body.GetWorldMatrix();
-    return D3DXVECTOR3(world._41, world._42, world._43);
 }
 
 std::string AnimationName()
@@ -296,6 +290,19 @@ const CWeapon* LyingWeapon(const std::string& name)
     return nullptr;
 }
 
+// The player a few steps short of `lying` on his side of it, facing it.
+void StandShortOf(const CWeapon& lying)
+{
+    const D3DXMATRIX& at = lying.m_DisplayObject.GetWorldMatrix();
+    const D3DXVECTOR3 weapon(at._41, at._42, at._43);
+    D3DXVECTOR3 back = PlayerPosition() - weapon;
+    back.y = 0.0f;
+    if (D3DXVec3LengthSq(&back) < 1e-6f)
+        back = D3DXVECTOR3(0.0f, 0.0f, -1.0f);
+    D3DXVec3Normalize(&back, &back);
+    PlacePlayer(weapon + back * WALK_AGAIN_DISTANCE + D3DXVECTOR3(0.0f, 0.5f, 0.0f), weapon);
+}
+
 // A weapon spawned as a player spawns one at the console: five units ahead.
 // The player walks onto it and turns the wheel until it is in hand. Someone
 // of the town may bump the player off the line: then, as a player would, he
@@ -309,16 +316,8 @@ std::vector<Stage> TakeWeapon(const std::string& name)
                  g_Console.RunLine("SET SPAWN " + name);
              Key(SDL_SCANCODE_W, frame, 1, -1);
              const CWeapon* lying = LyingWeapon(name);
-             if (!Carries(name) && lying != nullptr && frame > 0 && frame % WALK_AGAIN_FRAMES == 0) {
-                 const D3DXMATRIX& at = lying->m_DisplayObject.GetWorldMatrix();
-                 const D3DXVECTOR3 weapon(at._41, at._42, at._43);
-                 D3DXVECTOR3 back = PlayerPosition() - weapon;
-                 back.y = 0.0f;
-                 if (D3DXVec3LengthSq(&back) < 1e-6f)
-                     back = D3DXVECTOR3(0.0f, 0.0f, -1.0f);
-                 D3DXVec3Normalize(&back, &back);
-                 PlacePlayer(weapon + back * WALK_AGAIN_DISTANCE + D3DXVECTOR3(0.0f, 0.5f, 0.0f), weapon);
-             }
+             if (!Carries(name) && lying != nullptr && frame > 0 && frame % WALK_AGAIN_FRAMES == 0)
+                 StandShortOf(*lying);
              if (!Carries(name))
                  return false;
              PushKey(SDL_SCANCODE_W, false);
@@ -575,9 +574,7 @@ int ScriptedPlay()
 
 TEST(GamePlayTest, ThePlayerWalksBreaksACrateDrivesASedanAndUsesEveryWeapon)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     s_Seen = Seen();
     g_StepTrace = CountReflections;
     EXPECT_EQ(0, RunGameInPlay(ScriptedPlay));

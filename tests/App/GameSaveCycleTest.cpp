@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -30,11 +29,11 @@
 #include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/GameFolderCopy.h"
 #include "support/MenuSpots.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/StagedPlay.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -288,9 +287,7 @@ void ExpectAtTheSavePoint(const Moment& moment, const std::vector<std::string>& 
 
 TEST(GameSaveCycleTest, ASaveIsContinuedMadeLoadedAndRetriedAfterDeath)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     CProgressData found;
     found.m_MissionsOpen = {"SaveMission", "3"};
     found.m_StartingPos = SAVE_POINT;

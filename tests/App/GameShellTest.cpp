@@ -28,6 +28,7 @@
 #include "Menu/MenuScreens.h"
 #include "platform/d3d8/D3D8Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/GameFolderCopy.h"
 #include "support/ScriptedGame.h"
 #include "support/TempDir.h"
 
@@ -162,9 +163,7 @@ void ExpectCursorShot(const std::string& shot, const std::vector<uint32_t>& curs
 
 TEST(GameShellTest, RunsTheFrontEndPausesTogglesFullScreenAndExitsWhenClosed)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     // The screen offers the full-screen size of Alt+Enter at these rates.
     const D3DDISPLAYMODE modes[] = {
         {640, 480, 60, D3DFMT_X8R8G8B8},

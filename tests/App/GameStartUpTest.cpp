@@ -35,8 +35,8 @@
 #include "Physics/Physics.h"
 #include "Sound/Sound.h"
 #include "support/FatalTrap.h"
+#include "support/GameFolderCopy.h"
 #include "support/ScriptedGame.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -171,9 +171,7 @@ void ShutDownAgain()
 
 TEST(GameStartUpTest, ReachesTheFrontEndOverThePausedModernFromTheMenuCamera)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     EXPECT_EQ(0, RunGameScripted(ScriptedStartUp));
     ASSERT_TRUE(s_Seen.ran);
     EXPECT_EQ(1, s_Seen.frames) << "no frame is drawn once the window is gone";
@@ -285,9 +283,7 @@ class GameRequiredAssetTest : public ::testing::TestWithParam<RequiredAsset> {};
 TEST_P(GameRequiredAssetTest, StartUpStopsNamingTheMissingAsset)
 {
     const RequiredAsset& asset = GetParam();
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     RenameBlock(dir.Path() + "/" + asset.m_Script, asset.m_Name);
     std::string message =
         std::string("Unable to find asset \"") + asset.m_Name + "\" of type <" + asset.m_ClassName + ">";

@@ -6,7 +6,6 @@
 // phone small and W walks the player again; H hides it; before 8:00 the same
 // number finds no service.
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,10 +16,10 @@
 #include "Core/Game.h"
 #include "Game/CellPhone.h"
 #include "Level/GameTimer.h"
+#include "support/GameFolderCopy.h"
 #include "support/ScriptedGame.h"
 #include "support/StagedPlay.h"
 #include "support/SdlEvents.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -167,9 +166,7 @@ const std::vector<PlayStage>& Stages()
 
 TEST(GameCellPhoneTest, ThePlayerDialsTheDepotTalksHangsUpAndWalksOn)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     s_Seen = Seen();
     EXPECT_EQ(0, RunGameInPlay(StagedPlay(Stages(), FRAME_MS, LAST_FRAME, s_Seen.lastStage)));
     ASSERT_EQ(static_cast<int>(Stages().size()), s_Seen.lastStage) << "every stage ran to its end";

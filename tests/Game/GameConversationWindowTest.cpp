@@ -4,7 +4,6 @@
 // Return answer, the talk ends and the window hides; started again, the
 // talk goes on at the guide's next stop.
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,10 +15,10 @@
 #include "Display/Texture.h"
 #include "Game/Conversation.h"
 #include "Game/HUD.h"
+#include "support/GameFolderCopy.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/StagedPlay.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -125,9 +124,7 @@ const std::vector<PlayStage>& Stages()
 
 TEST(GameConversationWindowTest, TheGuidePagesAnswersEndsAndGoesOnAtTheNextStop)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     s_Seen = Seen();
     SetSpriteDrawObserver(CountPanel);
     int stagesEnded = 0;

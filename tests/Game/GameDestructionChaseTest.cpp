@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,9 +26,9 @@
 #include "Level/Level.h"
 #include "Physics/DamageInfo.h"
 #include "platform/novodex/NxActor.h"
+#include "support/GameFolderCopy.h"
 #include "support/ScriptedGame.h"
 #include "support/StagedPlay.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -239,9 +238,7 @@ const std::vector<PlayStage>& Stages()
 
 TEST(GameDestructionChaseTest, TheDestructionTheBombRunAndTheWarehouseArePlayedToTheirWins)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     s_Seen = Seen();
     s_pTexts = nullptr;
     s_pChaser = nullptr;

@@ -6,7 +6,6 @@
 // the HUD.
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,10 +27,10 @@
 #include "Menu/MenuManager.h"
 #include "Menu/MenuScreens.h"
 #include "support/FrameTime.h"
+#include "support/GameFolderCopy.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/StagedPlay.h"
-#include "support/TempDir.h"
 #include "platform/novodex/NxActor.h"
 
 namespace {
@@ -330,9 +329,7 @@ const std::vector<PlayStage>& Stages()
 
 TEST(GameHUDTest, HealthTimeStarsAndDialsShowAndDeathOpensTheGameOverScreen)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     s_Seen = Seen();
     g_StepTrace = WatchHUD;
     SetSpriteDrawObserver(CountSprite);

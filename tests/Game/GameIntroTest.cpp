@@ -7,7 +7,6 @@
 // stops the test steps the player beside the guide's next one.
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,11 +30,11 @@
 #include "platform/novodex/NxActor.h"
 #include "platform/win32/Windows.h"
 #include "support/FrameTime.h"
+#include "support/GameFolderCopy.h"
 #include "support/MenuSpots.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/StagedPlay.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -255,9 +254,7 @@ int ClickNewGame()
 
 TEST(GameIntroTest, TheGuideWalksTheFiveStopsTalksResumesAndGivesTheJob)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     s_Seen = Seen();
     int stagesEnded = 0;
     s_Play = StagedPlay(Stages(), FRAME_MS, LAST_FRAME, stagesEnded);

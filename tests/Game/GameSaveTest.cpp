@@ -6,7 +6,6 @@
 // "Game Saved" on the screen, and the save point waits again at the end of
 // the list without starting while the player still stands in its circle.
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,10 +26,10 @@
 #include "Menu/MenuScreens.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Windows.h"
+#include "support/GameFolderCopy.h"
 #include "support/ScriptedGame.h"
 #include "support/SdlEvents.h"
 #include "support/StagedPlay.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -184,9 +183,7 @@ const std::vector<PlayStage>& Stages()
 
 TEST(GameSaveTest, TheSavePointSavesIntoTheClickedSlotAndWaitsAgainAfterBack)
 {
-    TempDir dir;
-    std::filesystem::copy(KELM_GAME_DIR, dir.Path(), std::filesystem::copy_options::recursive);
-    ScopedWorkingDir cwd(dir.Path());
+    GameFolderCopy dir;
     // 13:05:09 on Friday 22 April 2005.
     const SYSTEMTIME time = {2005, 4, 5, 22, 13, 5, 9, 0};
     Win32Platform::SetFixedLocalTime(&time);
