@@ -7,7 +7,10 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 ./tools/install-packages.sh
 
 jobs="$(nproc)"
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELM_SANITIZE=ON -DKELM_TESTS=ON -DKELM_WERROR=ON
+# The sanitized build is clang's: it builds it in under half GCC's time, and
+# its warnings join GCC's, which the Release build below keeps.
+cmake -S . -B build-test -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=Debug -DKELM_SANITIZE=ON -DKELM_TESTS=ON -DKELM_WERROR=ON
 cmake --build build-test -j "$jobs"
 # The game as ./play.sh builds it: the optimiser finds warnings of its own.
 # The benchmarks are built beside it, so one that no longer builds is seen here

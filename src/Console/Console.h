@@ -75,6 +75,8 @@ public:
     CConsole(const CConsole&) = delete;
     CConsole& operator=(const CConsole&) = delete;
 
+    // The empty state stays reachable beside the console's own start below.
+    using CStdInterface::Init;
     // Stores the device, the keyboard's key bytes and the typing keyboard,
     // and registers the commands. The console starts closed.
     void Init(IDirect3DDevice8* device, const BYTE* keys, CFullKeyboard* keyboard);

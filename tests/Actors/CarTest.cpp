@@ -29,7 +29,6 @@
 namespace {
 
 const uint32_t SEED = 4242;
-const char* const CAR_NAME = "TestCar";
 
 // A cube from -1 to 1 and the test objects on it: a body of a painted part
 // and a glass part, two wheels and a door; two tyre types, "Slick" on one

@@ -80,6 +80,10 @@ TEST_F(ShippedCarsTest, EveryCarLoadsWithoutALogLine)
         EXPECT_TRUE(car->m_bRadiusCalculated);
         EXPECT_GT(car->m_fDeceleration, 0.0f);
         EXPECT_GT(car->m_Engine.GetTopSpeed(), 0.0f);
+        // Gas pulls a car that rolls back, as one does after nudging the car
+        // ahead; a traffic car would otherwise hold Gas and roll for ever.
+        EXPECT_GT(car->m_Engine.GetAcceleration(-0.5f), 0.0f);
+        EXPECT_GT(car->m_Engine.GetAcceleration(-car->m_fMaxSpeedReverse), 0.0f);
         EXPECT_EQ(1u, car->GetSuspensionTable()->GetCount());
         EXPECT_EQ("CarHorn", car->m_Horn.GetName());
         EXPECT_EQ("CarEngine", car->m_Engine.m_Sound.GetName());

@@ -30,7 +30,6 @@ namespace {
 
 const float CRATE_MASS = 10.0f;
 const float CRATE_HALF_HEIGHT = 0.5f;
-const char* const WEAPON_NAMES[] = {"pistol", "Uzzi", "Grenade", "C4", "Sniper", "RocketLauncher"};
 
 template <class T>
 void FileStandIn(const std::string& name)

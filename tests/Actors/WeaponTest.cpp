@@ -33,7 +33,6 @@
 namespace {
 
 const uint32_t FRAME_MILLISECONDS = 16;
-const float FRAME_SECONDS = 0.016f;
 const float TOLERANCE = 1e-4f;
 // A thrown charge: it flies in stage 0 and goes off in stage 1.
 const char* const SHOT_SCRIPT = "Projectile Shot Asset_Type Game NumStages 2 DetonateStage 1 "
