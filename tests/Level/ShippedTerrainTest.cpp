@@ -3,6 +3,7 @@
 // pond's basin under its water, hills elsewhere.
 
 #include <cmath>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -91,6 +92,14 @@ TEST_F(ShippedTerrain, TheTownLiesOnFlatGroundAndThePondInItsBasin)
         EXPECT_NE(nullptr, cell->GetMesh()->GetTexture(1));
     }
 
+    // The drawn water covers every ground quad that dips below it, with a
+    // quad to spare: beyond the drawn surface the pond would show its floor.
+    ASSERT_NE(nullptr, m_pPond->GetMesh());
+    std::unique_ptr<CDisplayMesh::Box> surface;
+    CDisplayMesh::ComputeMeshBox(surface, m_pPond->GetMesh()->GetD3DXMesh());
+    const float drawnHalfWidth = surface->m_Max.x * m_pPond->GetWorldMatrix()._11;
+    EXPECT_LT(drawnHalfWidth, WATER_HALF_WIDTH) << "the drawn water is the pond's, not its whole box";
+
     const std::vector<float>& heights = m_pTerrain->GetHeights();
     int basinSamples = 0;
     for (int row = 0; row < 193; ++row) {
@@ -110,6 +119,10 @@ TEST_F(ShippedTerrain, TheTownLiesOnFlatGroundAndThePondInItsBasin)
                 std::fabs(x - POND_X) <= WATER_HALF_WIDTH && std::fabs(z - POND_Z) <= WATER_HALF_WIDTH;
             if (fromPond >= POND_RADIUS && inWaterBox) {
                 EXPECT_GT(h, WATER_LEVEL);
+            }
+            if (h < WATER_LEVEL) {
+                EXPECT_LE(std::fabs(x - POND_X), drawnHalfWidth - 8.0f);
+                EXPECT_LE(std::fabs(z - POND_Z), drawnHalfWidth - 8.0f);
             }
             const bool flat = TOWN.Holds(x, z) || START_AREA.Holds(x, z) || ROAD_EAST.Holds(x, z) ||
                               ROAD_NORTH.Holds(x, z);

@@ -202,13 +202,16 @@ def cell_mesh(grid, cx, cz):
                   positions, normals, uvs, faces, face_materials, MATERIALS)
 
 
-WATER_HALF_SIZE = 12.5
+# Drawn 14 times larger: 56 units across, over the whole of the pond's basin
+# where it lies below the water and no further, so that the water's box on
+# screen is the pond's.
+WATER_HALF_SIZE = 2.0
 WATER_COLOUR = (0.3, 0.45, 0.6, 1.0)
 
 
 def water_mesh():
-    """The water planes' surface: a quad of +-12.5 facing up, which the plane
-    draws 14 times larger (the 350-unit water box)."""
+    """The water planes' surface: a quad of +-2 facing up, which the plane
+    draws 14 times larger."""
     h = WATER_HALF_SIZE
     positions = [(-h, 0.0, h), (h, 0.0, h), (h, 0.0, -h), (-h, 0.0, -h)]
     uvs = [(0.0, 0.0), (1.0, 0.0), (1.0, 1.0), (0.0, 1.0)]
