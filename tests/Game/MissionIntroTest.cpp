@@ -5,6 +5,7 @@
 
 #include "Game/MissionIntro.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <list>
 #include <string>
@@ -375,8 +376,11 @@ TEST_F(IntroMission, TheGuideTalksAtEachStopBreaksOffResumesGivesTheJobAndLeaves
     EXPECT_NEAR(CMissionIntro::LEAVE_TIME / FRAME_SECONDS, static_cast<float>(frames), 3.0f);
     EXPECT_TRUE(intro.IsFinished());
 
+    // The town's own pedestrians may have come by meanwhile; the guide is gone.
+    const CAIControllerSet* guide = intro.GetGuide();
     intro.End();
-    EXPECT_TRUE(m_pLevel->GetAgents().empty());
+    const std::list<CAIControllerSet*>& agents = m_pLevel->GetAgents();
+    EXPECT_EQ(agents.end(), std::find(agents.begin(), agents.end(), guide));
 }
 
 } // namespace
