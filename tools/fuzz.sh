@@ -2,12 +2,14 @@
 # Runs every fuzz target side by side: tools/fuzz.sh [minutes] (default 10)
 # for a deep run, tools/fuzz.sh --seconds N for a short one (./test.sh).
 # Needs clang. Builds build-fuzz/ (RelWithDebInfo, libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer), then fuzzes each target from its corpus in
-# build-fuzz/corpus-<target>/ (kept between runs), its seeds and its
-# regressions. An input is a fault when it crashes, trips a sanitizer, leaks,
-# runs over 1 s of a core (3 s where every input loads the town; the limits
-# grow by the number of targets that share a core) or takes over 512 MB;
-# the target then stops and leaves the input in build-fuzz/artifacts/<target>/.
+# UndefinedBehaviorSanitizer), or uses the build folder KELM_FUZZ_BUILD names,
+# which must be configured with KELM_FUZZ (./test.sh hands it its test build).
+# Then fuzzes each target from its corpus in <build>/corpus-<target>/ (kept
+# between runs), its seeds and its regressions. An input is a fault when it
+# crashes, trips a sanitizer, leaks, runs over 1 s of a core (3 s where every
+# input loads the town; the limits grow by the number of targets that share a
+# core) or takes over 512 MB; the target then stops and leaves the input in
+# <build>/artifacts/<target>/.
 # Mend the fault, then keep the input as
 # tests/fuzz/regressions/<target>/<what it found> so CTest replays it.
 set -euo pipefail
@@ -37,14 +39,21 @@ for target in "${game_file_targets[@]}"; do
     build_targets+=("fuzz_$target" "fuzz_${target}_seeds")
 done
 
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DKELM_TESTS=OFF -DKELM_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j "$jobs" --target "${build_targets[@]}"
+build="${KELM_FUZZ_BUILD:-build-fuzz}"
+case "$build" in
+    /*) ;;
+    *) build="$root/$build" ;;
+esac
+if [ -z "${KELM_FUZZ_BUILD:-}" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        -DKELM_TESTS=OFF -DKELM_FUZZ=ON >/dev/null
+fi
+cmake --build "$build" -j "$jobs" --target "${build_targets[@]}"
 
 # A game-file target's seeds and the dictionary of the shipped files' words.
 game_file_inputs() {
-    local seeds="$root/build-fuzz/tests/fuzz/seeds-$1"
+    local seeds="$build/tests/fuzz/seeds-$1"
     echo "$seeds" -dict="$seeds.dict"
 }
 
@@ -71,8 +80,8 @@ cores="$(nproc)"
 share=$(( (${#targets[@]} + cores - 1) / cores ))
 declare -A pids
 for target in "${targets[@]}"; do
-    corpus="$root/build-fuzz/$corpus_name-$target"
-    artifacts="$root/build-fuzz/artifacts/$target"
+    corpus="$build/$corpus_name-$target"
+    artifacts="$build/artifacts/$target"
     if [ "$corpus_name" = "corpus-short" ]; then
         rm -rf "$corpus"
     fi
@@ -81,21 +90,21 @@ for target in "${targets[@]}"; do
     # has loaded the whole game under the memory limit.
     # shellcheck disable=SC2046 # the inputs are paths and options without blanks
     ASAN_OPTIONS=quarantine_size_mb=64 SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null \
-        "./build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout="$share" -rss_limit_mb=512 \
+        "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout="$share" -rss_limit_mb=512 \
         -artifact_prefix="$artifacts/" "$corpus" $(inputs_of "$target") \
-        >"build-fuzz/fuzz-$target.log" 2>&1 &
+        >"$build/fuzz-$target.log" 2>&1 &
     pids[$target]=$!
 done
 
 failed=0
 for target in "${targets[@]}"; do
-    log="build-fuzz/fuzz-$target.log"
+    log="$build/fuzz-$target.log"
     if wait "${pids[$target]}"; then
         echo "$target: $(tail -n 1 "$log")"
         continue
     fi
     tail -n 60 "$log"
-    echo "The $target fuzz target found a fault ($log; the input is in build-fuzz/artifacts/$target/)." >&2
+    echo "The $target fuzz target found a fault ($log; the input is in $build/artifacts/$target/)." >&2
     failed=1
 done
 exit "$failed"
