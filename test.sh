@@ -9,7 +9,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")"
 jobs="$(nproc)"
 # The sanitized build is clang's: it builds it in under half GCC's time, and
 # its warnings join GCC's, which the Release build below keeps. It holds the
-# fuzz targets too, on the same engine with libFuzzer's coverage.
+# fuzz targets too, on the same engine with libFuzzer's edge coverage.
 cmake -S . -B build-test -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Debug -DKELM_SANITIZE=ON -DKELM_TESTS=ON -DKELM_FUZZ=ON -DKELM_WERROR=ON
 cmake --build build-test -j "$jobs"
